@@ -1,0 +1,5 @@
+#include "app/program.h"
+
+namespace app {
+int ProgramMain() { return 0; }
+}  // namespace app

@@ -1,0 +1,19 @@
+// Small text helpers on 8-bit strings, with Windows' ASCII case rules.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace plat::text {
+
+std::string Upper(std::string s);  // ASCII letters only, as the ANSI upper-casing of the installer's texts
+std::string Lower(std::string s);
+bool EqualNoCase(const std::string& a, const std::string& b);
+std::string Trim(const std::string& s);  // blanks and control characters at both ends
+std::vector<std::string> Split(const std::string& s, char sep);
+std::string Join(const std::vector<std::string>& parts, const std::string& sep);
+// "0x%.8X" of a 32-bit code.
+std::string Hex8(uint32_t code);
+bool Contains(const std::string& hay, const std::string& needle);
+
+}  // namespace plat::text

@@ -1,0 +1,38 @@
+// The system seam. Everything the installer asks of Windows goes through the
+// interfaces reached from here; the backend (real Win32 or the simulated
+// machine) is chosen in one place per build.
+//
+//   if (plat::files().FileExists("install.ini")) ...
+#pragma once
+#include "platform/files.h"
+#include "platform/library.h"
+#include "platform/process.h"
+#include "platform/profile.h"
+#include "platform/spooler.h"
+#include "platform/system.h"
+
+namespace plat {
+
+struct Backend {
+  System* system = nullptr;
+  Files* files = nullptr;
+  Profile* profile = nullptr;
+  Processes* processes = nullptr;
+  Libraries* libraries = nullptr;
+  Spooler* spooler = nullptr;
+};
+
+// The backend in use; the build's default until SetBackend replaces it.
+Backend& backend();
+void SetBackend(const Backend& b);
+// The build's own default backend (real Win32, or a default simulated machine).
+Backend DefaultBackend();
+
+inline System& sys() { return *backend().system; }
+inline Files& files() { return *backend().files; }
+inline Profile& profile() { return *backend().profile; }
+inline Processes& processes() { return *backend().processes; }
+inline Libraries& libraries() { return *backend().libraries; }
+inline Spooler& spooler() { return *backend().spooler; }
+
+}  // namespace plat

@@ -1,0 +1,118 @@
+// Simulated files: real files below the sandbox, reached by Windows paths.
+#include <dirent.h>
+#include <fnmatch.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <fstream>
+#include <sstream>
+
+#include "platform/common/text.h"
+#include "platform/sim/machine.h"
+
+namespace plat::sim {
+namespace {
+
+constexpr uint32_t kErrorFileNotFound = 2;
+constexpr uint32_t kErrorPathNotFound = 3;
+constexpr uint32_t kErrorFileExists = 80;
+
+class SimFiles : public Files {
+ public:
+  explicit SimFiles(SimMachine& m) : m_(m) {}
+
+  bool FileExists(const std::string& path) override {
+    if (path.empty()) return false;
+    struct stat st;
+    return stat(m_.HostPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  }
+
+  bool DirectoryExists(const std::string& path) override {
+    if (path.empty()) return false;
+    struct stat st;
+    return stat(m_.HostPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  }
+
+  std::optional<std::string> ReadFile(const std::string& path) override {
+    if (auto e = m_.faults.Check("ReadFile")) {
+      m_.lastError = *e;
+      return std::nullopt;
+    }
+    if (!FileExists(path)) {
+      m_.lastError = kErrorFileNotFound;
+      return std::nullopt;
+    }
+    std::ifstream in(m_.HostPath(path), std::ios::binary);
+    if (!in) {
+      m_.lastError = 5;  // ERROR_ACCESS_DENIED
+      return std::nullopt;
+    }
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+  }
+
+  bool WriteFile(const std::string& path, const std::string& data) override {
+    if (auto e = m_.faults.Check("WriteFile")) {
+      m_.lastError = *e;
+      return false;
+    }
+    std::ofstream out(m_.HostPath(path), std::ios::binary | std::ios::trunc);
+    if (!out) {
+      m_.lastError = kErrorPathNotFound;
+      return false;
+    }
+    out << data;
+    return static_cast<bool>(out);
+  }
+
+  bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override {
+    if (failIfExists && FileExists(to)) {
+      m_.lastError = kErrorFileExists;
+      return false;
+    }
+    auto data = ReadFile(from);
+    return data && WriteFile(to, *data);
+  }
+
+  bool DeleteFile(const std::string& path) override {
+    if (!FileExists(path)) {
+      m_.lastError = kErrorFileNotFound;
+      return false;
+    }
+    return unlink(m_.HostPath(path).c_str()) == 0;
+  }
+
+  bool CreateDirectory(const std::string& path) override {
+    return mkdir(m_.HostPath(path).c_str(), 0755) == 0;
+  }
+
+  std::vector<std::string> FindFiles(const std::string& pattern) override {
+    std::string full = m_.FullPath(pattern);
+    size_t slash = full.rfind('\\');
+    std::string folder = full.substr(0, slash);
+    std::string mask = text::Lower(full.substr(slash + 1));
+    std::vector<std::string> out;
+    if (DIR* d = opendir(m_.HostPath(folder).c_str())) {
+      while (dirent* e = readdir(d)) {
+        std::string name = e->d_name;
+        if (name == "." || name == "..") continue;
+        if (fnmatch(mask.c_str(), text::Lower(name).c_str(), 0) == 0) out.push_back(name);
+      }
+      closedir(d);
+    }
+    return out;
+  }
+
+  std::string GetFullPathName(const std::string& path) override { return m_.FullPath(path); }
+  std::string GetCurrentDirectory() override { return m_.currentDirectory; }
+
+ private:
+  SimMachine& m_;
+};
+
+}  // namespace
+
+std::unique_ptr<Files> MakeFiles(SimMachine& m) { return std::make_unique<SimFiles>(m); }
+
+}  // namespace plat::sim

@@ -1,0 +1,226 @@
+#include "platform/sim/machine.h"
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <sstream>
+#include <stdexcept>
+
+#include "platform/common/text.h"
+
+namespace plat::sim {
+
+void Faults::Set(const std::string& call, int nth, uint32_t error) {
+  faults_[call] = Fault{nth, error, 0};
+}
+
+std::optional<uint32_t> Faults::Check(const std::string& call) {
+  auto it = faults_.find(call);
+  if (it == faults_.end()) return std::nullopt;
+  Fault& f = it->second;
+  ++f.calls;
+  if (f.nth == 0 || f.calls == f.nth) return f.error;
+  return std::nullopt;
+}
+
+int Handles::Count(const std::string& kind) const {
+  auto it = open_.find(kind);
+  return it == open_.end() ? 0 : it->second;
+}
+
+int Handles::Total() const {
+  int n = 0;
+  for (const auto& [k, v] : open_) n += v;
+  return n;
+}
+
+std::string Handles::Describe() const {
+  std::ostringstream s;
+  for (const auto& [k, v] : open_) s << k << "=" << v << " ";
+  return s.str();
+}
+
+namespace {
+
+void RemoveTree(const std::string& path) {
+  DIR* d = opendir(path.c_str());
+  if (d) {
+    while (dirent* e = readdir(d)) {
+      if (!strcmp(e->d_name, ".") || !strcmp(e->d_name, "..")) continue;
+      std::string child = path + "/" + e->d_name;
+      struct stat st;
+      if (lstat(child.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+        RemoveTree(child);
+      else
+        unlink(child.c_str());
+    }
+    closedir(d);
+  }
+  rmdir(path.c_str());
+}
+
+// Splits a Windows path into its components, resolving "." and "..".
+std::vector<std::string> Components(const std::string& path) {
+  std::vector<std::string> out;
+  std::string part;
+  auto flush = [&] {
+    if (part.empty() || part == ".") {
+    } else if (part == "..") {
+      if (out.size() > 1) out.pop_back();
+    } else {
+      out.push_back(part);
+    }
+    part.clear();
+  };
+  for (char c : path) {
+    if (c == '\\' || c == '/')
+      flush();
+    else
+      part += c;
+  }
+  flush();
+  return out;
+}
+
+}  // namespace
+
+SimMachine::SimMachine(const std::string& sandboxRoot) {
+  if (sandboxRoot.empty()) {
+    const char* tmp = getenv("TMPDIR");
+    std::string templ = std::string(tmp && *tmp ? tmp : "/tmp") + "/simwin.XXXXXX";
+    std::vector<char> buf(templ.begin(), templ.end());
+    buf.push_back(0);
+    if (!mkdtemp(buf.data())) throw std::runtime_error("cannot make the sandbox folder");
+    root_ = buf.data();
+    ownsRoot_ = true;
+  } else {
+    root_ = sandboxRoot;
+    mkdir(root_.c_str(), 0755);
+  }
+  for (const char* d : {"/C", "/C/Medium", "/C/Temp", "/C/WINDOWS", "/C/WINDOWS/system32",
+                        "/C/WINDOWS/inf", "/D"})
+    mkdir((root_ + d).c_str(), 0755);
+  system_ = MakeSystem(*this);
+  files_ = MakeFiles(*this);
+  profile_ = MakeProfile(*this);
+  processes_ = MakeProcesses(*this);
+  libraries_ = MakeLibraries(*this);
+  spoolerApi_ = MakeSpooler(*this);
+}
+
+SimMachine::~SimMachine() {
+  spoolerApi_.reset();
+  libraries_.reset();
+  processes_.reset();
+  if (ownsRoot_) RemoveTree(root_);
+}
+
+plat::Backend SimMachine::AsBackend() {
+  plat::Backend b;
+  b.system = system_.get();
+  b.files = files_.get();
+  b.profile = profile_.get();
+  b.processes = processes_.get();
+  b.libraries = libraries_.get();
+  b.spooler = spoolerApi_.get();
+  return b;
+}
+
+void SimMachine::Mount(const std::string& windowsFolder, const std::string& hostFolder) {
+  std::string key = text::Upper(FullPath(windowsFolder));
+  while (key.size() > 3 && key.back() == '\\') key.pop_back();
+  mounts_.emplace_back(key, hostFolder);
+  std::sort(mounts_.begin(), mounts_.end(),
+            [](const auto& a, const auto& b) { return a.first.size() > b.first.size(); });
+}
+
+std::string SimMachine::FullPath(const std::string& windowsPath) {
+  std::string p = windowsPath;
+  std::replace(p.begin(), p.end(), '/', '\\');
+  bool absolute = p.size() >= 2 && p[1] == ':';
+  std::string joined;
+  if (absolute) {
+    joined = p;
+  } else if (!p.empty() && p[0] == '\\') {
+    joined = currentDirectory.substr(0, 2) + p;
+  } else {
+    joined = currentDirectory + "\\" + p;
+  }
+  std::vector<std::string> parts = Components(joined);
+  if (parts.empty()) return currentDirectory;
+  std::string out = parts[0];
+  if (out.size() == 2 && out[1] == ':') out[0] = static_cast<char>(toupper(out[0]));
+  if (parts.size() == 1) return out + "\\";
+  for (size_t i = 1; i < parts.size(); ++i) out += "\\" + parts[i];
+  // Windows keeps a trailing backslash of a folder path.
+  if (!p.empty() && (p.back() == '\\' || p.back() == '/')) out += "\\";
+  return out;
+}
+
+std::string SimMachine::HostPath(const std::string& windowsPath) {
+  std::string full = FullPath(windowsPath);
+  std::string upper = text::Upper(full);
+  std::string base;
+  std::string rest;
+  for (const auto& [prefix, host] : mounts_) {
+    if (upper.compare(0, prefix.size(), prefix) == 0 &&
+        (upper.size() == prefix.size() || upper[prefix.size()] == '\\')) {
+      base = host;
+      rest = full.substr(prefix.size());
+      break;
+    }
+  }
+  if (base.empty()) {
+    base = root_ + "/" + std::string(1, static_cast<char>(toupper(full[0])));
+    mkdir(base.c_str(), 0755);
+    rest = full.size() > 2 ? full.substr(2) : "";
+  }
+  // Resolve each component without regard to case, as Windows does.
+  std::string host = base;
+  for (const std::string& part : Components(rest)) {
+    std::string exact = host + "/" + part;
+    struct stat st;
+    if (stat(exact.c_str(), &st) == 0) {
+      host = exact;
+      continue;
+    }
+    std::string found;
+    if (DIR* d = opendir(host.c_str())) {
+      while (dirent* e = readdir(d)) {
+        if (text::EqualNoCase(e->d_name, part)) {
+          found = e->d_name;
+          break;
+        }
+      }
+      closedir(d);
+    }
+    host += "/" + (found.empty() ? part : found);
+  }
+  return host;
+}
+
+void SimMachine::Record(const std::string& kind, const std::string& text) {
+  transcript.push_back(Event{now, kind, text});
+}
+
+std::vector<std::string> SimMachine::DebugLines() const {
+  std::vector<std::string> out;
+  for (const Event& e : transcript)
+    if (e.kind == "debug") out.push_back(e.text);
+  return out;
+}
+
+SimMachine& DefaultMachine() {
+  static SimMachine machine;
+  return machine;
+}
+
+}  // namespace plat::sim
+
+namespace plat {
+Backend DefaultBackend() { return sim::DefaultMachine().AsBackend(); }
+}  // namespace plat

@@ -1,0 +1,137 @@
+// The simulated Windows machine behind the host build: system facts, a
+// virtual clock, a sandboxed file system with Windows paths, and the state
+// of the spooler, services, devices and helper library. Any call can be
+// made to fail, and open handles are counted so tests can check for leaks.
+//
+//   plat::sim::SimMachine m;          // Windows XP, English, 32-bit
+//   m.version = {5, 0};               // now Windows 2000
+//   plat::SetBackend(m.AsBackend());
+#pragma once
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+#include "platform/sim/state.h"
+
+namespace plat::sim {
+
+// One line of what the simulated program did: debug output, a command, a
+// helper-library call, a message box (written by the headless UI).
+struct Event {
+  uint64_t time;
+  std::string kind;  // "debug", "command", "library", "msgbox", "window", ...
+  std::string text;
+};
+
+// Makes a named call fail: always, or only on its nth call (1-based).
+struct Fault {
+  int nth = 0;  // 0: every call
+  uint32_t error = 0;
+  int calls = 0;
+};
+
+class Faults {
+ public:
+  void Set(const std::string& call, int nth, uint32_t error);
+  void Clear() { faults_.clear(); }
+  // Counts the call; true (with the error to report) when it must fail.
+  std::optional<uint32_t> Check(const std::string& call);
+
+ private:
+  std::map<std::string, Fault> faults_;
+};
+
+class Handles {
+ public:
+  void Open(const std::string& kind) { ++open_[kind]; }
+  void Close(const std::string& kind) { --open_[kind]; }
+  int Count(const std::string& kind) const;
+  int Total() const;
+  std::string Describe() const;  // "printer=1 library=0" for failure messages
+
+ private:
+  std::map<std::string, int> open_;
+};
+
+struct SimVersion {
+  uint32_t major = 5, minor = 1, build = 2600;
+};
+
+class SimMachine {
+ public:
+  // The sandbox root holds the simulated drives (root/C, root/D, ...).
+  // An empty root makes a fresh temporary folder that is removed at the end.
+  explicit SimMachine(const std::string& sandboxRoot = "");
+  ~SimMachine();
+  SimMachine(const SimMachine&) = delete;
+  SimMachine& operator=(const SimMachine&) = delete;
+
+  plat::Backend AsBackend();
+
+  // --- system facts
+  SimVersion version;
+  bool wow64 = false;
+  bool hasIsWow64Process = true;
+  uint16_t langId = 0x0409;
+  uint32_t codePage = 1252;
+  std::string systemDirectory = "C:\\WINDOWS\\system32";
+  std::string tempPath = "C:\\Temp\\";
+  std::string modulePath = "C:\\Medium\\Setup.exe";
+  std::vector<std::string> args;
+  std::map<std::string, std::string> bitmapResources;  // name (upper case) -> .bmp bytes
+  // Fixed date/time texts if set; otherwise formed from the virtual clock.
+  std::string shortDate, longTime;
+
+  // --- the virtual clock (milliseconds since start)
+  uint64_t now = 0;
+
+  // --- files: Windows paths mapped below the sandbox
+  std::string currentDirectory = "C:\\Medium";
+  // Maps a Windows folder (e.g. "C:\Medium") onto a host folder.
+  void Mount(const std::string& windowsFolder, const std::string& hostFolder);
+  // The host path for a Windows path (relative paths against the current directory).
+  std::string HostPath(const std::string& windowsPath);
+  std::string FullPath(const std::string& windowsPath);  // absolute Windows path
+  const std::string& SandboxRoot() const { return root_; }
+
+  // --- diagnostics
+  std::vector<Event> transcript;
+  void Record(const std::string& kind, const std::string& text);
+  std::vector<std::string> DebugLines() const;
+  uint32_t lastError = 0;
+  Faults faults;
+  Handles handles;
+
+  // --- simulated subsystems
+  SpoolerState spooler;
+  ServiceTable services;
+  DeviceState devices;
+
+ private:
+  std::string root_;
+  bool ownsRoot_ = false;
+  std::vector<std::pair<std::string, std::string>> mounts_;  // windows prefix (upper) -> host
+  std::unique_ptr<System> system_;
+  std::unique_ptr<Files> files_;
+  std::unique_ptr<Profile> profile_;
+  std::unique_ptr<Processes> processes_;
+  std::unique_ptr<Libraries> libraries_;
+  std::unique_ptr<Spooler> spoolerApi_;
+};
+
+// Factories of the simulated interfaces, one per concept (each in its own file).
+std::unique_ptr<System> MakeSystem(SimMachine& m);
+std::unique_ptr<Files> MakeFiles(SimMachine& m);
+std::unique_ptr<Profile> MakeProfile(SimMachine& m);
+std::unique_ptr<Processes> MakeProcesses(SimMachine& m);
+std::unique_ptr<Libraries> MakeLibraries(SimMachine& m);
+std::unique_ptr<Spooler> MakeSpooler(SimMachine& m);
+
+// The machine behind DefaultBackend() in the host build.
+SimMachine& DefaultMachine();
+
+}  // namespace plat::sim

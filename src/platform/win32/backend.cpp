@@ -1,0 +1,22 @@
+#include "platform/win32/win32.h"
+
+namespace plat {
+
+Backend DefaultBackend() {
+  static auto system = win32::MakeSystem();
+  static auto files = win32::MakeFiles();
+  static auto profile = win32::MakeProfile();
+  static auto processes = win32::MakeProcesses();
+  static auto libraries = win32::MakeLibraries();
+  static auto spooler = win32::MakeSpooler();
+  Backend b;
+  b.system = system.get();
+  b.files = files.get();
+  b.profile = profile.get();
+  b.processes = processes.get();
+  b.libraries = libraries.get();
+  b.spooler = spooler.get();
+  return b;
+}
+
+}  // namespace plat

@@ -1,0 +1,99 @@
+// Files over the A functions of kernel32.
+#include "platform/win32/windows_lean.h"
+
+#include "platform/win32/win32.h"
+
+namespace plat::win32 {
+namespace {
+
+class Win32Files : public Files {
+ public:
+  bool FileExists(const std::string& path) override {
+    DWORD a = ::GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+  bool DirectoryExists(const std::string& path) override {
+    DWORD a = ::GetFileAttributesA(path.c_str());
+    return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
+  }
+
+  std::optional<std::string> ReadFile(const std::string& path) override {
+    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    std::string data;
+    char buf[65536];
+    DWORD got = 0;
+    bool ok = true;
+    for (;;) {
+      if (!::ReadFile(h, buf, sizeof buf, &got, nullptr)) {
+        ok = false;
+        break;
+      }
+      if (got == 0) break;
+      data.append(buf, got);
+    }
+    DWORD err = ::GetLastError();
+    ::CloseHandle(h);
+    if (!ok) {
+      ::SetLastError(err);
+      return std::nullopt;
+    }
+    return data;
+  }
+
+  bool WriteFile(const std::string& path, const std::string& data) override {
+    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return false;
+    DWORD put = 0;
+    BOOL ok = data.empty() || ::WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &put, nullptr);
+    DWORD err = ::GetLastError();
+    ::CloseHandle(h);
+    ::SetLastError(err);
+    return ok && put == data.size();
+  }
+
+  bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override {
+    return ::CopyFileA(from.c_str(), to.c_str(), failIfExists) != FALSE;
+  }
+
+  bool DeleteFile(const std::string& path) override { return ::DeleteFileA(path.c_str()) != FALSE; }
+
+  bool CreateDirectory(const std::string& path) override {
+    return ::CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+  }
+
+  std::vector<std::string> FindFiles(const std::string& pattern) override {
+    std::vector<std::string> out;
+    WIN32_FIND_DATAA fd;
+    HANDLE h = ::FindFirstFileA(pattern.c_str(), &fd);
+    if (h == INVALID_HANDLE_VALUE) return out;
+    do {
+      if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) out.push_back(fd.cFileName);
+    } while (::FindNextFileA(h, &fd));
+    ::FindClose(h);
+    return out;
+  }
+
+  std::string GetFullPathName(const std::string& path) override {
+    char buf[MAX_PATH * 4] = {};
+    char* file = nullptr;
+    DWORD n = ::GetFullPathNameA(path.c_str(), sizeof buf, buf, &file);
+    if (n == 0 || n >= sizeof buf) return path;
+    return buf;
+  }
+
+  std::string GetCurrentDirectory() override {
+    char buf[MAX_PATH * 4] = {};
+    DWORD n = ::GetCurrentDirectoryA(sizeof buf, buf);
+    return n && n < sizeof buf ? std::string(buf) : std::string();
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<Files> MakeFiles() { return std::make_unique<Win32Files>(); }
+
+}  // namespace plat::win32

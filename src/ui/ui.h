@@ -1,0 +1,363 @@
+// The form runtime: forms, controls, timers, message boxes and the
+// application object, written once and shown by a backend (real windows on
+// Win32, or the headless backend with a virtual clock for tests).
+//
+//   ui::Button* b = new ui::Button(form, "BbtnStart");
+//   b->SetCaption("&Install");
+//   b->OnClick = [this] { BbtnStartClick(); };
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace ui {
+
+using Color = uint32_t;  // 0x00BBGGRR, as COLORREF
+constexpr Color kBlack = 0x000000;
+constexpr Color kBlue = 0xFF0000;
+constexpr Color kRed = 0x0000FF;
+constexpr Color kPurple = 0x800080;
+constexpr Color kTeal = 0x808000;
+constexpr Color kWhite = 0xFFFFFF;
+constexpr Color kSkyBlue = 0xF0CAA6;
+constexpr Color kInfoBk = 0xE1FFFF;
+constexpr Color kBtnFace = 0xFF000000u;  // system colour marker: the default background
+
+enum class ModalResult : int { None = 0, OK = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
+
+// Message box flags and answers, as MessageBoxA has them.
+constexpr uint32_t kMbOk = 0x0, kMbOkCancel = 0x1, kMbYesNoCancel = 0x3, kMbYesNo = 0x4;
+constexpr uint32_t kMbIconError = 0x10, kMbIconQuestion = 0x20, kMbIconWarning = 0x30,
+                   kMbIconInformation = 0x40;
+constexpr int kIdOk = 1, kIdCancel = 2, kIdYes = 6, kIdNo = 7;
+
+enum class Cursor { Default, HourGlass, HandPoint };
+enum class Align { None, Top, Bottom, Left, Right, Client };
+enum Anchors : uint8_t { kAnchorLeft = 1, kAnchorTop = 2, kAnchorRight = 4, kAnchorBottom = 8 };
+enum class TextAlign { Left, Center, Right };
+
+struct Font {
+  std::string name = "Tahoma";
+  int height = 13;  // pixels
+  bool bold = false;
+  Color color = kBlack;
+};
+
+// What changed on a control, so that a backend can bring its window up to date.
+enum class Prop { Bounds, Caption, Enabled, Visible, Font, Color, Items, ItemIndex, Position,
+                  Picture, Alpha, Kind, Cursor, Focus, Other };
+
+class Form;
+class Backend;
+
+class Control {
+ public:
+  Control(Control* parent, std::string name);
+  virtual ~Control();
+  Control(const Control&) = delete;
+  Control& operator=(const Control&) = delete;
+
+  // Attributes
+  virtual const char* Kind() const = 0;  // "Label", "Button", ...
+  const std::string& Name() const { return name_; }
+  Control* Parent() const { return parent_; }
+  Form* OwnerForm();
+  const std::vector<Control*>& Children() const { return children_; }
+
+  int Left() const { return left_; }
+  int Top() const { return top_; }
+  int Width() const { return width_; }
+  int Height() const { return height_; }
+  void SetBounds(int left, int top, int width, int height);
+  void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
+  void SetTop(int v) { SetBounds(left_, v, width_, height_); }
+  void SetWidth(int v) { SetBounds(left_, top_, v, height_); }
+  void SetHeight(int v) { SetBounds(left_, top_, width_, v); }
+
+  const std::string& Caption() const { return caption_; }
+  void SetCaption(const std::string& text);
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool v);
+  bool Visible() const { return visible_; }
+  void SetVisible(bool v);
+  const Font& GetFont() const { return font_; }
+  void SetFont(const Font& f);
+  void SetFontColor(Color c);
+  Color GetColor() const { return color_; }
+  void SetColor(Color c);
+  Align GetAlign() const { return align_; }
+  void SetAlign(Align a) { align_ = a; }
+  uint8_t GetAnchors() const { return anchors_; }
+  void SetAnchors(uint8_t a) { anchors_ = a; }
+  Cursor GetCursor() const { return cursor_; }
+  void SetCursor(Cursor c);
+  int TabOrder() const { return tabOrder_; }
+  void SetTabOrder(int t) { tabOrder_ = t; }
+  bool TabStop() const { return tabStop_; }
+  void SetTabStop(bool v) { tabStop_ = v; }
+  bool Focused() const;
+
+  // Events
+  std::function<void()> OnClick;
+  std::function<void()> OnDblClick;
+  std::function<void(int x, int y)> OnMouseMove;
+  std::function<void()> OnMouseLeave;
+
+  // Operations
+  virtual void Click();  // what a press of the control does
+  void SetFocus();
+
+  // Backend bookkeeping: a backend keeps its window here.
+  void* peer = nullptr;
+
+ protected:
+  void Changed(Prop p);
+
+ private:
+  std::string name_;
+  Control* parent_;
+  std::vector<Control*> children_;
+  int left_ = 0, top_ = 0, width_ = 0, height_ = 0;
+  std::string caption_;
+  bool enabled_ = true, visible_ = true;
+  Font font_;
+  Color color_ = kBtnFace;
+  Align align_ = Align::None;
+  uint8_t anchors_ = kAnchorLeft | kAnchorTop;
+  Cursor cursor_ = Cursor::Default;
+  int tabOrder_ = 0;
+  bool tabStop_ = true;
+};
+
+class Label : public Control {
+ public:
+  using Control::Control;
+  const char* Kind() const override { return "Label"; }
+  bool wordWrap = false;
+  bool transparent = false;
+  TextAlign alignment = TextAlign::Left;
+};
+
+// Push button; a kind gives it a modal result, a standard picture and a key.
+enum class ButtonKind { Custom, OK, Cancel, Yes, No, Close };
+
+class Button : public Control {
+ public:
+  using Control::Control;
+  const char* Kind() const override { return "Button"; }
+  ButtonKind GetButtonKind() const { return kind_; }
+  void SetButtonKind(ButtonKind k);  // also sets the modal result, Default and Cancel
+  ModalResult GetModalResult() const { return modalResult_; }
+  void SetModalResult(ModalResult r) { modalResult_ = r; }
+  bool IsDefault() const { return default_; }  // pressed by Enter
+  void SetDefault(bool v);
+  bool IsCancel() const { return cancel_; }  // pressed by Escape
+  void SetCancel(bool v);
+  bool hasPicture = false;  // bitmap button
+  void Click() override;    // OnClick, then the modal result or close of the kind
+
+ private:
+  ButtonKind kind_ = ButtonKind::Custom;
+  ModalResult modalResult_ = ModalResult::None;
+  bool default_ = false, cancel_ = false;
+};
+
+class Edit : public Control {  // single- or multi-line edit; the text is the caption
+ public:
+  using Control::Control;
+  const char* Kind() const override { return multiLine ? "Memo" : "Edit"; }
+  bool readOnly = false;
+  bool multiLine = false;
+};
+
+class RichEdit : public Control {  // the text is the caption, lines joined by CR LF
+ public:
+  using Control::Control;
+  const char* Kind() const override { return "RichEdit"; }
+  std::vector<std::string> Lines() const;
+  void SetLines(const std::vector<std::string>& lines);
+  void AppendLine(const std::string& line);
+};
+
+class ListBase : public Control {
+ public:
+  using Control::Control;
+  const std::vector<std::string>& Items() const { return items_; }
+  void AddItem(const std::string& text);
+  void Clear();  // also sets ItemIndex to -1
+  int ItemIndex() const { return itemIndex_; }
+  void SetItemIndex(int index);  // raises OnSelectItem when it changes
+  std::function<void()> OnSelectItem;
+  void UserSelect(int index);  // a user's choice, as a backend reports it
+
+ private:
+  std::vector<std::string> items_;
+  int itemIndex_ = -1;
+};
+
+class ListView : public ListBase {
+ public:
+  using ListBase::ListBase;
+  const char* Kind() const override { return "ListView"; }
+};
+
+class ListBox : public ListBase {
+ public:
+  using ListBase::ListBase;
+  const char* Kind() const override { return "ListBox"; }
+};
+
+class StatusBar : public Control {  // simple-text mode: the caption is the text
+ public:
+  using Control::Control;
+  const char* Kind() const override { return "StatusBar"; }
+};
+
+class ProgressBar : public Control {
+ public:
+  using Control::Control;
+  const char* Kind() const override { return "ProgressBar"; }
+  int Min() const { return min_; }
+  int Max() const { return max_; }
+  int Position() const { return position_; }
+  void SetRange(int min, int max);
+  void SetPosition(int p);  // clamped to the range
+
+ private:
+  int min_ = 0, max_ = 100, position_ = 0;
+};
+
+class Panel : public Control {
+ public:
+  using Control::Control;
+  const char* Kind() const override { return "Panel"; }
+};
+
+class GroupBox : public Control {
+ public:
+  using Control::Control;
+  const char* Kind() const override { return "GroupBox"; }
+};
+
+class Image : public Control {
+ public:
+  using Control::Control;
+  const char* Kind() const override { return "Image"; }
+  // A Windows bitmap (.bmp bytes) or JPEG data; auto-size takes its size.
+  void SetPicture(const std::string& data);
+  const std::string& Picture() const { return picture_; }
+  bool autoSize = false;
+  bool transparent = false;
+
+ private:
+  std::string picture_;
+};
+
+class Timer {
+ public:
+  Timer(Form* owner, std::string name);
+  ~Timer();
+  Timer(const Timer&) = delete;
+  Timer& operator=(const Timer&) = delete;
+  const std::string& Name() const { return name_; }
+  uint32_t Interval() const { return interval_; }
+  void SetInterval(uint32_t ms);  // restarts a running timer
+  bool Enabled() const { return enabled_; }
+  void SetEnabled(bool on);
+  std::function<void()> OnTimer;
+  int tag = 0;
+  void* peer = nullptr;
+  uint64_t dueAt = 0;  // headless backend: the virtual time of the next tick
+
+ private:
+  std::string name_;
+  uint32_t interval_ = 1000;
+  bool enabled_ = true;
+};
+
+enum class BorderStyle { Sizeable, Dialog, None };
+enum class Position { Designed, ScreenCenter, OwnerCenter };
+
+class Form : public Control {
+ public:
+  explicit Form(std::string name);
+  ~Form() override;
+  const char* Kind() const override { return "Form"; }
+
+  int ClientWidth() const { return clientWidth_; }
+  int ClientHeight() const { return clientHeight_; }
+  void SetClientSize(int w, int h);
+  bool AlphaBlend() const { return alphaBlend_; }
+  uint8_t AlphaBlendValue() const { return alphaValue_; }
+  void SetAlphaBlend(bool on);
+  void SetAlphaBlendValue(uint8_t v);
+  BorderStyle border = BorderStyle::Sizeable;
+  Position position = Position::Designed;
+  bool systemMenu = true;
+  Form* owner = nullptr;  // centred over it (OwnerCenter); disabled while modal
+
+  ModalResult GetModalResult() const { return modalResult_; }
+  void SetModalResult(ModalResult r);  // a modal form closes when this becomes non-zero
+  bool Showing() const { return showing_; }
+  bool IsModal() const { return modal_; }
+
+  // Events
+  std::function<void()> OnCreate, OnShow, OnActivate, OnResize, OnClose;
+
+  // Operations
+  void Show();
+  void Hide();
+  ModalResult ShowModal();
+  void Close();  // OnClose, then hidden; closing the main form ends the program
+  void Activate();  // the form becomes the active window (raises OnActivate)
+  void BringToTop();
+  void SetTopmost(bool on);
+  uintptr_t Handle();
+  void Repaint();
+  const std::vector<Timer*>& Timers() const { return timers_; }
+  Control* FindControl(const std::string& name);
+  Control* ActiveControl() const { return activeControl_; }
+
+ private:
+  friend class Control;
+  friend class Timer;
+  friend class Backend;
+  int clientWidth_ = 0, clientHeight_ = 0;
+  bool alphaBlend_ = false;
+  uint8_t alphaValue_ = 255;
+  ModalResult modalResult_ = ModalResult::None;
+  bool showing_ = false, modal_ = false;
+  std::vector<Timer*> timers_;
+  Control* activeControl_ = nullptr;
+};
+
+class Application {
+ public:
+  std::string Title() const { return title_; }
+  void SetTitle(const std::string& t);
+  bool showMainForm = true;
+  Form* MainForm() const { return mainForm_; }
+  // Registers a form created by the program; the first becomes the main form.
+  void AddForm(Form* f);
+  void Run();  // shows the main form (when showMainForm) and runs the loop until it closes
+  void ProcessMessages();
+  int MessageBox(const std::string& text, const std::string& caption, uint32_t flags);
+  void Terminate();
+  bool Terminated() const { return terminated_; }
+  void SetScreenCursor(Cursor c);
+  // Shows an exception's message as the default handler does.
+  void ShowException(const std::string& message);
+  const std::vector<Form*>& Forms() const { return forms_; }
+
+ private:
+  std::string title_;
+  Form* mainForm_ = nullptr;
+  std::vector<Form*> forms_;
+  bool terminated_ = false;
+};
+
+Application& app();
+
+}  // namespace ui

@@ -1,0 +1,29 @@
+// System facts as both backends must report them.
+#include <gtest/gtest.h>
+
+#include "platform/platform.h"
+
+TEST(SystemContract, VersionRecordOf148BytesIsAccepted) {
+  plat::VersionInfo v;
+  ASSERT_TRUE(plat::sys().GetVersionEx(v, 148)) << "error " << plat::sys().GetLastError();
+  EXPECT_GE(v.major, 5u);
+  EXPECT_EQ(v.platformId, 2u);  // VER_PLATFORM_WIN32_NT
+}
+
+TEST(SystemContract, NativeProcessIsNotUnderWow64) {
+  auto wow = plat::sys().IsWow64Process();
+  ASSERT_TRUE(wow.has_value()) << "IsWow64Process exists on every system we test on";
+  EXPECT_FALSE(*wow);
+}
+
+TEST(SystemContract, LastErrorRoundTrips) {
+  plat::sys().SetLastError(0xDEADBEEF);
+  EXPECT_EQ(plat::sys().GetLastError(), 0xDEADBEEFu);
+  plat::sys().SetLastError(0);
+}
+
+TEST(SystemContract, TempPathEndsWithBackslash) {
+  std::string t = plat::sys().GetTempPath();
+  ASSERT_FALSE(t.empty());
+  EXPECT_EQ(t.back(), '\\');
+}

@@ -1,0 +1,2 @@
+#include "app/program.h"
+int main() { return app::ProgramMain(); }
