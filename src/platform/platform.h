@@ -28,6 +28,9 @@ void SetBackend(const Backend& b);
 // The build's own default backend (real Win32, or a default simulated machine).
 Backend DefaultBackend();
 
+// True when the real backend runs under Wine (for tests that record Wine's departures).
+bool RunningUnderWine();
+
 inline System& sys() { return *backend().system; }
 inline Files& files() { return *backend().files; }
 inline Profile& profile() { return *backend().profile; }

@@ -223,4 +223,5 @@ SimMachine& DefaultMachine() {
 
 namespace plat {
 Backend DefaultBackend() { return sim::DefaultMachine().AsBackend(); }
+bool RunningUnderWine() { return false; }
 }  // namespace plat

@@ -1,4 +1,5 @@
 #include "platform/win32/win32.h"
+#include "platform/win32/windows_lean.h"
 
 namespace plat {
 
@@ -17,6 +18,11 @@ Backend DefaultBackend() {
   b.libraries = libraries.get();
   b.spooler = spooler.get();
   return b;
+}
+
+bool RunningUnderWine() {
+  HMODULE ntdll = ::GetModuleHandleA("ntdll.dll");
+  return ntdll && ::GetProcAddress(ntdll, "wine_get_version") != nullptr;
 }
 
 }  // namespace plat
