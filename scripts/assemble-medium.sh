@@ -1,0 +1,17 @@
+#!/usr/bin/env bash
+# out/medium: the sample medium's sources plus the built programs and stand-ins.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+rm -rf out/medium
+mkdir -p out/medium
+cp -r samples/medium/. out/medium/
+cp out/win32/Setup.exe out/medium/Setup.exe
+mkdir -p out/medium/i386 out/medium/X64
+# Stand-ins at the places install.ini names by default, where they are built.
+for f in drvkit.dll devcon.exe WebPrnCtl.ocx; do
+  [ -f "out/win32/standins/$f" ] && cp "out/win32/standins/$f" out/medium/i386/
+done
+for f in drvkit64.dll devcon.exe Quenset64.exe; do
+  [ -f "out/win64/standins/$f" ] && cp "out/win64/standins/$f" out/medium/X64/
+done
+true

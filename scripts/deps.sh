@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the builds and tests need, when missing.
+set -euo pipefail
+pkgs=(cmake ninja-build g++ googletest
+      g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-i686
+      wine wine64 xvfb xauth x11-apps imagemagick locales
+      fonts-wqy-microhei fonts-arphic-uming python3)
+missing=()
+for p in "${pkgs[@]}"; do
+  [ -n "$p" ] || continue
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
+done
+SUDO=""
+[ "$(id -u)" = 0 ] || SUDO=sudo
+if [ ${#missing[@]} -gt 0 ]; then
+  echo "installing: ${missing[*]}"
+  $SUDO apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
+fi
+# Chinese locales for the Wine screenshots.
+if ! locale -a 2>/dev/null | grep -qi 'zh_CN.utf8' || ! locale -a 2>/dev/null | grep -qi 'zh_TW.utf8'; then
+  for l in "zh_CN.UTF-8 UTF-8" "zh_TW.UTF-8 UTF-8" "en_US.UTF-8 UTF-8"; do
+    grep -q "^$l" /etc/locale.gen 2>/dev/null || echo "$l" | $SUDO tee -a /etc/locale.gen >/dev/null
+  done
+  $SUDO locale-gen >/dev/null
+fi
