@@ -1,5 +1,28 @@
 #include "app/program.h"
 
+#include "i18n/catalogue.h"
+#include "ui/ui.h"
+
 namespace app {
-int ProgramMain() { return 0; }
+
+std::unique_ptr<Program> StartProgram() {
+  // Module start-up: the catalogue in the system's default language.
+  i18n::FillCatalogue();
+
+  auto p = std::make_unique<Program>();
+  p->mainForm = std::make_unique<TMainForm>();
+  ui::app().AddForm(p->mainForm.get());
+  p->mainForm->FormCreate();
+  ui::app().SetTitle(i18n::StrAppTitle());
+  return p;
+}
+
+void RunProgram(Program&) { ui::app().Run(); }
+
+int ProgramMain() {
+  auto p = StartProgram();
+  RunProgram(*p);
+  return 0;
+}
+
 }  // namespace app

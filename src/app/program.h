@@ -1,8 +1,22 @@
 // The program entry shared by the Windows program and setup-sim: module
 // start-up, the forms in their order, the application title, the loop.
 #pragma once
+#include <memory>
+
+#include "app/main_form.h"
 
 namespace app {
-// Runs the installer on the current backends; always returns 0.
+
+// The forms of the program, created at start-up and living until the end.
+struct Program {
+  std::unique_ptr<TMainForm> mainForm;
+};
+
+// Module start-up and the creation of the forms, up to the message loop.
+std::unique_ptr<Program> StartProgram();
+// Shows the main window (unless told not to) and runs the loop until it closes.
+void RunProgram(Program& p);
+// Both; always returns 0.
 int ProgramMain();
+
 }  // namespace app

@@ -1,0 +1,203 @@
+#include "app/main_form.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "i18n/catalogue.h"
+#include "platform/platform.h"
+
+namespace app {
+
+namespace {
+
+constexpr const char* kDebugMarker = "d:\\Debug";
+constexpr const char* kLogoResource = "LOGOVELMAR";
+constexpr const char* kMakerBrand = "Pellacor";
+
+// Width and height of a .bmp file, from its info header.
+bool BitmapSize(const std::string& bmp, int& w, int& h) {
+  if (bmp.size() < 26 || bmp[0] != 'B' || bmp[1] != 'M') return false;
+  int32_t iw, ih;
+  memcpy(&iw, bmp.data() + 18, 4);
+  memcpy(&ih, bmp.data() + 22, 4);
+  w = iw;
+  h = ih < 0 ? -ih : ih;
+  return w > 0 && h > 0;
+}
+
+}  // namespace
+
+int AutoSizeWidth(const std::string& caption, const ui::Font& font) {
+  // An average Tahoma glyph is about half the font height wide; a double-byte
+  // character takes two bytes and about one full height.
+  int avg = std::max(1, font.height / 2 + (font.bold ? 1 : 0));
+  return static_cast<int>(caption.size()) * avg;
+}
+
+TMainForm::TMainForm() : ui::Form("TMainForm") {
+  SetCaption("Printer Installer");
+  SetClientSize(627, 450);
+  SetBounds(0, 0, 635, 477);
+  position = ui::Position::ScreenCenter;
+  SetAlphaBlend(true);
+  SetAlphaBlendValue(255);
+
+  PnlTitle = new ui::Panel(this, "PnlTitle");
+  PnlTitle->SetAlign(ui::Align::Top);
+  PnlTitle->SetBounds(0, 0, 627, 89);
+  ImgLogo = new ui::Image(PnlTitle, "ImgLogo");
+  ImgLogo->autoSize = true;
+  ImgLogo->SetBounds(24, 9, 105, 105);
+  LblMainTitle = new ui::Label(PnlTitle, "LblMainTitle");
+  LblMainTitle->SetFont({"Tahoma", 21, true, ui::kPurple});
+  LblMainTitle->wordWrap = true;
+  LblMainTitle->SetBounds(160, 16, 400, 25);
+  LblReadGuide = new ui::Label(PnlTitle, "LblReadGuide");
+  LblReadManual = new ui::Label(PnlTitle, "LblReadManual");
+  lblReadQuickGuide = new ui::Label(PnlTitle, "lblReadQuickGuide");
+  for (ui::Label* l : {LblReadGuide, LblReadManual, lblReadQuickGuide}) {
+    l->SetCursor(ui::Cursor::HandPoint);
+    l->SetBounds(170, 48, 100, 13);
+  }
+  lblReadQuickGuide->SetBounds(480, 48, 100, 13);
+  lblReadQuickGuide->SetVisible(false);
+
+  PnlPrinters = new ui::Panel(this, "PnlPrinters");
+  PnlPrinters->SetAlign(ui::Align::Client);
+  PnlPrinters->SetBounds(0, 89, 627, 342);
+  GrpBoxPort = new ui::GroupBox(PnlPrinters, "GrpBoxPort");
+  GrpBoxPort->SetBounds(24, 16, 162, 264);
+  GrpBoxPort->SetVisible(false);
+  LsBoxPorts = new ui::ListBox(GrpBoxPort, "LsBoxPorts");
+  LsBoxPorts->SetBounds(8, 16, 146, 240);
+  GrpBoxPrinters = new ui::GroupBox(PnlPrinters, "GrpBoxPrinters");
+  GrpBoxPrinters->SetBounds(192, 16, 404, 254);
+  GrpBoxPrinters->SetAnchors(ui::kAnchorLeft | ui::kAnchorTop | ui::kAnchorRight | ui::kAnchorBottom);
+  LvPrinters = new ui::ListView(GrpBoxPrinters, "LvPrinters");
+  LvPrinters->SetBounds(8, 18, 388, 228);
+  LvPrinters->SetAnchors(ui::kAnchorLeft | ui::kAnchorTop | ui::kAnchorRight | ui::kAnchorBottom);
+  EdtInfos = new ui::Edit(PnlPrinters, "EdtInfos");
+  EdtInfos->readOnly = true;
+  EdtInfos->SetTabStop(false);
+  EdtInfos->SetColor(ui::kInfoBk);
+  EdtInfos->SetFont({"Tahoma", 13, true, ui::kTeal});
+  EdtInfos->SetBounds(24, 282, 572, 21);
+  EdtInfos->SetAnchors(ui::kAnchorLeft | ui::kAnchorRight | ui::kAnchorBottom);
+  EdtInfos->SetCaption("Infos:");
+  BbtnStart = new ui::Button(PnlPrinters, "BbtnStart");
+  BbtnStart->hasPicture = true;
+  BbtnStart->SetDefault(true);
+  BbtnStart->SetBounds(364, 307, 113, 35);
+  BbtnStart->SetAnchors(ui::kAnchorRight | ui::kAnchorBottom);
+  BbtnStart->SetCaption("&Install");
+  BbtnExit = new ui::Button(PnlPrinters, "BbtnExit");
+  BbtnExit->hasPicture = true;
+  BbtnExit->SetButtonKind(ui::ButtonKind::Close);
+  BbtnExit->SetBounds(483, 307, 113, 35);
+  BbtnExit->SetAnchors(ui::kAnchorRight | ui::kAnchorBottom);
+  BbtnExit->SetCaption("&Exit");
+  StaBarInfo = new ui::StatusBar(this, "StaBarInfo");
+  StaBarInfo->SetAlign(ui::Align::Bottom);
+  StaBarInfo->SetBounds(0, 431, 627, 19);
+
+  TmrAutoInstall = std::make_unique<ui::Timer>(this, "TmrAutoInstall");
+  TmrAutoInstall->SetEnabled(false);
+  TmrAutoInstall->SetInterval(1000);
+  TimerSetup64Error = std::make_unique<ui::Timer>(this, "TimerSetup64Error");
+  TimerSetup64Error->SetEnabled(false);
+  TimerSetup64Error->SetInterval(5000);
+  TimerInstallingHints = std::make_unique<ui::Timer>(this, "TimerInstallingHints");
+  TimerInstallingHints->SetEnabled(false);
+  TimerInstallingHints->SetInterval(500);
+
+  OnActivate = [this] { FormActivate(); };
+  OnClose = [this] { FormClose(); };
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::FormCreate() {
+  // 1. The logo bitmap of the brand, from the program's own resources.
+  if (auto bmp = plat::sys().LoadBitmapResource(kLogoResource)) {
+    ImgLogo->SetPicture(*bmp);
+    int w, h;
+    if (BitmapSize(*bmp, w, h)) ImgLogo->SetBounds(ImgLogo->Left(), ImgLogo->Top(), w, h);
+  }
+
+  // 2. The debug marker is a file; its content is never read.
+  DebugMode = plat::files().FileExists(kDebugMarker);
+
+  // 3. "/Hide", exactly and as a whole argument, keeps the window out of sight.
+  HiddenMode = false;
+  for (const std::string& arg : plat::sys().CommandArgs()) {
+    if (arg == "/Hide") {
+      SetAlphaBlendValue(0);
+      SetAlphaBlend(true);
+      HiddenMode = true;
+      ui::app().showMainForm = false;
+      break;
+    }
+  }
+
+  // 4. Only the maker's own brand greets with the splash.
+  if (i18n::StrBrand() == kMakerBrand && !DebugMode && !HiddenMode && showWelcomeSplash) {
+    ui::app().showMainForm = false;
+    SetAlphaBlendValue(0);
+    SetAlphaBlend(true);
+    showWelcomeSplash(*this);
+    ui::app().showMainForm = true;
+  }
+
+  // 5-7.
+  TimerSetup64Error->SetEnabled(false);
+  IniOptions = std::make_unique<config::TIniOptions>();
+  IniOptions->LoadFromFile("install.ini");
+  ApplyCatalogueTexts();
+
+  // 8-9.
+  if (fillModelList) fillModelList(*this);
+  if (HiddenMode && prepareAutoInstall) prepareAutoInstall(*this);
+}
+
+void TMainForm::FormActivate() {
+  if (prepareAutoInstall) prepareAutoInstall(*this);
+}
+
+void TMainForm::FormClose() { IniOptions.reset(); }
+
+void TMainForm::ApplyCatalogueTexts() {
+  SetCaption(i18n::StrAppTitle());
+  ui::app().SetTitle(i18n::StrAppTitle());
+
+  // The model group takes the place of the hidden port group.
+  GrpBoxPrinters->SetWidth(GrpBoxPrinters->Width() + GrpBoxPrinters->Left() - GrpBoxPort->Left());
+  GrpBoxPrinters->SetLeft(GrpBoxPort->Left());
+
+  GrpBoxPrinters->SetCaption(i18n::StrSelectDriver());
+  BbtnStart->SetCaption(i18n::StrInstallButton());
+  BbtnExit->SetCaption(i18n::StrExitButton());
+  LblMainTitle->SetCaption(i18n::StrMainTitle());
+  LblMainTitle->SetFontColor(i18n::TitleColor());
+
+  LblMainTitle->SetLeft(ImgLogo->Left() + ImgLogo->Width() + 30);
+  LblMainTitle->SetWidth(ClientWidth() - LblMainTitle->Left() - 3);
+
+  LblReadGuide->SetCaption(i18n::StrInstallGuideLink());
+  LblReadManual->SetCaption(i18n::StrUserManualLink());
+  lblReadQuickGuide->SetCaption(i18n::StrQuickGuideLink());
+  for (ui::Label* l : {LblReadGuide, LblReadManual, lblReadQuickGuide}) {
+    l->SetWidth(AutoSizeWidth(l->Caption(), l->GetFont()));
+    l->SetEnabled(false);
+  }
+
+  LblReadGuide->SetLeft(LblMainTitle->Left() + 10);
+  LblReadManual->SetLeft(LblReadGuide->Left() + LblReadGuide->Width() + 80);
+  LblReadGuide->SetTop(LblMainTitle->Top() + LblMainTitle->Height());
+  LblReadManual->SetTop(LblMainTitle->Top() + LblMainTitle->Height());
+  PnlTitle->SetHeight(ImgLogo->Top() + ImgLogo->Height() + 20);
+  PnlPrinters->SetTop(PnlTitle->Top() + PnlTitle->Height());
+  // The printer panel fills what the title and the status bar leave.
+  PnlPrinters->SetHeight(ClientHeight() - StaBarInfo->Height() - PnlPrinters->Top());
+}
+
+}  // namespace app

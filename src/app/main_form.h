@@ -1,0 +1,68 @@
+// The main window: logo, title and guide links above, the model list, the
+// information line, the install and exit buttons and the status bar below.
+#pragma once
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "config/options.h"
+#include "ui/ui.h"
+
+namespace app {
+
+class TMainForm : public ui::Form {
+ public:
+  TMainForm();
+  ~TMainForm() override;
+
+  // Events
+  void FormCreate();
+  void FormActivate();
+  void FormClose();
+  void ApplyCatalogueTexts();
+
+  // Hooks of the parts that come with their own modules: the model list,
+  // the automatic install and the welcome splash. Empty hooks do nothing.
+  std::function<void(TMainForm&)> fillModelList;
+  std::function<void(TMainForm&)> prepareAutoInstall;
+  std::function<void(TMainForm&)> showWelcomeSplash;
+
+  // Components
+  ui::Panel* PnlTitle;
+  ui::Image* ImgLogo;
+  ui::Label* LblMainTitle;
+  ui::Label* LblReadGuide;
+  ui::Label* LblReadManual;
+  ui::Label* lblReadQuickGuide;
+  ui::Panel* PnlPrinters;
+  ui::GroupBox* GrpBoxPort;
+  ui::ListBox* LsBoxPorts;
+  ui::GroupBox* GrpBoxPrinters;
+  ui::ListView* LvPrinters;
+  ui::Edit* EdtInfos;
+  ui::Button* BbtnStart;
+  ui::Button* BbtnExit;
+  ui::StatusBar* StaBarInfo;
+  std::unique_ptr<ui::Timer> TmrAutoInstall;
+  std::unique_ptr<ui::Timer> TimerSetup64Error;
+  std::unique_ptr<ui::Timer> TimerInstallingHints;
+
+  // State
+  bool DebugMode = false;
+  bool HiddenMode = false;
+  std::unique_ptr<config::TIniOptions> IniOptions;
+  int32_t AutoIndex = 0;
+  uint8_t InstallState = 0;
+  std::string InstalledPrinterName;
+  std::string RemovedDriverName;
+  uintptr_t Setup64Process = 0;
+  uint32_t LastErrorCode = 0;
+  std::string ConnectedPort;
+  std::string FinalPort;
+};
+
+// Width of a label sized to its text (labels size themselves to their caption).
+int AutoSizeWidth(const std::string& caption, const ui::Font& font);
+
+}  // namespace app

@@ -1,0 +1,117 @@
+#include "tools/setup-sim/dump.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+
+#include "ui/ui.h"
+
+namespace simtool {
+
+std::string ToUtf8(const std::string& text, unsigned codePage) {
+  const char* from = codePage == 936 ? "GBK" : codePage == 950 ? "BIG5" : "CP1252";
+  iconv_t cd = iconv_open("UTF-8", from);
+  if (cd == reinterpret_cast<iconv_t>(-1)) return text;
+  std::string out;
+  std::string in = text;
+  char* ip = in.data();
+  size_t il = in.size();
+  char buf[4096];
+  while (il > 0) {
+    char* op = buf;
+    size_t ol = sizeof buf;
+    size_t r = iconv(cd, &ip, &il, &op, &ol);
+    out.append(buf, op - buf);
+    if (r == static_cast<size_t>(-1) && errno != E2BIG) {
+      // A byte that is no character of the code page: keep it visible.
+      out += "?";
+      ++ip;
+      --il;
+    }
+  }
+  iconv_close(cd);
+  return out;
+}
+
+std::string Escape(const std::string& utf8) {
+  std::string out;
+  for (char c : utf8) {
+    if (c == '\r') out += "\\r";
+    else if (c == '\n') out += "\\n";
+    else out += c;
+  }
+  return out;
+}
+
+namespace {
+
+void DumpControl(const std::string& prefix, ui::Control& c, unsigned cp,
+                 std::vector<std::string>& lines) {
+  auto add = [&](const std::string& prop, const std::string& value) {
+    lines.push_back(prefix + "." + prop + "=" + value);
+  };
+  bool textual = std::string(c.Kind()) == "Edit" || std::string(c.Kind()) == "Memo" ||
+                 std::string(c.Kind()) == "StatusBar" || std::string(c.Kind()) == "RichEdit";
+  add(textual ? "Text" : "Caption", Escape(ToUtf8(c.Caption(), cp)));
+  add("Enabled", c.Enabled() ? "1" : "0");
+  add("Visible", c.Visible() ? "1" : "0");
+  add("Left", std::to_string(c.Left()));
+  add("Top", std::to_string(c.Top()));
+  add("Width", std::to_string(c.Width()));
+  add("Height", std::to_string(c.Height()));
+  if (auto* list = dynamic_cast<ui::ListBase*>(&c)) {
+    for (size_t i = 0; i < list->Items().size(); ++i)
+      add("Items[" + std::to_string(i) + "]", Escape(ToUtf8(list->Items()[i], cp)));
+    add("ItemIndex", std::to_string(list->ItemIndex()));
+  }
+  if (auto* bar = dynamic_cast<ui::ProgressBar*>(&c)) add("Position", std::to_string(bar->Position()));
+}
+
+void DumpTree(const std::string& formName, ui::Control& parent, unsigned cp,
+              std::vector<std::string>& lines) {
+  for (ui::Control* child : parent.Children()) {
+    DumpControl(formName + "." + child->Name(), *child, cp, lines);
+    DumpTree(formName, *child, cp, lines);
+  }
+}
+
+}  // namespace
+
+std::vector<std::string> DumpState(app::Program& p, unsigned cp) {
+  std::vector<std::string> lines;
+  lines.push_back("Application.Title=" + Escape(ToUtf8(ui::app().Title(), cp)));
+  lines.push_back(std::string("Application.ShowMainForm=") + (ui::app().showMainForm ? "1" : "0"));
+  for (ui::Form* f : ui::app().Forms()) {
+    const std::string n = f->Name();
+    lines.push_back(n + ".Caption=" + Escape(ToUtf8(f->Caption(), cp)));
+    lines.push_back(n + ".Enabled=" + (f->Enabled() ? "1" : "0"));
+    lines.push_back(n + ".Visible=" + (f->Showing() ? "1" : "0"));
+    lines.push_back(n + ".Left=" + std::to_string(f->Left()));
+    lines.push_back(n + ".Top=" + std::to_string(f->Top()));
+    lines.push_back(n + ".Width=" + std::to_string(f->Width()));
+    lines.push_back(n + ".Height=" + std::to_string(f->Height()));
+    lines.push_back(n + ".ClientWidth=" + std::to_string(f->ClientWidth()));
+    lines.push_back(n + ".ClientHeight=" + std::to_string(f->ClientHeight()));
+    lines.push_back(n + ".AlphaBlend=" + std::string(f->AlphaBlend() ? "1" : "0"));
+    lines.push_back(n + ".AlphaBlendValue=" + std::to_string(f->AlphaBlendValue()));
+    DumpTree(n, *f, cp, lines);
+  }
+  app::TMainForm& m = *p.mainForm;
+  auto field = [&](const std::string& name, const std::string& v) {
+    lines.push_back("TMainForm." + name + "=" + v);
+  };
+  field("DebugMode", m.DebugMode ? "1" : "0");
+  field("HiddenMode", m.HiddenMode ? "1" : "0");
+  field("AutoIndex", std::to_string(m.AutoIndex));
+  field("InstallState", std::to_string(m.InstallState));
+  field("InstalledPrinterName", Escape(ToUtf8(m.InstalledPrinterName, cp)));
+  field("RemovedDriverName", Escape(ToUtf8(m.RemovedDriverName, cp)));
+  field("LastErrorCode", std::to_string(m.LastErrorCode));
+  field("ConnectedPort", Escape(ToUtf8(m.ConnectedPort, cp)));
+  field("FinalPort", Escape(ToUtf8(m.FinalPort, cp)));
+  field("IniOptions.Count", std::to_string(m.IniOptions ? m.IniOptions->Count : 0));
+  std::sort(lines.begin(), lines.end());
+  return lines;
+}
+
+}  // namespace simtool
