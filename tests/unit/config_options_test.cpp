@@ -236,3 +236,43 @@ TEST_F(ConfigTest, HugeFilesLongValuesAndGarbage) {
 }
 
 }  // namespace
+
+namespace {
+
+std::string SampleMedium() {
+  std::string here = __FILE__;
+  return here.substr(0, here.rfind("/tests/unit/")) + "/samples/medium";
+}
+
+TEST_F(ConfigTest, SampleMediumLoads) {
+  machine.Mount("C:\\Medium", SampleMedium());
+  ASSERT_TRUE(plat::files().FileExists("install.ini")) << SampleMedium();
+  for (uint16_t lang : {0x0409, 0x0804, 0x0404}) {
+    SCOPED_TRACE(lang);
+    machine.langId = lang;
+    TIniOptions o;
+    o.LoadFromFile("install.ini");
+    ASSERT_EQ(o.Count, 2);
+    TOption usb = o.GetOption(0), serial = o.GetOption(1);
+    EXPECT_EQ(usb.InstallSettingFile2K, "VP210.inf");
+    EXPECT_EQ(usb.OfflinePrefix, "LPTOFFLINE\\");
+    EXPECT_EQ(serial.InstallSettingFile2K, "VP350S.inf");
+    EXPECT_EQ(serial.OfflinePrefix, "SERENUM\\");
+    EXPECT_TRUE(serial.ForceOnlineCheck && serial.PromptCheck);
+    EXPECT_EQ(serial.PrintProcess, "WinPrint");
+    for (const TOption* m : {&usb, &serial}) {
+      EXPECT_TRUE(plat::files().FileExists(m->InstallGuide)) << m->InstallGuide;
+      EXPECT_FALSE(m->Hint.empty());
+    }
+  }
+  machine.langId = 0x0804;
+  TIniOptions cn;
+  cn.LoadFromFile("install.ini");
+  EXPECT_EQ(cn.GetOption(0).Hint.substr(0, 2), "\xC7\xEB");  // GBK for the first character
+  machine.langId = 0x0404;
+  TIniOptions tw;
+  tw.LoadFromFile("install.ini");
+  EXPECT_EQ(tw.GetOption(0).Hint.substr(0, 2), "\xBD\xD0");  // Big5 for the same character
+}
+
+}  // namespace

@@ -1,13 +1,24 @@
 // Profile parsing and lookup with the rules of the system's profile reader.
 #include "platform/sim/profile_parse.h"
 
-#include "platform/common/text.h"
-
 namespace plat::sim::profile {
 namespace {
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == 0x1a;
+}
+
+// Names match with ASCII letters folded; lengths first, as files may hold
+// very long lines.
+bool SameName(const std::string& a, const std::string& b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
 }
 
 // Names and values are C strings to the system: an embedded NUL ends them.
@@ -125,9 +136,9 @@ std::string GetString(const Document& doc, const std::string& section, const std
   const std::string k = TrimRequest(UpToNul(key));
   if (k.empty()) return CopyEntry(d, bufferSize);
   for (const Section& sec : doc.sections) {
-    if (!text::EqualNoCase(sec.name, s)) continue;
+    if (!SameName(sec.name, s)) continue;
     for (const Key& entry : sec.keys) {
-      if (text::EqualNoCase(entry.name, k))
+      if (SameName(entry.name, k))
         return CopyEntry(entry.hasValue ? entry.value : d, bufferSize);
     }
     break;  // only the first section of a name is searched
@@ -159,7 +170,7 @@ std::vector<std::string> KeyNames(const Document& doc, const std::string& sectio
   std::vector<std::string> names;
   const std::string s = UpToNul(section);
   for (const Section& sec : doc.sections) {
-    if (!text::EqualNoCase(sec.name, s)) continue;
+    if (!SameName(sec.name, s)) continue;
     size_t len = bufferSize;
     for (const Key& k : sec.keys) {
       if (len <= 2) break;
