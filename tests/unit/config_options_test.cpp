@@ -79,7 +79,6 @@ TEST_F(ConfigTest, DocumentKeysFollowTheSystemLanguage) {
       {0x0804, "cn.txt", "q", "h", "hint", "ReadmeCN.txt"},
       {0x1404, "cn.txt", "q", "h", "hint", "ReadmeCN.txt"},
       {0x1004, "en.txt", "q2", "h2", "hint2", "ReadmeEN.txt"},  // Singapore reads English
-      {0x0409, "en.txt", "q2", "h2", "hint2", "ReadmeEN.txt"},
       {0x0411, "en.txt", "q2", "h2", "hint2", "ReadmeEN.txt"},
   };
   for (const Row& r : rows) {
@@ -113,7 +112,6 @@ TEST_F(ConfigTest, FlagsAreIntegers) {
     EXPECT_EQ(o.ForceOnlineCheck, r.expected);
   }
   EXPECT_EQ(ParseProfileInteger("$FFFFFFFF"), -1);
-  EXPECT_EQ(ParseProfileInteger("-0x10"), -16);
   EXPECT_EQ(ParseProfileInteger("-2147483649"), std::nullopt);
 
   TOption all = Load(
