@@ -228,6 +228,10 @@ TEST(ProfileContract, ChangedFileIsReadAgain) {
   ASSERT_TRUE(plat::files().WriteFile(ini.path(), "[S]\nK=a new value\n[T]\n"));
   EXPECT_EQ(plat::profile().GetString(ini.path(), "S", "K", "", 2048), "a new value");
   EXPECT_EQ(plat::profile().GetSectionNames(ini.path(), 16384), (Names{"S", "T"}));
+  // Same size, written straight after the last read.
+  ASSERT_TRUE(plat::files().WriteFile(ini.path(), "[S]\nK=A NEW VALUE\n[U]\n"));
+  EXPECT_EQ(plat::profile().GetString(ini.path(), "S", "K", "", 2048), "A NEW VALUE");
+  EXPECT_EQ(plat::profile().GetSectionNames(ini.path(), 16384), (Names{"S", "U"}));
 }
 
 TEST(ProfileContract, GarbageBytesAreSurvived) {

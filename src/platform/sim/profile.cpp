@@ -1,9 +1,12 @@
 // Simulated profile reader: files read from the sandbox, parsed once and
-// kept while their size and modification time stay the same.
+// kept while they stay the same. Small files are compared byte for byte, as
+// a test may rewrite one within the file system's time resolution; large
+// ones by size and modification time.
 #include <sys/stat.h>
 
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 
 #include "platform/sim/machine.h"
@@ -12,11 +15,22 @@
 namespace plat::sim {
 namespace {
 
+constexpr off_t kCompareBelow = 1 << 20;
+
 struct Cached {
   off_t size = -1;
   struct timespec mtime = {};
+  std::string bytes;  // kept for small files only
   profile::Document doc;
 };
+
+std::optional<std::string> ReadAll(const std::string& host) {
+  std::ifstream in(host, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
 
 class SimProfile : public Profile {
  public:
@@ -52,19 +66,20 @@ class SimProfile : public Profile {
       return nullptr;
     }
     Cached& c = cache_[host];
-    if (c.size == st.st_size && c.mtime.tv_sec == st.st_mtim.tv_sec &&
-        c.mtime.tv_nsec == st.st_mtim.tv_nsec)
-      return &c.doc;
-    std::ifstream in(host, std::ios::binary);
-    if (!in) {
+    const bool small = st.st_size < kCompareBelow;
+    const bool sameStat = c.size == st.st_size && c.mtime.tv_sec == st.st_mtim.tv_sec &&
+                          c.mtime.tv_nsec == st.st_mtim.tv_nsec;
+    if (sameStat && !small) return &c.doc;
+    std::optional<std::string> bytes = ReadAll(host);
+    if (!bytes) {
       cache_.erase(host);
       return nullptr;
     }
-    std::ostringstream s;
-    s << in.rdbuf();
-    c.doc = profile::Parse(s.str());
+    if (sameStat && *bytes == c.bytes) return &c.doc;
+    c.doc = profile::Parse(*bytes);
     c.size = st.st_size;
     c.mtime = st.st_mtim;
+    c.bytes = small ? std::move(*bytes) : std::string();
     return &c.doc;
   }
 
