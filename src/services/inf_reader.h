@@ -1,0 +1,20 @@
+// What the installer reads from a model's INF file: the parallel-port
+// hardware IDs with their compatible tail, and the printer (model) name.
+//
+//   std::string id, compat;
+//   if (ReadInfHardwareIds("VP210.inf", id, compat) > 0) ...   // id "VelmarVP-2108E5C"
+#pragma once
+#include <string>
+
+namespace services {
+
+// Counts the INF lines with distinct "LPTENUM\" IDs; HwId gets the ID for this
+// Windows version (the longer one up to Windows 2000, the shorter one later),
+// CompatId the compatible tail of the first line. 0 and both empty when the
+// file is missing or has no such line.
+int ReadInfHardwareIds(const std::string& infFile, std::string& hwId, std::string& compatId);
+
+// The first entry of the provider's models section, without its quotes.
+bool ReadInfModelName(const std::string& infFile, std::string& printerName);
+
+}  // namespace services
