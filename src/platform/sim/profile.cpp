@@ -1,12 +1,10 @@
 // Simulated profile reader: files read from the sandbox, parsed once and
-// kept while they stay the same. Small files are compared byte for byte, as
-// a test may rewrite one within the file system's time resolution; large
-// ones by size and modification time.
+// kept while their size, inode and change times stay the same (the file
+// systems here stamp a rewrite that follows a read with a fresh time).
 #include <sys/stat.h>
 
 #include <fstream>
 #include <map>
-#include <optional>
 #include <sstream>
 
 #include "platform/sim/machine.h"
@@ -15,21 +13,15 @@
 namespace plat::sim {
 namespace {
 
-constexpr off_t kCompareBelow = 1 << 20;
-
 struct Cached {
   off_t size = -1;
-  struct timespec mtime = {};
-  std::string bytes;  // kept for small files only
+  ino_t inode = 0;
+  struct timespec mtime = {}, ctime = {};
   profile::Document doc;
 };
 
-std::optional<std::string> ReadAll(const std::string& host) {
-  std::ifstream in(host, std::ios::binary);
-  if (!in) return std::nullopt;
-  std::ostringstream s;
-  s << in.rdbuf();
-  return s.str();
+bool Same(const struct timespec& a, const struct timespec& b) {
+  return a.tv_sec == b.tv_sec && a.tv_nsec == b.tv_nsec;
 }
 
 class SimProfile : public Profile {
@@ -66,20 +58,21 @@ class SimProfile : public Profile {
       return nullptr;
     }
     Cached& c = cache_[host];
-    const bool small = st.st_size < kCompareBelow;
-    const bool sameStat = c.size == st.st_size && c.mtime.tv_sec == st.st_mtim.tv_sec &&
-                          c.mtime.tv_nsec == st.st_mtim.tv_nsec;
-    if (sameStat && !small) return &c.doc;
-    std::optional<std::string> bytes = ReadAll(host);
-    if (!bytes) {
+    if (c.size == st.st_size && c.inode == st.st_ino && Same(c.mtime, st.st_mtim) &&
+        Same(c.ctime, st.st_ctim))
+      return &c.doc;
+    std::ifstream in(host, std::ios::binary);
+    if (!in) {
       cache_.erase(host);
       return nullptr;
     }
-    if (sameStat && *bytes == c.bytes) return &c.doc;
-    c.doc = profile::Parse(*bytes);
+    std::ostringstream s;
+    s << in.rdbuf();
+    c.doc = profile::Parse(s.str());
     c.size = st.st_size;
+    c.inode = st.st_ino;
     c.mtime = st.st_mtim;
-    c.bytes = small ? std::move(*bytes) : std::string();
+    c.ctime = st.st_ctim;
     return &c.doc;
   }
 
