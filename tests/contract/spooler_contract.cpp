@@ -167,9 +167,14 @@ TEST_F(SpoolerContract, NewQueueHasNoJobs) {
   ASSERT_TRUE(h) << "error " << plat::sys().GetLastError();
   std::vector<plat::JobInfo1> jobs = {plat::JobInfo1{}};
   uint32_t needed = 99;
-  ASSERT_TRUE(plat::spooler().EnumJobs1(*h, 0, 100, 0, jobs, needed));
-  EXPECT_TRUE(jobs.empty());
-  EXPECT_EQ(needed, 0u);
+  bool listed = plat::spooler().EnumJobs1(*h, 0, 100, 0, jobs, needed);
+  if (wine::EnumJobsIsStub()) {
+    EXPECT_FALSE(listed) << "Wine's EnumJobs now answers: drop the departure";
+  } else {
+    ASSERT_TRUE(listed) << "error " << plat::sys().GetLastError();
+    EXPECT_TRUE(jobs.empty());
+    EXPECT_EQ(needed, 0u);
+  }
   plat::PrinterInfo2 info;
   ASSERT_TRUE(plat::spooler().GetPrinter2(*h, 16884, info, needed));
   EXPECT_EQ(info.jobs, 0u);
@@ -183,7 +188,8 @@ TEST_F(SpoolerContract, AddPrinterRefusesAnUnknownDriver) {
   info.printProcessor = "WinPrint";
   auto h = plat::spooler().AddPrinter2(info);
   EXPECT_FALSE(h);
-  EXPECT_EQ(plat::sys().GetLastError(), 1797u);  // ERROR_UNKNOWN_PRINTER_DRIVER
+  EXPECT_EQ(plat::sys().GetLastError(),
+            wine::AddPrinterUnknownDriverIsInvalidParameter() ? 87u : 1797u);  // ERROR_UNKNOWN_PRINTER_DRIVER
   if (h) plat::spooler().DeletePrinter(*h);
 }
 
