@@ -84,6 +84,13 @@ class Spooler {
                                                     const std::string& environment,
                                                     const std::string& driver,
                                                     uint32_t deleteFlag, uint32_t versionFlag) = 0;
+
+  // Installs a printer driver of this name that tests and stand-ins can put
+  // queues on (the real backend uses the system's own PostScript driver files).
+  virtual bool AddPrinterDriver(const std::string& name) {
+    (void)name;
+    return false;
+  }
 };
 
 }  // namespace plat

@@ -8,12 +8,15 @@ namespace wine {
 
 inline bool Active() { return plat::RunningUnderWine(); }
 
-// EnumJobs is a stub: it reports no jobs.
+// EnumJobs is a stub: it reports no jobs (and fails even for a queue without any).
 inline bool EnumJobsIsStub() { return Active(); }
 // SetPrinter level 0 (control commands such as PRINTER_CONTROL_SET_STATUS) is not implemented.
 inline bool SetPrinterLevel0Unimplemented() { return Active(); }
 // DeletePrinterDriverExA with DPD_DELETE_UNUSED_FILES fails with ERROR_INVALID_PARAMETER.
 inline bool DeleteDriverExRejectsUnusedFilesFlag() { return Active(); }
+// AddPrinter on a driver that is not installed fails with ERROR_INVALID_PARAMETER,
+// not ERROR_UNKNOWN_PRINTER_DRIVER.
+inline bool AddPrinterUnknownDriverIsInvalidParameter() { return Active(); }
 // Wine's own sc.exe prints nothing for "query".
 inline bool ScQueryPrintsNothing() { return Active(); }
 

@@ -1,25 +1,314 @@
-// PLACEHOLDER until the simulated spooler lands: every call fails.
+// The print spooler over winspool's A functions. Functions that Windows 2000
+// may lack are looked up in "winspool.drv" at run time.
 #include "platform/win32/windows_lean.h"
+
+#include <cstring>
+#include <vector>
+
 #include "platform/win32/win32.h"
+
 namespace plat::win32 {
 namespace {
-class SimSpooler : public Spooler {
+
+std::string Text(const char* s) { return s ? std::string(s) : std::string(); }
+// A null pointer for an empty text, as the spooler expects for optional fields.
+LPSTR Opt(const std::string& s) { return s.empty() ? nullptr : const_cast<LPSTR>(s.c_str()); }
+
+// Owns an open printer handle; ClosePrinter keeps the caller's last error.
+class Win32PrinterHandle : public PrinterHandle {
  public:
-  bool EnumPrinters2(uint32_t, uint32_t, std::vector<PrinterInfo2>&, uint32_t& n) override { n = 0; return false; }
-  bool EnumPorts2(uint32_t, std::vector<PortInfo2>&, uint32_t& n) override { n = 0; return false; }
-  std::unique_ptr<PrinterHandle> OpenPrinter(const std::string&, const PrinterDefaults*) override { return nullptr; }
-  bool GetPrinter2(PrinterHandle&, uint32_t, PrinterInfo2&, uint32_t& n) override { n = 0; return false; }
-  bool SetPrinter2(PrinterHandle&, const PrinterInfo2&, uint32_t) override { return false; }
-  bool SetPrinter0(PrinterHandle&, uint32_t, uint32_t) override { return false; }
-  bool EnumJobs1(PrinterHandle&, uint32_t, uint32_t, uint32_t, std::vector<JobInfo1>&, uint32_t& n) override { n = 0; return false; }
-  std::unique_ptr<PrinterHandle> AddPrinter2(const PrinterInfo2&) override { return nullptr; }
-  bool DeletePrinter(PrinterHandle&) override { return false; }
-  bool DeletePrinterDriver(const std::string&, const std::string&) override { return false; }
-  std::optional<bool> GetDefaultPrinter(std::string&, uint32_t) override { return std::nullopt; }
-  std::optional<bool> SetDefaultPrinter(const std::string&) override { return std::nullopt; }
-  std::optional<bool> DeletePrinterDriverEx(const std::string&, const std::string&, const std::string&,
-                                            uint32_t, uint32_t) override { return std::nullopt; }
+  explicit Win32PrinterHandle(HANDLE h) : h_(h) {}
+  ~Win32PrinterHandle() override {
+    if (h_) {
+      DWORD e = ::GetLastError();
+      ::ClosePrinter(h_);
+      ::SetLastError(e);
+    }
+  }
+  Win32PrinterHandle(const Win32PrinterHandle&) = delete;
+  Win32PrinterHandle& operator=(const Win32PrinterHandle&) = delete;
+  HANDLE Get() const { return h_; }
+
+ private:
+  HANDLE h_;
 };
+
+HANDLE Raw(PrinterHandle& p) { return static_cast<Win32PrinterHandle&>(p).Get(); }
+
+// "winspool.drv", loaded for one call and released at its end.
+class Winspool {
+ public:
+  Winspool() : m_(::LoadLibraryA("winspool.drv")) {}
+  ~Winspool() {
+    if (m_) {
+      DWORD e = ::GetLastError();
+      ::FreeLibrary(m_);
+      ::SetLastError(e);
+    }
+  }
+  Winspool(const Winspool&) = delete;
+  Winspool& operator=(const Winspool&) = delete;
+  template <typename Fn>
+  Fn Find(const char* name) const {
+    if (!m_) return nullptr;
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(m_, name)));
+  }
+
+ private:
+  HMODULE m_;
+};
+
+void ToDevMode(const DEVMODEA* dm, std::optional<DevMode>& out) {
+  out.reset();
+  if (!dm) return;
+  DevMode d{};
+  size_t n = dm->dmSize < kDevModeSize ? dm->dmSize : kDevModeSize;
+  memcpy(d.data(), dm, n);
+  out = d;
+}
+
+PrinterInfo2 FromInfo(const PRINTER_INFO_2A& p) {
+  PrinterInfo2 i;
+  i.serverName = Text(p.pServerName);
+  i.printerName = Text(p.pPrinterName);
+  i.shareName = Text(p.pShareName);
+  i.portName = Text(p.pPortName);
+  i.driverName = Text(p.pDriverName);
+  i.comment = Text(p.pComment);
+  i.location = Text(p.pLocation);
+  ToDevMode(p.pDevMode, i.devMode);
+  i.sepFile = Text(p.pSepFile);
+  i.printProcessor = Text(p.pPrintProcessor);
+  i.datatype = Text(p.pDatatype);
+  i.parameters = Text(p.pParameters);
+  i.attributes = p.Attributes;
+  i.priority = p.Priority;
+  i.defaultPriority = p.DefaultPriority;
+  i.startTime = p.StartTime;
+  i.untilTime = p.UntilTime;
+  i.status = p.Status;
+  i.jobs = p.cJobs;
+  i.averagePpm = p.AveragePPM;
+  return i;
+}
+
+// A DEVMODEA built from the 156 public bytes, with no driver extra.
+struct DevModeBuffer {
+  explicit DevModeBuffer(const std::optional<DevMode>& d) {
+    if (!d) return;
+    memset(&dm, 0, sizeof dm);
+    memcpy(&dm, d->data(), kDevModeSize < sizeof dm ? kDevModeSize : sizeof dm);
+    dm.dmSize = static_cast<WORD>(kDevModeSize);
+    dm.dmDriverExtra = 0;
+    ptr = &dm;
+  }
+  DEVMODEA dm;
+  DEVMODEA* ptr = nullptr;
+};
+
+PRINTER_INFO_2A ToInfo(const PrinterInfo2& i, DEVMODEA* dm) {
+  PRINTER_INFO_2A p;
+  ZeroMemory(&p, sizeof p);
+  p.pServerName = Opt(i.serverName);
+  p.pPrinterName = Opt(i.printerName);
+  p.pShareName = Opt(i.shareName);
+  p.pPortName = Opt(i.portName);
+  p.pDriverName = Opt(i.driverName);
+  p.pComment = Opt(i.comment);
+  p.pLocation = Opt(i.location);
+  p.pDevMode = dm;
+  p.pSepFile = Opt(i.sepFile);
+  p.pPrintProcessor = Opt(i.printProcessor);
+  p.pDatatype = Opt(i.datatype);
+  p.pParameters = Opt(i.parameters);
+  p.Attributes = i.attributes;
+  p.Priority = i.priority;
+  p.DefaultPriority = i.defaultPriority;
+  p.StartTime = i.startTime;
+  p.UntilTime = i.untilTime;
+  p.Status = i.status;
+  p.cJobs = i.jobs;
+  p.AveragePPM = i.averagePpm;
+  return p;
+}
+
+// Room for bufferSize bytes, never a zero-length allocation.
+std::vector<BYTE> Buffer(uint32_t size) { return std::vector<BYTE>(size ? size : 1); }
+LPBYTE Ptr(std::vector<BYTE>& b, uint32_t size) { return size ? b.data() : nullptr; }
+
+class Win32Spooler : public Spooler {
+ public:
+  bool EnumPrinters2(uint32_t flags, uint32_t bufferSize, std::vector<PrinterInfo2>& out,
+                     uint32_t& needed) override {
+    std::vector<BYTE> buf = Buffer(bufferSize);
+    DWORD need = 0, count = 0;
+    BOOL ok = ::EnumPrintersA(flags, nullptr, 2, Ptr(buf, bufferSize), bufferSize, &need, &count);
+    needed = need;
+    if (!ok) return false;
+    out.clear();
+    const auto* p = reinterpret_cast<const PRINTER_INFO_2A*>(buf.data());
+    for (DWORD i = 0; i < count; ++i) out.push_back(FromInfo(p[i]));
+    return true;
+  }
+
+  bool EnumPorts2(uint32_t bufferSize, std::vector<PortInfo2>& out, uint32_t& needed) override {
+    std::vector<BYTE> buf = Buffer(bufferSize);
+    DWORD need = 0, count = 0;
+    BOOL ok = ::EnumPortsA(nullptr, 2, Ptr(buf, bufferSize), bufferSize, &need, &count);
+    needed = need;
+    if (!ok) return false;
+    out.clear();
+    const auto* p = reinterpret_cast<const PORT_INFO_2A*>(buf.data());
+    for (DWORD i = 0; i < count; ++i) {
+      PortInfo2 port;
+      port.portName = Text(p[i].pPortName);
+      port.monitorName = Text(p[i].pMonitorName);
+      port.description = Text(p[i].pDescription);
+      port.portType = p[i].fPortType;
+      out.push_back(port);
+    }
+    return true;
+  }
+
+  std::unique_ptr<PrinterHandle> OpenPrinter(const std::string& name,
+                                             const PrinterDefaults* defaults) override {
+    HANDLE h = nullptr;
+    BOOL ok;
+    if (defaults) {
+      DevModeBuffer dm(defaults->devMode);
+      PRINTER_DEFAULTSA d;
+      d.pDatatype = Opt(defaults->datatype);
+      d.pDevMode = dm.ptr;
+      d.DesiredAccess = defaults->desiredAccess;
+      ok = ::OpenPrinterA(const_cast<LPSTR>(name.c_str()), &h, &d);
+    } else {
+      ok = ::OpenPrinterA(const_cast<LPSTR>(name.c_str()), &h, nullptr);
+    }
+    if (!ok || !h) return nullptr;
+    return std::make_unique<Win32PrinterHandle>(h);
+  }
+
+  bool GetPrinter2(PrinterHandle& printer, uint32_t bufferSize, PrinterInfo2& out,
+                   uint32_t& needed) override {
+    std::vector<BYTE> buf = Buffer(bufferSize);
+    DWORD need = 0;
+    BOOL ok = ::GetPrinterA(Raw(printer), 2, Ptr(buf, bufferSize), bufferSize, &need);
+    needed = need;
+    if (!ok) return false;
+    out = FromInfo(*reinterpret_cast<const PRINTER_INFO_2A*>(buf.data()));
+    return true;
+  }
+
+  bool SetPrinter2(PrinterHandle& printer, const PrinterInfo2& info, uint32_t command) override {
+    DevModeBuffer dm(info.devMode);
+    PRINTER_INFO_2A p = ToInfo(info, dm.ptr);
+    return ::SetPrinterA(Raw(printer), 2, reinterpret_cast<LPBYTE>(&p), command) != FALSE;
+  }
+
+  bool SetPrinter0(PrinterHandle& printer, uint32_t command, uint32_t status) override {
+    // Level 0 with PRINTER_CONTROL_SET_STATUS takes the status as the "buffer".
+    return ::SetPrinterA(Raw(printer), 0, reinterpret_cast<LPBYTE>(static_cast<uintptr_t>(status)),
+                         command) != FALSE;
+  }
+
+  bool EnumJobs1(PrinterHandle& printer, uint32_t firstJob, uint32_t count, uint32_t bufferSize,
+                 std::vector<JobInfo1>& out, uint32_t& needed) override {
+    std::vector<BYTE> buf = Buffer(bufferSize);
+    DWORD need = 0, returned = 0;
+    BOOL ok = ::EnumJobsA(Raw(printer), firstJob, count, 1, Ptr(buf, bufferSize), bufferSize,
+                          &need, &returned);
+    needed = need;
+    if (!ok) return false;
+    out.clear();
+    const auto* j = reinterpret_cast<const JOB_INFO_1A*>(buf.data());
+    for (DWORD i = 0; i < returned; ++i) {
+      JobInfo1 job;
+      job.jobId = j[i].JobId;
+      job.printerName = Text(j[i].pPrinterName);
+      job.machineName = Text(j[i].pMachineName);
+      job.userName = Text(j[i].pUserName);
+      job.document = Text(j[i].pDocument);
+      job.datatype = Text(j[i].pDatatype);
+      job.statusText = Text(j[i].pStatus);
+      job.status = j[i].Status;
+      job.priority = j[i].Priority;
+      job.position = j[i].Position;
+      job.totalPages = j[i].TotalPages;
+      job.pagesPrinted = j[i].PagesPrinted;
+      out.push_back(job);
+    }
+    return true;
+  }
+
+  std::unique_ptr<PrinterHandle> AddPrinter2(const PrinterInfo2& info) override {
+    DevModeBuffer dm(info.devMode);
+    PRINTER_INFO_2A p = ToInfo(info, dm.ptr);
+    HANDLE h = ::AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&p));
+    if (!h) return nullptr;
+    return std::make_unique<Win32PrinterHandle>(h);
+  }
+
+  bool DeletePrinter(PrinterHandle& printer) override {
+    return ::DeletePrinter(Raw(printer)) != FALSE;
+  }
+
+  bool DeletePrinterDriver(const std::string& environment, const std::string& driver) override {
+    return ::DeletePrinterDriverA(nullptr, Opt(environment), const_cast<LPSTR>(driver.c_str())) !=
+           FALSE;
+  }
+
+  std::optional<bool> GetDefaultPrinter(std::string& name, uint32_t bufferSize) override {
+    using Fn = BOOL(WINAPI*)(LPSTR, LPDWORD);
+    name.clear();
+    Winspool lib;
+    auto fn = lib.Find<Fn>("GetDefaultPrinterA");
+    if (!fn) return std::nullopt;
+    std::vector<char> buf(bufferSize + 1, '\0');
+    DWORD size = bufferSize;
+    BOOL ok = fn(buf.data(), &size);
+    if (ok) name = buf.data();
+    return ok != FALSE;
+  }
+
+  std::optional<bool> SetDefaultPrinter(const std::string& name) override {
+    using Fn = BOOL(WINAPI*)(LPCSTR);
+    Winspool lib;
+    auto fn = lib.Find<Fn>("SetDefaultPrinterA");
+    if (!fn) return std::nullopt;
+    return fn(name.c_str()) != FALSE;
+  }
+
+  std::optional<bool> DeletePrinterDriverEx(const std::string& server,
+                                            const std::string& environment,
+                                            const std::string& driver, uint32_t deleteFlag,
+                                            uint32_t versionFlag) override {
+    using Fn = BOOL(WINAPI*)(LPSTR, LPSTR, LPSTR, DWORD, DWORD);
+    Winspool lib;
+    auto fn = lib.Find<Fn>("DeletePrinterDriverExA");
+    if (!fn) return std::nullopt;
+    return fn(Opt(server), Opt(environment), const_cast<LPSTR>(driver.c_str()), deleteFlag,
+              versionFlag) != FALSE;
+  }
+
+  bool AddPrinterDriver(const std::string& name) override {
+    // The system's PostScript driver files, which every Windows and Wine has.
+    char sys[MAX_PATH + 1] = {};
+    ::GetSystemDirectoryA(sys, MAX_PATH);
+    DRIVER_INFO_3A d;
+    ZeroMemory(&d, sizeof d);
+    d.cVersion = 3;
+    d.pName = const_cast<LPSTR>(name.c_str());
+    std::string driverPath = "wineps.drv", dataFile = "generic.ppd", configFile = "wineps.drv";
+    d.pDriverPath = driverPath.data();
+    d.pDataFile = dataFile.data();
+    d.pConfigFile = configFile.data();
+    d.pDefaultDataType = const_cast<LPSTR>("RAW");
+    return ::AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&d)) != FALSE;
+  }
+};
+
 }  // namespace
-std::unique_ptr<Spooler> MakeSpooler() { return std::make_unique<SimSpooler>(); }
+
+std::unique_ptr<Spooler> MakeSpooler() { return std::make_unique<Win32Spooler>(); }
+
 }  // namespace plat::win32

@@ -1,0 +1,46 @@
+// Queries on the print spooler: whether a queue or port exists, the lists of
+// ports and printers, a queue's port and driver, whether a driver serves
+// several queues, and the system's default printer. Failures give false,
+// an empty text or -1; only GetPrinterPort writes debug lines.
+//
+//   std::vector<std::string> names;
+//   int def = GetPrinterNames(&names);  // names[def] is the default printer
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/spooler.h"
+
+namespace services {
+
+constexpr uint32_t kPortBufferSize = 2000;       // level-2 port list, about 100 entries
+constexpr uint32_t kPrinterPortBufferSize = 16884;  // one queue's level-2 information
+constexpr uint32_t kDefaultPrinterBufferSize = 260;
+
+// A local queue of that name, letter case ignored.
+bool PrinterExists(const std::string& printerName);
+// A listed port of exactly that name.
+bool PortExists(const std::string& portName);
+// Appends every port name; false (nothing appended) when the list does not fit 2000 bytes.
+bool GetPortNames(std::vector<std::string>& ports);
+// Replaces *printers with the names of all queues and connections; returns the
+// default printer's index, or -1 (list untouched when there are no printers).
+// Names are kept whole: a queue called "Lab on 3rd floor" is listed as such.
+int GetPrinterNames(std::vector<std::string>* printers);
+// The queue's port; empty when it cannot be opened or read.
+void GetPrinterPort(const std::string& printerName, std::string& portName);
+// The queue's driver; empty when it cannot be opened or read.
+void GetPrinterDriverName(const std::string& printerName, std::string& driverName);
+// The queue of exactly that name into info; driverShared when another queue
+// uses its driver. True when the enumeration succeeded (found or not).
+bool GetPrinterInfo(const std::string& printerName, plat::PrinterInfo2& info, bool& driverShared);
+// False with an empty name when there is no default or no GetDefaultPrinterA;
+// the last error then tells why (ERROR_FILE_NOT_FOUND: none set).
+bool GetDefaultPrinterName(std::string& printerName);
+bool SetDefaultPrinterName(const std::string& printerName);
+bool CallDeletePrinterDriverEx(const std::string& serverName, const std::string& environment,
+                               const std::string& driverName, uint32_t deleteFlag,
+                               uint32_t versionFlag);
+
+}  // namespace services
