@@ -67,7 +67,9 @@ int ReadInfHardwareIds(const std::string& infFile, std::string& hwId, std::strin
     }
   }
 
-  if (counter == 1) {
+  // A later ID competes only when one was found: a first line without a
+  // comma is counted but leaves no ID, and an empty ID installs nothing.
+  if (counter == 1 || b.empty()) {
     hwId = a;
   } else if (counter >= 2) {
     if (GetOSVersion() <= 50)

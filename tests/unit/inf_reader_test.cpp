@@ -58,9 +58,12 @@ TEST_F(InfReader, TwoIdsPickedByWindowsVersion) {
 
 TEST_F(InfReader, LineWithoutCommaGivesAnEmptyFirstIdAndCounts) {
   std::string id, compat;
-  EXPECT_EQ(Read("a=LPTENUM\\NOCOMMA\nb=s,LPTENUM\\REAL01,USBPRINT\\U\n", id, compat), 2);
-  EXPECT_EQ(id, "REAL01") << "the next matching line is taken as the first again";
-  EXPECT_EQ(compat, "U");
+  for (uint32_t minor : {0u, 1u}) {
+    machine.version = {5, minor};
+    EXPECT_EQ(Read("a=LPTENUM\\NOCOMMA\nb=s,LPTENUM\\REAL01,USBPRINT\\U\n", id, compat), 2);
+    EXPECT_EQ(id, "REAL01") << "the next matching line is taken as the first again";
+    EXPECT_EQ(compat, "U");
+  }
 }
 
 TEST_F(InfReader, MissingFileOrNoLptLine) {
