@@ -1,10 +1,15 @@
 #include "app/main_form.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstring>
+#include <initializer_list>
 
 #include "i18n/catalogue.h"
 #include "platform/platform.h"
+#include "services/inf_reader.h"
+#include "services/printer_query.h"
+#include "services/system_checks.h"
 
 namespace app {
 
@@ -110,7 +115,39 @@ TMainForm::TMainForm() : ui::Form("TMainForm") {
   TimerInstallingHints->SetEnabled(false);
   TimerInstallingHints->SetInterval(500);
 
+  LvPrinters->OnSelectItem = [this] { LvPrintersSelectItem(); };
+  LvPrinters->OnDblClick = [this] { LvPrintersDblClick(); };
+  BbtnStart->OnClick = [this] {
+    if (bbtnStartClick) bbtnStartClick(*this);
+  };
+  ImgLogo->OnDblClick = [this] { ImgLogoDblClick(); };
+  // Each link opens its document of the selected model, and shows its path while hovered.
+  struct Link {
+    ui::Label* label;
+    std::string config::TOption::*field;
+  };
+  for (Link link : {Link{LblReadGuide, &config::TOption::InstallGuide},
+                    Link{LblReadManual, &config::TOption::HandBook},
+                    Link{lblReadQuickGuide, &config::TOption::QuickGuide}}) {
+    link.label->OnClick = [this, link] {
+      if (LvPrinters->ItemIndex() < 0 || !IniOptions) return;
+      plat::processes().ShellExecute(Handle(), "open",
+                                     IniOptions->GetOption(LvPrinters->ItemIndex()).*link.field, "",
+                                     "", plat::kSwShowNormal);
+    };
+    link.label->OnMouseMove = [this, link](int, int) {
+      link.label->SetFontColor(ui::kBlue);
+      if (LvPrinters->ItemIndex() >= 0 && IniOptions)
+        StaBarInfo->SetCaption(IniOptions->GetOption(LvPrinters->ItemIndex()).*link.field);
+    };
+    link.label->OnMouseLeave = [this, link] {
+      link.label->SetFontColor(ui::kBlack);
+      StaBarInfo->SetCaption("");
+    };
+  }
+
   OnActivate = [this] { FormActivate(); };
+  OnResize = [this] { FormResize(); };
   OnClose = [this] { FormClose(); };
 }
 
@@ -155,8 +192,57 @@ void TMainForm::FormCreate() {
   ApplyCatalogueTexts();
 
   // 8-9.
-  if (fillModelList) fillModelList(*this);
+  FillModelList();
   if (HiddenMode && prepareAutoInstall) prepareAutoInstall(*this);
+}
+
+void TMainForm::FillModelList() {
+  std::vector<std::string> ports;
+  if (services::GetPortNames(ports))
+    for (const std::string& p : ports) LsBoxPorts->AddItem(p);
+  LvPrinters->Clear();
+  for (int i = 0; IniOptions && i < IniOptions->Count; ++i) {
+    std::string name;
+    services::ReadInfModelName(IniOptions->GetOption(i).InstallSettingFile2K, name);
+    LvPrinters->AddItem(name);
+  }
+  if (!LvPrinters->Items().empty()) LvPrinters->SetItemIndex(0);
+}
+
+void TMainForm::FormResize() {
+  int selected = LvPrinters->ItemIndex();
+  FillModelList();
+  if (!LvPrinters->Items().empty()) LvPrinters->SetItemIndex(selected);
+}
+
+void TMainForm::LvPrintersSelectItem() {
+  int index = LvPrinters->ItemIndex();
+  if (index < 0 || !IniOptions || index >= IniOptions->Count) {
+    StaBarInfo->SetCaption("");
+    GrpBoxPrinters->SetCaption(i18n::StrSelectDriver());
+    EdtInfos->SetCaption(i18n::StrInfos() + i18n::StrSelectDriverHint());
+    for (ui::Control* c : std::initializer_list<ui::Control*>{BbtnStart, LblReadGuide, LblReadManual,
+                                                              lblReadQuickGuide})
+      c->SetEnabled(false);
+    return;
+  }
+  config::TOption option = IniOptions->GetOption(index);
+  GrpBoxPrinters->SetCaption(i18n::StrSelectDriver() + LvPrinters->Items()[index]);
+  EdtInfos->SetCaption(i18n::StrInfos() + i18n::StrClickInstall());
+  BbtnStart->SetEnabled(true);
+  LblReadGuide->SetEnabled(plat::files().FileExists(option.InstallGuide));
+  lblReadQuickGuide->SetEnabled(plat::files().FileExists(option.QuickGuide));
+  LblReadManual->SetEnabled(plat::files().FileExists(option.HandBook));
+  StaBarInfo->SetCaption(option.Hint);
+}
+
+void TMainForm::LvPrintersDblClick() { BbtnStart->Click(); }
+
+void TMainForm::ImgLogoDblClick() {
+  if (!plat::files().FileExists(kDebugMarker) || !services::IsWow64()) return;
+  char handle[32];
+  snprintf(handle, sizeof handle, " %llXH", static_cast<unsigned long long>(Handle()));
+  SetCaption(Caption() + " WOW64" + handle);
 }
 
 void TMainForm::FormActivate() {

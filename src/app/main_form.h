@@ -22,9 +22,16 @@ class TMainForm : public ui::Form {
   void FormClose();
   void ApplyCatalogueTexts();
 
-  // Hooks of the parts that come with their own modules: the model list,
-  // the automatic install and the welcome splash. Empty hooks do nothing.
-  std::function<void(TMainForm&)> fillModelList;
+  // The model list, the information line and the guide links.
+  void FillModelList();
+  void FormResize();
+  void LvPrintersSelectItem();
+  void LvPrintersDblClick();
+  void ImgLogoDblClick();
+
+  // Hooks of the parts that come with their own modules: the install
+  // sequence, the automatic install and the welcome splash. Empty hooks do nothing.
+  std::function<void(TMainForm&)> bbtnStartClick;
   std::function<void(TMainForm&)> prepareAutoInstall;
   std::function<void(TMainForm&)> showWelcomeSplash;
 

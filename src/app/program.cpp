@@ -1,6 +1,8 @@
 #include "app/program.h"
 
 #include "i18n/catalogue.h"
+#include "services/log.h"
+#include "ui/backend.h"
 #include "ui/ui.h"
 
 namespace app {
@@ -8,6 +10,10 @@ namespace app {
 std::unique_ptr<Program> StartProgram() {
   // Module start-up: the catalogue in the system's default language.
   i18n::FillCatalogue();
+  // The log's message-box mode shows an ownerless box with the information icon.
+  services::SetLogMessageBox([](const std::string& text, const std::string& caption) {
+    ui::backend().MessageBox(nullptr, text, caption, ui::kMbIconInformation);
+  });
 
   auto p = std::make_unique<Program>();
   p->mainForm = std::make_unique<TMainForm>();

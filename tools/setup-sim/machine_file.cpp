@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/common/text.h"
+#include "platform/sim/spooler_machine_file.h"
 
 namespace simtool {
 
@@ -78,11 +79,15 @@ bool ApplySystem(const std::map<std::string, std::string>& keys, plat::sim::SimM
 
 bool ApplyMachineFile(const IniData& ini, plat::sim::SimMachine& m, std::string& error) {
   for (const auto& [section, keys] : ini) {
-    if (plat::text::EqualNoCase(section, "System")) {
+    std::string s = plat::text::Lower(section);
+    if (s == "system") {
       if (!ApplySystem(keys, m, error)) return false;
+    } else if (s != "spooler" && s.rfind("printer.", 0) != 0) {
+      error = "unknown section [" + section + "]";
+      return false;
     }
   }
-  return true;
+  return plat::sim::LoadSpoolerSections(ini, m, error);
 }
 
 }  // namespace simtool
