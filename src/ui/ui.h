@@ -52,6 +52,8 @@ enum class Prop { Bounds, Caption, Enabled, Visible, Font, Color, Items, ItemInd
 class Form;
 class Backend;
 
+// Ownership: a control belongs to its parent and a timer to its form; deleting
+// a form deletes its controls and timers.
 class Control {
  public:
   Control(Control* parent, std::string name);
@@ -272,6 +274,8 @@ class Timer {
   uint64_t dueAt = 0;  // headless backend: the virtual time of the next tick
 
  private:
+  friend class Form;
+  Form* owner_;
   std::string name_;
   uint32_t interval_ = 1000;
   bool enabled_ = true;
@@ -319,6 +323,14 @@ class Form : public Control {
   const std::vector<Timer*>& Timers() const { return timers_; }
   Control* FindControl(const std::string& name);
   Control* ActiveControl() const { return activeControl_; }
+  // The button Enter or Escape presses: the first visible, enabled default
+  // (or cancel) button; nullptr when there is none.
+  Button* DefaultButton(bool cancel);
+
+  // Backend bookkeeping: the client area got a new size; moves the children
+  // by their Align and Anchors and raises OnResize.
+  void ClientResized(int w, int h);
+  bool Topmost() const { return topmost_; }
 
  private:
   friend class Control;
@@ -328,7 +340,7 @@ class Form : public Control {
   bool alphaBlend_ = false;
   uint8_t alphaValue_ = 255;
   ModalResult modalResult_ = ModalResult::None;
-  bool showing_ = false, modal_ = false;
+  bool showing_ = false, modal_ = false, topmost_ = false;
   std::vector<Timer*> timers_;
   Control* activeControl_ = nullptr;
 };
@@ -350,6 +362,8 @@ class Application {
   // Shows an exception's message as the default handler does.
   void ShowException(const std::string& message);
   const std::vector<Form*>& Forms() const { return forms_; }
+  void RemoveForm(Form* f);  // a form being deleted leaves the application
+  void Reset();              // forgets forms, main form and Terminate (tests)
 
  private:
   std::string title_;

@@ -1,1 +1,0 @@
-// Removed once the form runtime lands.

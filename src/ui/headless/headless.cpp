@@ -1,0 +1,312 @@
+// The headless backend: loops over a virtual clock, timers, and the scripted user.
+#include "ui/headless/headless.h"
+
+#include <algorithm>
+
+#include "platform/platform.h"
+#include "platform/sim/machine.h"
+
+namespace ui {
+
+Backend* DefaultBackend() { return headless::Default(); }
+
+namespace headless {
+
+Headless* Default() {
+  static Headless h;
+  return &h;
+}
+
+namespace {
+
+bool Running(const Timer& t) { return t.Enabled() && t.Interval() > 0 && t.OnTimer; }
+
+bool Contains(const std::string& hay, const std::string& needle) {
+  return hay.find(needle) != std::string::npos;
+}
+
+const char* StepName(Step::Do d) {
+  switch (d) {
+    case Step::Do::Answer: return "answer";
+    case Step::Do::Press: return "press";
+    case Step::Do::Select: return "select";
+    case Step::Do::Enter: return "enter";
+    case Step::Do::Escape: return "escape";
+    case Step::Do::Close: return "close";
+  }
+  return "?";
+}
+
+std::string PathOf(Control& c) {
+  Form* f = c.OwnerForm();
+  return f && f != &c ? f->Name() + "." + c.Name() : c.Name();
+}
+
+// The first button of a message box: what Enter takes when nobody answers.
+int FirstButton(uint32_t flags) {
+  switch (flags & 0xF) {
+    case kMbYesNo:
+    case kMbYesNoCancel: return kIdYes;
+    default: return kIdOk;
+  }
+}
+
+}  // namespace
+
+uint64_t Headless::Now() { return plat::sys().TickCount(); }
+
+void Headless::Record(const std::string& kind, const std::string& text) {
+  transcript_.push_back(std::to_string(Now()) + " " + kind + " " + text);
+  if (machine) machine->Record("ui-" + kind, text);
+}
+
+void Headless::Reset() {
+  script_.clear();
+  errors_.clear();
+  transcript_.clear();
+  boxes_.clear();
+  openBoxes_.clear();
+  modal_.clear();
+  active_ = nullptr;
+  cursor_ = Cursor::Default;
+  depth_ = 0;
+  timedOut_ = false;
+}
+
+std::string Headless::ScreenCursor() const {
+  switch (cursor_) {
+    case Cursor::HourGlass: return "HourGlass";
+    case Cursor::HandPoint: return "HandPoint";
+    default: return "Default";
+  }
+}
+
+// --- state ---------------------------------------------------------------
+
+void Headless::ControlChanged(Control& c, Prop p) {
+  Form* f = c.OwnerForm();
+  // Captions while a form is up are what a user sees change; set-up is not recorded.
+  if (p == Prop::Caption && f && f->Showing()) Record("caption", PathOf(c) + " = " + c.Caption());
+}
+
+void Headless::ControlDestroyed(Control& c) {
+  // Called from ~Control, where a form is no longer a Form: compare addresses.
+  auto same = [&](Form* f) { return static_cast<Control*>(f) == &c; };
+  modal_.erase(std::remove_if(modal_.begin(), modal_.end(), same), modal_.end());
+  if (active_ && same(active_)) active_ = nullptr;
+}
+
+void Headless::TimerChanged(Timer& t) {
+  if (std::find(timers_.begin(), timers_.end(), &t) == timers_.end()) timers_.push_back(&t);
+  // Windows restarts a timer whose interval or state is set anew.
+  t.dueAt = Now() + t.Interval();
+}
+
+void Headless::TimerDestroyed(Timer& t) {
+  timers_.erase(std::remove(timers_.begin(), timers_.end(), &t), timers_.end());
+}
+
+void Headless::ShowForm(Form& f, bool show) {
+  Record(show ? "show" : "hide", f.Name() + (f.Caption().empty() ? "" : " \"" + f.Caption() + "\""));
+  if (show || active_ != &f) return;
+  // The next window up becomes active: the modal form below, or another one showing.
+  active_ = nullptr;
+  for (auto it = modal_.rbegin(); it != modal_.rend() && !active_; ++it)
+    if (*it != &f && (*it)->Showing()) active_ = *it;
+  for (Form* o : app().Forms())
+    if (!active_ && o != &f && o->Showing()) active_ = o;
+}
+
+void Headless::ActivateForm(Form& f) {
+  if (active_ == &f) return;
+  active_ = &f;
+  if (f.OnActivate) f.OnActivate();
+}
+
+void Headless::ApplicationTitleChanged(const std::string& title) {
+  title_ = title;
+  Record("title", title);
+}
+
+void Headless::ShowException(const std::string& message) {
+  Record("exception", message);
+  MessageBox(nullptr, message, app().Title(), kMbOk | kMbIconError);
+}
+
+// --- loops ---------------------------------------------------------------
+
+template <class Done>
+void Headless::Pump(Done done, bool advance) {
+  if (depth_++ == 0) {
+    deadline_ = Now() + timeLimit;
+    timedOut_ = false;
+  }
+  while (!done()) {
+    if (Now() >= deadline_ || timedOut_) {
+      if (!timedOut_) Record("timeout", "virtual time limit reached");
+      timedOut_ = true;
+      break;
+    }
+    if (RunReadyStep() || FireDueTimer()) continue;
+    uint64_t next;
+    if (!advance || !NextEventTime(next)) break;  // nothing can happen any more
+    next = std::min(next, deadline_);
+    if (next > Now()) plat::sys().Sleep(static_cast<uint32_t>(next - Now()));
+  }
+  --depth_;
+}
+
+bool Headless::FireDueTimer() {
+  Timer* due = nullptr;
+  for (Timer* t : timers_)
+    if (Running(*t) && t->dueAt <= Now() && (!due || t->dueAt < due->dueAt)) due = t;
+  if (!due) return false;
+  // Rescheduled first: a handler that processes messages does not meet itself again at once.
+  due->dueAt = Now() + due->Interval();
+  due->OnTimer();
+  return true;
+}
+
+bool Headless::NextEventTime(uint64_t& t) {
+  bool any = false;
+  for (Timer* tm : timers_)
+    if (Running(*tm)) t = any ? std::min(t, tm->dueAt) : tm->dueAt, any = true;
+  // A step waiting only for its time; one waiting for a state needs a timer to change it.
+  if (!script_.empty() && script_.front().at > Now()) {
+    t = any ? std::min(t, script_.front().at) : script_.front().at;
+    any = true;
+  }
+  return any;
+}
+
+void Headless::RunLoop() {
+  Pump([] {
+    Form* m = app().MainForm();
+    return app().Terminated() || !m || !m->Showing();
+  }, true);
+}
+
+ModalResult Headless::RunModal(Form& f) {
+  modal_.push_back(&f);
+  Record("modal", f.Name());
+  Pump([&] { return !f.Showing() || f.GetModalResult() != ModalResult::None || app().Terminated(); },
+       true);
+  modal_.erase(std::remove(modal_.begin(), modal_.end(), &f), modal_.end());
+  Record("modal-result", f.Name() + " " + std::to_string(static_cast<int>(f.GetModalResult())));
+  return f.GetModalResult();
+}
+
+void Headless::ProcessMessages() {
+  Pump([] { return false; }, false);
+}
+
+int Headless::MessageBox(Form*, const std::string& text, const std::string& caption,
+                         uint32_t flags) {
+  boxes_.push_back({caption, text, flags, 0, false});
+  openBoxes_.push_back({boxes_.size() - 1});
+  Record("msgbox", caption + " | " + text);
+  size_t level = openBoxes_.size();
+  Pump([&] { return openBoxes_[level - 1].answered; }, true);
+  if (!openBoxes_[level - 1].answered) AnswerTop(FirstButton(flags), false);
+  BoxRecord& r = boxes_[openBoxes_[level - 1].record];
+  openBoxes_.resize(level - 1);
+  return r.answer;
+}
+
+void Headless::AnswerTop(int id, bool scripted) {
+  OpenBox& b = openBoxes_.back();
+  BoxRecord& r = boxes_[b.record];
+  r.answer = id, r.scripted = scripted, b.answered = true;
+  Record("answer", std::to_string(id) + (scripted ? "" : " (default)"));
+}
+
+// --- the scripted user ---------------------------------------------------
+
+Form* Headless::FindForm(const std::string& name) const {
+  if (name.empty()) return active_;
+  for (Form* f : app().Forms())
+    if (f->Name() == name) return f;
+  return nullptr;
+}
+
+// A form the user can reach: showing, and not below a modal form.
+bool Headless::Usable(Form* f) const {
+  return f && f->Showing() && f->Enabled() && (modal_.empty() || modal_.back() == f);
+}
+
+bool Headless::StepReady(const Step& s) {
+  if (s.at > Now()) return false;
+  if (s.what == Step::Do::Answer) {
+    if (openBoxes_.empty() || openBoxes_.back().answered) return false;
+    const BoxRecord& r = boxes_[openBoxes_.back().record];
+    return s.when.empty() || Contains(r.text, s.when) || Contains(r.caption, s.when);
+  }
+  if (!s.when.empty()) {
+    bool seen = false;
+    for (Form* f : app().Forms())
+      seen |= f->Showing() && (Contains(f->Name(), s.when) || Contains(f->Caption(), s.when));
+    if (!seen) return false;
+  }
+  return Usable(FindForm(s.form));
+}
+
+bool Headless::RunReadyStep() {
+  if (!openBoxes_.empty() && !openBoxes_.back().answered) {
+    // A box is up: only an answer can reach it. One still to come is waited
+    // for; without one (or with one meant for another box) it takes its default.
+    if (!script_.empty() && script_.front().what == Step::Do::Answer) {
+      if (script_.front().at > Now()) return false;
+      if (!StepReady(script_.front())) {
+        AnswerTop(FirstButton(boxes_[openBoxes_.back().record].flags), false);
+        return true;
+      }
+    } else {
+      AnswerTop(FirstButton(boxes_[openBoxes_.back().record].flags), false);
+      return true;
+    }
+  }
+  if (script_.empty() || !StepReady(script_.front())) return false;
+  Step s = script_.front();
+  script_.pop_front();
+  if (!RunStep(s)) {
+    std::string e = std::string(StepName(s.what)) + " " + s.form + "." + s.control;
+    errors_.push_back(e);
+    Record("script-error", e);
+  }
+  return true;
+}
+
+bool Headless::RunStep(const Step& s) {
+  if (s.what == Step::Do::Answer) {
+    AnswerTop(s.value, true);
+    return true;
+  }
+  Form* f = FindForm(s.form);
+  Record("user", std::string(StepName(s.what)) + " " + f->Name() +
+                     (s.control.empty() ? "" : "." + s.control));
+  switch (s.what) {
+    case Step::Do::Press: {
+      auto* c = f->FindControl(s.control);
+      if (!c || !c->Visible() || !c->Enabled()) return false;
+      c->Click();
+      return true;
+    }
+    case Step::Do::Select: {
+      auto* l = dynamic_cast<ListBase*>(f->FindControl(s.control));
+      if (!l || !l->Enabled() || s.value < 0 || s.value >= static_cast<int>(l->Items().size())) return false;
+      l->UserSelect(s.value);
+      return true;
+    }
+    case Step::Do::Enter:
+    case Step::Do::Escape:
+      // With no such button the key does nothing, as on a real form.
+      if (Button* b = f->DefaultButton(s.what == Step::Do::Escape)) b->Click();
+      return true;
+    case Step::Do::Close: f->Close(); return true;
+    case Step::Do::Answer: break;
+  }
+  return false;
+}
+
+}  // namespace headless
+}  // namespace ui

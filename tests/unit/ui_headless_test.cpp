@@ -1,0 +1,252 @@
+#include <gtest/gtest.h>
+
+#include "sim_fixture.h"
+#include "ui/headless/headless.h"
+
+using namespace ui;
+using headless::Step;
+
+class Headless : public SimTest {
+ protected:
+  Headless() : saved_(&backend()) {
+    SetBackend(&h);
+    app().Reset();
+  }
+  ~Headless() override {
+    delete dlg;
+    delete main;
+    app().Reset();
+    SetBackend(saved_);
+  }
+  Form* MakeMain() {
+    main = new Form("frmMain");
+    main->SetCaption("Setup");
+    app().AddForm(main);
+    return main;
+  }
+  uint64_t Now() { return plat::sys().TickCount(); }
+  bool InTranscript(const std::string& part) {
+    for (auto& l : h.Transcript())
+      if (l.find(part) != std::string::npos) return true;
+    return false;
+  }
+
+  headless::Headless h;
+  Form* main = nullptr;
+  Form* dlg = nullptr;
+
+ private:
+  Backend* saved_;
+};
+
+TEST_F(Headless, TimersFireOnlyWhereMessagesAreProcessed) {
+  MakeMain();
+  std::vector<uint64_t> ticks;
+  auto* t = new Timer(main, "tmrSteps");
+  t->SetInterval(100);
+  t->OnTimer = [&] { ticks.push_back(Now()); };
+
+  plat::sys().Sleep(350);  // the clock moves, nothing is dispatched
+  EXPECT_TRUE(ticks.empty());
+  app().ProcessMessages();  // what is due fires once, no catch-up, no time moves
+  EXPECT_EQ(ticks, std::vector<uint64_t>{350});
+  EXPECT_EQ(Now(), 350u);
+  app().ProcessMessages();
+  EXPECT_EQ(ticks.size(), 1u);
+
+  // In the loop: every interval from the last tick, until the handler closes the form.
+  t->OnTimer = [&] {
+    ticks.push_back(Now());
+    if (ticks.size() == 4) main->Close();
+  };
+  app().Run();
+  EXPECT_EQ(ticks, (std::vector<uint64_t>{350, 450, 550, 650}));
+  EXPECT_TRUE(app().Terminated());
+  EXPECT_FALSE(main->Showing());
+}
+
+TEST_F(Headless, LoopReturnsWhenNothingIsPendingAndStopsAtTheTimeLimit) {
+  MakeMain();
+  auto* t = new Timer(main, "tmr");
+  t->SetEnabled(false);
+  t->OnTimer = [] {};
+  app().Run();  // a real program would wait for ever here
+  EXPECT_EQ(Now(), 0u);
+  EXPECT_TRUE(main->Showing());
+  EXPECT_FALSE(h.TimedOut());
+
+  h.timeLimit = 10000;
+  t->SetInterval(1000);
+  t->SetEnabled(true);
+  app().Run();
+  EXPECT_TRUE(h.TimedOut());
+  EXPECT_EQ(Now(), 10000u);
+}
+
+TEST_F(Headless, ModalFormRunsTimersAndReturnsTheButtonsResult) {
+  MakeMain();
+  auto* mainTimer = new Timer(main, "tmrMain");
+  int mainTicks = 0;
+  mainTimer->SetInterval(50);
+  mainTimer->OnTimer = [&] { ++mainTicks; };
+
+  dlg = new Form("frmAsk");
+  dlg->SetCaption("Question");
+  app().AddForm(dlg);
+  auto* ok = new Button(dlg, "btnOK");
+  ok->SetButtonKind(ButtonKind::OK);
+  int clicks = 0;
+  ok->OnClick = [&] { ++clicks; };
+  auto* countdown = new Timer(dlg, "tmrCountdown");
+  countdown->SetInterval(1000);
+  countdown->OnTimer = [&] { ok->SetCaption("OK (" + std::to_string(Now() / 1000) + ")"); };
+
+  main->Show();
+  h.Script(Step::Press("frmAsk", "btnOK").At(3500));
+  ModalResult r = dlg->ShowModal();
+  EXPECT_EQ(r, ModalResult::OK);
+  EXPECT_EQ(clicks, 1);
+  EXPECT_EQ(ok->Caption(), "OK (3)");
+  // The other form's timer runs in the modal loop too; the press at 3500 comes
+  // first, as input goes before WM_TIMER.
+  EXPECT_EQ(mainTicks, 69);
+  EXPECT_FALSE(dlg->Showing());
+  EXPECT_FALSE(dlg->IsModal());
+  EXPECT_TRUE(h.ModalStack().empty());
+  EXPECT_EQ(h.ActiveForm(), main);
+  EXPECT_TRUE(InTranscript("3000 caption frmAsk.btnOK = OK (3)"));
+  EXPECT_TRUE(InTranscript("3500 modal-result frmAsk 1"));
+}
+
+TEST_F(Headless, ButtonsBelowAModalFormWaitForIt) {
+  MakeMain();
+  auto* start = new Button(main, "BbtnStart");
+  int starts = 0;
+  start->OnClick = [&] { ++starts; };
+  dlg = new Form("frmAsk");
+  app().AddForm(dlg);
+  auto* t = new Timer(dlg, "tmrClose");
+  t->SetInterval(50);
+  t->OnTimer = [&] { dlg->SetModalResult(ModalResult::Abort); };
+  main->Show();
+  h.Script(Step::Press("frmMain", "BbtnStart").At(10));
+  EXPECT_EQ(dlg->ShowModal(), ModalResult::Abort);
+  EXPECT_EQ(starts, 0);
+  EXPECT_EQ(Now(), 50u);
+  app().ProcessMessages();  // now the main form can be reached
+  EXPECT_EQ(starts, 1);
+  EXPECT_TRUE(h.ScriptErrors().empty());
+}
+
+TEST_F(Headless, ScriptedAnswersReachTheCaller) {
+  MakeMain();
+  main->Show();
+  h.Script(Step::Answer(kIdNo).When("Restart"));
+  // The first box does not match the step: it takes its default button.
+  EXPECT_EQ(app().MessageBox("Continue?", "Setup", kMbYesNo), kIdYes);
+  EXPECT_EQ(app().MessageBox("Restart now?", "Setup", kMbYesNo | kMbIconQuestion), kIdNo);
+  EXPECT_EQ(app().MessageBox("Done", "Setup", kMbOk), kIdOk);
+  ASSERT_EQ(h.MessageBoxes().size(), 3u);
+  EXPECT_FALSE(h.MessageBoxes()[0].scripted);
+  EXPECT_TRUE(h.MessageBoxes()[1].scripted);
+  EXPECT_EQ(h.MessageBoxes()[1].text, "Restart now?");
+  EXPECT_TRUE(InTranscript("0 msgbox Setup | Restart now?"));
+  EXPECT_TRUE(InTranscript("0 answer 6 (default)"));
+}
+
+TEST_F(Headless, TimersRunInsideAnUnansweredMessageBox) {
+  MakeMain();
+  auto* t = new Timer(main, "tmr");
+  int ticks = 0;
+  t->SetInterval(100);
+  t->OnTimer = [&] { ++ticks; };
+  h.Script(Step::Answer(kIdCancel).At(1000));
+  EXPECT_EQ(app().MessageBox("Wait", "Setup", kMbOkCancel), kIdCancel);
+  EXPECT_EQ(ticks, 9);  // the answer at 1000 goes before that moment's tick
+  EXPECT_EQ(Now(), 1000u);
+  EXPECT_FALSE(h.MessageBoxOpen());
+}
+
+TEST_F(Headless, EnterAndEscapePressTheDefaultAndCancelButtons) {
+  MakeMain();
+  dlg = new Form("frmAsk");
+  app().AddForm(dlg);
+  auto* yes = new Button(dlg, "btnYes");
+  yes->SetButtonKind(ButtonKind::Yes);
+  auto* cancel = new Button(dlg, "btnCancel");
+  cancel->SetButtonKind(ButtonKind::Cancel);
+  main->Show();
+
+  h.Script(Step::Enter());
+  EXPECT_EQ(dlg->ShowModal(), ModalResult::Yes);
+  h.Script(Step::Escape("frmAsk"));
+  EXPECT_EQ(dlg->ShowModal(), ModalResult::Cancel);
+  // A disabled default button is not pressed by Enter; closing the box cancels.
+  yes->SetEnabled(false);
+  h.Script(Step::Enter());
+  h.Script(Step::Close("frmAsk").At(100));
+  EXPECT_EQ(dlg->ShowModal(), ModalResult::Cancel);
+  EXPECT_EQ(Now(), 100u);
+}
+
+TEST_F(Headless, ListSelectionRaisesTheEventOnlyOnChange) {
+  MakeMain();
+  auto* lv = new ListView(main, "lvPrinters");
+  lv->AddItem("A");
+  lv->AddItem("B");
+  std::vector<int> seen;
+  lv->OnSelectItem = [&] { seen.push_back(lv->ItemIndex()); };
+  lv->SetItemIndex(1);
+  lv->SetItemIndex(1);
+  lv->SetItemIndex(7);  // out of range: nothing selected
+  main->Show();
+  h.Script(Step::Select("frmMain", "lvPrinters", 0));
+  h.Script(Step::Select("frmMain", "lvPrinters", 5));  // no such item: an error, not a crash
+  app().ProcessMessages();
+  app().ProcessMessages();
+  EXPECT_EQ(seen, (std::vector<int>{1, -1, 0}));
+  EXPECT_EQ(h.ScriptErrors().size(), 1u);
+  lv->Clear();
+  EXPECT_EQ(lv->ItemIndex(), -1);
+  EXPECT_EQ(seen.size(), 3u);
+}
+
+TEST_F(Headless, ControlStateAndLayout) {
+  MakeMain();
+  auto* pb = new ProgressBar(main, "pb");
+  pb->SetPosition(150);
+  EXPECT_EQ(pb->Position(), 100);
+  pb->SetRange(10, 20);
+  EXPECT_EQ(pb->Position(), 20);
+  pb->SetPosition(-5);
+  EXPECT_EQ(pb->Position(), 10);
+
+  auto* re = new RichEdit(main, "re");
+  re->AppendLine("one");
+  re->AppendLine("");
+  re->AppendLine("three");
+  EXPECT_EQ(re->Lines(), (std::vector<std::string>{"one", "", "three"}));
+
+  main->ClientResized(400, 300);
+  auto* status = new StatusBar(main, "sb");
+  status->SetBounds(0, 280, 400, 20);
+  status->SetAlign(Align::Bottom);
+  auto* close = new Button(main, "btnClose");
+  close->SetBounds(300, 240, 80, 25);
+  close->SetAnchors(kAnchorRight | kAnchorBottom);
+  auto* list = new ListBox(main, "lb");
+  list->SetBounds(10, 10, 380, 200);
+  list->SetAnchors(kAnchorLeft | kAnchorTop | kAnchorRight | kAnchorBottom);
+  main->ClientResized(500, 350);
+  EXPECT_EQ(status->Top(), 330);
+  EXPECT_EQ(status->Width(), 500);
+  EXPECT_EQ(close->Left(), 400);
+  EXPECT_EQ(close->Top(), 290);
+  EXPECT_EQ(list->Width(), 480);
+  EXPECT_EQ(list->Height(), 250);
+
+  // A control deleted by hand leaves its parent; the rest go with the form.
+  delete list;
+  EXPECT_EQ(main->FindControl("lb"), nullptr);
+  EXPECT_EQ(main->FindControl("btnClose"), close);
+}
