@@ -19,6 +19,12 @@ IniData ParseIni(const std::string& text) {
       out[section];
       continue;
     }
+    // A ';' after a blank starts a comment to the end of the line.
+    for (size_t i = 1; i < line.size(); ++i)
+      if (line[i] == ';' && (line[i - 1] == ' ' || line[i - 1] == '\t')) {
+        line = plat::text::Trim(line.substr(0, i));
+        break;
+      }
     size_t eq = line.find('=');
     if (eq == std::string::npos) continue;
     out[section][plat::text::Trim(line.substr(0, eq))] = plat::text::Trim(line.substr(eq + 1));
