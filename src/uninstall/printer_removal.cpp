@@ -1,0 +1,164 @@
+#include "uninstall/printer_removal.h"
+
+#include <cstdio>
+
+#include "platform/platform.h"
+#include "services/printer_query.h"
+
+namespace uninstall {
+
+namespace {
+
+constexpr uint32_t kErrorFileNotFound = 2;
+constexpr uint32_t kJobEnumFirst = 0;
+constexpr uint32_t kJobEnumCount = 1000;
+constexpr uint32_t kJobEnumBuffer = 64000;
+constexpr uint32_t kDriverRetryPauseMs = 2000;
+
+// "准备删除驱动程序！" in the code page the debug output is read in (GBK).
+constexpr const char kAboutToDeleteDriver[] =
+    "\xD7\xBC\xB1\xB8\xC9\xBE\xB3\xFD\xC7\xFD\xB6\xAF\xB3\xCC\xD0\xF2\xA3\xA1";
+
+DriverStepHook g_driverStep = nullptr;
+RecordStepHook g_recordStep = nullptr;
+
+void Debug(const std::string& text) { plat::sys().OutputDebugString(text); }
+
+// One fixed format with one 32-bit code; the format is always ours, never the caller's.
+void DebugCode(const char* format, uint32_t code) {
+  char buf[160];
+  snprintf(buf, sizeof buf, format, static_cast<unsigned>(code));
+  Debug(buf);
+}
+
+}  // namespace
+
+void SetDriverStepHook(DriverStepHook hook) { g_driverStep = hook; }
+void SetRecordStepHook(RecordStepHook hook) { g_recordStep = hook; }
+
+std::string JobStatusText(uint32_t status) {
+  switch (status) {
+    case 0: return "Waiting";
+    case 1: return "Paused";
+    case 2: return "Error";
+    case 4: return "Deleting";
+    case 8: return "Spooling";
+    case 16: return "Printing";
+    case 17: return "Paused Printing";
+    case 32: return "Offline";
+    case 64: return "Paper Out";
+    case 128: return "Printed";
+    case 256: return "Deleted";
+    case 512: return "Blocked";
+    case 1024: return "User Intervention";
+    case 2048: return "Restart";
+    default: return "Status " + std::to_string(status);
+  }
+}
+
+int ListPrinterJobs(const std::string& printerName, std::vector<std::string>* lines,
+                    const std::string& linePrefix) {
+  auto printer = plat::spooler().OpenPrinter(printerName, nullptr);
+  if (!printer) return 0;
+  std::vector<plat::JobInfo1> jobs;
+  uint32_t needed = 0;
+  if (!plat::spooler().EnumJobs1(*printer, kJobEnumFirst, kJobEnumCount, kJobEnumBuffer, jobs,
+                                 needed))
+    return 0;
+  if (lines) {
+    lines->clear();
+    // The prefix goes in as text: a '%' in it is just a character.
+    for (const auto& job : jobs)
+      lines->push_back(linePrefix + job.document + "(" + JobStatusText(job.status) + ")");
+  }
+  return static_cast<int>(jobs.size());
+}
+
+uint8_t DeletePrinterEx(const std::string& programPath, const std::string& brand,
+                        std::string& printerName, bool deleteDriver) {
+  if (ListPrinterJobs(printerName, nullptr) > 0) return dprHasJobs;
+
+  plat::PrinterInfo2 info;
+  bool driverShared = false;
+  services::GetPrinterInfo(printerName, info, driverShared);
+  const std::string driverName = info.driverName;
+
+  {
+    plat::PrinterDefaults defaults;  // no data type, no device mode
+    defaults.desiredAccess = plat::kPrinterAllAccess;
+    auto printer = plat::spooler().OpenPrinter(printerName, &defaults);
+    if (!printer) return dprNotOpened;
+    if (!plat::spooler().SetPrinter0(*printer, plat::kPrinterControlSetStatus,
+                                     plat::kPrinterStatusOffline)) {
+      Debug("SetPrinter Failt!");
+      return dprNotOpened;
+    }
+    if (!plat::spooler().DeletePrinter(*printer)) {
+      Debug("Delete Special Printer Faile :" + printerName);
+      return dprDeleteFailed;
+    }
+  }  // the queue goes away once its last handle is closed
+
+  EnsureDefaultPrinter();
+  uint8_t result = dprDeleted;
+  if (deleteDriver && !driverShared && g_driverStep)
+    result = g_driverStep(programPath, brand, driverName, printerName);
+  return result;
+}
+
+uint8_t DeletePrinterByName(const std::string& printerName) {
+  std::string name = printerName;
+  return DeletePrinterEx("", "", name, false);
+}
+
+std::string EnsureDefaultPrinter() {
+  std::string current;
+  if (!services::GetDefaultPrinterName(current)) {
+    uint32_t error = plat::sys().GetLastError();
+    if (error != kErrorFileNotFound) {
+      DebugCode("GetDefaultPrinter Fail, Error Code :0x%.8x", error);
+      return "";
+    }
+    current.clear();  // no default printer is set
+  }
+
+  std::vector<std::string> names;
+  services::GetPrinterNames(&names);
+  if (services::PrinterExists(current) || names.empty()) return "";
+  const std::string& chosen = names.front();
+  if (chosen.empty() || !services::SetDefaultPrinterName(chosen)) return "";
+  return chosen;
+}
+
+bool RemovePrinterDriver(const std::string& driverName, const std::string& brand) {
+  Debug(kAboutToDeleteDriver);
+  plat::VersionInfo version;
+  plat::sys().GetVersionEx(version, 148);
+
+  if (version.major < 5) {
+    if (!plat::spooler().DeletePrinterDriver("", driverName)) {
+      DebugCode("DeletePrinterDriver Failt,GetLastError return :0x%.8X",
+                plat::sys().GetLastError());
+      return false;
+    }
+  } else if (!services::CallDeletePrinterDriverEx("", "", driverName,
+                                                  plat::kDpdDeleteUnusedFiles, 0)) {
+    DebugCode("DeletePrinterDriverEx Failt,GetLastError return :0x%.8x",
+              plat::sys().GetLastError());
+    // A driver still held by the spooler is often released a moment later.
+    plat::sys().Sleep(0);
+    plat::sys().Sleep(kDriverRetryPauseMs);
+    plat::sys().Sleep(0);
+    if (!services::CallDeletePrinterDriverEx("", "", driverName, plat::kDpdDeleteUnusedFiles,
+                                             0)) {
+      DebugCode("DeletePrinterDriverEx Failt after 2000ms,GetLastError return :0x%.8X",
+                plat::sys().GetLastError());
+      return false;
+    }
+  }
+
+  if (!brand.empty() && g_recordStep) g_recordStep(driverName, brand);
+  return true;
+}
+
+}  // namespace uninstall

@@ -1,0 +1,370 @@
+// Printer and driver removal against the simulated spooler.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "sim_fixture.h"
+#include "uninstall/printer_removal.h"
+
+namespace {
+
+using namespace uninstall;
+
+constexpr uint32_t kErrorPrinterDriverInUse = 3001;
+constexpr uint32_t kErrorAccessDenied = 5;
+
+class PrinterRemovalTest : public SimTest {
+ protected:
+  ~PrinterRemovalTest() override {
+    SetDriverStepHook(nullptr);
+    SetRecordStepHook(nullptr);
+  }
+
+  plat::sim::SimPrinter& AddPrinter(const std::string& name, const std::string& driver) {
+    plat::sim::SimPrinter p;
+    p.info.printerName = name;
+    p.info.driverName = driver;
+    p.info.portName = "LPT1:";
+    p.info.printProcessor = "WinPrint";
+    p.info.datatype = "RAW";
+    p.info.attributes = plat::kPrinterAttributeLocal;
+    auto& drivers = machine.spooler.drivers;
+    if (std::find(drivers.begin(), drivers.end(), driver) == drivers.end())
+      drivers.push_back(driver);
+    machine.spooler.printers.push_back(p);
+    return machine.spooler.printers.back();
+  }
+
+  void AddJob(plat::sim::SimPrinter& p, const std::string& document, uint32_t status) {
+    p.jobs.push_back({machine.spooler.nextJobId++, document, status});
+  }
+
+  const plat::sim::SimPrinter* Find(const std::string& name) const {
+    for (const auto& p : machine.spooler.printers)
+      if (p.info.printerName == name) return &p;
+    return nullptr;
+  }
+
+  bool HasDriver(const std::string& name) const {
+    const auto& d = machine.spooler.drivers;
+    return std::find(d.begin(), d.end(), name) != d.end();
+  }
+
+  std::vector<std::string> Debug() const { return machine.DebugLines(); }
+};
+
+// --- JobStatusText
+
+TEST(JobStatusText, LooksUpExactValuesNotBits) {
+  struct Row { uint32_t status; const char* text; } rows[] = {
+      {0, "Waiting"},         {1, "Paused"},         {2, "Error"},
+      {4, "Deleting"},        {8, "Spooling"},       {16, "Printing"},
+      {17, "Paused Printing"}, {32, "Offline"},       {64, "Paper Out"},
+      {128, "Printed"},       {256, "Deleted"},      {512, "Blocked"},
+      {1024, "User Intervention"}, {2048, "Restart"},
+      {3, "Status 3"},        {4096, "Status 4096"}, {18, "Status 18"},
+      {0xFFFFFFFF, "Status 4294967295"},
+  };
+  for (size_t i = 0; i < std::size(rows); ++i)
+    EXPECT_EQ(JobStatusText(rows[i].status), rows[i].text) << "row " << i;
+}
+
+// --- ListPrinterJobs
+
+TEST_F(PrinterRemovalTest, ListsJobsInSpoolerOrderWithTheirStatus) {
+  auto& p = AddPrinter("Office", "Office Driver");
+  AddJob(p, "Report.doc", 16);
+  AddJob(p, "Memo.txt", 0);
+  std::vector<std::string> lines = {"old line"};
+  EXPECT_EQ(ListPrinterJobs("Office", &lines, ""), 2);
+  EXPECT_EQ(lines, (std::vector<std::string>{"Report.doc(Printing)", "Memo.txt(Waiting)"}));
+  EXPECT_EQ(ListPrinterJobs("Office", nullptr), 2);
+  EXPECT_EQ(machine.handles.Total(), 0) << machine.handles.Describe();
+}
+
+TEST_F(PrinterRemovalTest, PrefixIsTakenLiterallyNotAsFormat) {
+  auto& p = AddPrinter("Office", "Office Driver");
+  AddJob(p, "a.doc", 17);
+  std::vector<std::string> lines;
+  EXPECT_EQ(ListPrinterJobs("Office", &lines, "%s%n%%"), 1);
+  EXPECT_EQ(lines, (std::vector<std::string>{"%s%n%%a.doc(Paused Printing)"}));
+}
+
+TEST_F(PrinterRemovalTest, ListIsLeftAloneWhenQueueCannotBeRead) {
+  auto& p = AddPrinter("Office", "Office Driver");
+  AddJob(p, "a.doc", 0);
+  std::vector<std::string> lines = {"keep"};
+  EXPECT_EQ(ListPrinterJobs("Nowhere", &lines, ""), 0);
+  EXPECT_EQ(lines, std::vector<std::string>{"keep"});
+
+  machine.faults.Set("EnumJobs", 0, kErrorAccessDenied);
+  EXPECT_EQ(ListPrinterJobs("Office", &lines, ""), 0);
+  EXPECT_EQ(lines, std::vector<std::string>{"keep"});
+  EXPECT_EQ(machine.handles.Total(), 0) << machine.handles.Describe();
+}
+
+TEST_F(PrinterRemovalTest, EmptyQueueClearsTheList) {
+  AddPrinter("Office", "Office Driver");
+  std::vector<std::string> lines = {"old"};
+  EXPECT_EQ(ListPrinterJobs("Office", &lines, "> "), 0);
+  EXPECT_TRUE(lines.empty());
+}
+
+// --- DeletePrinterEx / DeletePrinterByName
+
+TEST_F(PrinterRemovalTest, QueueWithAJobIsNotTouched) {
+  auto& p = AddPrinter("Office", "Office Driver");
+  p.info.status = 0;
+  AddJob(p, "Report.doc", 0);
+  EXPECT_EQ(DeletePrinterByName("Office"), dprHasJobs);
+  ASSERT_NE(Find("Office"), nullptr);
+  EXPECT_EQ(Find("Office")->info.status, 0u);
+  EXPECT_EQ(Find("Office")->jobs.size(), 1u);
+  EXPECT_TRUE(Debug().empty());
+  EXPECT_EQ(machine.handles.Total(), 0) << machine.handles.Describe();
+}
+
+TEST_F(PrinterRemovalTest, UnknownNameIsNotOpened) {
+  AddPrinter("Office", "Office Driver");
+  EXPECT_EQ(DeletePrinterByName("Nowhere"), dprNotOpened);
+  EXPECT_NE(Find("Office"), nullptr);
+  EXPECT_EQ(machine.handles.Total(), 0) << machine.handles.Describe();
+}
+
+TEST_F(PrinterRemovalTest, FailedStatusChangeKeepsTheQueue) {
+  AddPrinter("Office", "Office Driver");
+  machine.faults.Set("SetPrinter", 0, kErrorAccessDenied);
+  EXPECT_EQ(DeletePrinterByName("Office"), dprNotOpened);
+  EXPECT_NE(Find("Office"), nullptr);
+  EXPECT_EQ(Debug(), std::vector<std::string>{"SetPrinter Failt!"});
+  EXPECT_EQ(machine.handles.Total(), 0) << machine.handles.Describe();
+}
+
+TEST_F(PrinterRemovalTest, RefusedDeletionIsReportedWithTheName) {
+  AddPrinter("Office", "Office Driver");
+  machine.faults.Set("DeletePrinter", 0, kErrorAccessDenied);
+  EXPECT_EQ(DeletePrinterByName("Office"), dprDeleteFailed);
+  EXPECT_NE(Find("Office"), nullptr);
+  EXPECT_EQ(Debug(), std::vector<std::string>{"Delete Special Printer Faile :Office"});
+  EXPECT_EQ(machine.handles.Total(), 0) << machine.handles.Describe();
+}
+
+TEST_F(PrinterRemovalTest, DeletingTheDefaultPassesItToTheFirstListed) {
+  AddPrinter("Alpha", "Driver A");
+  AddPrinter("Beta", "Driver B");
+  AddPrinter("Gamma", "Driver C");
+  machine.spooler.defaultPrinter = "Beta";
+  EXPECT_EQ(DeletePrinterByName("Beta"), dprDeleted);
+  EXPECT_EQ(Find("Beta"), nullptr);
+  EXPECT_EQ(machine.spooler.defaultPrinter, "Alpha");
+  EXPECT_EQ(machine.handles.Total(), 0) << machine.handles.Describe();
+}
+
+TEST_F(PrinterRemovalTest, DeletingAnotherQueueKeepsTheDefault) {
+  AddPrinter("Alpha", "Driver A");
+  AddPrinter("Beta", "Driver B");
+  AddPrinter("Gamma", "Driver C");
+  machine.spooler.defaultPrinter = "Gamma";
+  EXPECT_EQ(DeletePrinterByName("Alpha"), dprDeleted);
+  EXPECT_EQ(machine.spooler.defaultPrinter, "Gamma");
+}
+
+TEST_F(PrinterRemovalTest, DeletingTheLastQueueLeavesNoDefault) {
+  AddPrinter("Alpha", "Driver A");
+  machine.spooler.defaultPrinter = "Alpha";
+  EXPECT_EQ(DeletePrinterByName("Alpha"), dprDeleted);
+  EXPECT_TRUE(machine.spooler.printers.empty());
+  EXPECT_EQ(machine.spooler.defaultPrinter, "");
+  // "No default" is not a failure worth a debug line.
+  EXPECT_TRUE(Debug().empty()) << Debug().front();
+}
+
+TEST_F(PrinterRemovalTest, DeleteByNameNeverDeletesTheDriver) {
+  int calls = 0;
+  static int* seen;
+  seen = &calls;
+  SetDriverStepHook([](const std::string&, const std::string&, const std::string&,
+                       std::string&) -> uint8_t {
+    ++*seen;
+    return dprDriverPending;
+  });
+  AddPrinter("Alpha", "Driver A");
+  std::string name = "Alpha";
+  EXPECT_EQ(DeletePrinterByName(name), dprDeleted);
+  EXPECT_EQ(name, "Alpha");
+  EXPECT_EQ(calls, 0);
+  EXPECT_TRUE(HasDriver("Driver A"));
+}
+
+// The driver step belongs to the uninstall records; here only when it is asked.
+struct StepCall {
+  int count = 0;
+  std::string programPath, brand, driver;
+};
+StepCall g_step;
+
+uint8_t PendingDriverStep(const std::string& programPath, const std::string& brand,
+                          const std::string& driver, std::string& printerName) {
+  ++g_step.count;
+  g_step.programPath = programPath;
+  g_step.brand = brand;
+  g_step.driver = driver;
+  printerName = driver;
+  return dprDriverPending;
+}
+
+TEST_F(PrinterRemovalTest, DriverStepRunsOnlyForAnUnsharedDriver) {
+  g_step = {};
+  SetDriverStepHook(PendingDriverStep);
+  AddPrinter("Alpha", "Shared Driver");
+  AddPrinter("Beta", "Shared Driver");
+  AddPrinter("Gamma", "Own Driver");
+
+  std::string name = "Alpha";
+  EXPECT_EQ(DeletePrinterEx("C:\\Medium", "Brand", name, true), dprDeleted);
+  EXPECT_EQ(g_step.count, 0);
+  EXPECT_EQ(name, "Alpha");
+
+  name = "Gamma";
+  EXPECT_EQ(DeletePrinterEx("C:\\Medium", "Brand", name, true), dprDriverPending);
+  EXPECT_EQ(g_step.count, 1);
+  EXPECT_EQ(g_step.driver, "Own Driver");
+  EXPECT_EQ(g_step.brand, "Brand");
+  EXPECT_EQ(g_step.programPath, "C:\\Medium");
+  EXPECT_EQ(name, "Own Driver");
+  EXPECT_EQ(machine.handles.Total(), 0) << machine.handles.Describe();
+}
+
+TEST_F(PrinterRemovalTest, WithoutDriverStepTheDriverStays) {
+  AddPrinter("Alpha", "Own Driver");
+  std::string name = "Alpha";
+  EXPECT_EQ(DeletePrinterEx("", "", name, true), dprDeleted);
+  EXPECT_TRUE(HasDriver("Own Driver"));
+}
+
+// --- EnsureDefaultPrinter
+
+TEST_F(PrinterRemovalTest, ExistingDefaultIsNeverChanged) {
+  AddPrinter("Alpha", "Driver A");
+  AddPrinter("Beta", "Driver B");
+  machine.spooler.defaultPrinter = "Beta";
+  EXPECT_EQ(EnsureDefaultPrinter(), "");
+  EXPECT_EQ(machine.spooler.defaultPrinter, "Beta");
+}
+
+TEST_F(PrinterRemovalTest, MissingDefaultGoesToTheFirstPrinter) {
+  AddPrinter("Alpha", "Driver A");
+  AddPrinter("Beta", "Driver B");
+  machine.spooler.defaultPrinter = "";
+  EXPECT_EQ(EnsureDefaultPrinter(), "Alpha");
+  EXPECT_EQ(machine.spooler.defaultPrinter, "Alpha");
+  EXPECT_TRUE(Debug().empty());
+}
+
+TEST_F(PrinterRemovalTest, FailedDefaultQueryChangesNothing) {
+  AddPrinter("Alpha", "Driver A");
+  machine.spooler.defaultPrinter = "";
+  machine.faults.Set("GetDefaultPrinter", 0, 0x6BA);  // RPC server unavailable
+  EXPECT_EQ(EnsureDefaultPrinter(), "");
+  EXPECT_EQ(machine.spooler.defaultPrinter, "");
+  EXPECT_EQ(Debug(), std::vector<std::string>{"GetDefaultPrinter Fail, Error Code :0x000006ba"});
+}
+
+TEST_F(PrinterRemovalTest, RefusedSetDefaultGivesEmpty) {
+  AddPrinter("Alpha", "Driver A");
+  machine.spooler.defaultPrinter = "";
+  machine.faults.Set("SetDefaultPrinter", 0, kErrorAccessDenied);
+  EXPECT_EQ(EnsureDefaultPrinter(), "");
+}
+
+// --- RemovePrinterDriver
+
+constexpr char kAboutToDelete[] =
+    "\xD7\xBC\xB1\xB8\xC9\xBE\xB3\xFD\xC7\xFD\xB6\xAF\xB3\xCC\xD0\xF2\xA3\xA1";
+
+TEST_F(PrinterRemovalTest, UnusedDriverIsDeletedAtOnce) {
+  machine.spooler.drivers = {"Old Driver"};
+  EXPECT_TRUE(RemovePrinterDriver("Old Driver", ""));
+  EXPECT_FALSE(HasDriver("Old Driver"));
+  EXPECT_EQ(machine.now, 0u);
+  EXPECT_EQ(Debug(), std::vector<std::string>{kAboutToDelete});
+}
+
+TEST_F(PrinterRemovalTest, FirstFailureIsRetriedOnceAfterTwoSeconds) {
+  machine.spooler.drivers = {"Old Driver"};
+  machine.faults.Set("DeletePrinterDriverEx", 1, kErrorPrinterDriverInUse);
+  EXPECT_TRUE(RemovePrinterDriver("Old Driver", ""));
+  EXPECT_FALSE(HasDriver("Old Driver"));
+  EXPECT_EQ(machine.now, 2000u);
+  EXPECT_EQ(Debug(), (std::vector<std::string>{
+                         kAboutToDelete,
+                         "DeletePrinterDriverEx Failt,GetLastError return :0x00000bb9"}));
+}
+
+TEST_F(PrinterRemovalTest, DriverInUseFailsAfterExactlyOneRetry) {
+  AddPrinter("Alpha", "Busy Driver");
+  EXPECT_FALSE(RemovePrinterDriver("Busy Driver", "Brand"));
+  EXPECT_TRUE(HasDriver("Busy Driver"));
+  // A further attempt would have shown as another pause or another line.
+  EXPECT_EQ(machine.now, 2000u);
+  EXPECT_EQ(Debug(),
+            (std::vector<std::string>{
+                kAboutToDelete, "DeletePrinterDriverEx Failt,GetLastError return :0x00000bb9",
+                "DeletePrinterDriverEx Failt after 2000ms,GetLastError return :0x00000BB9"}));
+}
+
+TEST_F(PrinterRemovalTest, MissingDeletePrinterDriverExCountsAsFailure) {
+  machine.spooler.drivers = {"Old Driver"};
+  machine.spooler.hasDeletePrinterDriverEx = false;
+  EXPECT_FALSE(RemovePrinterDriver("Old Driver", ""));
+  EXPECT_TRUE(HasDriver("Old Driver"));
+  EXPECT_EQ(machine.now, 2000u);
+  EXPECT_EQ(Debug().size(), 3u);
+}
+
+TEST_F(PrinterRemovalTest, BeforeWindows2000TheOldCallIsUsedWithoutRetry) {
+  machine.version = {4, 0, 1381};
+  machine.spooler.hasDeletePrinterDriverEx = false;
+  machine.spooler.drivers = {"Old Driver"};
+  EXPECT_TRUE(RemovePrinterDriver("Old Driver", ""));
+  EXPECT_FALSE(HasDriver("Old Driver"));
+
+  AddPrinter("Alpha", "Busy Driver");
+  machine.transcript.clear();
+  EXPECT_FALSE(RemovePrinterDriver("Busy Driver", ""));
+  EXPECT_EQ(machine.now, 0u);
+  EXPECT_EQ(Debug(), (std::vector<std::string>{
+                         kAboutToDelete,
+                         "DeletePrinterDriver Failt,GetLastError return :0x00000BB9"}));
+}
+
+struct RecordCall {
+  int count = 0;
+  std::string driver, brand;
+};
+RecordCall g_record;
+
+void NoteRecordStep(const std::string& driver, const std::string& brand) {
+  ++g_record.count;
+  g_record.driver = driver;
+  g_record.brand = brand;
+}
+
+TEST_F(PrinterRemovalTest, RecordStepFollowsOnlyASuccessWithABrand) {
+  g_record = {};
+  SetRecordStepHook(NoteRecordStep);
+  machine.spooler.drivers = {"One", "Two"};
+  EXPECT_TRUE(RemovePrinterDriver("One", ""));
+  EXPECT_EQ(g_record.count, 0);
+
+  EXPECT_TRUE(RemovePrinterDriver("Two", "Brand"));
+  EXPECT_EQ(g_record.count, 1);
+  EXPECT_EQ(g_record.driver, "Two");
+  EXPECT_EQ(g_record.brand, "Brand");
+
+  AddPrinter("Alpha", "Busy");
+  EXPECT_FALSE(RemovePrinterDriver("Busy", "Brand"));
+  EXPECT_EQ(g_record.count, 1);
+}
+
+}  // namespace
