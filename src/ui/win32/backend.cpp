@@ -1,0 +1,541 @@
+// The form runtime on real windows. Every control of a form is a child
+// window of the form itself (placed at its offset in the form), so that all
+// notifications reach one window procedure.
+#include "platform/win32/windows_lean.h"
+
+#include <commctrl.h>
+
+#include <map>
+
+#include "ui/backend.h"
+
+namespace ui {
+namespace {
+
+constexpr const char* kFormClass = "InstallerForm";
+constexpr const char* kPanelClass = "InstallerPanel";
+constexpr UINT kFirstId = 1000;
+
+class Win32Backend : public Backend {
+ public:
+  static Win32Backend& Self();
+
+  // --- control state to windows
+  void ControlChanged(Control& c, Prop p) override {
+    HWND h = static_cast<HWND>(c.peer);
+    if (!h) return;
+    if (auto* f = dynamic_cast<Form*>(&c)) {
+      FormChanged(*f, h, p);
+      return;
+    }
+    switch (p) {
+      case Prop::Bounds:
+      case Prop::Visible:
+        Place(c);
+        for (Control* child : c.Children()) ControlChanged(*child, Prop::Bounds);
+        break;
+      case Prop::Caption:
+        if (std::string(c.Kind()) == "StatusBar")
+          ::SendMessageA(h, SB_SETTEXTA, 255 | SBT_NOBORDERS, reinterpret_cast<LPARAM>(c.Caption().c_str()));
+        else
+          ::SetWindowTextA(h, c.Caption().c_str());
+        break;
+      case Prop::Enabled: ::EnableWindow(h, c.Enabled()); break;
+      case Prop::Font: ApplyFont(c, h); ::InvalidateRect(h, nullptr, TRUE); break;
+      case Prop::Items:
+      case Prop::ItemIndex: FillList(c, h); break;
+      case Prop::Position:
+        if (auto* b = dynamic_cast<ProgressBar*>(&c)) ::SendMessageA(h, PBM_SETPOS, b->Position(), 0);
+        break;
+      case Prop::Picture: ApplyPicture(c, h); break;
+      default: ::InvalidateRect(h, nullptr, TRUE); break;
+    }
+  }
+
+  void ControlDestroyed(Control& c) override {
+    if (HWND h = static_cast<HWND>(c.peer)) {
+      controls_.erase(h);
+      ::DestroyWindow(h);
+      c.peer = nullptr;
+    }
+  }
+
+  void TimerChanged(Timer& t) override {
+    HWND w = TimerWindow();
+    UINT_PTR id = reinterpret_cast<UINT_PTR>(&t);
+    ::KillTimer(w, id);
+    timers_.erase(id);
+    if (t.Enabled() && t.Interval() > 0) {
+      timers_[id] = &t;
+      ::SetTimer(w, id, t.Interval(), nullptr);
+    }
+  }
+
+  void TimerDestroyed(Timer& t) override {
+    UINT_PTR id = reinterpret_cast<UINT_PTR>(&t);
+    if (timerWindow_) ::KillTimer(timerWindow_, id);
+    timers_.erase(id);
+  }
+
+  // --- forms
+  void ShowForm(Form& f, bool show) override {
+    HWND h = Realize(f);
+    if (show) {
+      if (f.position != Position::Designed) Centre(f, h);
+      ::ShowWindow(h, SW_SHOW);
+      ::UpdateWindow(h);
+    } else {
+      ::ShowWindow(h, SW_HIDE);
+    }
+  }
+
+  void ActivateForm(Form& f) override {
+    if (HWND h = static_cast<HWND>(f.peer)) ::SetForegroundWindow(h);
+  }
+
+  ModalResult RunModal(Form& f) override {
+    std::vector<HWND> disabled;
+    for (Form* other : app().Forms()) {
+      HWND h = static_cast<HWND>(other->peer);
+      if (other != &f && h && ::IsWindowEnabled(h)) {
+        ::EnableWindow(h, FALSE);
+        disabled.push_back(h);
+      }
+    }
+    MSG msg;
+    while (f.GetModalResult() == ModalResult::None && f.Showing()) {
+      if (::GetMessageA(&msg, nullptr, 0, 0) <= 0) {
+        ::PostQuitMessage(0);
+        break;
+      }
+      Dispatch(msg);
+    }
+    for (HWND h : disabled) ::EnableWindow(h, TRUE);
+    return f.GetModalResult();
+  }
+
+  void RunLoop() override {
+    MSG msg;
+    while (!app().Terminated() && ::GetMessageA(&msg, nullptr, 0, 0) > 0) Dispatch(msg);
+  }
+
+  void Quit() override { ::PostQuitMessage(0); }
+
+  void ProcessMessages() override {
+    MSG msg;
+    while (::PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      if (msg.message == WM_QUIT) {
+        ::PostQuitMessage(static_cast<int>(msg.wParam));
+        break;
+      }
+      Dispatch(msg);
+    }
+  }
+
+  int MessageBox(Form* owner, const std::string& text, const std::string& caption,
+                 uint32_t flags) override {
+    HWND h = owner ? static_cast<HWND>(owner->peer) : nullptr;
+    return ::MessageBoxA(h, text.c_str(), caption.c_str(), flags);
+  }
+
+  uintptr_t Handle(Form& f) override { return reinterpret_cast<uintptr_t>(Realize(f)); }
+
+  void SetFocus(Control& c) override {
+    if (HWND h = static_cast<HWND>(c.peer)) ::SetFocus(h);
+  }
+
+  void ZOrder(Form& f, bool top, bool topmost) override {
+    HWND h = Realize(f);
+    HWND after = top ? (topmost ? HWND_TOPMOST : HWND_TOP) : (topmost ? HWND_TOPMOST : HWND_NOTOPMOST);
+    ::SetWindowPos(h, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  }
+
+  void SetScreenCursor(Cursor c) override {
+    ::SetCursor(::LoadCursorA(nullptr, c == Cursor::HourGlass ? IDC_WAIT : IDC_ARROW));
+  }
+
+  void ApplicationTitleChanged(const std::string&) override {}
+
+  void ShowException(const std::string& message) override {
+    ::MessageBoxA(nullptr, message.c_str(), app().Title().c_str(), MB_ICONERROR | MB_OK);
+  }
+
+ private:
+  static LRESULT CALLBACK FormProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    return Self().HandleFormMessage(h, m, w, l);
+  }
+  static LRESULT CALLBACK TimerProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_TIMER) {
+      auto it = Self().timers_.find(static_cast<UINT_PTR>(w));
+      if (it != Self().timers_.end() && it->second->OnTimer) it->second->OnTimer();
+      return 0;
+    }
+    return ::DefWindowProcA(h, m, w, l);
+  }
+  static LRESULT CALLBACK LabelProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    Win32Backend& self = Self();
+    auto it = self.controls_.find(h);
+    Control* c = it == self.controls_.end() ? nullptr : it->second;
+    if (c) {
+      if (m == WM_MOUSEMOVE) {
+        TRACKMOUSEEVENT t = {sizeof t, TME_LEAVE, h, 0};
+        ::TrackMouseEvent(&t);
+        if (c->OnMouseMove) c->OnMouseMove(LOWORD(l), HIWORD(l));
+      } else if (m == WM_MOUSELEAVE) {
+        if (c->OnMouseLeave) c->OnMouseLeave();
+      } else if (m == WM_SETCURSOR && c->GetCursor() == Cursor::HandPoint) {
+        ::SetCursor(::LoadCursorA(nullptr, MAKEINTRESOURCEA(32649)));  // IDC_HAND
+        return TRUE;
+      }
+    }
+    return ::CallWindowProcA(self.staticProc_, h, m, w, l);
+  }
+
+  LRESULT HandleFormMessage(HWND h, UINT m, WPARAM w, LPARAM l) {
+    auto it = controls_.find(h);
+    Form* f = it == controls_.end() ? nullptr : dynamic_cast<Form*>(it->second);
+    switch (m) {
+      case WM_COMMAND: {
+        Control* c = FindById(LOWORD(w));
+        if (!c) break;
+        if (HIWORD(w) == BN_CLICKED || HIWORD(w) == STN_CLICKED) {
+          if (c->Enabled()) c->Click();
+        } else if (HIWORD(w) == STN_DBLCLK && c->OnDblClick) {
+          c->OnDblClick();
+        } else if (HIWORD(w) == LBN_SELCHANGE) {
+          if (auto* lb = dynamic_cast<ListBase*>(c))
+            lb->UserSelect(static_cast<int>(::SendMessageA(reinterpret_cast<HWND>(l), LB_GETCURSEL, 0, 0)));
+        }
+        return 0;
+      }
+      case WM_NOTIFY: {
+        auto* hdr = reinterpret_cast<NMHDR*>(l);
+        Control* c = FindById(static_cast<UINT>(hdr->idFrom));
+        auto* list = dynamic_cast<ListBase*>(c);
+        if (!list || filling_) break;
+        if (hdr->code == LVN_ITEMCHANGED) {
+          auto* nm = reinterpret_cast<NMLISTVIEW*>(l);
+          if ((nm->uChanged & LVIF_STATE) && ((nm->uOldState ^ nm->uNewState) & LVIS_SELECTED)) {
+            int sel = static_cast<int>(::SendMessageA(hdr->hwndFrom, LVM_GETNEXTITEM, static_cast<WPARAM>(-1), LVNI_SELECTED));
+            list->UserSelect(sel);
+          }
+        } else if (hdr->code == NM_DBLCLK && list->OnDblClick) {
+          list->OnDblClick();
+        }
+        return 0;
+      }
+      case WM_CTLCOLORSTATIC:
+      case WM_CTLCOLOREDIT: {
+        auto cit = controls_.find(reinterpret_cast<HWND>(l));
+        if (cit == controls_.end()) break;
+        HDC dc = reinterpret_cast<HDC>(w);
+        ::SetTextColor(dc, cit->second->GetFont().color);
+        Color bg = cit->second->GetColor();
+        if (bg == kBtnFace) {
+          ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+          return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+        }
+        ::SetBkColor(dc, bg);
+        HBRUSH& b = brushes_[bg];
+        if (!b) b = ::CreateSolidBrush(bg);
+        return reinterpret_cast<LRESULT>(b);
+      }
+      case WM_ACTIVATE:
+        if (f && LOWORD(w) != WA_INACTIVE && f->OnActivate) f->OnActivate();
+        break;
+      case WM_SIZE:
+        if (f && w != SIZE_MINIMIZED) f->ClientResized(LOWORD(l), HIWORD(l));
+        return 0;
+      case WM_CLOSE:
+        if (f) f->Close();
+        return 0;
+      default: break;
+    }
+    return ::DefWindowProcA(h, m, w, l);
+  }
+
+  // Enter and Escape press the form's default and cancel buttons.
+  void Dispatch(MSG& msg) {
+    if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) {
+      HWND top = ::GetAncestor(msg.hwnd, GA_ROOT);
+      auto it = controls_.find(top);
+      if (auto* f = it == controls_.end() ? nullptr : dynamic_cast<Form*>(it->second)) {
+        if (Button* b = f->DefaultButton(msg.wParam == VK_ESCAPE)) {
+          b->Click();
+          return;
+        }
+      }
+    }
+    ::TranslateMessage(&msg);
+    ::DispatchMessageA(&msg);
+  }
+
+  Control* FindById(UINT id) {
+    auto it = ids_.find(id);
+    return it == ids_.end() ? nullptr : it->second;
+  }
+
+  void Register() {
+    if (registered_) return;
+    registered_ = true;
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
+    ::InitCommonControlsEx(&icc);
+    ::LoadLibraryA("riched20.dll");
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = FormProc;
+    wc.hInstance = ::GetModuleHandleA(nullptr);
+    wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.hIcon = ::LoadIconA(nullptr, IDI_APPLICATION);
+    wc.lpszClassName = kFormClass;
+    ::RegisterClassA(&wc);
+    wc.lpszClassName = kPanelClass;
+    wc.hIcon = nullptr;
+    ::RegisterClassA(&wc);
+  }
+
+  HWND TimerWindow() {
+    if (!timerWindow_) {
+      WNDCLASSA wc = {};
+      wc.lpfnWndProc = TimerProc;
+      wc.hInstance = ::GetModuleHandleA(nullptr);
+      wc.lpszClassName = "InstallerTimers";
+      ::RegisterClassA(&wc);
+      timerWindow_ = ::CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                       wc.hInstance, nullptr);
+    }
+    return timerWindow_;
+  }
+
+  HWND Realize(Form& f) {
+    if (f.peer) return static_cast<HWND>(f.peer);
+    Register();
+    DWORD style = WS_CLIPCHILDREN;
+    if (f.border == BorderStyle::Sizeable)
+      style |= WS_OVERLAPPEDWINDOW;
+    else if (f.border == BorderStyle::Dialog)
+      style |= WS_POPUP | WS_CAPTION | WS_DLGFRAME | (f.systemMenu ? WS_SYSMENU : 0);
+    else
+      style |= WS_POPUP | WS_BORDER;
+    RECT r = {0, 0, f.ClientWidth(), f.ClientHeight()};
+    ::AdjustWindowRectEx(&r, style, FALSE, 0);
+    HWND owner = f.owner ? Realize(*f.owner) : nullptr;
+    HWND h = ::CreateWindowExA(0, kFormClass, f.Caption().c_str(), style, f.Left(), f.Top(),
+                               r.right - r.left, r.bottom - r.top, owner, nullptr,
+                               ::GetModuleHandleA(nullptr), nullptr);
+    f.peer = h;
+    controls_[h] = &f;
+    for (Control* c : f.Children()) RealizeTree(*c, h);
+    FormChanged(f, h, Prop::Alpha);
+    return h;
+  }
+
+  void RealizeTree(Control& c, HWND form) {
+    CreateControl(c, form);
+    for (Control* child : c.Children()) RealizeTree(*child, form);
+  }
+
+  void CreateControl(Control& c, HWND form) {
+    std::string kind = c.Kind();
+    // Panels only group and place their children, which are windows of the form.
+    if (kind == "Panel") return;
+    const char* cls = "STATIC";
+    DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
+    DWORD ex = 0;
+    if (kind == "Label") {
+      auto& l = static_cast<Label&>(c);
+      style |= SS_NOTIFY | (l.alignment == TextAlign::Center ? SS_CENTER : SS_LEFT);
+      if (!l.wordWrap) style |= SS_LEFTNOWORDWRAP * (l.alignment == TextAlign::Left);
+    } else if (kind == "Button") {
+      cls = "BUTTON";
+      style |= WS_TABSTOP | (static_cast<Button&>(c).IsDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+    } else if (kind == "Edit" || kind == "Memo") {
+      cls = "EDIT";
+      ex = WS_EX_CLIENTEDGE;
+      auto& e = static_cast<Edit&>(c);
+      style |= ES_AUTOHSCROLL | (e.readOnly ? ES_READONLY : 0) | (c.TabStop() ? WS_TABSTOP : 0);
+      if (e.multiLine) style |= ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | ES_WANTRETURN;
+    } else if (kind == "RichEdit") {
+      cls = "RichEdit20A";
+      ex = WS_EX_CLIENTEDGE;
+      style |= ES_MULTILINE | WS_VSCROLL | WS_HSCROLL | ES_NOHIDESEL | WS_TABSTOP;
+    } else if (kind == "ListView") {
+      cls = WC_LISTVIEWA;
+      ex = WS_EX_CLIENTEDGE;
+      style |= LVS_ICON | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_AUTOARRANGE | WS_TABSTOP;
+    } else if (kind == "ListBox") {
+      cls = "LISTBOX";
+      ex = WS_EX_CLIENTEDGE;
+      style |= LBS_NOTIFY | WS_VSCROLL;
+    } else if (kind == "StatusBar") {
+      cls = STATUSCLASSNAMEA;
+    } else if (kind == "ProgressBar") {
+      cls = PROGRESS_CLASSA;
+    } else if (kind == "GroupBox") {
+      cls = "BUTTON";
+      style |= BS_GROUPBOX;
+    } else if (kind == "Panel") {
+      cls = kPanelClass;
+    } else if (kind == "Image") {
+      style |= SS_BITMAP | SS_NOTIFY;
+    }
+    UINT id = nextId_++;
+    HWND h = ::CreateWindowExA(ex, cls, kind == "Image" ? "" : c.Caption().c_str(), style, 0, 0,
+                               c.Width(), c.Height(), form, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                               ::GetModuleHandleA(nullptr), nullptr);
+    if (!h) return;
+    c.peer = h;
+    controls_[h] = &c;
+    ids_[id] = &c;
+    if (kind == "Label") {
+      staticProc_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LabelProc)));
+    } else if (kind == "StatusBar") {
+      ::SendMessageA(h, SB_SIMPLE, TRUE, 0);
+      ControlChanged(c, Prop::Caption);
+    } else if (kind == "ProgressBar") {
+      auto& b = static_cast<ProgressBar&>(c);
+      ::SendMessageA(h, PBM_SETRANGE32, b.Min(), b.Max());
+      ::SendMessageA(h, PBM_SETPOS, b.Position(), 0);
+    } else if (kind == "ListView") {
+      HIMAGELIST il = ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 1, 1);
+      ImageList_ReplaceIcon(il, -1, ::LoadIconA(nullptr, IDI_APPLICATION));
+      ::SendMessageA(h, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(il));
+    }
+    ApplyFont(c, h);
+    if (kind == "ListView" || kind == "ListBox") FillList(c, h);
+    if (kind == "Image") ApplyPicture(c, h);
+    ::EnableWindow(h, c.Enabled());
+    Place(c);
+    // A frame lies beneath the controls it holds.
+    if (kind == "GroupBox") ::SetWindowPos(h, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  }
+
+  // Form coordinates of a control, and whether it and all its parents are visible.
+  void Place(Control& c) {
+    HWND h = static_cast<HWND>(c.peer);
+    if (!h) return;
+    int x = c.Left(), y = c.Top();
+    bool visible = c.Visible();
+    for (Control* p = c.Parent(); p && !dynamic_cast<Form*>(p); p = p->Parent()) {
+      x += p->Left();
+      y += p->Top();
+      visible = visible && p->Visible();
+    }
+    ::MoveWindow(h, x, y, c.Width(), c.Height(), TRUE);
+    ::ShowWindow(h, visible ? SW_SHOWNA : SW_HIDE);
+  }
+
+  void ApplyFont(Control& c, HWND h) {
+    const Font& f = c.GetFont();
+    std::string key = f.name + "/" + std::to_string(f.height) + (f.bold ? "b" : "");
+    HFONT& font = fonts_[key];
+    if (!font)
+      font = ::CreateFontA(-f.height, 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                           DEFAULT_PITCH | FF_DONTCARE, f.name.c_str());
+    ::SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+  }
+
+  void FillList(Control& c, HWND h) {
+    auto* list = dynamic_cast<ListBase*>(&c);
+    if (!list) return;
+    filling_ = true;
+    if (std::string(c.Kind()) == "ListView") {
+      ::SendMessageA(h, LVM_DELETEALLITEMS, 0, 0);
+      for (size_t i = 0; i < list->Items().size(); ++i) {
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT | LVIF_IMAGE;
+        item.iItem = static_cast<int>(i);
+        item.pszText = const_cast<char*>(list->Items()[i].c_str());
+        ::SendMessageA(h, LVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&item));
+      }
+      if (list->ItemIndex() >= 0) {
+        LVITEMA state = {};
+        state.stateMask = LVIS_SELECTED | LVIS_FOCUSED;
+        state.state = LVIS_SELECTED | LVIS_FOCUSED;
+        ::SendMessageA(h, LVM_SETITEMSTATE, list->ItemIndex(), reinterpret_cast<LPARAM>(&state));
+      }
+    } else {
+      ::SendMessageA(h, LB_RESETCONTENT, 0, 0);
+      for (const std::string& s : list->Items())
+        ::SendMessageA(h, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(s.c_str()));
+      ::SendMessageA(h, LB_SETCURSEL, list->ItemIndex(), 0);
+    }
+    filling_ = false;
+  }
+
+  void ApplyPicture(Control& c, HWND h) {
+    auto* img = dynamic_cast<Image*>(&c);
+    const std::string& bmp = img ? img->Picture() : std::string();
+    if (bmp.size() < 54 || bmp[0] != 'B' || bmp[1] != 'M') return;
+    DWORD offset;
+    memcpy(&offset, bmp.data() + 10, 4);
+    if (offset >= bmp.size()) return;
+    const auto* info = reinterpret_cast<const BITMAPINFO*>(bmp.data() + 14);
+    HDC dc = ::GetDC(h);
+    HBITMAP b = ::CreateDIBitmap(dc, &info->bmiHeader, CBM_INIT, bmp.data() + offset, info, DIB_RGB_COLORS);
+    ::ReleaseDC(h, dc);
+    HBITMAP old = reinterpret_cast<HBITMAP>(::SendMessageA(h, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(b)));
+    if (old) ::DeleteObject(old);
+  }
+
+  void FormChanged(Form& f, HWND h, Prop p) {
+    switch (p) {
+      case Prop::Caption: ::SetWindowTextA(h, f.Caption().c_str()); break;
+      case Prop::Enabled: ::EnableWindow(h, f.Enabled()); break;
+      case Prop::Alpha: {
+        // Layered windows exist from Windows 2000 on; looked up so the call is optional.
+        using Fn = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
+        auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+            ::GetProcAddress(::GetModuleHandleA("user32"), "SetLayeredWindowAttributes")));
+        LONG ex = ::GetWindowLongA(h, GWL_EXSTYLE);
+        if (f.AlphaBlend() && fn) {
+          ::SetWindowLongA(h, GWL_EXSTYLE, ex | WS_EX_LAYERED);
+          fn(h, 0, f.AlphaBlendValue(), LWA_ALPHA);
+        } else {
+          ::SetWindowLongA(h, GWL_EXSTYLE, ex & ~WS_EX_LAYERED);
+        }
+        break;
+      }
+      case Prop::Bounds: {
+        RECT r = {0, 0, f.ClientWidth(), f.ClientHeight()};
+        ::AdjustWindowRectEx(&r, ::GetWindowLongA(h, GWL_STYLE), FALSE, ::GetWindowLongA(h, GWL_EXSTYLE));
+        ::SetWindowPos(h, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+        break;
+      }
+      default: break;
+    }
+  }
+
+  void Centre(Form& f, HWND h) {
+    RECT r;
+    ::GetWindowRect(h, &r);
+    int w = r.right - r.left, ht = r.bottom - r.top;
+    RECT area = {0, 0, ::GetSystemMetrics(SM_CXSCREEN), ::GetSystemMetrics(SM_CYSCREEN)};
+    if (f.position == Position::OwnerCenter && f.owner && f.owner->peer)
+      ::GetWindowRect(static_cast<HWND>(f.owner->peer), &area);
+    ::SetWindowPos(h, nullptr, area.left + (area.right - area.left - w) / 2,
+                   area.top + (area.bottom - area.top - ht) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
+  }
+
+  bool registered_ = false, filling_ = false;
+  UINT nextId_ = kFirstId;
+  HWND timerWindow_ = nullptr;
+  WNDPROC staticProc_ = nullptr;
+  std::map<HWND, Control*> controls_;
+  std::map<UINT, Control*> ids_;
+  std::map<UINT_PTR, Timer*> timers_;
+  std::map<std::string, HFONT> fonts_;
+  std::map<Color, HBRUSH> brushes_;
+};
+
+Win32Backend& Win32Backend::Self() {
+  static Win32Backend backend;
+  return backend;
+}
+
+}  // namespace
+
+Backend* DefaultBackend() { return &Win32Backend::Self(); }
+
+}  // namespace ui
