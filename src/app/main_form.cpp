@@ -35,7 +35,7 @@ bool BitmapSize(const std::string& bmp, int& w, int& h) {
 int AutoSizeWidth(const std::string& caption, const ui::Font& font) {
   // An average Tahoma glyph is about half the font height wide; a double-byte
   // character takes two bytes and about one full height.
-  int avg = std::max(1, font.height / 2 + (font.bold ? 1 : 0));
+  int avg = std::max(1, font.height * 3 / 5 + (font.bold ? 1 : 0));
   return static_cast<int>(caption.size()) * avg;
 }
 

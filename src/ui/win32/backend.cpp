@@ -400,6 +400,9 @@ class Win32Backend : public Backend {
       HIMAGELIST il = ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 1, 1);
       ImageList_ReplaceIcon(il, -1, ::LoadIconA(nullptr, IDI_APPLICATION));
       ::SendMessageA(h, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(il));
+      ::SendMessageA(h, LVM_SETBKCOLOR, 0, ::GetSysColor(COLOR_WINDOW));
+      ::SendMessageA(h, LVM_SETTEXTBKCOLOR, 0, ::GetSysColor(COLOR_WINDOW));
+      ::SendMessageA(h, LVM_SETTEXTCOLOR, 0, ::GetSysColor(COLOR_WINDOWTEXT));
     }
     ApplyFont(c, h);
     if (kind == "ListView" || kind == "ListBox") FillList(c, h);
