@@ -14,7 +14,10 @@ class MainWindow : public SimTest {
     Write("C:\\Medium\\a.inf", "[Strings]\nProviderName=Velmar\n[Velmar]\n\"Velmar VP-210\"=x\n");
     Write("C:\\Medium\\ReadmeEN.txt", "read me");
   }
-  void TearDown() override { ui::app().Reset(); }
+  void TearDown() override {
+    ui::app().Reset();
+    ui::app().showMainForm = true;
+  }
   std::unique_ptr<app::Program> Start() { return app::StartProgram(); }
 };
 
@@ -51,6 +54,7 @@ TEST_F(MainWindow, HideSwitchIsExactAndFoundAmongOthers) {
   for (auto [args, hidden] : std::vector<std::pair<std::vector<std::string>, bool>>{
            {{"/hide"}, false}, {{"-Hide"}, false}, {{"/Hidden"}, false}, {{"x", "/Hide", "y"}, true}}) {
     ui::app().Reset();
+    ui::app().showMainForm = true;
     machine.args = args;
     auto p = Start();
     EXPECT_EQ(p->mainForm->HiddenMode, hidden) << args.size();
