@@ -24,11 +24,13 @@ RecordStepHook g_recordStep = nullptr;
 
 void Debug(const std::string& text) { plat::sys().OutputDebugString(text); }
 
-// One fixed format with one 32-bit code; the format is always ours, never the caller's.
+// One fixed format with one 32-bit code; the format is always ours, never the
+// caller's. The code stays the last error, so the caller can still read it.
 void DebugCode(const char* format, uint32_t code) {
   char buf[160];
   snprintf(buf, sizeof buf, format, static_cast<unsigned>(code));
   Debug(buf);
+  plat::sys().SetLastError(code);
 }
 
 }  // namespace
