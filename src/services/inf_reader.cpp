@@ -12,24 +12,6 @@ namespace {
 
 constexpr const char* kLptEnum = "LPTENUM\\";
 
-// Lines as a string list loads them: CR, LF and CR LF all end a line.
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> out;
-  std::string cur;
-  for (size_t i = 0; i < text.size(); ++i) {
-    char c = text[i];
-    if (c == '\r' || c == '\n') {
-      out.push_back(cur);
-      cur.clear();
-      if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    } else {
-      cur += c;
-    }
-  }
-  if (!cur.empty()) out.push_back(cur);
-  return out;
-}
-
 std::string After(const std::string& s, char sep) {
   size_t p = s.find(sep);
   return p == std::string::npos ? s : s.substr(p + 1);
@@ -46,7 +28,7 @@ int ReadInfHardwareIds(const std::string& infFile, std::string& hwId, std::strin
 
   std::string a, ca, b, cb;
   int counter = 0;
-  for (const std::string& line : Lines(*content)) {
+  for (const std::string& line : plat::text::SplitLines(*content)) {
     if ((!line.empty() && line[0] == ';') || (line.size() > 1 && line[1] == ';')) continue;
     size_t at = line.find(kLptEnum);
     if (at == std::string::npos) continue;

@@ -1,5 +1,7 @@
 #include "services/log.h"
 
+#include "platform/common/text.h"
+
 #include <vector>
 
 #include "platform/platform.h"
@@ -13,29 +15,11 @@ int g_mode = 1;
 std::string g_lastMessage;
 std::function<void(const std::string&, const std::string&)> g_messageBox;
 
-// Lines as a string list loads them: CR LF, LF or CR end a line.
-std::vector<std::string> SplitLines(const std::string& data) {
-  std::vector<std::string> lines;
-  std::string cur;
-  for (size_t i = 0; i < data.size(); ++i) {
-    char c = data[i];
-    if (c == '\r' || c == '\n') {
-      lines.push_back(cur);
-      cur.clear();
-      if (c == '\r' && i + 1 < data.size() && data[i + 1] == '\n') ++i;
-    } else {
-      cur += c;
-    }
-  }
-  if (!cur.empty()) lines.push_back(cur);
-  return lines;
-}
-
 void WriteFileLine(const std::string& msg, std::string tag) {
   std::string path = LogFilePath();
   std::vector<std::string> lines;
   if (plat::files().FileExists(path)) {
-    if (auto data = plat::files().ReadFile(path)) lines = SplitLines(*data);
+    if (auto data = plat::files().ReadFile(path)) lines = plat::text::SplitLines(*data);
   }
   if (lines.size() >= kMaxLines) lines.erase(lines.begin(), lines.end() - (kMaxLines - 1));
   if (tag.empty()) tag = plat::sys().ShortDateString() + " " + plat::sys().LongTimeString();

@@ -59,4 +59,21 @@ bool Contains(const std::string& hay, const std::string& needle) {
   return hay.find(needle) != std::string::npos;
 }
 
+std::vector<std::string> SplitLines(const std::string& data) {
+  std::vector<std::string> lines;
+  std::string cur;
+  for (size_t i = 0; i < data.size(); ++i) {
+    char c = data[i];
+    if (c == '\r' || c == '\n') {
+      lines.push_back(cur);
+      cur.clear();
+      if (c == '\r' && i + 1 < data.size() && data[i + 1] == '\n') ++i;
+    } else {
+      cur += c;
+    }
+  }
+  if (!cur.empty()) lines.push_back(cur);
+  return lines;
+}
+
 }  // namespace plat::text

@@ -15,5 +15,7 @@ std::string Join(const std::vector<std::string>& parts, const std::string& sep);
 // "0x%.8X" of a 32-bit code.
 std::string Hex8(uint32_t code);
 bool Contains(const std::string& hay, const std::string& needle);
+// Lines as a string list loads them: CR LF, LF or CR end a line.
+std::vector<std::string> SplitLines(const std::string& data);
 
 }  // namespace plat::text
