@@ -1,6 +1,7 @@
 // State of the simulated subsystems, as data that tests and machine files set.
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -37,10 +38,28 @@ struct SimService {
   bool running = false;
   std::string exe;
   int startFailures = 0;  // how many starts fail from now on (-1: every one)
+  int stopFailures = 0;   // how many stops fail from now on (-1: every one)
 };
+
+// What a simulated console program does once started: output at virtual
+// times (milliseconds after the start) and when it ends.
+struct SimOutput {
+  uint64_t at = 0;
+  std::string out;  // written to standard output
+  std::string err;  // written to standard error (never captured)
+};
+struct SimRun {
+  std::vector<SimOutput> outputs;
+  uint64_t exitAt = 0;
+  uint32_t exitCode = 0;
+};
+using SimProgram = std::function<SimRun(const std::string& commandLine)>;
 
 struct ServiceTable {
   std::map<std::string, SimService> byName;  // key: upper-cased name
+  // Extra programs tests register (key: lower-cased name without ".exe");
+  // they are found before the built-in console tools.
+  std::map<std::string, SimProgram> programs;
 };
 
 struct SimDevice {
