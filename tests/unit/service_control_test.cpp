@@ -2,6 +2,7 @@
 // for both families: which commands run, in which order, and what they decide.
 #include <gtest/gtest.h>
 
+#include "platform/sim/service_machine_file.h"
 #include "services/service_control.h"
 #include "sim_fixture.h"
 
@@ -160,6 +161,48 @@ TEST_F(ServiceControlTest, RegSetImageRunsOnlyOnWindows2000) {
   RunRegSetImage(true, "Tools\\Missing.exe");
   EXPECT_EQ(Commands(), (Lines{"C:\\Medium\\Tools\\RegSetImage2000.exe Auto",
                                "C:\\Medium\\Tools\\RegSetImage2000.exe Auto Disable"}));
+}
+
+// The machine file describes the same table the tools work on: a start that
+// fails once succeeds on the retry of the net family.
+TEST_F(ServiceControlTest, MachineFileServiceFailsItsFirstStart) {
+  std::map<std::string, std::map<std::string, std::string>> ini = {
+      {"Service.PrnSvc", {{"Exe", kExe}, {"StartFails", "once"}}},
+      {"service.Other", {{"running", "1"}}}};
+  std::string error;
+  ASSERT_TRUE(plat::sim::LoadServiceSections(ini, machine, error)) << error;
+  EXPECT_TRUE(machine.services.byName.at("OTHER").installed);
+  Windows2000();
+  EXPECT_TRUE(StartServiceByCmd("PrnSvc", kExe));
+  EXPECT_EQ(Commands(), (Lines{"net start PrnSvc", std::string(kExe) + " /install /silent", "net start PrnSvc"}));
+  EXPECT_TRUE(machine.services.byName.at("PRNSVC").running);
+  // "always" keeps failing
+  machine.services.byName.at("PRNSVC").running = false;
+  ini = {{"Service.PrnSvc", {{"Exe", kExe}, {"StartFails", "always"}}}};
+  machine.services.byName.clear();
+  ASSERT_TRUE(plat::sim::LoadServiceSections(ini, machine, error)) << error;
+  EXPECT_FALSE(StartServiceByCmd("PrnSvc", kExe));
+}
+
+TEST_F(ServiceControlTest, MachineFileStopsLoudlyOnBadServiceSections) {
+  using Ini = std::map<std::string, std::map<std::string, std::string>>;
+  struct Case {
+    Ini ini;
+    const char* mentions;
+  } cases[] = {
+      {{{"Service.", {}}}, "service name"},
+      {{{"Service.A", {{"Running", "yes"}}}}, "Running"},
+      {{{"Service.A", {{"StartFails", "twice"}}}}, "StartFails"},
+      {{{"Service.A", {{"Installed", "0"}, {"Running", "1"}}}}, "not installed"},
+      {{{"Service.A", {{"Exe", "x"}}}, {"SERVICE.a", {}}}, "twice"},
+      {{{"Service.A", {{"Exec", "x"}}}}, "unknown key"},
+  };
+  for (size_t i = 0; i < std::size(cases); ++i) {
+    std::string error;
+    EXPECT_FALSE(plat::sim::LoadServiceSections(cases[i].ini, machine, error)) << "row " << i;
+    EXPECT_NE(error.find(cases[i].mentions), std::string::npos) << "row " << i << ": " << error;
+    EXPECT_TRUE(machine.services.byName.empty()) << "row " << i << " changed the machine";
+  }
 }
 
 }  // namespace
