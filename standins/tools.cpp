@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "../src/platform/common/tool_texts.h"
+
 namespace {
 
 struct Service {
@@ -21,7 +23,7 @@ struct Service {
 };
 
 const char kState[] = "services.state";
-const char kCrLf[] = "\r\n";
+using plat::tooltext::kCrLf;
 
 std::string Upper(std::string s) {
   for (char& c : s)
@@ -73,28 +75,10 @@ void Write(DWORD which, const std::string& text) {
 void Out(const std::string& t) { Write(STD_OUTPUT_HANDLE, t); }
 void Err(const std::string& t) { Write(STD_ERROR_HANDLE, t); }
 
-std::string Lines(std::initializer_list<const char*> lines) {
-  std::string s;
-  for (const char* l : lines) s += std::string(l) + kCrLf;
-  return s;
-}
-
-std::string StatusBlock(const std::string& name, const char* state, const char* flags, bool withPid) {
-  std::string s = std::string(kCrLf) + "SERVICE_NAME: " + name + kCrLf;
-  s += Lines({"        TYPE               : 10  WIN32_OWN_PROCESS "});
-  s += std::string("        STATE              : ") + state + kCrLf;
-  s += std::string("                                ") + flags + kCrLf;
-  s += Lines({"        WIN32_EXIT_CODE    : 0  (0x0)", "        SERVICE_EXIT_CODE  : 0  (0x0)",
-              "        CHECKPOINT         : 0x0", "        WAIT_HINT          : 0x0"});
-  if (withPid) s += Lines({"        PID                : 1234", "        FLAGS              : "});
-  return s;
-}
-
-std::string ScFailed(const char* call, int code, const char* message) {
-  return std::string("[SC] ") + call + " FAILED " + std::to_string(code) + ":" + kCrLf + kCrLf + message +
-         kCrLf + kCrLf;
-}
-const char kNoSuchService[] = "The specified service does not exist as an installed service.";
+using plat::tooltext::kNoSuchService;
+using plat::tooltext::Lines;
+using plat::tooltext::ScFailed;
+using plat::tooltext::StatusBlock;
 
 int Sc(std::vector<Service>& all, const std::string& verb, const std::string& name) {
   Service* s = Find(all, name);

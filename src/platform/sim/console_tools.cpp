@@ -3,12 +3,13 @@
 #include <sys/stat.h>
 
 #include "platform/common/text.h"
+#include "platform/common/tool_texts.h"
 #include "platform/sim/programs.h"
 
 namespace plat::sim {
 namespace {
 
-const char kCrLf[] = "\r\n";
+using tooltext::kCrLf;
 
 std::string Trim(const std::string& s) {
   size_t b = s.find_first_not_of(' ');
@@ -45,28 +46,10 @@ SimRun Out(const std::string& text, uint64_t at = 20, uint64_t exitAt = 30, uint
 }
 SimRun Err(const std::string& text, uint32_t code) { return SimRun{{{20, "", text}}, 30, code}; }
 
-std::string Lines(std::initializer_list<const char*> lines) {
-  std::string s;
-  for (const char* l : lines) s += std::string(l) + kCrLf;
-  return s;
-}
-
-std::string StatusBlock(const std::string& name, const char* state, const char* flags, bool withPid) {
-  std::string s = std::string(kCrLf) + "SERVICE_NAME: " + name + kCrLf;
-  s += Lines({"        TYPE               : 10  WIN32_OWN_PROCESS "});
-  s += std::string("        STATE              : ") + state + kCrLf;
-  s += std::string("                                ") + flags + kCrLf;
-  s += Lines({"        WIN32_EXIT_CODE    : 0  (0x0)", "        SERVICE_EXIT_CODE  : 0  (0x0)",
-              "        CHECKPOINT         : 0x0", "        WAIT_HINT          : 0x0"});
-  if (withPid) s += Lines({"        PID                : 1234", "        FLAGS              : "});
-  return s;
-}
-
-std::string ScFailed(const char* call, int code, const char* message) {
-  return std::string("[SC] ") + call + " FAILED " + std::to_string(code) + ":" + kCrLf + kCrLf +
-         message + kCrLf + kCrLf;
-}
-const char kNoSuchService[] = "The specified service does not exist as an installed service.";
+using tooltext::kNoSuchService;
+using tooltext::Lines;
+using tooltext::ScFailed;
+using tooltext::StatusBlock;
 
 SimRun Sc(SimMachine& m, const std::string& args) {
   std::string verb;
