@@ -25,11 +25,14 @@ struct SimPrinter {
 struct SpoolerState {
   std::vector<std::string> ports = {"LPT1:", "LPT2:", "COM1:", "FILE:"};
   std::vector<std::string> drivers;  // installed driver names
+  std::vector<std::string> printProcessors = {"WinPrint"};  // installed print processors
   std::vector<SimPrinter> printers;
   std::string defaultPrinter;
   // Functions of "winspool.drv" that this Windows lacks.
   bool hasGetDefaultPrinter = true, hasSetDefaultPrinter = true, hasDeletePrinterDriverEx = true;
   uint32_t nextJobId = 1;
+  // How often each spooler function was called (key: the name faults use).
+  std::map<std::string, int> calls;
 };
 
 struct SimService {
