@@ -110,6 +110,7 @@ class SimMachine {
   SpoolerState spooler;
   ServiceTable services;
   DeviceState devices;
+  HandOffState handOff;
 
  private:
   std::string root_;

@@ -86,6 +86,26 @@ struct DeviceState {
   // Or'ed into FuncFindExistDevice's answer: only its lowest byte means found.
   uint32_t answerHighBits = 0;
   bool devconFails = false;  // devcon prints nothing
+  // The printer driver a successful FuncDrvKit puts into the spooler (empty: none).
+  std::string installsDriver;
+};
+
+// A window message a simulated process posted to one of the program's
+// windows; it is due when the virtual clock reaches |at|.
+struct PostedMessage {
+  uint64_t at = 0;
+  uintptr_t window = 0;
+  uint32_t message = 0;
+  uintptr_t wParam = 0;
+  intptr_t lParam = 0;
+};
+
+// The 64-bit sibling setup on a 64-bit machine: started, it runs the 64-bit
+// helper library and answers the window |delay| ms later, then ends.
+struct HandOffState {
+  std::string program = "quenset64";  // its file name without ".exe", lower case
+  uint64_t delay = 3000;
+  std::vector<PostedMessage> posted;  // in the order posted
 };
 
 }  // namespace plat::sim
