@@ -8,7 +8,6 @@ namespace plat::sim {
 namespace {
 
 constexpr uint32_t kErrorFileNotFound = 2;
-constexpr uint32_t kErrorBadExeFormat = 193;
 
 std::string BaseName(const std::string& program) {
   size_t slash = program.find_last_of("\\/:");
@@ -61,10 +60,8 @@ bool IsSibling64(const std::string& commandLine, const SimMachine& m) {
 }
 
 std::optional<SimRun> RunSibling64(SimMachine& m, const StartInfo& info) {
-  if (!m.wow64) {
-    m.lastError = kErrorBadExeFormat;  // a 64-bit program on 32-bit Windows
-    return std::nullopt;
-  }
+  // Started whatever the WOW64 flag says: the installer asks that itself,
+  // and a 64-bit test process runs the sibling as natively as Windows does.
   if (!m.AsBackend().files->FileExists(ProgramPath(info.commandLine))) {
     m.lastError = kErrorFileNotFound;
     return std::nullopt;

@@ -14,8 +14,8 @@ bool IsSibling64(const std::string& commandLine, const SimMachine& m);
 
 // What the sibling started with |info| does: parses its command line, runs
 // the 64-bit helper library in its own folder and posts its answer after
-// m.handOff.delay, when it also ends. nullopt (last error set) when it
-// cannot start: not 64-bit Windows, or no such file.
+// m.handOff.delay, when it also ends. nullopt (last error set) when there
+// is no such file.
 std::optional<SimRun> RunSibling64(SimMachine& m, const StartInfo& info);
 
 // The messages due by the virtual clock, taken out in the order posted.
