@@ -4,6 +4,7 @@
 
 #include "i18n/catalogue.h"
 #include "platform/sim/handoff.h"
+#include "platform/sim/handoff_machine_file.h"
 #include "services/driver_install.h"
 #include "sim_fixture.h"
 
@@ -289,6 +290,26 @@ TEST_F(DriverInstall, OcxIsCopiedToTheSystemFolderAndRegisteredThere) {
   // A helper library has no DllRegisterServer.
   EXPECT_FALSE(services::RegisterServerDll(kLib));
   EXPECT_EQ(machine.handles.Total(), 0) << machine.handles.Describe();
+}
+
+}  // namespace
+
+namespace {
+
+TEST(HandOffMachineFile, SetsTheDelayAndTheDriverOrStopsOnABadValue) {
+  plat::sim::SimMachine m;
+  std::string error;
+  ASSERT_TRUE(plat::sim::LoadHandOffSection({{"handoff64", {{"delay", "1500"}, {"InstallsDriver", " VP "}}}},
+                                            m, error))
+      << error;
+  EXPECT_EQ(m.handOff.delay, 1500u);
+  EXPECT_EQ(m.devices.installsDriver, "VP");
+  for (const auto& [key, value] : std::vector<std::pair<std::string, std::string>>{
+           {"Delay", ""}, {"Delay", "-5"}, {"Delay", "1e3"}, {"Delay", "123456789"}, {"Speed", "1"}}) {
+    EXPECT_FALSE(plat::sim::LoadHandOffSection({{"HandOff64", {{key, value}}}}, m, error)) << key << "=" << value;
+    EXPECT_NE(error.find("HandOff64"), std::string::npos) << error;
+  }
+  EXPECT_EQ(m.handOff.delay, 1500u) << "a failed load changes nothing";
 }
 
 }  // namespace
