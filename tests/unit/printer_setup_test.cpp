@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "services/driver_install.h"
 #include "services/printer_setup.h"
 #include "sim_fixture.h"
 
@@ -216,6 +217,36 @@ TEST_F(PrinterSetupTest, RefusedChangeWritesTheErrorCodeInDecimal) {
   EXPECT_EQ(machine.handles.Total(), 0) << machine.handles.Describe();
 
   EXPECT_FALSE(services::ChangePrinterProperties({"No Such Queue", "", "", "", true, ""}));
+}
+
+}  // namespace
+
+namespace {
+
+// The road after a successful installation: the helper put the driver in,
+// the queue is made on it and shaped as the install sequence asks.
+TEST_F(PrinterSetupTest, QueueIsSetUpOnTheDriverTheHelperInstalled) {
+  plat::files().CreateDirectory("C:\\Medium\\i386");
+  Write("C:\\Medium\\i386\\drvkit.dll", "MZ");
+  Write("C:\\Medium\\VP210.inf", "[M]\r\nVP = VP210, LPTENUM\\VelmarVP-2108E5C, USBPRINT\\VelmarVP-210\r\n");
+  machine.spooler.ports.push_back("USB001");
+  machine.devices.devices.push_back(
+      {"VelmarVP-210", "USBPRINT\\VELMARVP-210\\7&1&0&USB001", "Virtual printer port USB001", false, true, ""});
+  machine.devices.installsDriver = "Velmar VP-210";
+
+  EXPECT_FALSE(services::AddPrinterQueue("Velmar VP-210", "Velmar VP-210")) << "no driver yet";
+  std::string port;
+  int32_t code = 0;
+  ASSERT_TRUE(services::InstallDriverByDll(1, code, "VP210.inf", true, port, ".\\i386\\drvkit.dll",
+                                           "LPTOFFLINE\\"));
+  ASSERT_EQ(port, "USB001");
+  ASSERT_TRUE(services::AddPrinterQueue("Velmar VP-210", "Velmar VP-210"));
+  ASSERT_TRUE(services::ChangePrinterProperties({"Velmar VP-210", "", "", port, true, "WinPrint"}));
+  const auto* p = Find("Velmar VP-210");
+  ASSERT_TRUE(p);
+  EXPECT_EQ(p->info.portName, "USB001");
+  EXPECT_EQ(machine.spooler.defaultPrinter, "Velmar VP-210");
+  EXPECT_EQ(machine.handles.Total(), 0) << machine.handles.Describe();
 }
 
 }  // namespace
