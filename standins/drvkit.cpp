@@ -2,6 +2,7 @@
 // drvkit64.dll): searches the devices of its state file and records every
 // call with its arguments in the call log (see device_state.h).
 #include "device_state.h"
+#include "drvkit_spooler.h"
 
 // i686 exports the plain names through drvkit.def; x64 names carry no
 // decoration anyway.
@@ -52,12 +53,16 @@ DRVKIT_EXPORT void WINAPI RefreshHW() {
 }
 
 // Installs the driver for |hwid| on |port|: here, records the request and
-// answers what the state file says.
+// answers what the state file says; on success it also puts the state's
+// InstallsDriver (if any) into the spooler, so a queue can be made on it.
 DRVKIT_EXPORT int WINAPI FuncDrvKit(LPCSTR inf, LPCSTR hwid, LPCSTR port, HWND window) {
   standin::DeviceState state = State();
   state.LogCall("FuncDrvKit(" + Text(inf) + ", " + Text(hwid) + ", " + Text(port) + ", " +
                 std::to_string(reinterpret_cast<uintptr_t>(window)) + ")");
-  return static_cast<int>(state.GetNumber("InstallResult"));
+  int answer = static_cast<int>(state.GetNumber("InstallResult"));
+  std::string driver = state.Get("HelperLibrary", "InstallsDriver");
+  if (answer <= 1 && !driver.empty() && !drvkit::AddPrinterDriverNamed(driver)) return 2;
+  return answer;
 }
 
 DRVKIT_EXPORT DWORD WINAPI LastInstallErrorCode() {
