@@ -14,4 +14,11 @@ done
 for f in drvkit64.dll devcon.exe Quenset64.exe; do
   [ -f "out/win64/standins/$f" ] && cp "out/win64/standins/$f" out/medium/X64/
 done
+# The ActiveX control and the 64-bit sibling: i386\WebPrnCtl.ocx is the i686
+# build the shipped program registers; the x64 build lies in X64\ for the
+# Wine tests, whose 64-bit Setup.exe can only load that one.
+for f in out/win32/standins/WebPrnCtl.ocx out/win64/standins/WebPrnCtl.ocx out/win64/standins/Quenset64.exe; do
+  [ -f "$f" ] || echo "assemble-medium: $f was not built" >&2
+done
+[ -f out/win64/standins/WebPrnCtl.ocx ] && cp out/win64/standins/WebPrnCtl.ocx out/medium/X64/
 true

@@ -11,4 +11,5 @@ ninja -C build/win64 -j"$jobs"
 cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
       -DCMAKE_BUILD_TYPE=Release >/dev/null
 ninja -C build/win32 -j"$jobs" Setup
+ninja -C build/win32 -j"$jobs" standin_webprnctl  # the control for i386\
 scripts/assemble-medium.sh

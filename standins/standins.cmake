@@ -13,3 +13,7 @@ target_link_libraries(standin_emit PRIVATE ${WIN_LINK_FLAGS})
 add_executable(runcmd_cpu ${CMAKE_SOURCE_DIR}/standins/runcmd_cpu.cpp)
 set_target_properties(runcmd_cpu PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${STANDINS_DIR})
 target_link_libraries(runcmd_cpu PRIVATE core ${WIN_LINK_FLAGS})
+
+# Detection: the helper library and devcon stand-ins.
+include(${CMAKE_SOURCE_DIR}/standins/detection.cmake)
+include(${CMAKE_SOURCE_DIR}/standins/queue_standins.cmake)

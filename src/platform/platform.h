@@ -6,6 +6,7 @@
 #pragma once
 #include "platform/files.h"
 #include "platform/library.h"
+#include "platform/messages.h"
 #include "platform/process.h"
 #include "platform/profile.h"
 #include "platform/spooler.h"
@@ -20,6 +21,7 @@ struct Backend {
   Processes* processes = nullptr;
   Libraries* libraries = nullptr;
   Spooler* spooler = nullptr;
+  Messages* messages = nullptr;
 };
 
 // The backend in use; the build's default until SetBackend replaces it.
@@ -37,5 +39,6 @@ inline Profile& profile() { return *backend().profile; }
 inline Processes& processes() { return *backend().processes; }
 inline Libraries& libraries() { return *backend().libraries; }
 inline Spooler& spooler() { return *backend().spooler; }
+inline Messages& messages() { return *backend().messages; }
 
 }  // namespace plat

@@ -17,6 +17,9 @@ inline bool DeleteDriverExRejectsUnusedFilesFlag() { return Active(); }
 // AddPrinter on a driver that is not installed fails with ERROR_INVALID_PARAMETER,
 // not ERROR_UNKNOWN_PRINTER_DRIVER.
 inline bool AddPrinterUnknownDriverIsInvalidParameter() { return Active(); }
+// AddPrinter with the name of an existing queue succeeds instead of failing
+// with ERROR_PRINTER_ALREADY_EXISTS.
+inline bool AddPrinterAcceptsExistingName() { return Active(); }
 // Wine's own sc.exe prints nothing for "query".
 inline bool ScQueryPrintsNothing() { return Active(); }
 

@@ -3,6 +3,7 @@
 #include <cstdlib>
 
 #include "platform/common/text.h"
+#include "platform/sim/handoff_machine_file.h"
 #include "platform/sim/service_machine_file.h"
 #include "platform/sim/spooler_machine_file.h"
 
@@ -89,12 +90,14 @@ bool ApplyMachineFile(const IniData& ini, plat::sim::SimMachine& m, std::string&
     std::string s = plat::text::Lower(section);
     if (s == "system") {
       if (!ApplySystem(keys, m, error)) return false;
-    } else if (s != "spooler" && s.rfind("printer.", 0) != 0 && s.rfind("service.", 0) != 0) {
+    } else if (s != "spooler" && s.rfind("printer.", 0) != 0 && s.rfind("service.", 0) != 0 &&
+               s != "handoff64") {
       error = "unknown section [" + section + "]";
       return false;
     }
   }
-  return plat::sim::LoadSpoolerSections(ini, m, error) && plat::sim::LoadServiceSections(ini, m, error);
+  return plat::sim::LoadSpoolerSections(ini, m, error) && plat::sim::LoadServiceSections(ini, m, error) &&
+         plat::sim::LoadHandOffSection(ini, m, error);
 }
 
 }  // namespace simtool

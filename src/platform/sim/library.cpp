@@ -74,6 +74,11 @@ class SimLibrary : public Library {
                      uintptr_t window) override {
     if (!HasExport("FuncDrvKit")) return 0;
     m_.Record("library", "FuncDrvKit(" + inf + ", " + hwid + ", " + port + ", " + std::to_string(window) + ")");
+    const std::string& driver = m_.devices.installsDriver;
+    if (m_.devices.installResult <= 1 && !driver.empty() &&
+        std::none_of(m_.spooler.drivers.begin(), m_.spooler.drivers.end(),
+                     [&](const std::string& d) { return text::EqualNoCase(d, driver); }))
+      m_.spooler.drivers.push_back(driver);
     return m_.devices.installResult;
   }
 

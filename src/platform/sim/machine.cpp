@@ -110,9 +110,11 @@ SimMachine::SimMachine(const std::string& sandboxRoot) {
   processes_ = MakeProcesses(*this);
   libraries_ = MakeLibraries(*this);
   spoolerApi_ = MakeSpooler(*this);
+  messages_ = MakeMessages(*this);
 }
 
 SimMachine::~SimMachine() {
+  messages_.reset();
   spoolerApi_.reset();
   libraries_.reset();
   processes_.reset();
@@ -127,6 +129,7 @@ plat::Backend SimMachine::AsBackend() {
   b.processes = processes_.get();
   b.libraries = libraries_.get();
   b.spooler = spoolerApi_.get();
+  b.messages = messages_.get();
   return b;
 }
 

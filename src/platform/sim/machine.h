@@ -110,6 +110,7 @@ class SimMachine {
   SpoolerState spooler;
   ServiceTable services;
   DeviceState devices;
+  HandOffState handOff;
 
  private:
   std::string root_;
@@ -121,6 +122,7 @@ class SimMachine {
   std::unique_ptr<Processes> processes_;
   std::unique_ptr<Libraries> libraries_;
   std::unique_ptr<Spooler> spoolerApi_;
+  std::unique_ptr<Messages> messages_;
 };
 
 // Factories of the simulated interfaces, one per concept (each in its own file).
@@ -130,6 +132,7 @@ std::unique_ptr<Profile> MakeProfile(SimMachine& m);
 std::unique_ptr<Processes> MakeProcesses(SimMachine& m);
 std::unique_ptr<Libraries> MakeLibraries(SimMachine& m);
 std::unique_ptr<Spooler> MakeSpooler(SimMachine& m);
+std::unique_ptr<Messages> MakeMessages(SimMachine& m);
 
 // The machine behind DefaultBackend() in the host build.
 SimMachine& DefaultMachine();

@@ -3,7 +3,9 @@
 // passes the output's time, and it ends at its exit time. Waiting on a
 // process moves the clock on, never beyond the next thing the program does.
 #include <algorithm>
+#include <cstdio>
 
+#include "platform/sim/handoff.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/programs.h"
 
@@ -157,7 +159,8 @@ class SimProcesses : public Processes {
       m_.lastError = *e;
       return nullptr;
     }
-    auto run = Start(info.commandLine);
+    m_.Record("start", StartText(info));
+    auto run = IsSibling64(info.commandLine, m_) ? RunSibling64(m_, info) : Start(info.commandLine);
     if (!run) return nullptr;
     auto feed = std::make_shared<Feed>();
     feed->run = std::move(*run);
@@ -191,6 +194,14 @@ class SimProcesses : public Processes {
   }
 
  private:
+  // How the process is started, for tests: "flags=0x8 startup=0x101 show=0 inherit=1 dir=C:\X64".
+  static std::string StartText(const StartInfo& info) {
+    char buf[96];
+    snprintf(buf, sizeof buf, "flags=0x%x startup=0x%x show=%u inherit=%d dir=", info.creationFlags,
+             info.startupFlags, static_cast<unsigned>(info.showWindow), info.inheritHandles ? 1 : 0);
+    return buf + info.currentDirectory;
+  }
+
   std::optional<SimRun> Start(const std::string& commandLine) {
     auto run = RunProgram(m_, commandLine);
     if (!run) m_.lastError = kErrorFileNotFound;

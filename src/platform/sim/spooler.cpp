@@ -15,6 +15,9 @@ constexpr uint32_t kErrorInvalidParameter = 87;
 constexpr uint32_t kErrorInsufficientBuffer = 122;
 constexpr uint32_t kErrorUnknownPort = 1796;
 constexpr uint32_t kErrorUnknownPrinterDriver = 1797;
+constexpr uint32_t kErrorUnknownPrintProcessor = 1798;
+constexpr uint32_t kErrorAccessDenied = 5;
+constexpr uint32_t kPrinterAccessAdminister = 0x4;
 constexpr uint32_t kErrorInvalidPrinterName = 1801;
 constexpr uint32_t kErrorPrinterAlreadyExists = 1802;
 constexpr uint32_t kErrorInvalidPrinterCommand = 1803;
@@ -47,7 +50,8 @@ uint32_t JobSize(const JobInfo1& j) {
 
 class SimPrinterHandle : public PrinterHandle {
  public:
-  SimPrinterHandle(SimMachine& m, std::string name) : m_(m), name(std::move(name)) {
+  SimPrinterHandle(SimMachine& m, std::string name, uint32_t access)
+      : m_(m), name(std::move(name)), access(access) {
     m_.handles.Open("printer");
   }
   ~SimPrinterHandle() override { m_.handles.Close("printer"); }
@@ -59,6 +63,7 @@ class SimPrinterHandle : public PrinterHandle {
 
  public:
   std::string name;  // the queue it was opened on
+  uint32_t access;   // the rights it was opened with
 };
 
 class SimSpooler : public Spooler {
@@ -98,14 +103,16 @@ class SimSpooler : public Spooler {
   }
 
   std::unique_ptr<PrinterHandle> OpenPrinter(const std::string& name,
-                                             const PrinterDefaults*) override {
+                                             const PrinterDefaults* defaults) override {
     if (Fail("OpenPrinter")) return nullptr;
     SimPrinter* p = Find(name);
     if (!p) {
       Error(kErrorInvalidPrinterName);
       return nullptr;
     }
-    return std::make_unique<SimPrinterHandle>(m_, p->info.printerName);
+    // Without defaults a handle may only print (PRINTER_ACCESS_USE).
+    uint32_t access = defaults && defaults->desiredAccess ? defaults->desiredAccess : 0x8;
+    return std::make_unique<SimPrinterHandle>(m_, p->info.printerName, access);
   }
 
   bool GetPrinter2(PrinterHandle& printer, uint32_t bufferSize, PrinterInfo2& out,
@@ -125,6 +132,9 @@ class SimSpooler : public Spooler {
     if (Fail("SetPrinter")) return false;
     SimPrinter* p = Of(printer);
     if (!p) return false;
+    // Changing a queue's settings needs the right to administer it.
+    if (!(static_cast<SimPrinterHandle&>(printer).access & kPrinterAccessAdminister))
+      return Error(kErrorAccessDenied);
     if (command != 0 && !ApplyCommand(*p, command, 0)) return false;
     if (!info.printerName.empty() && !text::EqualNoCase(info.printerName, p->info.printerName)) {
       if (!ValidName(info.printerName)) return Error(kErrorInvalidPrinterName);
@@ -133,6 +143,8 @@ class SimSpooler : public Spooler {
     if (!info.portName.empty() && !HasPort(info.portName)) return Error(kErrorUnknownPort);
     if (!info.driverName.empty() && !HasDriver(info.driverName))
       return Error(kErrorUnknownPrinterDriver);
+    if (!info.printProcessor.empty() && !HasProcessor(info.printProcessor))
+      return Error(kErrorUnknownPrintProcessor);
     PrinterInfo2 next = info;
     if (next.printerName.empty()) next.printerName = p->info.printerName;
     if (next.portName.empty()) next.portName = p->info.portName;
@@ -194,6 +206,8 @@ class SimSpooler : public Spooler {
       error = kErrorUnknownPrinterDriver;
     else if (info.portName.empty() || !HasPort(info.portName))
       error = kErrorUnknownPort;
+    else if (!info.printProcessor.empty() && !HasProcessor(info.printProcessor))
+      error = kErrorUnknownPrintProcessor;
     if (error) {
       Error(error);
       return nullptr;
@@ -206,7 +220,7 @@ class SimSpooler : public Spooler {
     p.info.status = 0;
     p.info.jobs = 0;
     m_.spooler.printers.push_back(p);
-    return std::make_unique<SimPrinterHandle>(m_, info.printerName);
+    return std::make_unique<SimPrinterHandle>(m_, info.printerName, kPrinterAllAccess);
   }
 
   bool DeletePrinter(PrinterHandle& printer) override {
@@ -277,6 +291,7 @@ class SimSpooler : public Spooler {
 
  private:
   bool Fail(const std::string& call) {
+    ++m_.spooler.calls[call];
     if (auto e = m_.faults.Check(call)) {
       m_.lastError = *e;
       return true;
@@ -315,6 +330,12 @@ class SimSpooler : public Spooler {
   bool HasDriver(const std::string& name) const {
     for (const std::string& d : m_.spooler.drivers)
       if (text::EqualNoCase(d, name)) return true;
+    return false;
+  }
+
+  bool HasProcessor(const std::string& name) const {
+    for (const std::string& p : m_.spooler.printProcessors)
+      if (text::EqualNoCase(p, name)) return true;
     return false;
   }
 

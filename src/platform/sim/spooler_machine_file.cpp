@@ -111,6 +111,10 @@ bool LoadSpoolerSections(const std::map<std::string, std::map<std::string, std::
     bool driverKnown = std::any_of(state.drivers.begin(), state.drivers.end(),
                                    [&](const std::string& d) { return text::EqualNoCase(d, p.info.driverName); });
     if (!driverKnown) state.drivers.push_back(p.info.driverName);
+    // A queue's print processor is installed with it.
+    if (std::none_of(state.printProcessors.begin(), state.printProcessors.end(),
+                     [&](const std::string& q) { return text::EqualNoCase(q, p.info.printProcessor); }))
+      state.printProcessors.push_back(p.info.printProcessor);
     state.printers.push_back(p);
   }
 

@@ -25,11 +25,14 @@ struct SimPrinter {
 struct SpoolerState {
   std::vector<std::string> ports = {"LPT1:", "LPT2:", "COM1:", "FILE:"};
   std::vector<std::string> drivers;  // installed driver names
+  std::vector<std::string> printProcessors = {"WinPrint"};  // installed print processors
   std::vector<SimPrinter> printers;
   std::string defaultPrinter;
   // Functions of "winspool.drv" that this Windows lacks.
   bool hasGetDefaultPrinter = true, hasSetDefaultPrinter = true, hasDeletePrinterDriverEx = true;
   uint32_t nextJobId = 1;
+  // How often each spooler function was called (key: the name faults use).
+  std::map<std::string, int> calls;
 };
 
 struct SimService {
@@ -83,6 +86,26 @@ struct DeviceState {
   // Or'ed into FuncFindExistDevice's answer: only its lowest byte means found.
   uint32_t answerHighBits = 0;
   bool devconFails = false;  // devcon prints nothing
+  // The printer driver a successful FuncDrvKit puts into the spooler (empty: none).
+  std::string installsDriver;
+};
+
+// A window message a simulated process posted to one of the program's
+// windows; it is due when the virtual clock reaches |at|.
+struct PostedMessage {
+  uint64_t at = 0;
+  uintptr_t window = 0;
+  uint32_t message = 0;
+  uintptr_t wParam = 0;
+  intptr_t lParam = 0;
+};
+
+// The 64-bit sibling setup on a 64-bit machine: started, it runs the 64-bit
+// helper library and answers the window |delay| ms later, then ends.
+struct HandOffState {
+  std::string program = "quenset64";  // its file name without ".exe", lower case
+  uint64_t delay = 3000;
+  std::vector<PostedMessage> posted;  // in the order posted
 };
 
 }  // namespace plat::sim

@@ -10,6 +10,7 @@ Backend DefaultBackend() {
   static auto processes = win32::MakeProcesses();
   static auto libraries = win32::MakeLibraries();
   static auto spooler = win32::MakeSpooler();
+  static auto messages = win32::MakeMessages();
   Backend b;
   b.system = system.get();
   b.files = files.get();
@@ -17,6 +18,7 @@ Backend DefaultBackend() {
   b.processes = processes.get();
   b.libraries = libraries.get();
   b.spooler = spooler.get();
+  b.messages = messages.get();
   return b;
 }
 

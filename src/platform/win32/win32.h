@@ -11,4 +11,5 @@ std::unique_ptr<Profile> MakeProfile();
 std::unique_ptr<Processes> MakeProcesses();
 std::unique_ptr<Libraries> MakeLibraries();
 std::unique_ptr<Spooler> MakeSpooler();
+std::unique_ptr<Messages> MakeMessages();
 }  // namespace plat::win32

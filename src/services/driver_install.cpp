@@ -1,0 +1,137 @@
+#include "services/driver_install.h"
+
+#include <vector>
+
+#include "i18n/catalogue.h"
+#include "platform/common/text.h"
+#include "platform/platform.h"
+#include "services/detection.h"
+#include "services/inf_reader.h"
+#include "services/system_checks.h"
+
+namespace services {
+namespace {
+
+constexpr const char kNoPort[] = "LPT1:";
+
+// The IDs to install for and the port, as the detection finds them; offline
+// the prefixed ID on "LPT1:". DetectPrinterPort starts from the port
+// information of the search, or from nothing.
+struct Target {
+  std::string hwid, port;
+};
+
+Target FindTarget(const std::string& infFile, const std::string& libraryFile, bool online,
+                  const std::string& offlinePrefix, bool startFromPortInfo) {
+  Target t;
+  std::string compat;
+  ReadInfHardwareIds(infFile, t.hwid, compat);
+  std::string deviceId, portInfo;
+  FindExistDevice(libraryFile, t.hwid, deviceId, true, portInfo);
+  t.port = startFromPortInfo ? portInfo : std::string();
+  if (DetectPrinterPort(infFile, libraryFile, t.port) == 2) t.hwid = compat;
+  if (t.port.empty()) t.port = kNoPort;
+  if (!online) {
+    t.hwid = offlinePrefix + t.hwid;
+    t.port = kNoPort;
+  }
+  return t;
+}
+
+std::vector<std::string> Parts(const std::string& path) {
+  std::vector<std::string> out;
+  for (const std::string& p : plat::text::Split(path, '\\'))
+    if (!p.empty()) out.push_back(p);
+  return out;
+}
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : path.substr(0, slash);
+}
+
+std::string FileNameOf(const std::string& path) {
+  size_t slash = path.find_last_of("\\/:");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+}  // namespace
+
+std::string RelativePath(const std::string& baseFolder, const std::string& path) {
+  std::vector<std::string> base = Parts(baseFolder), target = Parts(path);
+  if (base.empty() || target.empty() || !plat::text::EqualNoCase(base[0], target[0])) return path;
+  size_t same = 0;
+  while (same < base.size() && same + 1 < target.size() &&
+         plat::text::EqualNoCase(base[same], target[same]))
+    ++same;
+  std::string out;
+  for (size_t i = same; i < base.size(); ++i) out += "..\\";
+  for (size_t i = same; i < target.size(); ++i) out += target[i] + (i + 1 < target.size() ? "\\" : "");
+  return out;
+}
+
+bool InstallDriverByDll(uintptr_t window, int32_t& errorCode, const std::string& infFile, bool online,
+                        std::string& port, const std::string& libraryFile,
+                        const std::string& offlinePrefix) {
+  auto library = plat::libraries().Load(libraryFile);
+  if (!library) throw DllError(i18n::StrDllNotFound());
+  if (!library->HasExport("FuncDrvKit")) throw DllError(i18n::StrDllBadFunction());
+
+  Target t = FindTarget(infFile, libraryFile, online, offlinePrefix, true);
+  port = t.port;
+  int32_t answer = library->FuncDrvKit(infFile, t.hwid, port, window);
+  errorCode = library->HasExport("LastInstallErrorCode")
+                  ? static_cast<int32_t>(library->LastInstallErrorCode())
+                  : 1;
+  return answer <= 1;
+}
+
+void StartInstaller64(uintptr_t window, const std::string& installer64File, const std::string& infFile,
+                      bool online, std::string& port, std::unique_ptr<plat::Process>& process,
+                      const std::string& libraryFile, const std::string& library64File,
+                      const std::string& offlinePrefix) {
+  if (!IsWow64()) return;
+  // The device search runs on the 32-bit library; the sibling loads the 64-bit one.
+  Target t = FindTarget(infFile, libraryFile, online, offlinePrefix, false);
+  port = t.port;
+
+  plat::Files& files = plat::files();
+  std::string folder = FolderOf(files.GetFullPathName(installer64File));
+  std::string commandLine = installer64File + " /Handle " + std::to_string(window) + " /Dll \"" +
+                            RelativePath(folder, files.GetFullPathName(library64File)) +
+                            "\" /Inf \"" + RelativePath(folder, files.GetFullPathName(infFile)) +
+                            "\" /HWID " + t.hwid;
+  plat::StartInfo start;
+  start.commandLine = commandLine;
+  start.currentDirectory = folder;
+  start.inheritHandles = true;
+  start.creationFlags = plat::kDetachedProcess;
+  start.startupFlags = plat::kStartfUseShowWindow | plat::kStartfUseStdHandles;
+  start.showWindow = plat::kSwHide;
+  process = plat::processes().CreateProcess(start);
+  if (process) process->CloseThread();
+}
+
+void ShowDllErrorCode(const std::string& libraryFile, bool show) {
+  auto library = plat::libraries().Load(plat::files().GetFullPathName(libraryFile));
+  if (!library) throw DllError(i18n::StrDllNotFound());
+  // The library's Boolean is 32 bits wide; true is all bits set.
+  if (library->HasExport("ShowErrorCode")) library->ShowErrorCode(show ? -1 : 0);
+}
+
+bool RegisterOcx(const std::string& ocxFile) {
+  plat::Files& files = plat::files();
+  if (!files.FileExists(ocxFile)) return false;
+  std::string copy = plat::sys().GetSystemDirectory() + "\\" + FileNameOf(ocxFile);
+  files.CopyFile(ocxFile, copy, false);
+  if (!files.FileExists(copy)) return false;
+  return RegisterServerDll(copy);
+}
+
+bool RegisterServerDll(const std::string& fileName) {
+  auto library = plat::libraries().Load(fileName);
+  if (!library || !library->HasExport("DllRegisterServer")) return false;
+  return library->DllRegisterServer() >= 0;
+}
+
+}  // namespace services

@@ -1,0 +1,168 @@
+// Driver installation as both backends must answer it: missing libraries,
+// the ActiveX registration, and the 64-bit sibling started against a
+// message window of this test, which receives the sibling's answer.
+// Under Wine the stand-ins lie beside the test (Quenset64.exe, WebPrnCtl.ocx);
+// the simulated machine only needs files of those names.
+#include <gtest/gtest.h>
+
+#include "i18n/catalogue.h"
+#include "platform/platform.h"
+#include "services/driver_install.h"
+#include "wine_departures.h"
+
+namespace {
+
+constexpr uint32_t kWmInstallError = 0x0401;
+const char kFolder[] = "QueueContract";
+const char kSibling[] = "QueueContract\\X64\\Quenset64.exe";
+const char kInf[] = "QueueContract\\VP.inf";
+const char kNoLib32[] = "QueueContract\\i386\\absent.dll";
+
+// The system seam with IsWow64Process answering true. The test process is
+// 64-bit (under Wine) or simulated, so WOW64 is forced here for the
+// installer to take its 64-bit road.
+class ForcedWow64 : public plat::System {
+ public:
+  explicit ForcedWow64(plat::System& real) : r_(real) {}
+  uint16_t GetSystemDefaultLangID() override { return r_.GetSystemDefaultLangID(); }
+  bool GetVersionEx(plat::VersionInfo& out, uint32_t size) override { return r_.GetVersionEx(out, size); }
+  std::optional<bool> IsWow64Process() override { return true; }
+  std::string GetSystemDirectory() override { return r_.GetSystemDirectory(); }
+  std::string GetTempPath() override { return r_.GetTempPath(); }
+  void Sleep(uint32_t ms) override { r_.Sleep(ms); }
+  uint64_t TickCount() override { return r_.TickCount(); }
+  void OutputDebugString(const std::string& text) override { r_.OutputDebugString(text); }
+  uint32_t GetLastError() override { return r_.GetLastError(); }
+  void SetLastError(uint32_t code) override { r_.SetLastError(code); }
+  std::string ShortDateString() override { return r_.ShortDateString(); }
+  std::string LongTimeString() override { return r_.LongTimeString(); }
+  std::string ModuleFileName() override { return r_.ModuleFileName(); }
+  std::vector<std::string> CommandArgs() override { return r_.CommandArgs(); }
+  std::optional<std::string> LoadBitmapResource(const std::string& name) override {
+    return r_.LoadBitmapResource(name);
+  }
+  uint32_t AnsiCodePage() override { return r_.AnsiCodePage(); }
+
+ private:
+  plat::System& r_;
+};
+
+// A stand-in beside the test; the simulated machine gets a file of that name.
+bool StandIn(const std::string& name) {
+  if (!wine::Active() && !plat::files().FileExists(name)) plat::files().WriteFile(name, "MZ stand-in");
+  return plat::files().FileExists(name);
+}
+
+class DriverInstallContract : public testing::Test {
+ protected:
+  void SetUp() override {
+    i18n::FillCatalogueFor(0x0409);
+    saved_ = plat::backend();
+    for (const std::string& d : {std::string(kFolder), std::string(kFolder) + "\\X64"})
+      plat::files().CreateDirectory(d);
+    ASSERT_TRUE(plat::files().WriteFile(
+        kInf, "[Velmar]\r\n\"Velmar VP-210\" = VP210, LPTENUM\\VelmarVP-2108E5C, USBPRINT\\VelmarVP-210\r\n"));
+  }
+  void TearDown() override {
+    plat::SetBackend(saved_);
+    for (const char* f : {kSibling, kInf, "QueueContract\\X64\\control64.ocx"}) plat::files().DeleteFile(f);
+  }
+
+  // Starts the sibling through the installer with WOW64 forced, and waits
+  // for its answer to a window of this test.
+  std::optional<plat::WindowMessage> RunSibling(const std::string& library64, bool online,
+                                                std::string& port) {
+    auto window = plat::messages().CreateMessageWindow();
+    if (!window) {
+      ADD_FAILURE() << "no message window: error " << plat::sys().GetLastError();
+      return std::nullopt;
+    }
+    ForcedWow64 forced(*saved_.system);
+    plat::Backend b = saved_;
+    b.system = &forced;
+    plat::SetBackend(b);
+    std::unique_ptr<plat::Process> process;
+    services::StartInstaller64(window->Handle(), kSibling, kInf, online, port, process, kNoLib32,
+                               library64, "LPTOFFLINE\\");
+    plat::SetBackend(saved_);
+    if (!process) {
+      ADD_FAILURE() << "sibling not started: error " << plat::sys().GetLastError();
+      return std::nullopt;
+    }
+    auto msg = window->Receive(20000);
+    EXPECT_EQ(process->Wait(20000), plat::kWaitObject0) << "the sibling ends after answering";
+    return msg;
+  }
+
+  plat::Backend saved_;
+};
+
+TEST_F(DriverInstallContract, MissingLibraryThrowsTheCatalogueText) {
+  std::string port = "kept";
+  int32_t code = 5;
+  try {
+    services::InstallDriverByDll(0, code, kInf, true, port, kNoLib32, "LPTOFFLINE\\");
+    FAIL() << "no exception";
+  } catch (const services::DllError& e) {
+    EXPECT_STREQ(e.what(), "The DLL file is not found!");
+  }
+  EXPECT_EQ(port, "kept");
+  EXPECT_THROW(services::ShowDllErrorCode(kNoLib32, false), services::DllError);
+}
+
+TEST_F(DriverInstallContract, ControlIsCopiedToTheSystemFolderAndRegistered) {
+  ASSERT_TRUE(StandIn("WebPrnCtl.ocx")) << "WebPrnCtl.ocx is not beside the test";
+  std::string copy = plat::sys().GetSystemDirectory() + "\\WebPrnCtl.ocx";
+  EXPECT_TRUE(services::RegisterOcx("WebPrnCtl.ocx")) << "error " << plat::sys().GetLastError();
+  EXPECT_TRUE(plat::files().FileExists(copy));
+  EXPECT_FALSE(services::RegisterOcx("QueueContract\\Missing.ocx"));
+  EXPECT_FALSE(services::RegisterServerDll("QueueContract\\Missing.ocx"));
+  plat::files().DeleteFile(copy);
+  plat::files().DeleteFile(copy + ".log");
+}
+
+TEST_F(DriverInstallContract, SiblingWithoutItsLibraryAnswersTheWindowWithAnError) {
+  ASSERT_TRUE(StandIn("Quenset64.exe")) << "Quenset64.exe is not beside the test";
+  ASSERT_TRUE(plat::files().CopyFile("Quenset64.exe", kSibling, false));
+  std::string port;
+  auto msg = RunSibling("QueueContract\\X64\\absent64.dll", true, port);
+  EXPECT_EQ(port, "LPT1:");
+  ASSERT_TRUE(msg) << "no answer from the sibling";
+  EXPECT_EQ(msg->message, kWmInstallError);
+  EXPECT_EQ(msg->lParam, 126);  // ERROR_MOD_NOT_FOUND: the command line was understood
+}
+
+TEST_F(DriverInstallContract, SiblingFindsItsLibraryRelativeToItsFolder) {
+  ASSERT_TRUE(StandIn("Quenset64.exe"));
+  ASSERT_TRUE(StandIn("WebPrnCtl.ocx"));
+  ASSERT_TRUE(plat::files().CopyFile("Quenset64.exe", kSibling, false));
+  // A library that loads but has no FuncDrvKit.
+  ASSERT_TRUE(plat::files().CopyFile("WebPrnCtl.ocx", "QueueContract\\X64\\control64.ocx", false));
+  std::string port;
+  auto msg = RunSibling("QueueContract\\X64\\control64.ocx", false, port);
+  EXPECT_EQ(port, "LPT1:");
+  ASSERT_TRUE(msg) << "no answer from the sibling";
+  EXPECT_EQ(msg->message, kWmInstallError);
+  EXPECT_EQ(msg->lParam, 127);  // ERROR_PROC_NOT_FOUND
+}
+
+TEST_F(DriverInstallContract, SiblingRefusesABadCommandLine) {
+  ASSERT_TRUE(StandIn("Quenset64.exe"));
+  auto window = plat::messages().CreateMessageWindow();
+  ASSERT_TRUE(window);
+  plat::StartInfo start;
+  start.commandLine = "Quenset64.exe /Handle " + std::to_string(window->Handle()) + " /Dll x.dll";
+  start.creationFlags = plat::kDetachedProcess;
+  auto process = plat::processes().CreateProcess(start);
+  ASSERT_TRUE(process) << "error " << plat::sys().GetLastError();
+  auto msg = window->Receive(20000);
+  ASSERT_TRUE(msg);
+  EXPECT_EQ(msg->message, kWmInstallError);
+  EXPECT_EQ(msg->lParam, 87);  // ERROR_INVALID_PARAMETER
+  ASSERT_EQ(process->Wait(20000), plat::kWaitObject0);
+  uint32_t exit = 0;
+  ASSERT_TRUE(process->GetExitCode(exit));
+  EXPECT_EQ(exit, 2u);
+}
+
+}  // namespace
