@@ -71,7 +71,7 @@ for s in tests/gui/*.sh; do
   [ -f "$s" ] || continue
   run_script "gui-$(basename "$s" .sh)" bash "$s"
 done
-/usr/lib/wine/wine64 wineserver -k >/dev/null 2>&1 || true
+/usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true
 rm -rf "$WINEPREFIX"
 
 echo "$passed passed, $failed failed"

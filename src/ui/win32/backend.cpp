@@ -191,6 +191,16 @@ class Win32Backend : public Backend {
     return ::CallWindowProcA(self.staticProc_, h, m, w, l);
   }
 
+  static LRESULT CALLBACK GroupProc(HWND h, UINT m, WPARAM w, LPARAM l) {
+    if (m == WM_ERASEBKGND) {
+      RECT r;
+      ::GetClientRect(h, &r);
+      ::FillRect(reinterpret_cast<HDC>(w), &r, ::GetSysColorBrush(COLOR_BTNFACE));
+      return 1;
+    }
+    return ::CallWindowProcA(Self().groupProc_, h, m, w, l);
+  }
+
   LRESULT HandleFormMessage(HWND h, UINT m, WPARAM w, LPARAM l) {
     auto it = controls_.find(h);
     Form* f = it == controls_.end() ? nullptr : dynamic_cast<Form*>(it->second);
@@ -326,6 +336,10 @@ class Win32Backend : public Backend {
     f.peer = h;
     controls_[h] = &f;
     for (Control* c : f.Children()) RealizeTree(*c, h);
+    // A frame lies beneath the controls it holds; later windows would go below it.
+    for (auto& [hwnd, c] : controls_)
+      if (c != &f && std::string(c->Kind()) == "GroupBox" && ::GetParent(hwnd) == h)
+        ::SetWindowPos(hwnd, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
     FormChanged(f, h, Prop::Alpha);
     return h;
   }
@@ -409,8 +423,9 @@ class Win32Backend : public Backend {
     if (kind == "Image") ApplyPicture(c, h);
     ::EnableWindow(h, c.Enabled());
     Place(c);
-    // A frame lies beneath the controls it holds.
-    if (kind == "GroupBox") ::SetWindowPos(h, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+    // The form clips its children, so a frame fills its own background.
+    if (kind == "GroupBox")
+      groupProc_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GroupProc)));
   }
 
   // Form coordinates of a control, and whether it and all its parents are visible.
@@ -525,6 +540,7 @@ class Win32Backend : public Backend {
   UINT nextId_ = kFirstId;
   HWND timerWindow_ = nullptr;
   WNDPROC staticProc_ = nullptr;
+  WNDPROC groupProc_ = nullptr;
   std::map<HWND, Control*> controls_;
   std::map<UINT, Control*> ids_;
   std::map<UINT_PTR, Timer*> timers_;
