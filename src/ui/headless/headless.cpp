@@ -67,6 +67,7 @@ void Headless::Reset() {
   boxes_.clear();
   openBoxes_.clear();
   modal_.clear();
+  shown_.clear();
   active_ = nullptr;
   cursor_ = Cursor::Default;
   depth_ = 0;
@@ -93,6 +94,7 @@ void Headless::ControlDestroyed(Control& c) {
   // Called from ~Control, where a form is no longer a Form: compare addresses.
   auto same = [&](Form* f) { return static_cast<Control*>(f) == &c; };
   modal_.erase(std::remove_if(modal_.begin(), modal_.end(), same), modal_.end());
+  shown_.erase(std::remove_if(shown_.begin(), shown_.end(), same), shown_.end());
   if (active_ && same(active_)) active_ = nullptr;
 }
 
@@ -108,13 +110,23 @@ void Headless::TimerDestroyed(Timer& t) {
 
 void Headless::ShowForm(Form& f, bool show) {
   Record(show ? "show" : "hide", f.Name() + (f.Caption().empty() ? "" : " \"" + f.Caption() + "\""));
+  shown_.erase(std::remove(shown_.begin(), shown_.end(), &f), shown_.end());
+  if (show) shown_.push_back(&f);
   if (show || active_ != &f) return;
-  // The next window up becomes active: the modal form below, or another one showing.
+  // The next window up becomes active and hears of it, as on Windows: the
+  // modal form below, or another one on the screen. A form whose OnShow is
+  // still running is not on the screen yet.
   active_ = nullptr;
-  for (auto it = modal_.rbegin(); it != modal_.rend() && !active_; ++it)
-    if (*it != &f && (*it)->Showing()) active_ = *it;
+  Form* next = nullptr;
+  for (auto it = modal_.rbegin(); it != modal_.rend() && !next; ++it)
+    if (*it != &f && OnScreen(*it)) next = *it;
   for (Form* o : app().Forms())
-    if (!active_ && o != &f && o->Showing()) active_ = o;
+    if (!next && o != &f && OnScreen(o)) next = o;
+  if (next) ActivateForm(*next);
+}
+
+bool Headless::OnScreen(Form* f) const {
+  return f->Showing() && std::find(shown_.begin(), shown_.end(), f) != shown_.end();
 }
 
 void Headless::ActivateForm(Form& f) {
@@ -244,7 +256,7 @@ bool Headless::StepReady(const Step& s) {
   if (!s.when.empty()) {
     bool seen = false;
     for (Form* f : app().Forms())
-      seen |= f->Showing() && (Contains(f->Name(), s.when) || Contains(f->Caption(), s.when));
+      seen |= OnScreen(f) && (Contains(f->Name(), s.when) || Contains(f->Caption(), s.when));
     if (!seen) return false;
   }
   return Usable(FindForm(s.form));

@@ -119,6 +119,7 @@ class Headless : public Backend {
   bool FireDueTimer();
   bool NextEventTime(uint64_t& t);
   bool Usable(Form* f) const;
+  bool OnScreen(Form* f) const;  // shown by the backend, not only flagged showing
   Form* FindForm(const std::string& name) const;
   void AnswerTop(int id, bool scripted);
   void Record(const std::string& kind, const std::string& text);
@@ -129,6 +130,7 @@ class Headless : public Backend {
   std::vector<BoxRecord> boxes_;
   std::vector<OpenBox> openBoxes_;
   std::vector<Form*> modal_;
+  std::vector<Form*> shown_;
   std::vector<Timer*> timers_;
   Form* active_ = nullptr;
   Cursor cursor_ = Cursor::Default;
