@@ -211,6 +211,7 @@ std::optional<SimRun> RunConsoleTool(SimMachine& m, const std::string& commandLi
     }
     return Out(Lines({"Microsoft Windows XP [Version 5.1.2600]"}));
   }
+  if (name == "devcon") return RunDevcon(m, program, rest);
   return ServiceExe(m, program, rest);
 }
 

@@ -25,6 +25,10 @@ std::string ProgramOf(const std::string& commandLine, std::string* rest = nullpt
 // "command" event for every command that runs.
 std::optional<SimRun> RunProgram(SimMachine& m, const std::string& commandLine);
 
+// The device console (devcon.exe) at |program|; nullopt when that file is
+// not there.
+std::optional<SimRun> RunDevcon(SimMachine& m, const std::string& program, const std::string& args);
+
 // The built-in console tools; nullopt when |commandLine| is none of them.
 std::optional<SimRun> RunConsoleTool(SimMachine& m, const std::string& commandLine);
 

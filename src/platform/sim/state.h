@@ -66,8 +66,9 @@ struct SimDevice {
   std::string hardwareId;  // tail, e.g. "VelmarVP-210" or "USB\VID_..."
   std::string deviceId;    // e.g. "USBPRINT\VELMARVP-210\7&1A2B&0&USB001"
   std::string portInfo;    // ends with the six-character port name for USB
-  bool afterRefresh = false;  // appears only after RefreshHW
-  bool visible = true;
+  bool afterRefresh = false;  // appears only after RefreshHW (or a devcon rescan)
+  bool visible = true;        // false: unplugged
+  std::string name;           // friendly name, shown by devcon's status listing
 };
 
 struct DeviceState {
@@ -79,6 +80,9 @@ struct DeviceState {
   int32_t installResult = 0;
   uint32_t lastErrorCode = 0;
   bool showErrors = true;
+  // Or'ed into FuncFindExistDevice's answer: only its lowest byte means found.
+  uint32_t answerHighBits = 0;
+  bool devconFails = false;  // devcon prints nothing
 };
 
 }  // namespace plat::sim
