@@ -7,6 +7,7 @@
 
 #include "i18n/catalogue.h"
 #include "platform/platform.h"
+#include "services/detection.h"
 #include "services/inf_reader.h"
 #include "services/printer_query.h"
 #include "services/system_checks.h"
@@ -18,6 +19,8 @@ namespace {
 constexpr const char* kDebugMarker = "d:\\Debug";
 constexpr const char* kLogoResource = "LOGOVELMAR";
 constexpr const char* kMakerBrand = "Pellacor";
+// "连接端口为" (connected port is), in the code page the debug output is read in (GBK).
+constexpr const char kConnectedPortIs[] = "\xC1\xAC\xBD\xD3\xB6\xCB\xBF\xDA\xCE\xAA";
 
 // Width and height of a .bmp file, from its info header.
 bool BitmapSize(const std::string& bmp, int& w, int& h) {
@@ -222,6 +225,14 @@ void TMainForm::LvPrintersSelectItem() {
 }
 
 void TMainForm::LvPrintersDblClick() { BbtnStart->Click(); }
+
+int TMainForm::DetectConnectedPort(std::string& port) {
+  config::TOption option = IniOptions ? IniOptions->GetOption(LvPrinters->ItemIndex()) : config::TOption();
+  int r = services::DetectPrinterPort(option.InstallSettingFile2K, option.InstallDll2K, port);
+  plat::sys().OutputDebugString(i18n::FormatText(std::string(kConnectedPortIs) + "%d", r));
+  plat::sys().OutputDebugString(i18n::FormatText(std::string(kConnectedPortIs) + "%s", port));
+  return r;
+}
 
 // --- guide links: each opens one document of the selected model -----------
 

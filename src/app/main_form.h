@@ -27,6 +27,9 @@ class TMainForm : public ui::Form {
   void FormResize();
   void LvPrintersSelectItem();
   void LvPrintersDblClick();
+  // Port detection for the selected model, with its two debug lines:
+  // 0 not found (port cleared), 1 or 2 found.
+  int DetectConnectedPort(std::string& port);
   void ImgLogoDblClick();
   void LblReadGuideClick();
   void LblReadManualClick();

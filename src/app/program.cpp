@@ -26,6 +26,9 @@ std::unique_ptr<Program> StartProgram() {
   p->formSearching->owner = p->mainForm.get();
   TMainForm* main = p->mainForm.get();
   p->formSearching->debugMode = [main] { return main->DebugMode; };
+  p->formSearching->detectConnectedPort = [main](std::string& port) {
+    return main->DetectConnectedPort(port);
+  };
   p->formSearching->FormCreate();
   p->formPromptCheck = std::make_unique<search::TFormPromptCheck>();
   ui::app().AddForm(p->formPromptCheck.get());

@@ -1,5 +1,6 @@
 // The search dialog and the connection prompt on the headless UI, driven in
 // virtual time: every state, transition and timing a user can meet.
+#include <algorithm>
 #include <memory>
 
 #include "app/online_search.h"
@@ -264,6 +265,40 @@ TEST_F(SearchDialog, ClosingByOtherMeansStopsTheTimers) {
   h.Script(Step::Close("TMainForm").At(Now() + 30000));
   ui::app().Run();
   EXPECT_EQ(calls.size(), n);
+}
+
+TEST_F(SearchDialog, DetectsThroughTheMainWindowForTheSelectedModel) {
+  Start();
+  // The real detection: the model's INF and helper library, a printer on USB.
+  ASSERT_TRUE(plat::files().CreateDirectory("C:\\Medium\\i386"));
+  Write("C:\\Medium\\i386\\drvkit.dll", "MZ");
+  Write("C:\\Medium\\vp.inf", "[Velmar]\r\n\"Velmar VP-210\" = VP210, LPTENUM\\VelmarVP-2108E5C, USBPRINT\\VelmarVP-210\r\n");
+  Write("C:\\Medium\\install.ini", "[A]\nInstallSettingFile2K=vp.inf\nForceOnlineCheck=1\n");
+  p.reset();
+  ui::app().Reset();
+  p = app::StartProgram();
+  p->mainForm->Show();
+  plat::sim::SimDevice d;
+  d.hardwareId = "VelmarVP-210";
+  d.deviceId = "USBPRINT\\VELMARVP-210\\7&1A2B&0&USB001";
+  d.portInfo = "Virtual printer port for USB001";
+  machine.devices.devices.push_back(d);
+  machine.transcript.clear();
+
+  EXPECT_EQ(Run(), ModalResult::OK);
+  EXPECT_EQ(dlg().FoundPort, "USB001");
+  std::vector<std::string> debug = machine.DebugLines();
+  const std::string is = "\xC1\xAC\xBD\xD3\xB6\xCB\xBF\xDA\xCE\xAA";  // 连接端口为
+  EXPECT_EQ(std::count(debug.begin(), debug.end(), is + "2"), 10) << "found by the compatible tail";
+  EXPECT_EQ(std::count(debug.begin(), debug.end(), is + "USB001"), 10);
+
+  // Unplugged: the port is cleared and the search ends in Not found.
+  machine.devices.devices[0].visible = false;
+  h.Script(Step::Escape().At(Now() + 10500));
+  h.Script(Step::Enter().At(Now() + 11500));
+  EXPECT_EQ(Run(), ModalResult::Yes);
+  EXPECT_EQ(dlg().FoundPort, "");
+  EXPECT_EQ(dlg().lblNotFound->Caption(), i18n::StrPortNotFound());
 }
 
 }  // namespace
