@@ -72,6 +72,7 @@ void Headless::Reset() {
   cursor_ = Cursor::Default;
   depth_ = 0;
   timedOut_ = false;
+  lastStep_ = 0;
 }
 
 std::string Headless::ScreenCursor() const {
@@ -88,6 +89,9 @@ void Headless::ControlChanged(Control& c, Prop p) {
   Form* f = c.OwnerForm();
   // Captions while a form is up are what a user sees change; set-up is not recorded.
   if (p == Prop::Caption && f && f->Showing()) Record("caption", PathOf(c) + " = " + c.Caption());
+  if (p == Prop::Position && f && f->Showing())
+    if (auto* bar = dynamic_cast<ProgressBar*>(&c))
+      Record("position", PathOf(c) + " = " + std::to_string(bar->Position()));
 }
 
 void Headless::ControlDestroyed(Control& c) {
@@ -184,8 +188,9 @@ bool Headless::NextEventTime(uint64_t& t) {
   for (Timer* tm : timers_)
     if (Running(*tm)) t = any ? std::min(t, tm->dueAt) : tm->dueAt, any = true;
   // A step waiting only for its time; one waiting for a state needs a timer to change it.
-  if (!script_.empty() && script_.front().at > Now()) {
-    t = any ? std::min(t, script_.front().at) : script_.front().at;
+  if (!script_.empty() && NotBefore(script_.front()) > Now()) {
+    uint64_t at = NotBefore(script_.front());
+    t = any ? std::min(t, at) : at;
     any = true;
   }
   return any;
@@ -246,8 +251,10 @@ bool Headless::Usable(Form* f) const {
   return f && f->Showing() && f->Enabled() && (modal_.empty() || modal_.back() == f);
 }
 
+uint64_t Headless::NotBefore(const Step& s) const { return std::max(s.at, lastStep_ + s.after); }
+
 bool Headless::StepReady(const Step& s) {
-  if (s.at > Now()) return false;
+  if (NotBefore(s) > Now()) return false;
   if (s.what == Step::Do::Answer) {
     if (openBoxes_.empty() || openBoxes_.back().answered) return false;
     const BoxRecord& r = boxes_[openBoxes_.back().record];
@@ -267,7 +274,7 @@ bool Headless::RunReadyStep() {
     // A box is up: only an answer can reach it. One still to come is waited
     // for; without one (or with one meant for another box) it takes its default.
     if (!script_.empty() && script_.front().what == Step::Do::Answer) {
-      if (script_.front().at > Now()) return false;
+      if (NotBefore(script_.front()) > Now()) return false;
       if (!StepReady(script_.front())) {
         AnswerTop(FirstButton(boxes_[openBoxes_.back().record].flags), false);
         return true;
@@ -280,6 +287,7 @@ bool Headless::RunReadyStep() {
   if (script_.empty() || !StepReady(script_.front())) return false;
   Step s = script_.front();
   script_.pop_front();
+  lastStep_ = Now();
   if (!RunStep(s)) {
     std::string e = std::string(StepName(s.what)) + " " + s.form + "." + s.control;
     errors_.push_back(e);
