@@ -7,6 +7,7 @@
 
 #include "i18n/catalogue.h"
 #include "platform/platform.h"
+#include "services/detection.h"
 #include "services/inf_reader.h"
 #include "services/printer_query.h"
 #include "services/system_checks.h"
@@ -18,6 +19,8 @@ namespace {
 constexpr const char* kDebugMarker = "d:\\Debug";
 constexpr const char* kLogoResource = "LOGOVELMAR";
 constexpr const char* kMakerBrand = "Pellacor";
+// "连接端口为" (connected port is), in the code page the debug output is read in (GBK).
+constexpr const char kConnectedPortIs[] = "\xC1\xAC\xBD\xD3\xB6\xCB\xBF\xDA\xCE\xAA";
 
 // Width and height of a .bmp file, from its info header.
 bool BitmapSize(const std::string& bmp, int& w, int& h) {
@@ -121,30 +124,15 @@ TMainForm::TMainForm() : ui::Form("TMainForm") {
     if (bbtnStartClick) bbtnStartClick(*this);
   };
   ImgLogo->OnDblClick = [this] { ImgLogoDblClick(); };
-  // Each link opens its document of the selected model, and shows its path while hovered.
-  struct Link {
-    ui::Label* label;
-    std::string config::TOption::*field;
-  };
-  for (Link link : {Link{LblReadGuide, &config::TOption::InstallGuide},
-                    Link{LblReadManual, &config::TOption::HandBook},
-                    Link{lblReadQuickGuide, &config::TOption::QuickGuide}}) {
-    link.label->OnClick = [this, link] {
-      if (LvPrinters->ItemIndex() < 0 || !IniOptions) return;
-      plat::processes().ShellExecute(Handle(), "open",
-                                     IniOptions->GetOption(LvPrinters->ItemIndex()).*link.field, "",
-                                     "", plat::kSwShowNormal);
-    };
-    link.label->OnMouseMove = [this, link](int, int) {
-      link.label->SetFontColor(ui::kBlue);
-      if (LvPrinters->ItemIndex() >= 0 && IniOptions)
-        StaBarInfo->SetCaption(IniOptions->GetOption(LvPrinters->ItemIndex()).*link.field);
-    };
-    link.label->OnMouseLeave = [this, link] {
-      link.label->SetFontColor(ui::kBlack);
-      StaBarInfo->SetCaption("");
-    };
-  }
+  LblReadGuide->OnClick = [this] { LblReadGuideClick(); };
+  LblReadManual->OnClick = [this] { LblReadManualClick(); };
+  lblReadQuickGuide->OnClick = [this] { lblReadQuickGuideClick(); };
+  LblReadGuide->OnMouseMove = [this](int, int) { LblReadGuideMouseMove(); };
+  LblReadManual->OnMouseMove = [this](int, int) { LblReadManualMouseMove(); };
+  lblReadQuickGuide->OnMouseMove = [this](int, int) { lblReadQuickGuideMouseMove(); };
+  LblReadGuide->OnMouseLeave = [this] { LblReadGuideMouseLeave(); };
+  LblReadManual->OnMouseLeave = [this] { LblReadManualMouseLeave(); };
+  lblReadQuickGuide->OnMouseLeave = [this] { lblReadQuickGuideMouseLeave(); };
 
   OnActivate = [this] { FormActivate(); };
   OnResize = [this] { FormResize(); };
@@ -237,6 +225,52 @@ void TMainForm::LvPrintersSelectItem() {
 }
 
 void TMainForm::LvPrintersDblClick() { BbtnStart->Click(); }
+
+int TMainForm::DetectConnectedPort(std::string& port) {
+  config::TOption option = IniOptions ? IniOptions->GetOption(LvPrinters->ItemIndex()) : config::TOption();
+  int r = services::DetectPrinterPort(option.InstallSettingFile2K, option.InstallDll2K, port);
+  plat::sys().OutputDebugString(i18n::FormatText(std::string(kConnectedPortIs) + "%d", r));
+  plat::sys().OutputDebugString(i18n::FormatText(std::string(kConnectedPortIs) + "%s", port));
+  return r;
+}
+
+// --- guide links: each opens one document of the selected model -----------
+
+std::string TMainForm::SelectedDocument(std::string config::TOption::*field) const {
+  int index = LvPrinters->ItemIndex();
+  if (index < 0 || !IniOptions) return "";
+  return IniOptions->GetOption(index).*field;
+}
+
+void TMainForm::OpenDocument(std::string config::TOption::*field) {
+  if (LvPrinters->ItemIndex() < 0 || !IniOptions) return;
+  // The shell's own error, if any, is all the user sees.
+  plat::processes().ShellExecute(Handle(), "open", SelectedDocument(field), "", "",
+                                 plat::kSwShowNormal);
+}
+
+void TMainForm::HoverLink(ui::Label* link, std::string config::TOption::*field) {
+  link->SetFontColor(ui::kBlue);
+  if (LvPrinters->ItemIndex() >= 0 && IniOptions) StaBarInfo->SetCaption(SelectedDocument(field));
+}
+
+void TMainForm::LeaveLink(ui::Label* link) {
+  // The model's hint is not put back.
+  link->SetFontColor(ui::kBlack);
+  StaBarInfo->SetCaption("");
+}
+
+void TMainForm::LblReadGuideClick() { OpenDocument(&config::TOption::InstallGuide); }
+void TMainForm::LblReadManualClick() { OpenDocument(&config::TOption::HandBook); }
+void TMainForm::lblReadQuickGuideClick() { OpenDocument(&config::TOption::QuickGuide); }
+void TMainForm::LblReadGuideMouseMove() { HoverLink(LblReadGuide, &config::TOption::InstallGuide); }
+void TMainForm::LblReadManualMouseMove() { HoverLink(LblReadManual, &config::TOption::HandBook); }
+void TMainForm::lblReadQuickGuideMouseMove() {
+  HoverLink(lblReadQuickGuide, &config::TOption::QuickGuide);
+}
+void TMainForm::LblReadGuideMouseLeave() { LeaveLink(LblReadGuide); }
+void TMainForm::LblReadManualMouseLeave() { LeaveLink(LblReadManual); }
+void TMainForm::lblReadQuickGuideMouseLeave() { LeaveLink(lblReadQuickGuide); }
 
 void TMainForm::ImgLogoDblClick() {
   if (!plat::files().FileExists(kDebugMarker) || !services::IsWow64()) return;

@@ -27,7 +27,19 @@ class TMainForm : public ui::Form {
   void FormResize();
   void LvPrintersSelectItem();
   void LvPrintersDblClick();
+  // Port detection for the selected model, with its two debug lines:
+  // 0 not found (port cleared), 1 or 2 found.
+  int DetectConnectedPort(std::string& port);
   void ImgLogoDblClick();
+  void LblReadGuideClick();
+  void LblReadManualClick();
+  void lblReadQuickGuideClick();
+  void LblReadGuideMouseMove();
+  void LblReadManualMouseMove();
+  void lblReadQuickGuideMouseMove();
+  void LblReadGuideMouseLeave();
+  void LblReadManualMouseLeave();
+  void lblReadQuickGuideMouseLeave();
 
   // Hooks of the parts that come with their own modules: the install
   // sequence, the automatic install and the welcome splash. Empty hooks do nothing.
@@ -67,6 +79,12 @@ class TMainForm : public ui::Form {
   uint32_t LastErrorCode = 0;
   std::string ConnectedPort;
   std::string FinalPort;
+
+ private:
+  std::string SelectedDocument(std::string config::TOption::*field) const;
+  void OpenDocument(std::string config::TOption::*field);
+  void HoverLink(ui::Label* link, std::string config::TOption::*field);
+  void LeaveLink(ui::Label* link);
 };
 
 // Width of a label sized to its text (labels size themselves to their caption).

@@ -19,6 +19,21 @@ std::unique_ptr<Program> StartProgram() {
   p->mainForm = std::make_unique<TMainForm>();
   ui::app().AddForm(p->mainForm.get());
   p->mainForm->FormCreate();
+
+  // The search dialog and its prompt, reused by every installation.
+  p->formSearching = std::make_unique<search::TFormSearching>();
+  ui::app().AddForm(p->formSearching.get());
+  p->formSearching->owner = p->mainForm.get();
+  TMainForm* main = p->mainForm.get();
+  p->formSearching->debugMode = [main] { return main->DebugMode; };
+  p->formSearching->detectConnectedPort = [main](std::string& port) {
+    return main->DetectConnectedPort(port);
+  };
+  p->formSearching->FormCreate();
+  p->formPromptCheck = std::make_unique<search::TFormPromptCheck>();
+  ui::app().AddForm(p->formPromptCheck.get());
+  p->formPromptCheck->FormCreate();
+  p->formSearching->promptCheck = p->formPromptCheck.get();
   ui::app().SetTitle(i18n::StrAppTitle());
   return p;
 }

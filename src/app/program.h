@@ -4,12 +4,16 @@
 #include <memory>
 
 #include "app/main_form.h"
+#include "search/prompt_check_form.h"
+#include "search/searching_form.h"
 
 namespace app {
 
 // The forms of the program, created at start-up and living until the end.
 struct Program {
   std::unique_ptr<TMainForm> mainForm;
+  std::unique_ptr<search::TFormSearching> formSearching;
+  std::unique_ptr<search::TFormPromptCheck> formPromptCheck;
 };
 
 // Module start-up and the creation of the forms, up to the message loop.

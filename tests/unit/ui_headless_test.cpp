@@ -189,6 +189,51 @@ TEST_F(Headless, EnterAndEscapePressTheDefaultAndCancelButtons) {
   EXPECT_EQ(Now(), 100u);
 }
 
+TEST_F(Headless, AButtonsKindAloneDecidesItsKeyAndItsPressesResult) {
+  MakeMain();
+  dlg = new Form("frmSearch");
+  app().AddForm(dlg);
+  auto* b = new Button(dlg, "btnGo");
+  b->SetButtonKind(ButtonKind::Cancel);
+  // The handler turns the button into another kind, as a dialog that ends its work does.
+  b->OnClick = [&] { b->SetButtonKind(ButtonKind::Yes); };
+  main->Show();
+  h.Script(Step::Escape("frmSearch"));
+  EXPECT_EQ(dlg->ShowModal(), ModalResult::Cancel) << "the kind at the press counts";
+  EXPECT_TRUE(b->IsDefault());
+  EXPECT_FALSE(b->IsCancel()) << "a cancel button turned yes no longer answers Escape";
+  b->OnClick = nullptr;
+  h.Script(Step::Escape("frmSearch"));
+  h.Script(Step::Enter("frmSearch").At(50));
+  EXPECT_EQ(dlg->ShowModal(), ModalResult::Yes);
+  EXPECT_EQ(Now(), 50u);
+}
+
+TEST_F(Headless, HidingAWindowActivatesTheOneBelow) {
+  MakeMain();
+  dlg = new Form("frmAsk");
+  app().AddForm(dlg);
+  int mainActivations = 0, dlgActivations = 0;
+  main->OnActivate = [&] { ++mainActivations; };
+  dlg->OnActivate = [&] { ++dlgActivations; };
+  // A window whose OnShow runs a modal one is not on the screen yet: it is
+  // activated once it appears, not when the inner one goes.
+  auto* inner = new Form("frmInner");
+  app().AddForm(inner);
+  dlg->OnShow = [&] {
+    h.Script(Step::Close("frmInner"));
+    inner->ShowModal();
+    EXPECT_EQ(dlgActivations, 0);
+  };
+  main->Show();
+  EXPECT_EQ(mainActivations, 1);
+  h.Script(Step::Close("frmAsk").At(10));
+  dlg->ShowModal();
+  EXPECT_EQ(dlgActivations, 1);
+  EXPECT_EQ(mainActivations, 3) << "after the inner window and after the dialog";
+  delete inner;
+}
+
 TEST_F(Headless, ListSelectionRaisesTheEventOnlyOnChange) {
   MakeMain();
   auto* lv = new ListView(main, "lvPrinters");

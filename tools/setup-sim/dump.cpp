@@ -3,6 +3,7 @@
 #include <iconv.h>
 
 #include <algorithm>
+#include <cstdio>
 
 #include "ui/ui.h"
 
@@ -45,6 +46,25 @@ std::string Escape(const std::string& utf8) {
 
 namespace {
 
+const char* KindName(ui::ButtonKind k) {
+  switch (k) {
+    case ui::ButtonKind::OK: return "OK";
+    case ui::ButtonKind::Cancel: return "Cancel";
+    case ui::ButtonKind::Yes: return "Yes";
+    case ui::ButtonKind::No: return "No";
+    case ui::ButtonKind::Close: return "Close";
+    case ui::ButtonKind::Custom: break;
+  }
+  return "Custom";
+}
+
+// A colour as 0x00BBGGRR, the way COLORREF values are written.
+std::string Hex(uint32_t v) {
+  char buf[16];
+  snprintf(buf, sizeof buf, "0x%.8X", v);
+  return buf;
+}
+
 void DumpControl(const std::string& prefix, ui::Control& c, unsigned cp,
                  std::vector<std::string>& lines) {
   auto add = [&](const std::string& prop, const std::string& value) {
@@ -65,6 +85,13 @@ void DumpControl(const std::string& prefix, ui::Control& c, unsigned cp,
     add("ItemIndex", std::to_string(list->ItemIndex()));
   }
   if (auto* bar = dynamic_cast<ui::ProgressBar*>(&c)) add("Position", std::to_string(bar->Position()));
+  if (auto* b = dynamic_cast<ui::Button*>(&c)) {
+    add("Kind", KindName(b->GetButtonKind()));
+    add("ModalResult", std::to_string(static_cast<int>(b->GetModalResult())));
+    add("Default", b->IsDefault() ? "1" : "0");
+    add("Cancel", b->IsCancel() ? "1" : "0");
+  }
+  if (std::string(c.Kind()) == "Label") add("Font.Color", Hex(c.GetFont().color));
 }
 
 void DumpTree(const std::string& formName, ui::Control& parent, unsigned cp,
@@ -94,6 +121,11 @@ std::vector<std::string> DumpState(app::Program& p, unsigned cp) {
     lines.push_back(n + ".ClientHeight=" + std::to_string(f->ClientHeight()));
     lines.push_back(n + ".AlphaBlend=" + std::string(f->AlphaBlend() ? "1" : "0"));
     lines.push_back(n + ".AlphaBlendValue=" + std::to_string(f->AlphaBlendValue()));
+    lines.push_back(n + ".ModalResult=" + std::to_string(static_cast<int>(f->GetModalResult())));
+    for (ui::Timer* t : f->Timers()) {
+      lines.push_back(n + "." + t->Name() + ".Enabled=" + (t->Enabled() ? "1" : "0"));
+      lines.push_back(n + "." + t->Name() + ".Interval=" + std::to_string(t->Interval()));
+    }
     DumpTree(n, *f, cp, lines);
   }
   app::TMainForm& m = *p.mainForm;
@@ -110,6 +142,12 @@ std::vector<std::string> DumpState(app::Program& p, unsigned cp) {
   field("ConnectedPort", Escape(ToUtf8(m.ConnectedPort, cp)));
   field("FinalPort", Escape(ToUtf8(m.FinalPort, cp)));
   field("IniOptions.Count", std::to_string(m.IniOptions ? m.IniOptions->Count : 0));
+  if (search::TFormSearching* d = p.formSearching.get()) {
+    lines.push_back(std::string("TFormSearching.Found=") + (d->Found ? "1" : "0"));
+    lines.push_back("TFormSearching.FoundPort=" + Escape(ToUtf8(d->FoundPort, cp)));
+    lines.push_back("TFormSearching.Countdown=" + std::to_string(d->Countdown));
+    lines.push_back(std::string("TFormSearching.ShowPrompt=") + (d->ShowPrompt ? "1" : "0"));
+  }
   std::sort(lines.begin(), lines.end());
   return lines;
 }

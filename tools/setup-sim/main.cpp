@@ -1,5 +1,5 @@
 // setup-sim: the installer on the simulated Windows with the headless UI.
-//   setup-sim [--machine FILE] [--medium DIR] [--dump] [-- ARGS...]
+//   setup-sim [--machine FILE] [--medium DIR] [--user FILE] [--show-search] [--dump] [-- ARGS...]
 #include <unistd.h>
 
 #include <cstdio>
@@ -9,10 +9,13 @@
 #include <sstream>
 #include <string>
 
+#include "app/online_search.h"
 #include "app/program.h"
 #include "platform/sim/machine.h"
 #include "tools/setup-sim/dump.h"
 #include "tools/setup-sim/machine_file.h"
+#include "tools/setup-sim/user_script.h"
+#include "ui/headless/headless.h"
 
 #ifndef SETUP_SIM_LOGO
 #define SETUP_SIM_LOGO ""
@@ -21,7 +24,8 @@
 namespace {
 
 int Usage() {
-  std::cerr << "usage: setup-sim [--machine FILE] [--medium DIR] [--dump] [-- ARGS...]\n";
+  std::cerr << "usage: setup-sim [--machine FILE] [--medium DIR] [--user FILE] [--show-search] [--dump]"
+               " [-- ARGS...]\n";
   return 2;
 }
 
@@ -43,8 +47,8 @@ std::string Absolute(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string machineFile, medium = "out/medium";
-  bool dump = false;
+  std::string machineFile, medium = "out/medium", userFile;
+  bool dump = false, showSearch = false;
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
@@ -52,6 +56,10 @@ int main(int argc, char** argv) {
       machineFile = argv[++i];
     } else if (a == "--medium" && i + 1 < argc) {
       medium = argv[++i];
+    } else if (a == "--user" && i + 1 < argc) {
+      userFile = argv[++i];
+    } else if (a == "--show-search") {
+      showSearch = true;
     } else if (a == "--dump") {
       dump = true;
     } else if (a == "--") {
@@ -80,16 +88,51 @@ int main(int argc, char** argv) {
     }
   }
 
+  ui::headless::Headless& ui = *ui::headless::Default();
+  ui.machine = &machine;
+  if (!userFile.empty()) {
+    std::string text, error;
+    std::vector<ui::headless::Step> steps;
+    if (!ReadHostFile(userFile, text)) {
+      std::cerr << "setup-sim: cannot read user script " << userFile << "\n";
+      return 2;
+    }
+    if (!simtool::ParseUserScript(text, machine.codePage, steps, error)) {
+      std::cerr << "setup-sim: " << userFile << ": " << error << "\n";
+      return 2;
+    }
+    for (const auto& step : steps) ui.Script(step);
+  }
+
   auto program = app::StartProgram();
+  auto printTranscript = [&] {
+    for (const auto& e : machine.transcript)
+      // The program's fixed debug lines are Simplified Chinese (GBK) on every system.
+      std::cout << e.time << " " << e.kind << " "
+                << simtool::Escape(simtool::ToUtf8(e.text, e.kind == "debug" ? 936 : machine.codePage))
+                << "\n";
+  };
+  auto printDump = [&] {
+    for (const std::string& line : simtool::DumpState(*program, machine.codePage)) std::cout << line << "\n";
+  };
+  if (showSearch) {
+    // As the install sequence does for the selected model: what the user does
+    // at time 0 (choosing a model) comes first, then the dialog, modally.
+    if (ui::app().showMainForm) program->mainForm->Show();
+    ui::app().ProcessMessages();
+    ui::ModalResult r = app::ShowSearchDialog(*program->mainForm, *program->formSearching);
+    machine.Record("result", std::to_string(static_cast<int>(r)));
+    printTranscript();
+    if (dump) printDump();
+    return 0;
+  }
   if (dump) {
     // Up to where the message loop would first wait: the main window shown.
     if (ui::app().showMainForm) program->mainForm->Show();
-    for (const std::string& line : simtool::DumpState(*program, machine.codePage))
-      std::cout << line << "\n";
+    printDump();
     return 0;
   }
   app::RunProgram(*program);
-  for (const auto& e : machine.transcript)
-    std::cout << e.time << " " << e.kind << " " << simtool::ToUtf8(e.text, machine.codePage) << "\n";
+  printTranscript();
   return 0;
 }

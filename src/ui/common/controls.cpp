@@ -108,12 +108,18 @@ void Control::Click() {
 void Button::SetButtonKind(ButtonKind k) {
   kind_ = k;
   switch (k) {
-    case ButtonKind::OK: modalResult_ = ModalResult::OK, default_ = true; break;
-    case ButtonKind::Cancel: modalResult_ = ModalResult::Cancel, cancel_ = true; break;
-    case ButtonKind::Yes: modalResult_ = ModalResult::Yes, default_ = true; break;
+    case ButtonKind::OK: modalResult_ = ModalResult::OK; break;
+    case ButtonKind::Cancel: modalResult_ = ModalResult::Cancel; break;
+    case ButtonKind::Yes: modalResult_ = ModalResult::Yes; break;
     case ButtonKind::No: modalResult_ = ModalResult::No; break;
     case ButtonKind::Close:
     case ButtonKind::Custom: modalResult_ = ModalResult::None; break;
+  }
+  // A kind decides alone which key presses the button: a button that turns
+  // from cancel into OK no longer answers Escape.
+  if (k != ButtonKind::Custom) {
+    default_ = k == ButtonKind::OK || k == ButtonKind::Yes;
+    cancel_ = k == ButtonKind::Cancel || k == ButtonKind::No;
   }
   Changed(Prop::Kind);
 }
@@ -130,10 +136,12 @@ void Button::SetCancel(bool v) {
 
 void Button::Click() {
   Form* f = OwnerForm();
+  // The form takes the result before the handler runs, so a handler that
+  // changes the button's kind does not change what this press meant.
+  if (f && kind_ != ButtonKind::Close && modalResult_ != ModalResult::None)
+    f->SetModalResult(modalResult_);
   Control::Click();
-  if (!f) return;
-  if (kind_ == ButtonKind::Close) f->Close();
-  else if (modalResult_ != ModalResult::None) f->SetModalResult(modalResult_);
+  if (f && kind_ == ButtonKind::Close) f->Close();
 }
 
 // --- RichEdit ------------------------------------------------------------

@@ -53,11 +53,16 @@ ModalResult Form::ShowModal() {
   if (modal_ || showing_) return ModalResult::None;  // already up: not shown twice
   modalResult_ = ModalResult::None;
   modal_ = true;
+  // Also when a handler throws: the form must not stay modal and on screen.
+  struct Down {
+    Form* f;
+    ~Down() {
+      f->modal_ = false;
+      f->Hide();
+    }
+  } down{this};
   Show();
-  ModalResult r = backend().RunModal(*this);
-  modal_ = false;
-  Hide();
-  return r;
+  return backend().RunModal(*this);
 }
 
 void Form::Close() {

@@ -67,10 +67,12 @@ void Headless::Reset() {
   boxes_.clear();
   openBoxes_.clear();
   modal_.clear();
+  shown_.clear();
   active_ = nullptr;
   cursor_ = Cursor::Default;
   depth_ = 0;
   timedOut_ = false;
+  lastStep_ = 0;
 }
 
 std::string Headless::ScreenCursor() const {
@@ -87,12 +89,16 @@ void Headless::ControlChanged(Control& c, Prop p) {
   Form* f = c.OwnerForm();
   // Captions while a form is up are what a user sees change; set-up is not recorded.
   if (p == Prop::Caption && f && f->Showing()) Record("caption", PathOf(c) + " = " + c.Caption());
+  if (p == Prop::Position && f && f->Showing())
+    if (auto* bar = dynamic_cast<ProgressBar*>(&c))
+      Record("position", PathOf(c) + " = " + std::to_string(bar->Position()));
 }
 
 void Headless::ControlDestroyed(Control& c) {
   // Called from ~Control, where a form is no longer a Form: compare addresses.
   auto same = [&](Form* f) { return static_cast<Control*>(f) == &c; };
   modal_.erase(std::remove_if(modal_.begin(), modal_.end(), same), modal_.end());
+  shown_.erase(std::remove_if(shown_.begin(), shown_.end(), same), shown_.end());
   if (active_ && same(active_)) active_ = nullptr;
 }
 
@@ -108,13 +114,23 @@ void Headless::TimerDestroyed(Timer& t) {
 
 void Headless::ShowForm(Form& f, bool show) {
   Record(show ? "show" : "hide", f.Name() + (f.Caption().empty() ? "" : " \"" + f.Caption() + "\""));
+  shown_.erase(std::remove(shown_.begin(), shown_.end(), &f), shown_.end());
+  if (show) shown_.push_back(&f);
   if (show || active_ != &f) return;
-  // The next window up becomes active: the modal form below, or another one showing.
+  // The next window up becomes active and hears of it, as on Windows: the
+  // modal form below, or another one on the screen. A form whose OnShow is
+  // still running is not on the screen yet.
   active_ = nullptr;
-  for (auto it = modal_.rbegin(); it != modal_.rend() && !active_; ++it)
-    if (*it != &f && (*it)->Showing()) active_ = *it;
+  Form* next = nullptr;
+  for (auto it = modal_.rbegin(); it != modal_.rend() && !next; ++it)
+    if (*it != &f && OnScreen(*it)) next = *it;
   for (Form* o : app().Forms())
-    if (!active_ && o != &f && o->Showing()) active_ = o;
+    if (!next && o != &f && OnScreen(o)) next = o;
+  if (next) ActivateForm(*next);
+}
+
+bool Headless::OnScreen(Form* f) const {
+  return f->Showing() && std::find(shown_.begin(), shown_.end(), f) != shown_.end();
 }
 
 void Headless::ActivateForm(Form& f) {
@@ -172,8 +188,9 @@ bool Headless::NextEventTime(uint64_t& t) {
   for (Timer* tm : timers_)
     if (Running(*tm)) t = any ? std::min(t, tm->dueAt) : tm->dueAt, any = true;
   // A step waiting only for its time; one waiting for a state needs a timer to change it.
-  if (!script_.empty() && script_.front().at > Now()) {
-    t = any ? std::min(t, script_.front().at) : script_.front().at;
+  if (!script_.empty() && NotBefore(script_.front()) > Now()) {
+    uint64_t at = NotBefore(script_.front());
+    t = any ? std::min(t, at) : at;
     any = true;
   }
   return any;
@@ -234,8 +251,10 @@ bool Headless::Usable(Form* f) const {
   return f && f->Showing() && f->Enabled() && (modal_.empty() || modal_.back() == f);
 }
 
+uint64_t Headless::NotBefore(const Step& s) const { return std::max(s.at, lastStep_ + s.after); }
+
 bool Headless::StepReady(const Step& s) {
-  if (s.at > Now()) return false;
+  if (NotBefore(s) > Now()) return false;
   if (s.what == Step::Do::Answer) {
     if (openBoxes_.empty() || openBoxes_.back().answered) return false;
     const BoxRecord& r = boxes_[openBoxes_.back().record];
@@ -244,7 +263,7 @@ bool Headless::StepReady(const Step& s) {
   if (!s.when.empty()) {
     bool seen = false;
     for (Form* f : app().Forms())
-      seen |= f->Showing() && (Contains(f->Name(), s.when) || Contains(f->Caption(), s.when));
+      seen |= OnScreen(f) && (Contains(f->Name(), s.when) || Contains(f->Caption(), s.when));
     if (!seen) return false;
   }
   return Usable(FindForm(s.form));
@@ -255,7 +274,7 @@ bool Headless::RunReadyStep() {
     // A box is up: only an answer can reach it. One still to come is waited
     // for; without one (or with one meant for another box) it takes its default.
     if (!script_.empty() && script_.front().what == Step::Do::Answer) {
-      if (script_.front().at > Now()) return false;
+      if (NotBefore(script_.front()) > Now()) return false;
       if (!StepReady(script_.front())) {
         AnswerTop(FirstButton(boxes_[openBoxes_.back().record].flags), false);
         return true;
@@ -268,6 +287,7 @@ bool Headless::RunReadyStep() {
   if (script_.empty() || !StepReady(script_.front())) return false;
   Step s = script_.front();
   script_.pop_front();
+  lastStep_ = Now();
   if (!RunStep(s)) {
     std::string e = std::string(StepName(s.what)) + " " + s.form + "." + s.control;
     errors_.push_back(e);

@@ -35,6 +35,7 @@ struct Step {
   std::string form, control;  // Press, Select, Close; Enter/Escape: empty = the active form
   int value = 0;              // Answer: IDOK..IDNO; Select: the item index
   uint64_t at = 0;            // not before this virtual time
+  uint64_t after = 0;         // and not before this long after the previous step ran
   std::string when;           // Answer: the box's text or caption contains it;
                               // others: a showing form's name or caption contains it
 
@@ -53,6 +54,7 @@ struct Step {
   static Step Close(std::string form) { return Make(Do::Close, form); }
   Step At(uint64_t t) const { Step s = *this; s.at = t; return s; }
   Step When(std::string text) const { Step s = *this; s.when = std::move(text); return s; }
+  Step After(uint64_t ms) const { Step s = *this; s.after = ms; return s; }
 };
 
 struct BoxRecord {
@@ -115,10 +117,12 @@ class Headless : public Backend {
   void Pump(Done done, bool advance);
   bool RunReadyStep();
   bool StepReady(const Step& s);
+  uint64_t NotBefore(const Step& s) const;
   bool RunStep(const Step& s);
   bool FireDueTimer();
   bool NextEventTime(uint64_t& t);
   bool Usable(Form* f) const;
+  bool OnScreen(Form* f) const;  // shown by the backend, not only flagged showing
   Form* FindForm(const std::string& name) const;
   void AnswerTop(int id, bool scripted);
   void Record(const std::string& kind, const std::string& text);
@@ -129,6 +133,7 @@ class Headless : public Backend {
   std::vector<BoxRecord> boxes_;
   std::vector<OpenBox> openBoxes_;
   std::vector<Form*> modal_;
+  std::vector<Form*> shown_;
   std::vector<Timer*> timers_;
   Form* active_ = nullptr;
   Cursor cursor_ = Cursor::Default;
@@ -136,6 +141,7 @@ class Headless : public Backend {
   int depth_ = 0;
   uint64_t deadline_ = 0;
   bool timedOut_ = false;
+  uint64_t lastStep_ = 0;  // when the previous scripted step ran
 };
 
 // The build's default backend when it is the headless one; nullptr otherwise.

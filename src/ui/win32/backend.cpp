@@ -48,6 +48,11 @@ class Win32Backend : public Backend {
         if (auto* b = dynamic_cast<ProgressBar*>(&c)) ::SendMessageA(h, PBM_SETPOS, b->Position(), 0);
         break;
       case Prop::Picture: ApplyPicture(c, h); break;
+      case Prop::Kind:
+        // The default button carries the heavy frame that tells which one Enter presses.
+        if (auto* b = dynamic_cast<Button*>(&c))
+          ::SendMessageA(h, BM_SETSTYLE, b->IsDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+        break;
       default: ::InvalidateRect(h, nullptr, TRUE); break;
     }
   }

@@ -1,0 +1,24 @@
+// The user script of setup-sim (--user FILE): one action of the scripted
+// user a line, acting at a virtual time or when a window or message box with
+// a given text is up. The format is described in docs/setup-sim-scripts.md.
+//
+//   at 12000 press TFormSearching.btnReSearch
+//   when "Restart" answer no
+#pragma once
+#include <string>
+#include <vector>
+
+#include "ui/headless/headless.h"
+
+namespace simtool {
+
+// Parses the script. Texts in quotes are UTF-8 and are converted to the
+// simulated machine's code page, so that they match what the windows show.
+// False with "line N: ..." in error on the first line that does not parse.
+bool ParseUserScript(const std::string& text, unsigned codePage,
+                     std::vector<ui::headless::Step>& steps, std::string& error);
+
+// UTF-8 to the 8-bit text of a code page (1252, 936, 950).
+std::string FromUtf8(const std::string& utf8, unsigned codePage);
+
+}  // namespace simtool
