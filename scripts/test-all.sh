@@ -63,6 +63,7 @@ export WINEPREFIX=$(mktemp -d /tmp/wineprefix.XXXXXX)
 /usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
 # The contract tests run from their own folder, where the stand-ins are put.
 cp out/win64/standins/*.exe out/win64/tests/ 2>/dev/null || true
+cp out/win64/standins/*.dll out/win64/tests/ 2>/dev/null || true
 pushd out/win64/tests >/dev/null
 run_gtest wine-contract /usr/lib/wine/wine64 contract.exe
 popd >/dev/null
