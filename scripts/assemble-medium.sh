@@ -14,4 +14,11 @@ done
 for f in drvkit64.dll devcon.exe Quenset64.exe; do
   [ -f "out/win64/standins/$f" ] && cp "out/win64/standins/$f" out/medium/X64/
 done
+
+# The stand-ins' state: one USB printer of the first sample model attached.
+for d in out/medium/i386 out/medium/X64; do
+  printf '%s\r\n' '[HelperLibrary]' 'InstallResult=0' 'LastErrorCode=0' '[Device.1]' \
+    'HardwareId=USBPRINT\VelmarVP-2104E1A' 'DeviceId=USBPRINT\VELMARVP-2104E1A\7&1A2B3C4D&0&USB001' \
+    'PortInfo=Virtual printer port for USB001' 'Name=Velmar VP-210' 'AfterRefresh=0' > "$d/drvkit-state.ini"
+done
 true
