@@ -21,4 +21,11 @@ for f in out/win32/standins/WebPrnCtl.ocx out/win64/standins/WebPrnCtl.ocx out/w
   [ -f "$f" ] || echo "assemble-medium: $f was not built" >&2
 done
 [ -f out/win64/standins/WebPrnCtl.ocx ] && cp out/win64/standins/WebPrnCtl.ocx out/medium/X64/
+
+# The stand-ins' state: one USB printer of the first sample model attached.
+for d in out/medium/i386 out/medium/X64; do
+  printf '%s\r\n' '[HelperLibrary]' 'InstallResult=0' 'LastErrorCode=0' '[Device.1]' \
+    'HardwareId=USBPRINT\VelmarVP-2104E1A' 'DeviceId=USBPRINT\VELMARVP-2104E1A\7&1A2B3C4D&0&USB001' \
+    'PortInfo=Virtual printer port for USB001' 'Name=Velmar VP-210' 'AfterRefresh=0' > "$d/drvkit-state.ini"
+done
 true

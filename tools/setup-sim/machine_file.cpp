@@ -83,6 +83,88 @@ bool ApplySystem(const std::map<std::string, std::string>& keys, plat::sim::SimM
   return true;
 }
 
+// --- [Device.N] and [HelperLibrary]: the present devices and the helper library.
+
+bool ApplyDevice(const std::string& section, const std::map<std::string, std::string>& keys,
+                 plat::sim::SimMachine& m, std::string& error) {
+  long number = 0;
+  if (!ParseNumber(section.substr(7), number) || number < 1) {
+    error = "[" + section + "] needs a positive number";
+    return false;
+  }
+  plat::sim::SimDevice d;
+  for (const auto& [key, value] : keys) {
+    std::string k = plat::text::Lower(key);
+    long n = 0;
+    if (k == "hardwareid") d.hardwareId = value;
+    else if (k == "deviceid") d.deviceId = value;
+    else if (k == "portinfo") d.portInfo = value;
+    else if (k == "name") d.name = value;
+    else if (k == "afterrefresh") {
+      if (!ParseNumber(value, n) || (n != 0 && n != 1)) {
+        error = "[" + section + "] AfterRefresh must be 0 or 1, not '" + value + "'";
+        return false;
+      }
+      d.afterRefresh = n == 1;
+    } else {
+      error = "[" + section + "] has no key '" + key + "'";
+      return false;
+    }
+  }
+  if (d.hardwareId.empty() || d.deviceId.empty()) {
+    error = "[" + section + "] needs HardwareId and DeviceId";
+    return false;
+  }
+  m.devices.devices.push_back(d);
+  return true;
+}
+
+bool ApplyHelperLibrary(const std::map<std::string, std::string>& keys, plat::sim::SimMachine& m,
+                        std::string& error) {
+  for (const auto& [key, value] : keys) {
+    std::string k = plat::text::Lower(key);
+    long n = 0;
+    if (k == "missingexports") {
+      m.devices.missingExports.clear();
+      for (const std::string& e : plat::text::Split(value, ','))
+        if (!plat::text::Trim(e).empty()) m.devices.missingExports.push_back(plat::text::Trim(e));
+      continue;
+    }
+    if (!ParseNumber(value, n)) {
+      error = "[HelperLibrary] " + key + " must be a number, not '" + value + "'";
+      return false;
+    }
+    if (k == "present32" || k == "present64") {
+      if (n != 0 && n != 1) {
+        error = "[HelperLibrary] " + key + " must be 0 or 1, not '" + value + "'";
+        return false;
+      }
+      (k == "present32" ? m.devices.present32 : m.devices.present64) = n == 1;
+    } else if (k == "installresult") {
+      m.devices.installResult = static_cast<int32_t>(n);
+    } else if (k == "lasterrorcode") {
+      m.devices.lastErrorCode = static_cast<uint32_t>(n);
+    } else {
+      error = "[HelperLibrary] has no key '" + key + "'";
+      return false;
+    }
+  }
+  return true;
+}
+
+// Devices in the order of their numbers, so [Device.2] comes before [Device.10].
+bool ApplyDeviceSections(const IniData& ini, plat::sim::SimMachine& m, std::string& error) {
+  std::map<long, std::string> devices;
+  for (const auto& [section, keys] : ini) {
+    std::string s = plat::text::Lower(section);
+    if (s == "helperlibrary" && !ApplyHelperLibrary(keys, m, error)) return false;
+    if (s.rfind("device.", 0) == 0) devices[strtol(section.c_str() + 7, nullptr, 10)] = section;
+  }
+  for (const auto& [number, section] : devices)
+    if (!ApplyDevice(section, ini.at(section), m, error)) return false;
+  return true;
+}
+
 }  // namespace
 
 bool ApplyMachineFile(const IniData& ini, plat::sim::SimMachine& m, std::string& error) {
@@ -91,11 +173,12 @@ bool ApplyMachineFile(const IniData& ini, plat::sim::SimMachine& m, std::string&
     if (s == "system") {
       if (!ApplySystem(keys, m, error)) return false;
     } else if (s != "spooler" && s.rfind("printer.", 0) != 0 && s.rfind("service.", 0) != 0 &&
-               s != "handoff64") {
+               s != "handoff64" && s != "helperlibrary" && s.rfind("device.", 0) != 0) {
       error = "unknown section [" + section + "]";
       return false;
     }
   }
+  if (!ApplyDeviceSections(ini, m, error)) return false;
   return plat::sim::LoadSpoolerSections(ini, m, error) && plat::sim::LoadServiceSections(ini, m, error) &&
          plat::sim::LoadHandOffSection(ini, m, error);
 }
