@@ -23,7 +23,10 @@ const std::string* Value(const Section& s, const std::string& key) {
 
 bool KnownKeys(const std::string& section, const Section& s,
                std::initializer_list<const char*> keys, std::string& error) {
-  for (const auto& [k, v] : s) {
+  // Plain names rather than a structured binding: clang before 16 cannot
+  // capture a binding in the lambda (the fuzz build uses clang).
+  for (const auto& kv : s) {
+    const auto& k = kv.first;
     bool known = std::any_of(keys.begin(), keys.end(),
                              [&](const char* key) { return text::EqualNoCase(k, key); });
     if (!known) return Fail(error, "[" + section + "]: unknown key " + k);
@@ -78,7 +81,8 @@ bool LoadSpoolerSections(const std::map<std::string, std::map<std::string, std::
   }
 
   for (const auto& [n, entry] : queues) {
-    const auto& [name, section] = entry;
+    const auto& name = entry.first;
+    const auto& section = entry.second;
     if (!KnownKeys(name, *section, {"Name", "Driver", "Port", "PrintProcessor", "Jobs"}, error))
       return false;
     auto get = [&](const char* key) {

@@ -1,0 +1,46 @@
+// Fuzz target of the profile reader: the input is parsed as a profile file
+// and every section and key found is read back through buffers of several
+// sizes, as GetPrivateProfileStringA answers them.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/sim/profile_parse.h"
+
+namespace profile = plat::sim::profile;
+
+namespace {
+
+// Names and values returned through a buffer of n bytes leave room for the
+// terminating zeros, so they never fill it.
+bool FitsList(const std::vector<std::string>& names, uint32_t n) {
+  size_t total = 0;
+  for (const std::string& s : names) total += s.size() + 1;
+  return n == 0 ? names.empty() : total + 1 <= n;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string bytes(reinterpret_cast<const char*>(data), size);
+  const profile::Document doc = profile::Parse(bytes);
+  if (doc.sections.empty() || !doc.sections.front().name.empty()) __builtin_trap();
+
+  for (uint32_t buf : {0u, 1u, 2u, 7u, 64u, 2048u, 16384u}) {
+    const std::vector<std::string> sections = profile::SectionNames(doc, buf);
+    if (!FitsList(sections, buf)) __builtin_trap();
+    for (const std::string& s : sections) {
+      const std::vector<std::string> keys = profile::KeyNames(doc, s, buf);
+      if (!FitsList(keys, buf)) __builtin_trap();
+      for (const std::string& k : keys) {
+        const std::string v = profile::GetString(doc, s, k, "def", buf);
+        if (buf == 0 ? !v.empty() : v.size() >= buf) __builtin_trap();
+      }
+      // A key nobody wrote gives the default, cut to the buffer.
+      const std::string d = profile::GetString(doc, s, "\x01no such key\x01", "default", buf);
+      if (d != profile::DefaultOnly("default", buf)) __builtin_trap();
+    }
+  }
+  return 0;
+}
