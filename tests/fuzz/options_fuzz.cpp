@@ -29,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   static bool installed = (plat::SetBackend(machine.AsBackend()), true);
   (void)installed;
   const std::string path = "C:\\Medium\\install.ini";
-  // A rewrite of the same size within one file-system tick would look
-  // unchanged to the profile cache: drop the old file and let the cache see it gone.
+  // On a file system with coarse time stamps a rewrite of the same size could
+  // look unchanged to the profile cache: drop the old file and let the cache see it gone.
   plat::files().DeleteFile(path);
   plat::profile().GetSectionNames(path, 16);
   if (!plat::files().WriteFile(path, std::string(reinterpret_cast<const char*>(data), size)))
