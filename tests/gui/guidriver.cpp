@@ -7,6 +7,8 @@
 // with that caption a visible one is taken first):
 //   wait-window WINDOW [TIMEOUT_MS]   wait until the window exists and is visible
 //   wait-gone WINDOW [TIMEOUT_MS]     wait until no window has that caption
+//   wait-hidden WINDOW [TIMEOUT_MS]   wait until no visible window has that caption
+//                                     (a hidden form keeps its window)
 //   exists WINDOW                     0 if such a window exists (visible or not)
 //   dump WINDOW                       the window and every descendant, one line each
 //   rect WINDOW                       "LEFT TOP WIDTH HEIGHT" of the whole window on the screen
@@ -303,11 +305,14 @@ int ParseTimeout(int argc, char** argv, int at) {
   return (end && *end == '\0' && v >= 0) ? static_cast<int>(v) : -1;
 }
 
-int WaitWindow(const std::string& caption, int timeoutMs, bool gone) {
+// wanted: the window shown (visible), gone altogether, or hidden (no visible one).
+enum class Wanted { kVisible, kGone, kHidden };
+
+int WaitWindow(const std::string& caption, int timeoutMs, Wanted wanted) {
   DWORD start = ::GetTickCount();
   for (;;) {
-    HWND h = FindTop(caption, !gone);
-    if (gone ? h == nullptr : h != nullptr) return kOk;
+    HWND h = FindTop(caption, wanted != Wanted::kGone);
+    if (wanted == Wanted::kVisible ? h != nullptr : h == nullptr) return kOk;
     if (static_cast<int>(::GetTickCount() - start) >= timeoutMs) return kNoWindow;
     ::Sleep(100);
   }
@@ -421,7 +426,7 @@ int Key(HWND top, const std::string& name) {
 
 int Usage() {
   std::fputs(
-      "usage: guidriver [-u] wait-window|wait-gone WINDOW [TIMEOUT_MS]\n"
+      "usage: guidriver [-u] wait-window|wait-gone|wait-hidden WINDOW [TIMEOUT_MS]\n"
       "       guidriver [-u] exists|dump|rect|close WINDOW\n"
       "       guidriver [-u] click WINDOW TEXT | select WINDOW INDEX | key WINDOW ENTER|ESCAPE|TAB|SPACE\n",
       stderr);
@@ -444,11 +449,13 @@ int main(int argc, char** argv) {
   const int rest = argc - a - 2;
   char** args = argv + a + 2;
 
-  if (cmd == "wait-window" || cmd == "wait-gone") {
+  if (cmd == "wait-window" || cmd == "wait-gone" || cmd == "wait-hidden") {
     if (rest > 1) return Usage();
     int timeout = ParseTimeout(rest, args, 0);
     if (timeout < 0) return Usage();
-    return WaitWindow(caption, timeout, cmd == "wait-gone");
+    return WaitWindow(caption, timeout,
+                      cmd == "wait-window" ? Wanted::kVisible
+                                           : (cmd == "wait-gone" ? Wanted::kGone : Wanted::kHidden));
   }
   if (cmd != "exists" && cmd != "dump" && cmd != "rect" && cmd != "close" && cmd != "click" &&
       cmd != "select" && cmd != "key")

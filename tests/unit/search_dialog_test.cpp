@@ -104,6 +104,29 @@ TEST_F(SearchDialog, OnlyTheTenthDetectionCounts) {
   EXPECT_FALSE(p->mainForm->Showing()) << "hidden while the dialog is up";
 }
 
+TEST_F(SearchDialog, InstallButtonSearchesForTheSelectedModel) {
+  Start();
+  ports = {"USB001"};
+  // Model B asks first: the search begins only once its prompt is answered.
+  p->mainForm->LvPrinters->UserSelect(1);
+  h.Script(Step::Enter().At(500));
+  h.Script(Step::Escape().At(2700));
+  p->mainForm->BbtnStart->Click();
+  EXPECT_TRUE(dlg().ShowPrompt);
+  EXPECT_EQ(dlg().GetModalResult(), ModalResult::Cancel);
+  EXPECT_EQ(calls, (std::vector<uint64_t>{1500, 2500}));
+  EXPECT_TRUE(p->mainForm->Showing()) << "back to the main window afterwards";
+
+  // Model A: no prompt, and the double-click takes the same way.
+  calls.clear();
+  p->mainForm->LvPrinters->UserSelect(0);
+  h.Script(Step::Enter().At(Now() + 10500));
+  p->mainForm->LvPrintersDblClick();
+  EXPECT_FALSE(dlg().ShowPrompt);
+  EXPECT_EQ(dlg().GetModalResult(), ModalResult::OK);
+  EXPECT_EQ(calls.size(), 10u);
+}
+
 TEST_F(SearchDialog, NotFoundContinuesOnlyWhenTheUserPresses) {
   Start();
   h.Script(Step::Press("TFormSearching", "btnCancelSearch").At(60000));

@@ -1,0 +1,188 @@
+#!/usr/bin/env bash
+# The real Setup.exe under Wine: the Install button opens the search dialog
+# for the selected model. On out/medium the helper-library stand-in reports
+# the USB printer of the first model, so the dialog searches for ten seconds,
+# finds it and counts down to the automatic press; Enter continues at once.
+# The second model asks to connect the printer first: Enter on that prompt
+# starts the search, Escape while searching gives up. Each time the main
+# window is out of sight while the dialog is up and comes back after it.
+# Screenshots of the counting-down dialog go to out/screenshots/search-*.png.
+set -uo pipefail
+source "$(dirname "$0")/common.bash"
+cd "$gui_top"
+medium=$gui_top/out/medium
+shots=$gui_top/out/screenshots
+mkdir -p "$shots"
+if [ ! -f "$medium/X64/drvkit64.dll" ] || [ ! -f "$medium/X64/drvkit-state.ini" ]; then
+  fail setup "$medium has no X64 helper-library stand-in (run scripts/assemble-medium.sh)"
+  finish
+  exit 1
+fi
+gui_setup
+
+# The shipped program is 32-bit and loads i386\drvkit.dll; this 64-bit build
+# can only load the x64 stand-in, so a copy of the medium points the first
+# model there (the state file beside it stays as assembled).
+cp -r "$medium" "$gui_tmp/medium"
+medium=$gui_tmp/medium
+sed -i 's/^InstallDll2K=i386\\drvkit\.dll/InstallDll2K=X64\\drvkit64.dll/' "$medium/install.ini"
+if ! grep -q '^InstallDll2K=X64\\drvkit64\.dll' "$medium/install.ini"; then
+  fail setup "install.ini of the medium copy does not name X64\\drvkit64.dll"
+fi
+
+search=Search  # the dialog's caption is the same in every language
+
+# A text of the program's catalogue in UTF-8: NAME LANG (en, zhs or zht).
+cat_text() {
+  awk -v name="$1" -v lang="$2" '
+    $0 == name { inside = 1; next }
+    inside && $1 == lang { s = $0; sub(/^[^"]*"/, "", s); sub(/"[^"]*$/, "", s); print s; exit }
+    inside && !/^[ \t]/ { inside = 0 }' "$gui_top/src/i18n/catalogue.txt"
+}
+
+# The texts of WINDOW's controls of class CLASS, one a line, in UTF-8.
+texts() {  # WINDOW CLASS
+  guidriver -u dump "$1" | awk -F'\t' -v c="$2" '$1 == "control" && $2 == c { print $6 }'
+}
+
+# The continue button's countdown while it shows "TEXT( N)"; empty otherwise.
+countdown() {  # CONTINUE_TEXT
+  texts "$search" Button | awk -v p="$1(" 'index($0, p) == 1 && /\)$/ {
+    n = substr($0, length(p) + 1); sub(/\)$/, "", n); print n + 0; exit }'
+}
+
+# The progress bar as "POS MAX".
+progress() { texts "$search" msctls_progress32 | sed -n 's/^pos=\([0-9]*\) range=[0-9]*\.\.\([0-9]*\).*/\1 \2/p' | head -1; }
+
+# Waits until the main window MAIN is hidden and the dialog shown.
+expect_dialog_up() {  # TAG MAIN
+  if guidriver wait-window "$search" 10000; then ok "$1 dialog shown"; else fail "$1 dialog shown" "no visible \"$search\""; fi
+  if guidriver wait-hidden "$2" 3000; then ok "$1 main hidden"; else fail "$1 main hidden" "still visible"; fi
+}
+
+expect_dialog_closed() {  # TAG MAIN TIMEOUT_MS
+  if guidriver wait-hidden "$search" "$3"; then ok "$1 dialog closes"; else fail "$1 dialog closes" "still visible"; fi
+  if guidriver wait-window "$2" 5000; then ok "$1 main back"; else fail "$1 main back" "main window not shown again"; fi
+}
+
+quit_setup() {  # TAG MAIN
+  guidriver close "$2"
+  if guidriver wait-gone "$2" 10000; then ok "$1 main closes"; else fail "$1 main closes" "window stays"; fi
+  check "$1 exit code" 0 "$(stop_setup 20)"
+}
+
+# Model 0: found, counted down; the automatic press (English) or Enter.
+run_found() {  # TAG LOCALE LANG
+  local tag=search-$1 lang=$3
+  export LC_ALL=$2
+  local main install continue searching found_fmt
+  main=$(cat_text StrAppTitle "$lang")
+  install=$(cat_text StrInstallButton "$lang")
+  continue=$(cat_text StrContinueSetup "$lang")
+  searching=$(cat_text StrSearching "$lang")
+  found_fmt=$(cat_text StrPortFound "$lang")
+
+  start_setup "$medium"
+  if ! guidriver wait-window "$main" 60000; then
+    fail "$tag start" "no visible window \"$main\""
+    stop_setup 5 >/dev/null
+    return
+  fi
+  if ! guidriver click "$main" "$install"; then
+    fail "$tag install" "could not press \"$install\""
+    stop_setup 5 >/dev/null
+    return
+  fi
+  expect_dialog_up "$tag" "$main"
+
+  # Searching: the label says so, the progress bar moves, cancel is offered.
+  local labels first later
+  labels=$(texts "$search" Static)
+  if grep -qxF "$searching" <<<"$labels"; then ok "$tag searching label"; else fail "$tag searching label" "$labels"; fi
+  local max
+  read -r first max <<<"$(progress)"
+  sleep 2.5
+  read -r later max <<<"$(progress)"
+  if [ -n "$first" ] && [ -n "$later" ] && [ "$later" -gt "$first" ] && [ "$later" -lt "${max:-0}" ]; then
+    ok "$tag progress moves"
+  else
+    fail "$tag progress moves" "'$first' then '$later'"
+  fi
+
+  # After ten steps: found, the port shown, the countdown running.
+  local n1= i
+  for ((i = 0; i < 30; i++)); do
+    n1=$(countdown "$continue")
+    [ -n "$n1" ] && break
+    sleep 0.5
+  done
+  if [ -z "$n1" ]; then
+    fail "$tag countdown" "no \"$continue( N)\" button; buttons: $(texts "$search" Button | tr '\n' '|')"
+    stop_setup 5 >/dev/null
+    return
+  fi
+  labels=$(texts "$search" Static)
+  if grep -qxF "${found_fmt/\%s/USB001}" <<<"$labels"; then ok "$tag port found"; else fail "$tag port found" "$labels"; fi
+  if texts "$search" Button | grep -qxF "$continue( $n1)"; then ok "$tag countdown caption"; else
+    fail "$tag countdown caption" "$(texts "$search" Button | tr '\n' '|')"; fi
+  if ! screenshot "$search" "$shots/$tag.png" || [ ! -s "$shots/$tag.png" ]; then
+    fail "$tag screenshot" "no picture"
+  else
+    ok "$tag screenshot"
+  fi
+  local n2
+  n2=$(countdown "$continue")
+  if [ -n "$n2" ] && [ "$n2" -lt "$n1" ]; then ok "$tag counts down"; else fail "$tag counts down" "$n1 then '$n2'"; fi
+
+  if [ "$1" = en ]; then
+    # Nobody presses: at the end of the countdown the dialog goes on by itself.
+    expect_dialog_closed "$tag auto" "$main" 13000
+  else
+    guidriver key "$search" ENTER
+    expect_dialog_closed "$tag enter" "$main" 3000
+  fi
+  quit_setup "$tag" "$main"
+  unset LC_ALL
+}
+
+# Model 1: the connection prompt first; Enter on it starts the search, Escape
+# while searching gives it up.
+run_prompt() {
+  local tag=prompt-en main install infos cancel
+  export LC_ALL=en_US.UTF-8
+  main=$(cat_text StrAppTitle en)
+  install=$(cat_text StrInstallButton en)
+  infos=$(cat_text StrInfos en)
+  cancel=$(cat_text StrCancelSearch en)
+  start_setup "$medium"
+  if ! guidriver wait-window "$main" 60000; then
+    fail "$tag start" "no visible window \"$main\""
+    stop_setup 5 >/dev/null
+    return
+  fi
+  guidriver select "$main" 1 && guidriver click "$main" "$install"
+  if guidriver wait-window "$infos" 10000; then ok "$tag prompt shown"; else
+    fail "$tag prompt shown" "no visible \"$infos\""
+    stop_setup 5 >/dev/null
+    return
+  fi
+  if screenshot "$infos" "$shots/$tag.png" && [ -s "$shots/$tag.png" ]; then ok "$tag screenshot"; else
+    fail "$tag screenshot" "no picture"; fi
+  guidriver key "$infos" ENTER
+  if guidriver wait-hidden "$infos" 5000; then ok "$tag enter closes prompt"; else fail "$tag enter closes prompt" "still visible"; fi
+  expect_dialog_up "$tag" "$main"
+  sleep 2
+  if texts "$search" Button | grep -qxF "$cancel"; then ok "$tag cancel offered"; else
+    fail "$tag cancel offered" "$(texts "$search" Button | tr '\n' '|')"; fi
+  guidriver key "$search" ESCAPE
+  expect_dialog_closed "$tag escape" "$main" 3000
+  quit_setup "$tag" "$main"
+  unset LC_ALL
+}
+
+run_found en en_US.UTF-8 en
+run_found zh_CN zh_CN.UTF-8 zhs
+run_found zh_TW zh_TW.UTF-8 zht
+run_prompt
+
+finish
