@@ -44,7 +44,7 @@ bool ParseNumber(const std::string& s, long& v) {
 }
 
 bool ApplySystem(const std::map<std::string, std::string>& keys, plat::sim::SimMachine& m,
-                 std::string& error) {
+                 bool& debugMarker, std::string& error) {
   for (const auto& [key, value] : keys) {
     std::string k = plat::text::Lower(key);
     long n = 0;
@@ -64,7 +64,7 @@ bool ApplySystem(const std::map<std::string, std::string>& keys, plat::sim::SimM
         return false;
       }
       if (k == "wow64") m.wow64 = n == 1;
-      else if (n == 1) plat::files().WriteFile("D:\\Debug", "");
+      else if (n == 1) debugMarker = true;
     } else if (k == "langid") {
       if (!ParseNumber(value, n) || n < 0 || n > 0xFFFF) {
         error = "[System] LangID must be a 16-bit number, not '" + value + "'";
@@ -158,7 +158,14 @@ bool ApplyDeviceSections(const IniData& ini, plat::sim::SimMachine& m, std::stri
   for (const auto& [section, keys] : ini) {
     std::string s = plat::text::Lower(section);
     if (s == "helperlibrary" && !ApplyHelperLibrary(keys, m, error)) return false;
-    if (s.rfind("device.", 0) == 0) devices[strtol(section.c_str() + 7, nullptr, 10)] = section;
+    if (s.rfind("device.", 0) != 0) continue;
+    long number = strtol(section.c_str() + 7, nullptr, 10);
+    // [Device.1] and [Device.01] (or [device.1]) would otherwise drop one of them.
+    auto [it, added] = devices.emplace(number, section);
+    if (!added) {
+      error = "[" + section + "] and [" + it->second + "] are the same device number";
+      return false;
+    }
   }
   for (const auto& [number, section] : devices)
     if (!ApplyDevice(section, ini.at(section), m, error)) return false;
@@ -167,11 +174,13 @@ bool ApplyDeviceSections(const IniData& ini, plat::sim::SimMachine& m, std::stri
 
 }  // namespace
 
-bool ApplyMachineFile(const IniData& ini, plat::sim::SimMachine& m, std::string& error) {
+namespace {
+
+bool ApplyAll(const IniData& ini, plat::sim::SimMachine& m, bool& debugMarker, std::string& error) {
   for (const auto& [section, keys] : ini) {
     std::string s = plat::text::Lower(section);
     if (s == "system") {
-      if (!ApplySystem(keys, m, error)) return false;
+      if (!ApplySystem(keys, m, debugMarker, error)) return false;
     } else if (s != "spooler" && s.rfind("printer.", 0) != 0 && s.rfind("service.", 0) != 0 &&
                s != "handoff64" && s != "helperlibrary" && s.rfind("device.", 0) != 0) {
       error = "unknown section [" + section + "]";
@@ -181,6 +190,37 @@ bool ApplyMachineFile(const IniData& ini, plat::sim::SimMachine& m, std::string&
   if (!ApplyDeviceSections(ini, m, error)) return false;
   return plat::sim::LoadSpoolerSections(ini, m, error) && plat::sim::LoadServiceSections(ini, m, error) &&
          plat::sim::LoadHandOffSection(ini, m, error);
+}
+
+}  // namespace
+
+// All or nothing: a file that fails part-way leaves the machine as it was.
+bool ApplyMachineFile(const IniData& ini, plat::sim::SimMachine& m, std::string& error) {
+  const plat::sim::SimVersion version = m.version;
+  const bool wow64 = m.wow64;
+  const uint16_t langId = m.langId;
+  const uint32_t codePage = m.codePage;
+  plat::sim::DeviceState devices = m.devices;
+  plat::sim::SpoolerState spooler = m.spooler;
+  plat::sim::ServiceTable services = m.services;
+  plat::sim::HandOffState handOff = m.handOff;
+  bool debugMarker = false;
+  bool ok = ApplyAll(ini, m, debugMarker, error);
+  if (ok && debugMarker && !plat::files().WriteFile("D:\\Debug", "")) {
+    error = "[System] DebugMarker: cannot create D:\\Debug";
+    ok = false;
+  }
+  if (!ok) {
+    m.version = version;
+    m.wow64 = wow64;
+    m.langId = langId;
+    m.codePage = codePage;
+    m.devices = std::move(devices);
+    m.spooler = std::move(spooler);
+    m.services = std::move(services);
+    m.handOff = std::move(handOff);
+  }
+  return ok;
 }
 
 }  // namespace simtool

@@ -21,6 +21,18 @@ bool SameName(const std::string& a, const std::string& b) {
   return true;
 }
 
+std::string Folded(std::string s) {
+  for (char& c : s)
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+  return s;
+}
+
+// Only the first section of a name is ever searched.
+const Section* FindSection(const Document& doc, const std::string& name) {
+  auto it = doc.firstByName.find(Folded(name));
+  return it == doc.firstByName.end() ? nullptr : &doc.sections[it->second];
+}
+
 // Names and values are C strings to the system: an embedded NUL ends them.
 std::string UpToNul(std::string s) {
   size_t z = s.find('\0');
@@ -121,6 +133,8 @@ Document Parse(const std::string& raw) {
     }
     cur->keys.push_back(std::move(k));
   }
+  for (size_t i = 0; i < doc.sections.size(); ++i)
+    doc.firstByName.emplace(Folded(doc.sections[i].name), i);
   return doc;
 }
 
@@ -135,14 +149,9 @@ std::string GetString(const Document& doc, const std::string& section, const std
   const std::string s = TrimRequest(UpToNul(section));
   const std::string k = TrimRequest(UpToNul(key));
   if (k.empty()) return CopyEntry(d, bufferSize);
-  for (const Section& sec : doc.sections) {
-    if (!SameName(sec.name, s)) continue;
-    for (const Key& entry : sec.keys) {
-      if (SameName(entry.name, k))
-        return CopyEntry(entry.hasValue ? entry.value : d, bufferSize);
-    }
-    break;  // only the first section of a name is searched
-  }
+  if (const Section* sec = FindSection(doc, s))
+    for (const Key& entry : sec->keys)
+      if (SameName(entry.name, k)) return CopyEntry(entry.hasValue ? entry.value : d, bufferSize);
   return CopyEntry(d, bufferSize);
 }
 
@@ -169,10 +178,9 @@ std::vector<std::string> KeyNames(const Document& doc, const std::string& sectio
                                   uint32_t bufferSize) {
   std::vector<std::string> names;
   const std::string s = UpToNul(section);
-  for (const Section& sec : doc.sections) {
-    if (!SameName(sec.name, s)) continue;
+  if (const Section* sec = FindSection(doc, s)) {
     size_t len = bufferSize;
-    for (const Key& k : sec.keys) {
+    for (const Key& k : sec->keys) {
       if (len <= 2) break;
       if (k.name.empty() && !k.hasValue) continue;
       if (!k.name.empty() && k.name[0] == ';') continue;

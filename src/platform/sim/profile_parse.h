@@ -4,6 +4,7 @@
 #pragma once
 #include <cstdint>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 namespace plat::sim::profile {
@@ -21,6 +22,9 @@ struct Section {
 
 struct Document {
   std::vector<Section> sections;  // file order; a leading unnamed one always present
+  // The first section of each name (letters folded to upper case): files with
+  // thousands of sections are looked up once per key.
+  std::unordered_map<std::string, size_t> firstByName;
 };
 
 Document Parse(const std::string& bytes);
