@@ -1,38 +1,11 @@
 #include "tools/setup-sim/dump.h"
 
-#include <iconv.h>
-
 #include <algorithm>
 #include <cstdio>
 
 #include "ui/ui.h"
 
 namespace simtool {
-
-std::string ToUtf8(const std::string& text, unsigned codePage) {
-  const char* from = codePage == 936 ? "GBK" : codePage == 950 ? "BIG5" : "CP1252";
-  iconv_t cd = iconv_open("UTF-8", from);
-  if (cd == reinterpret_cast<iconv_t>(-1)) return text;
-  std::string out;
-  std::string in = text;
-  char* ip = in.data();
-  size_t il = in.size();
-  char buf[4096];
-  while (il > 0) {
-    char* op = buf;
-    size_t ol = sizeof buf;
-    size_t r = iconv(cd, &ip, &il, &op, &ol);
-    out.append(buf, op - buf);
-    if (r == static_cast<size_t>(-1) && errno != E2BIG) {
-      // A byte that is no character of the code page: keep it visible.
-      out += "?";
-      ++ip;
-      --il;
-    }
-  }
-  iconv_close(cd);
-  return out;
-}
 
 std::string Escape(const std::string& utf8) {
   std::string out;

@@ -1,8 +1,5 @@
 #include "tools/setup-sim/user_script.h"
 
-#include <iconv.h>
-
-#include <cerrno>
 #include <cstdlib>
 #include <map>
 #include <sstream>
@@ -10,29 +7,6 @@
 namespace simtool {
 
 using ui::headless::Step;
-
-std::string FromUtf8(const std::string& utf8, unsigned codePage) {
-  const char* to = codePage == 936 ? "GBK" : codePage == 950 ? "BIG5" : "CP1252";
-  iconv_t cd = iconv_open(to, "UTF-8");
-  if (cd == reinterpret_cast<iconv_t>(-1)) return utf8;
-  std::string out, in = utf8;
-  char* ip = in.data();
-  size_t il = in.size();
-  char buf[4096];
-  while (il > 0) {
-    char* op = buf;
-    size_t ol = sizeof buf;
-    size_t r = iconv(cd, &ip, &il, &op, &ol);
-    out.append(buf, op - buf);
-    if (r == static_cast<size_t>(-1) && errno != E2BIG) {
-      out += "?";  // no character of the code page
-      ++ip;
-      --il;
-    }
-  }
-  iconv_close(cd);
-  return out;
-}
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/setup-sim/codepage.h"
 #include "ui/headless/headless.h"
 
 namespace simtool {
@@ -17,8 +18,5 @@ namespace simtool {
 // False with "line N: ..." in error on the first line that does not parse.
 bool ParseUserScript(const std::string& text, unsigned codePage,
                      std::vector<ui::headless::Step>& steps, std::string& error);
-
-// UTF-8 to the 8-bit text of a code page (1252, 936, 950).
-std::string FromUtf8(const std::string& utf8, unsigned codePage);
 
 }  // namespace simtool
