@@ -28,12 +28,7 @@ run_medium() {  # TAG DIR
   # What the simulated program lists for the same files.
   want=$("$gui_top/out/host/setup-sim" --medium "$dir" --dump | grep -F 'TMainForm.LvPrinters.Items[' |
          sort -t'[' -k2 -n | cut -d= -f2-)
-  start_setup "$dir"
-  if ! guidriver wait-window "$caption" 60000; then
-    fail "bad-$tag window" "no visible window"
-    stop_setup 5 >/dev/null
-    return
-  fi
+  open_setup "bad-$tag window" "$dir" "$caption" || return
   ok "bad-$tag window"
   got=$(guidriver -u dump "$caption" | awk -F'\t' '$1 == "item" && $2 == "SysListView32" { print $5 }')
   check "bad-$tag model list" "$want" "$got"

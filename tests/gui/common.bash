@@ -73,6 +73,16 @@ start_setup() {
   setup_pid=$!
 }
 
+# open_setup NAME DIR CAPTION: start_setup DIR and wait for its window; when
+# none comes up, NAME fails, the program is stopped and the result is 1.
+open_setup() {
+  start_setup "$2"
+  guidriver wait-window "$3" 60000 && return 0
+  fail "$1" "no visible window \"$3\""
+  stop_setup 5 >/dev/null
+  return 1
+}
+
 # stop_setup [TIMEOUT_S]: waits for Setup.exe to end and prints its exit
 # code; "timeout" when it had to be killed.
 stop_setup() {

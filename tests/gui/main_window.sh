@@ -37,12 +37,7 @@ run_language() {  # TAG LOCALE LANGID CHARSET
   [ "$tag" = en ] && check "main-en caption" "Printer Installer" "$caption"
 
   export LC_ALL=$loc
-  start_setup "$medium"
-  if ! guidriver wait-window "$caption" 60000; then
-    fail "main-$tag window" "no visible window \"$caption\""
-    stop_setup 5 >/dev/null
-    return
-  fi
+  open_setup "main-$tag window" "$medium" "$caption" || return
   ok "main-$tag window"
   local dump=$gui_tmp/dump-$tag.txt raw=$gui_tmp/raw-$tag.txt
   guidriver -u dump "$caption" >"$dump"

@@ -82,12 +82,7 @@ run_found() {  # TAG LOCALE LANG
   searching=$(cat_text StrSearching "$lang")
   found_fmt=$(cat_text StrPortFound "$lang")
 
-  start_setup "$medium"
-  if ! guidriver wait-window "$main" 60000; then
-    fail "$tag start" "no visible window \"$main\""
-    stop_setup 5 >/dev/null
-    return
-  fi
+  open_setup "$tag start" "$medium" "$main" || return
   if ! guidriver click "$main" "$install"; then
     fail "$tag install" "could not press \"$install\""
     stop_setup 5 >/dev/null
@@ -154,12 +149,7 @@ run_prompt() {
   install=$(cat_text StrInstallButton en)
   infos=$(cat_text StrInfos en)
   cancel=$(cat_text StrCancelSearch en)
-  start_setup "$medium"
-  if ! guidriver wait-window "$main" 60000; then
-    fail "$tag start" "no visible window \"$main\""
-    stop_setup 5 >/dev/null
-    return
-  fi
+  open_setup "$tag start" "$medium" "$main" || return
   guidriver select "$main" 1 && guidriver click "$main" "$install"
   if guidriver wait-window "$infos" 10000; then ok "$tag prompt shown"; else
     fail "$tag prompt shown" "no visible \"$infos\""
