@@ -24,9 +24,21 @@ trap 'kill $xvfb 2>/dev/null || true' EXIT
 sleep 1
 DISPLAY=$disp /usr/lib/wine/wine64 "$top/out/win64/Setup.exe" "$@" &
 prog=$!
-sleep 6
+# Wait for the main window (its caption in the language Wine runs in), then
+# let it finish fading in.
+case "${LC_ALL:-${LANG:-}}" in
+  zh_CN*) lang=0x0804 ;;
+  zh_TW*) lang=0x0404 ;;
+  *) lang=0x0409 ;;
+esac
+printf '[System]\nLangID=%s\n' "$lang" > "$top/out/demo-machine.ini"
+caption=$("$top/out/host/setup-sim" --machine "$top/out/demo-machine.ini" --medium "$top/out/medium" --dump |
+          sed -n 's/^TMainForm\.Caption=//p')
+DISPLAY=$disp timeout 90 /usr/lib/wine/wine64 "$top/out/win64/tests/guidriver.exe" -u wait-window "$caption" 60000 \
+  >/dev/null 2>&1 || echo "the main window did not appear within a minute" >&2
+sleep 2
 mkdir -p "$top/out/screenshots"
 DISPLAY=$disp xwd -root -silent | convert xwd:- "$top/out/screenshots/demo.png"
 echo "screenshot: out/screenshots/demo.png"
 kill $prog 2>/dev/null || true
-/usr/lib/wine/wine64 wineserver -k >/dev/null 2>&1 || true
+/usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true
