@@ -1,7 +1,11 @@
 // Loading install.ini into TOption records.
 #include "config/options.h"
 
+#include <map>
+
+#include "platform/common/profile_text.h"
 #include "platform/platform.h"
+#include "services/inf_reader.h"
 
 namespace config {
 namespace {
@@ -35,13 +39,16 @@ Language SystemLanguage() {
   }
 }
 
+// install.ini is read once and answered from memory with the profile
+// reader's rules: a few dozen keys per model through the system's profile
+// functions would reopen the file each time.
 class SectionReader {
  public:
-  SectionReader(const std::string& file, const std::string& section)
+  SectionReader(const plat::profile_text::Text& file, const std::string& section)
       : file_(file), section_(section) {}
 
   std::string Text(const std::string& key, const std::string& def) const {
-    return plat::profile().GetString(file_, section_, key, def, kValueBuffer);
+    return file_.GetString(section_, key, def, kValueBuffer);
   }
   bool Flag(const std::string& key) const {
     std::optional<int32_t> v = ParseProfileInteger(Text(key, ""));
@@ -49,19 +56,34 @@ class SectionReader {
   }
 
  private:
-  const std::string& file_;
+  const plat::profile_text::Text& file_;
   const std::string& section_;
 };
 
+// The whole INF is read for this; the model list names the models from the
+// same bytes (services::ReadInfContent keeps the name).
 std::string OfflinePrefixOf(const std::string& inf) {
-  if (plat::files().FileExists(inf)) {
-    std::optional<std::string> bytes = plat::files().ReadFile(inf);
-    if (bytes && bytes->find("SERENUM") != std::string::npos) return "SERENUM\\";
-  }
+  std::optional<std::string> bytes = services::ReadInfContent(inf);
+  if (bytes && bytes->find("SERENUM") != std::string::npos) return "SERENUM\\";
   return "LPTOFFLINE\\";
 }
 
-TOption ReadSection(const std::string& file, const std::string& section) {
+// Whether files exist, asked once per load: every model tends to name the
+// same helper libraries, and a missing file is the slowest answer.
+class ExistsOnce {
+ public:
+  bool operator()(const std::string& path) {
+    auto it = known_.find(path);
+    if (it == known_.end()) it = known_.emplace(path, plat::files().FileExists(path)).first;
+    return it->second;
+  }
+
+ private:
+  std::map<std::string, bool> known_;
+};
+
+TOption ReadSection(const plat::profile_text::Text& file, const std::string& section,
+                    ExistsOnce& exists) {
   SectionReader r(file, section);
   TOption o;
   o.InstallSettingFile2K = r.Text("InstallSettingFile2K", "");
@@ -82,16 +104,16 @@ TOption ReadSection(const std::string& file, const std::string& section) {
   // A helper library that is not on the medium is left to the system's
   // library search under its bare name.
   o.InstallDll2K = r.Text("InstallDll2K", "i386\\drvkit.dll");
-  if (!plat::files().FileExists(o.InstallDll2K)) o.InstallDll2K = "drvkit.dll";
+  if (!exists(o.InstallDll2K)) o.InstallDll2K = "drvkit.dll";
 
   o.UnInstallImage2K = r.Text("UnInstallImage2K", "i386\\PKPrnUni.exe");
   o.RegSetImage2000 = r.Text("RegSetImage2000", "i386\\Setup");
   o.InstallImage64 = r.Text("InstallImage64", "X64\\Quenset64.exe");
 
   o.Installdll64 = r.Text("Installdll64", "X64\\drvkit64.dll");
-  if (!plat::files().FileExists(o.Installdll64)) {
+  if (!exists(o.Installdll64)) {
     o.Installdll64 = "drvkit64.dll";
-    if (!plat::files().FileExists(o.Installdll64)) o.Installdll64.clear();
+    if (!exists(o.Installdll64)) o.Installdll64.clear();
   }
 
   o.UnInstallImageCopy = r.Text("UnInstallImage2K", o.UnInstallImage2K);
@@ -149,11 +171,13 @@ void TIniOptions::LoadFromFile(const std::string& fileName) {
 
 void TIniOptions::LoadFromIni(const IniFile* ini) {
   if (!ini) return;
-  const std::vector<std::string> sections =
-      plat::profile().GetSectionNames(ini->FileName, kSectionBuffer);
+  // A file that cannot be read has no sections, as the profile functions see it.
+  const plat::profile_text::Text file(plat::files().ReadFile(ini->FileName).value_or(""));
+  const std::vector<std::string> sections = file.SectionNames(kSectionBuffer);
   std::vector<TOption> records;
   records.reserve(sections.size());
-  for (const std::string& s : sections) records.push_back(ReadSection(ini->FileName, s));
+  ExistsOnce exists;
+  for (const std::string& s : sections) records.push_back(ReadSection(file, s, exists));
   Options = std::move(records);
   Count = static_cast<int>(Options.size());
 }

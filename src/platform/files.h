@@ -1,11 +1,22 @@
 // Files with Windows paths: existence, whole-file read and write, copy,
 // delete, find by pattern, full paths and the current directory.
 #pragma once
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
 
 namespace plat {
+
+// What tells one version of a file from the next: its size and last write
+// time, and where the file system keeps more (an identity, a change time),
+// that too. Equal stamps mean unchanged as far as the system can tell.
+struct FileStamp {
+  uint64_t size = 0;
+  uint64_t writeTime = 0;
+  uint64_t extra = 0;
+  bool operator==(const FileStamp&) const = default;
+};
 
 class Files {
  public:
@@ -13,7 +24,12 @@ class Files {
 
   virtual bool FileExists(const std::string& path) = 0;  // a file, not a folder
   virtual bool DirectoryExists(const std::string& path) = 0;
-  virtual std::optional<std::string> ReadFile(const std::string& path) = 0;
+  // With |stamp|, also the stamp of the bytes read; nullopt there when the
+  // file changed while it was read.
+  virtual std::optional<std::string> ReadFile(const std::string& path,
+                                              std::optional<FileStamp>* stamp = nullptr) = 0;
+  // nullopt for a folder or a missing file.
+  virtual std::optional<FileStamp> GetFileStamp(const std::string& path) = 0;
   virtual bool WriteFile(const std::string& path, const std::string& data) = 0;
   virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;

@@ -27,6 +27,9 @@ struct Backend {
 // The backend in use; the build's default until SetBackend replaces it.
 Backend& backend();
 void SetBackend(const Backend& b);
+// Counts SetBackend calls: what a caller kept from one machine's files is
+// not valid on the next.
+unsigned BackendGeneration();
 // The build's own default backend (real Win32, or a default simulated machine).
 Backend DefaultBackend();
 

@@ -1,7 +1,9 @@
 #include "services/inf_reader.h"
 
+#include <map>
 #include <vector>
 
+#include "platform/common/profile_text.h"
 #include "platform/common/text.h"
 #include "platform/platform.h"
 #include "services/system_checks.h"
@@ -17,7 +19,64 @@ std::string After(const std::string& s, char sep) {
   return p == std::string::npos ? s : s.substr(p + 1);
 }
 
+struct ModelName {
+  bool found = false;
+  std::string name;
+};
+
+ModelName ModelNameIn(const std::string& bytes) {
+  const plat::profile_text::Text inf(bytes);
+  ModelName m;
+  const std::string provider = inf.GetString("Strings", "ProviderName", "", 2048);
+  if (provider.empty()) return m;
+  const std::vector<std::string> keys = inf.KeyNames(provider, 16384);
+  if (keys.empty()) return m;
+  m.name = keys.front();
+  if (!m.name.empty() && m.name.front() == '"') m.name.erase(0, 1);
+  if (!m.name.empty() && m.name.back() == '"') m.name.pop_back();
+  m.found = true;
+  return m;
+}
+
+// Model names by full path, with the stamp of the bytes they came from.
+struct Remembered {
+  plat::FileStamp stamp;
+  ModelName model;
+};
+std::map<std::string, Remembered>& Memo() {
+  static std::map<std::string, Remembered> memo;
+  static unsigned generation = 0;
+  if (generation != plat::BackendGeneration()) {
+    memo.clear();
+    generation = plat::BackendGeneration();
+  }
+  return memo;
+}
+constexpr size_t kMemoLimit = 4096;
+
+// Reads the file and keeps the name in it, provided it did not change while
+// it was read.
+std::optional<std::string> ReadAndRemember(const std::string& full, ModelName* model) {
+  std::optional<plat::FileStamp> stamp;
+  std::optional<std::string> bytes = plat::files().ReadFile(full, &stamp);
+  if (!bytes) return bytes;
+  ModelName m = ModelNameIn(*bytes);
+  if (stamp) {
+    if (Memo().size() >= kMemoLimit) Memo().clear();
+    Memo()[full] = {*stamp, m};
+  } else {
+    Memo().erase(full);
+  }
+  if (model) *model = std::move(m);
+  return bytes;
+}
+
 }  // namespace
+
+std::optional<std::string> ReadInfContent(const std::string& infFile) {
+  if (!plat::files().FileExists(infFile)) return std::nullopt;
+  return ReadAndRemember(plat::files().GetFullPathName(infFile), nullptr);
+}
 
 int ReadInfHardwareIds(const std::string& infFile, std::string& hwId, std::string& compatId) {
   hwId.clear();
@@ -66,16 +125,19 @@ int ReadInfHardwareIds(const std::string& infFile, std::string& hwId, std::strin
 bool ReadInfModelName(const std::string& infFile, std::string& printerName) {
   printerName.clear();
   if (!plat::files().FileExists(infFile)) return false;
-  std::string full = plat::files().GetFullPathName(infFile);
-  std::string provider = plat::profile().GetString(full, "Strings", "ProviderName", "", 2048);
-  if (provider.empty()) return false;
-  std::vector<std::string> keys = plat::profile().GetKeyNames(full, provider, 16384);
-  if (keys.empty()) return false;
-  std::string name = keys.front();
-  if (!name.empty() && name.front() == '"') name.erase(0, 1);
-  if (!name.empty() && name.back() == '"') name.pop_back();
-  printerName = name;
-  return true;
+  const std::string full = plat::files().GetFullPathName(infFile);
+  auto kept = Memo().find(full);
+  if (kept != Memo().end()) {
+    const std::optional<plat::FileStamp> now = plat::files().GetFileStamp(full);
+    if (now && *now == kept->second.stamp) {
+      printerName = kept->second.model.name;
+      return kept->second.model.found;
+    }
+  }
+  ModelName m;
+  if (!ReadAndRemember(full, &m)) return false;
+  printerName = m.name;
+  return m.found;
 }
 
 }  // namespace services

@@ -4,6 +4,7 @@
 //   std::string id, compat;
 //   if (ReadInfHardwareIds("VP210.inf", id, compat) > 0) ...   // id "VelmarVP-2108E5C"
 #pragma once
+#include <optional>
 #include <string>
 
 namespace services {
@@ -15,6 +16,13 @@ namespace services {
 int ReadInfHardwareIds(const std::string& infFile, std::string& hwId, std::string& compatId);
 
 // The first entry of the provider's models section, without its quotes.
+// The file is read with the profile reader's rules; the name of an INF read
+// before and unchanged since (same stamp) is not read again.
 bool ReadInfModelName(const std::string& infFile, std::string& printerName);
+
+// An INF's bytes, for callers that look at the whole file (start-up does,
+// for every model, just before it names them): the model name in them is
+// kept for ReadInfModelName. nullopt when the file cannot be read.
+std::optional<std::string> ReadInfContent(const std::string& infFile);
 
 }  // namespace services

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/profile_text.h"
 #include "platform/platform.h"
 
 namespace {
@@ -252,6 +253,79 @@ TEST(ProfileContract, GarbageBytesAreSurvived) {
   for (const std::string& s : sections) plat::profile().GetKeyNames(ini.path(), s, 2048);
   EXPECT_EQ(plat::profile().GetString(ini.path(), "Before", "k", "", 2048), "v");
   EXPECT_EQ(plat::profile().GetString(ini.path(), "After", "k", "", 2048), "w");
+}
+
+// install.ini and the INF files are read once and answered from memory;
+// that reader must answer as the system's profile reader does, file by file.
+void ExpectReadersAgree(const std::string& content) {
+  TempIni ini(content);
+  ASSERT_TRUE(ini.ok());
+  const plat::profile_text::Text text(*plat::files().ReadFile(ini.path()));
+  for (uint32_t size : {16384u, 12u, 3u}) {
+    SCOPED_TRACE("section list in " + std::to_string(size) + " bytes");
+    EXPECT_EQ(text.SectionNames(size), plat::profile().GetSectionNames(ini.path(), size));
+  }
+  Names sections = plat::profile().GetSectionNames(ini.path(), 1 << 20);
+  sections.insert(sections.end(), {"", "Nowhere"});
+  for (const std::string& s : sections) {
+    SCOPED_TRACE("section [" + s + "]");
+    EXPECT_EQ(text.KeyNames(s, 4096), plat::profile().GetKeyNames(ini.path(), s, 4096));
+    EXPECT_EQ(text.KeyNames(s, 7), plat::profile().GetKeyNames(ini.path(), s, 7));
+    Names keys = plat::profile().GetKeyNames(ini.path(), s, 1 << 20);
+    keys.insert(keys.end(), {"Missing", "NoEquals"});
+    for (const std::string& k : keys)
+      for (uint32_t size : {2048u, 6u}) {
+        SCOPED_TRACE("key " + k + " in " + std::to_string(size) + " bytes");
+        EXPECT_EQ(text.GetString(s, k, "dflt", size),
+                  plat::profile().GetString(ini.path(), s, k, "dflt", size));
+      }
+  }
+}
+
+TEST(ProfileContract, InMemoryReaderAnswersAsTheSystemDoes) {
+  {
+    SCOPED_TRACE("the rules' table");
+    ExpectReadersAgree(kModels);
+  }
+  {
+    SCOPED_TRACE("where headers are");
+    ExpectReadersAgree(
+        "lead=[not a header]\r\n  \t[Spaced]  \r\na=1 [x] [y]\r\n[NoClose\r\nb=2\r\n"
+        "[Last]tail text\r\nd=4\r\n[ Trimmed\t]\r\ne=5");
+  }
+  {
+    SCOPED_TRACE("line ends of one kind, no end at the end");
+    ExpectReadersAgree("[One]\na=1\n[Two]\nb = 2 ");
+    ExpectReadersAgree("[One]\r\na=1\r\n\r\n[Two]\r\nb=2\r\n");
+  }
+  {
+    SCOPED_TRACE("carriage returns alone, and after the last line feed");
+    ExpectReadersAgree("[One]\ra=1\r[Two]\rb=2\r");
+    ExpectReadersAgree("[One]\na=1\r[Hidden]\nb=2\n[Tail]\rc=3\r[Two]\rd=4");
+  }
+  {
+    SCOPED_TRACE("other blanks");
+    ExpectReadersAgree("\v[One]\f\na\t=\v1\x1a\n\x1a[Two]\nb=2\n");
+  }
+  {
+    SCOPED_TRACE("16-bit text");
+    std::string wide = "\xFF\xFE";
+    for (char c : std::string("[Wide]\r\nKey=Value\r\n[Two]\r\nk=v\r\n")) wide += std::string{c, '\0'};
+    ExpectReadersAgree(wide);
+  }
+  {
+    SCOPED_TRACE("an INF as the program reads it");
+    ExpectReadersAgree(
+        "; comment\r\n[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=Printer\r\n"
+        "Provider=%ProviderName%\r\n\r\n[Manufacturer]\r\n%ProviderName%=Velmar\r\n\r\n"
+        "[Velmar]\r\n\"Velmar VP-210\" = VP210, LPTENUM\\VelmarVP-2108E5C\r\n\r\n"
+        "[Strings]\r\nProviderName=\"Velmar\"\r\n");
+  }
+  {
+    SCOPED_TRACE("a long value and a long name");
+    ExpectReadersAgree("[S]\r\n" + std::string(3000, 'k') + "=v\r\nlong=" +
+                       std::string(5000, 'v') + "\r\n");
+  }
 }
 
 }  // namespace

@@ -1,14 +1,15 @@
-// Fuzz target of the profile reader: the input is parsed as a profile file
+// Fuzz target of the profile reader: the input is read as a profile file
 // and every section and key found is read back through buffers of several
-// sizes, as GetPrivateProfileStringA answers them.
+// sizes, as GetPrivateProfileStringA answers them. The headers found by the
+// search for '[' must be the ones a walk over every line finds.
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-#include "platform/sim/profile_parse.h"
+#include "platform/common/profile_text.h"
 
-namespace profile = plat::sim::profile;
+namespace profile = plat::profile_text;
 
 namespace {
 
@@ -24,21 +25,26 @@ bool FitsList(const std::vector<std::string>& names, uint32_t n) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string bytes(reinterpret_cast<const char*>(data), size);
-  const profile::Document doc = profile::Parse(bytes);
-  if (doc.sections.empty() || !doc.sections.front().name.empty()) __builtin_trap();
+  const profile::Text doc(bytes);
+  const profile::Text walked(bytes, profile::Scan::EveryLine);
+  if (doc.SectionNames(1u << 30) != walked.SectionNames(1u << 30)) __builtin_trap();
+  if (!doc.Find("")) __builtin_trap();
+  if (doc.KeyNames("", 16384) != walked.KeyNames("", 16384)) __builtin_trap();
 
   for (uint32_t buf : {0u, 1u, 2u, 7u, 64u, 2048u, 16384u}) {
-    const std::vector<std::string> sections = profile::SectionNames(doc, buf);
+    const std::vector<std::string> sections = doc.SectionNames(buf);
     if (!FitsList(sections, buf)) __builtin_trap();
     for (const std::string& s : sections) {
-      const std::vector<std::string> keys = profile::KeyNames(doc, s, buf);
+      const std::vector<std::string> keys = doc.KeyNames(s, buf);
       if (!FitsList(keys, buf)) __builtin_trap();
+      if (keys != walked.KeyNames(s, buf)) __builtin_trap();
       for (const std::string& k : keys) {
-        const std::string v = profile::GetString(doc, s, k, "def", buf);
+        const std::string v = doc.GetString(s, k, "def", buf);
+        if (v != walked.GetString(s, k, "def", buf)) __builtin_trap();
         if (buf == 0 ? !v.empty() : v.size() >= buf) __builtin_trap();
       }
       // A key nobody wrote gives the default, cut to the buffer.
-      const std::string d = profile::GetString(doc, s, "\x01no such key\x01", "default", buf);
+      const std::string d = doc.GetString(s, "\x01no such key\x01", "default", buf);
       if (d != profile::DefaultOnly("default", buf)) __builtin_trap();
     }
   }

@@ -115,8 +115,9 @@ TEST_F(BadMedium, UnreadableInfs) {
   ASSERT_TRUE(plat::files().CreateDirectory("C:\\Medium\\dir.inf"));
   Write("C:\\Medium\\junk.inf", Garbage(4096, 7));
   Write("C:\\Medium\\serial.inf", std::string(kInf) + "[Ports]\nx=SERENUM\\VEL0001\n");
-  // The content scan of the INF fails to read it.
-  machine.faults.Set("ReadFile", 0, 5);
+  // Reads: install.ini, junk.inf, then serial.inf for its content scan,
+  // which fails; naming the model reads it again.
+  machine.faults.Set("ReadFile", 3, 5);
   auto p = Start();
   app::TMainForm& f = *p->mainForm;
   ASSERT_EQ(f.IniOptions->Count, 3);

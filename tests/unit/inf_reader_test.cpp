@@ -93,4 +93,44 @@ TEST_F(InfReader, ModelNameFailsWithoutProviderOrSection) {
   EXPECT_FALSE(services::ReadInfModelName("e.inf", name));
 }
 
+// Start-up reads each INF once: the name found in the bytes read for the
+// content scan is used, and dropped as soon as the file changes.
+TEST_F(InfReader, ModelNameFromTheBytesAlreadyReadUntilTheFileChanges) {
+  const std::string inf = "[Strings]\nProviderName=V\n[V]\n\"Velmar VP-210\"=a\n";
+  Write("C:\\Medium\\m.inf", inf);
+  ASSERT_TRUE(services::ReadInfContent("m.inf").has_value());
+  machine.faults.Set("ReadFile", 0, 5);
+  std::string name;
+  EXPECT_TRUE(services::ReadInfModelName("m.inf", name)) << "named without reading again";
+  EXPECT_EQ(name, "Velmar VP-210");
+
+  // Rewritten with another name of the same length: never answered from before.
+  machine.faults.Clear();
+  Write("C:\\Medium\\m.inf", "[Strings]\nProviderName=V\n[V]\n\"Velmar VP-310\"=a\n");
+  machine.faults.Set("ReadFile", 0, 5);
+  EXPECT_FALSE(services::ReadInfModelName("m.inf", name));
+  machine.faults.Clear();
+  EXPECT_TRUE(services::ReadInfModelName("m.inf", name));
+  EXPECT_EQ(name, "Velmar VP-310");
+
+  // A file that cannot be read keeps nothing.
+  machine.faults.Set("ReadFile", 0, 5);
+  EXPECT_FALSE(services::ReadInfContent("m.inf").has_value());
+  machine.faults.Clear();
+}
+
+TEST_F(InfReader, ModelNamesAreNotCarriedToAnotherMachine) {
+  Write("C:\\Medium\\m.inf", "[Strings]\nProviderName=V\n[V]\nFirst=a\n");
+  std::string name;
+  ASSERT_TRUE(services::ReadInfModelName("m.inf", name));
+  plat::sim::SimMachine other;
+  const plat::Backend saved = plat::backend();
+  plat::SetBackend(other.AsBackend());
+  EXPECT_FALSE(services::ReadInfModelName("m.inf", name)) << "no such file on the other machine";
+  EXPECT_TRUE(plat::files().WriteFile("C:\\Medium\\m.inf", "[Strings]\nProviderName=V\n[V]\nOther=a\n"));
+  EXPECT_TRUE(services::ReadInfModelName("m.inf", name));
+  EXPECT_EQ(name, "Other");
+  plat::SetBackend(saved);
+}
+
 }  // namespace

@@ -3,6 +3,8 @@
 namespace plat {
 
 namespace {
+unsigned generation = 0;
+
 Backend& Slot() {
   static Backend current = DefaultBackend();
   return current;
@@ -10,6 +12,10 @@ Backend& Slot() {
 }  // namespace
 
 Backend& backend() { return Slot(); }
-void SetBackend(const Backend& b) { Slot() = b; }
+void SetBackend(const Backend& b) {
+  Slot() = b;
+  ++generation;
+}
+unsigned BackendGeneration() { return generation; }
 
 }  // namespace plat

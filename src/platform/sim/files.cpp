@@ -33,7 +33,8 @@ class SimFiles : public Files {
     return stat(m_.HostPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
   }
 
-  std::optional<std::string> ReadFile(const std::string& path) override {
+  std::optional<std::string> ReadFile(const std::string& path,
+                                      std::optional<FileStamp>* stamp = nullptr) override {
     if (auto e = m_.faults.Check("ReadFile")) {
       m_.lastError = *e;
       return std::nullopt;
@@ -47,9 +48,31 @@ class SimFiles : public Files {
       m_.lastError = 5;  // ERROR_ACCESS_DENIED
       return std::nullopt;
     }
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    const std::optional<FileStamp> before = stamp ? GetFileStamp(path) : std::nullopt;
+    std::string data;
+    char buf[65536];
+    while (in.read(buf, sizeof buf) || in.gcount() > 0)
+      data.append(buf, static_cast<size_t>(in.gcount()));
+    if (stamp) {
+      const std::optional<FileStamp> after = GetFileStamp(path);
+      *stamp = before && after && *before == *after ? after : std::nullopt;
+    }
+    return data;
+  }
+
+  std::optional<FileStamp> GetFileStamp(const std::string& path) override {
+    if (path.empty()) return std::nullopt;
+    struct stat st;
+    if (stat(m_.HostPath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
+    FileStamp s;
+    s.size = static_cast<uint64_t>(st.st_size);
+    s.writeTime = static_cast<uint64_t>(st.st_mtim.tv_sec) * 1000000000u +
+                  static_cast<uint64_t>(st.st_mtim.tv_nsec);
+    // A rewrite within one tick of the clock still moves the change time or the inode.
+    s.extra = (static_cast<uint64_t>(st.st_ctim.tv_sec) * 1000000000u +
+               static_cast<uint64_t>(st.st_ctim.tv_nsec)) ^
+              (static_cast<uint64_t>(st.st_ino) << 1);
+    return s;
   }
 
   bool WriteFile(const std::string& path, const std::string& data) override {

@@ -8,7 +8,7 @@
 #include <sstream>
 
 #include "platform/sim/machine.h"
-#include "platform/sim/profile_parse.h"
+#include "platform/common/profile_text.h"
 
 namespace plat::sim {
 namespace {
@@ -17,7 +17,7 @@ struct Cached {
   off_t size = -1;
   ino_t inode = 0;
   struct timespec mtime = {}, ctime = {};
-  profile::Document doc;
+  std::unique_ptr<profile_text::Text> doc;
 };
 
 bool Same(const struct timespec& a, const struct timespec& b) {
@@ -31,25 +31,25 @@ class SimProfile : public Profile {
   std::string GetString(const std::string& file, const std::string& section,
                         const std::string& key, const std::string& def,
                         uint32_t bufferSize) override {
-    const profile::Document* doc = Load(file);
-    if (!doc) return profile::DefaultOnly(def, bufferSize);
-    return profile::GetString(*doc, section, key, def, bufferSize);
+    const profile_text::Text* doc = Load(file);
+    if (!doc) return profile_text::DefaultOnly(def, bufferSize);
+    return doc->GetString(section, key, def, bufferSize);
   }
 
   std::vector<std::string> GetSectionNames(const std::string& file, uint32_t bufferSize) override {
-    const profile::Document* doc = Load(file);
-    return doc ? profile::SectionNames(*doc, bufferSize) : std::vector<std::string>{};
+    const profile_text::Text* doc = Load(file);
+    return doc ? doc->SectionNames(bufferSize) : std::vector<std::string>{};
   }
 
   std::vector<std::string> GetKeyNames(const std::string& file, const std::string& section,
                                        uint32_t bufferSize) override {
-    const profile::Document* doc = Load(file);
-    return doc ? profile::KeyNames(*doc, section, bufferSize) : std::vector<std::string>{};
+    const profile_text::Text* doc = Load(file);
+    return doc ? doc->KeyNames(section, bufferSize) : std::vector<std::string>{};
   }
 
  private:
   // nullptr when there is no such file.
-  const profile::Document* Load(const std::string& file) {
+  const profile_text::Text* Load(const std::string& file) {
     if (file.empty()) return nullptr;
     const std::string host = m_.HostPath(file);
     struct stat st;
@@ -60,7 +60,7 @@ class SimProfile : public Profile {
     Cached& c = cache_[host];
     if (c.size == st.st_size && c.inode == st.st_ino && Same(c.mtime, st.st_mtim) &&
         Same(c.ctime, st.st_ctim))
-      return &c.doc;
+      return c.doc.get();
     std::ifstream in(host, std::ios::binary);
     if (!in) {
       cache_.erase(host);
@@ -68,12 +68,12 @@ class SimProfile : public Profile {
     }
     std::ostringstream s;
     s << in.rdbuf();
-    c.doc = profile::Parse(s.str());
+    c.doc = std::make_unique<profile_text::Text>(s.str());
     c.size = st.st_size;
     c.inode = st.st_ino;
     c.mtime = st.st_mtim;
     c.ctime = st.st_ctim;
-    return &c.doc;
+    return c.doc.get();
   }
 
   SimMachine& m_;

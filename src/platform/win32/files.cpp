@@ -6,6 +6,26 @@
 namespace plat::win32 {
 namespace {
 
+uint64_t Both(DWORD high, DWORD low) { return static_cast<uint64_t>(high) << 32 | low; }
+
+FileStamp Stamp(DWORD sizeHigh, DWORD sizeLow, const FILETIME& written, const FILETIME& created) {
+  FileStamp s;
+  s.size = Both(sizeHigh, sizeLow);
+  s.writeTime = Both(written.dwHighDateTime, written.dwLowDateTime);
+  s.extra = Both(created.dwHighDateTime, created.dwLowDateTime);
+  return s;
+}
+
+// GetFileInformationByHandle would also do, but costs several times more.
+std::optional<FileStamp> StampOf(HANDLE h) {
+  DWORD high = 0;
+  const DWORD low = ::GetFileSize(h, &high);
+  if (low == INVALID_FILE_SIZE && ::GetLastError() != NO_ERROR) return std::nullopt;
+  FILETIME created, written;
+  if (!::GetFileTime(h, &created, nullptr, &written)) return std::nullopt;
+  return Stamp(high, low, written, created);
+}
+
 class Win32Files : public Files {
  public:
   bool FileExists(const std::string& path) override {
@@ -18,11 +38,16 @@ class Win32Files : public Files {
     return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
   }
 
-  std::optional<std::string> ReadFile(const std::string& path) override {
+  std::optional<std::string> ReadFile(const std::string& path,
+                                      std::optional<FileStamp>* stamp = nullptr) override {
     HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
                              nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    const std::optional<FileStamp> before = stamp ? StampOf(h) : std::nullopt;
     std::string data;
+    DWORD high = 0;
+    const DWORD low = ::GetFileSize(h, &high);
+    if (low != INVALID_FILE_SIZE && high == 0) data.reserve(low);
     char buf[65536];
     DWORD got = 0;
     bool ok = true;
@@ -35,12 +60,23 @@ class Win32Files : public Files {
       data.append(buf, got);
     }
     DWORD err = ::GetLastError();
+    if (stamp) {
+      const std::optional<FileStamp> after = ok ? StampOf(h) : std::nullopt;
+      *stamp = before && after && *before == *after ? after : std::nullopt;
+    }
     ::CloseHandle(h);
     if (!ok) {
       ::SetLastError(err);
       return std::nullopt;
     }
     return data;
+  }
+
+  std::optional<FileStamp> GetFileStamp(const std::string& path) override {
+    WIN32_FILE_ATTRIBUTE_DATA a;
+    if (!::GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &a)) return std::nullopt;
+    if (a.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) return std::nullopt;
+    return Stamp(a.nFileSizeHigh, a.nFileSizeLow, a.ftLastWriteTime, a.ftCreationTime);
   }
 
   bool WriteFile(const std::string& path, const std::string& data) override {
