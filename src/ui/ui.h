@@ -50,6 +50,9 @@ enum class Prop { Bounds, Caption, Enabled, Visible, Font, Color, Items, ItemInd
                   Picture, Alpha, Kind, Cursor, Focus, Other };
 
 class Form;
+class Control;
+// Moves the children of |parent| after its (client) size went from (ow, oh) to (w, h).
+void LayoutChildren(Control& parent, int ow, int oh, int w, int h);
 class Backend;
 
 // Ownership: a control belongs to its parent and a timer to its form; deleting
@@ -72,6 +75,8 @@ class Control {
   int Top() const { return top_; }
   int Width() const { return width_; }
   int Height() const { return height_; }
+  // A new size moves the children by their Align and Anchors, as a resized
+  // window does (a form's children follow its client area instead).
   void SetBounds(int left, int top, int width, int height);
   void SetLeft(int v) { SetBounds(v, top_, width_, height_); }
   void SetTop(int v) { SetBounds(left_, v, width_, height_); }
@@ -109,6 +114,7 @@ class Control {
 
   // Operations
   virtual void Click();  // what a press of the control does
+  virtual bool ChildrenFollowBounds() const { return true; }
   void SetFocus();
 
   // Backend bookkeeping: a backend keeps its window here.
@@ -330,6 +336,8 @@ class Form : public Control {
   // Backend bookkeeping: the client area got a new size; moves the children
   // by their Align and Anchors and raises OnResize.
   void ClientResized(int w, int h);
+  // The outer bounds alone move no child.
+  bool ChildrenFollowBounds() const override { return false; }
   bool Topmost() const { return topmost_; }
 
  private:

@@ -290,6 +290,33 @@ TEST_F(Headless, ControlStateAndLayout) {
   EXPECT_EQ(list->Width(), 480);
   EXPECT_EQ(list->Height(), 250);
 
+  // A container resized by the program moves its children as a resized
+  // window does, down through nested containers; the form's outer bounds
+  // move nothing (its children follow the client area).
+  auto* panel = new Panel(main, "pnl");
+  panel->SetBounds(0, 0, 200, 100);
+  auto* group = new GroupBox(panel, "grp");
+  group->SetBounds(10, 10, 180, 80);
+  group->SetAnchors(kAnchorLeft | kAnchorTop | kAnchorRight | kAnchorBottom);
+  auto* inner = new ListView(group, "lv");
+  inner->SetBounds(8, 18, 164, 54);
+  inner->SetAnchors(kAnchorLeft | kAnchorTop | kAnchorRight | kAnchorBottom);
+  auto* corner = new Button(panel, "btn");
+  corner->SetBounds(150, 70, 40, 20);
+  corner->SetAnchors(kAnchorRight | kAnchorBottom);
+  panel->SetWidth(260);
+  panel->SetHeight(90);
+  EXPECT_EQ(group->Width(), 240);
+  EXPECT_EQ(group->Height(), 70);
+  EXPECT_EQ(inner->Width(), 224);
+  EXPECT_EQ(inner->Height(), 44);
+  EXPECT_EQ(corner->Left(), 210);
+  EXPECT_EQ(corner->Top(), 60);
+  panel->SetLeft(5);  // a move alone changes nothing inside
+  EXPECT_EQ(group->Width(), 240);
+  main->SetBounds(0, 0, 900, 700);
+  EXPECT_EQ(close->Left(), 400);
+
   // A control deleted by hand leaves its parent; the rest go with the form.
   delete list;
   EXPECT_EQ(main->FindControl("lb"), nullptr);

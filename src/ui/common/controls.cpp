@@ -47,8 +47,11 @@ void Control::Changed(Prop p) { backend().ControlChanged(*this, p); }
 void Control::SetBounds(int left, int top, int width, int height) {
   width = std::max(0, width), height = std::max(0, height);
   if (left == left_ && top == top_ && width == width_ && height == height_) return;
+  const int ow = width_, oh = height_;
   left_ = left, top_ = top, width_ = width, height_ = height;
   Changed(Prop::Bounds);
+  if ((ow != width || oh != height) && ChildrenFollowBounds())
+    LayoutChildren(*this, ow, oh, width, height);
 }
 
 void Control::SetCaption(const std::string& text) {

@@ -112,15 +112,13 @@ Button* Form::DefaultButton(bool cancel) {
   return nullptr;
 }
 
-namespace {
-
 // Lays out the children of |parent| after its client area went from
 // (ow, oh) to (w, h): aligned children share the area in order, the others
-// keep the distances to the edges they are anchored to.
-void Layout(Control& parent, int ow, int oh, int w, int h) {
+// keep the distances to the edges they are anchored to. A child whose size
+// changes lays out its own children (Control::SetBounds).
+void LayoutChildren(Control& parent, int ow, int oh, int w, int h) {
   int top = 0, bottom = h, left = 0, right = w;
   for (Control* c : parent.Children()) {
-    int cow = c->Width(), coh = c->Height();
     switch (c->GetAlign()) {
       case Align::Top: c->SetBounds(left, top, right - left, c->Height()), top += c->Height(); break;
       case Align::Bottom:
@@ -144,24 +142,16 @@ void Layout(Control& parent, int ow, int oh, int w, int h) {
         break;
       }
     }
-    if (c->GetAlign() != Align::Client && (c->Width() != cow || c->Height() != coh))
-      Layout(*c, cow, coh, c->Width(), c->Height());
   }
-  for (Control* c : parent.Children()) {
-    if (c->GetAlign() != Align::Client) continue;
-    int cow = c->Width(), coh = c->Height();
-    c->SetBounds(left, top, right - left, bottom - top);
-    Layout(*c, cow, coh, c->Width(), c->Height());
-  }
+  for (Control* c : parent.Children())
+    if (c->GetAlign() == Align::Client) c->SetBounds(left, top, right - left, bottom - top);
 }
-
-}  // namespace
 
 void Form::ClientResized(int w, int h) {
   int ow = clientWidth_, oh = clientHeight_;
   clientWidth_ = w, clientHeight_ = h;
   if (ow == w && oh == h) return;
-  Layout(*this, ow, oh, w, h);
+  LayoutChildren(*this, ow, oh, w, h);
   if (OnResize) OnResize();
 }
 
