@@ -10,7 +10,7 @@ scripts/build.sh
 top=$(pwd)
 export WINEDEBUG=${WINEDEBUG:--all}
 export WINEPREFIX=${WINEPREFIX:-$top/out/wineprefix}
-/usr/lib/wine/wine64 wineboot -i >/dev/null 2>&1
+scripts/prepare-wine-prefix.sh
 echo "setup-sim state of the same medium:"
 out/host/setup-sim --medium out/medium --dump | grep -E '^(Application|TMainForm\.(Caption|LvPrinters\.Items))' || true
 cd out/medium

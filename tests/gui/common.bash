@@ -57,8 +57,7 @@ gui_setup() {
   fi
   export DISPLAY=":$(head -1 "$gui_tmp/display")"
   export WINEPREFIX=$gui_tmp/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-  timeout 300 "$WINE" wineboot -i >/dev/null 2>&1
-  timeout 60 "$WINESERVER" -w >/dev/null 2>&1
+  "$gui_top/scripts/prepare-wine-prefix.sh"
 }
 
 # guidriver ARGS...: the driver, never longer than a minute.
