@@ -118,10 +118,16 @@ TMainForm::TMainForm() : ui::Form("TMainForm") {
   TimerInstallingHints->SetEnabled(false);
   TimerInstallingHints->SetInterval(500);
 
+  TmrAutoInstall->OnTimer = [this] { TmrAutoInstallTimer(); };
+  TimerSetup64Error->OnTimer = [this] { TimerSetup64ErrorTimer(); };
+  TimerInstallingHints->OnTimer = [this] { TimerInstallingHintsTimer(); };
   LvPrinters->OnSelectItem = [this] { LvPrintersSelectItem(); };
   LvPrinters->OnDblClick = [this] { LvPrintersDblClick(); };
   BbtnStart->OnClick = [this] {
-    if (bbtnStartClick) bbtnStartClick(*this);
+    if (bbtnStartClick)
+      bbtnStartClick(*this);
+    else
+      BbtnStartClick();
   };
   ImgLogo->OnDblClick = [this] { ImgLogoDblClick(); };
   LblReadGuide->OnClick = [this] { LblReadGuideClick(); };
@@ -181,7 +187,7 @@ void TMainForm::FormCreate() {
 
   // 8-9.
   FillModelList();
-  if (HiddenMode && prepareAutoInstall) prepareAutoInstall(*this);
+  if (HiddenMode) PrepareAutoInstall();
 }
 
 void TMainForm::FillModelList() {
@@ -280,7 +286,7 @@ void TMainForm::ImgLogoDblClick() {
 }
 
 void TMainForm::FormActivate() {
-  if (prepareAutoInstall) prepareAutoInstall(*this);
+  PrepareAutoInstall();
 }
 
 void TMainForm::FormClose() { IniOptions.reset(); }

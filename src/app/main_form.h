@@ -7,7 +7,12 @@
 #include <string>
 
 #include "config/options.h"
+#include "platform/process.h"
 #include "ui/ui.h"
+
+namespace search {
+class TFormSearching;
+}
 
 namespace app {
 
@@ -41,10 +46,25 @@ class TMainForm : public ui::Form {
   void LblReadManualMouseLeave();
   void lblReadQuickGuideMouseLeave();
 
-  // Hooks of the parts that come with their own modules: the install
-  // sequence, the automatic install and the welcome splash. Empty hooks do nothing.
+  // The install sequence (install_sequence.cpp). BbtnStartClick returns
+  // false when an error reached the application (it has been shown).
+  bool BbtnStartClick();
+  void InstallSelectedPrinter(bool online);
+  // True when the driver was installed (the 32-bit branch only).
+  bool InstallDriver(int modelIndex, bool online, bool quiet);
+  // The handlers of WM_INSTALL_SUCCESS (WM_USER + 2) and WM_INSTALL_ERROR (WM_USER + 1).
+  void WmInstallSuccess();
+  void WmInstallError(uint32_t code);
+
+  // The automatic install, the progress text and the 64-bit watchdog (auto_install.cpp).
+  void PrepareAutoInstall();
+  void TmrAutoInstallTimer();
+  void TimerInstallingHintsTimer();
+  void TimerSetup64ErrorTimer();
+
+  // Stands in for BbtnStartClick when set (tests). The welcome splash comes
+  // with its own module; an empty hook does nothing.
   std::function<void(TMainForm&)> bbtnStartClick;
-  std::function<void(TMainForm&)> prepareAutoInstall;
   std::function<void(TMainForm&)> showWelcomeSplash;
 
   // Components
@@ -79,8 +99,14 @@ class TMainForm : public ui::Form {
   uint32_t LastErrorCode = 0;
   std::string ConnectedPort;
   std::string FinalPort;
+  // The search dialog the sequence shows; set by the program.
+  search::TFormSearching* FormSearching = nullptr;
 
  private:
+  config::TOption SelectedOption() const;
+  void SetInstallControlsEnabled(bool on);
+  std::unique_ptr<plat::Process> setup64_;  // Setup64Process is its handle
+  bool attemptOnline_ = false;  // whether the last installation attempt was online
   std::string SelectedDocument(std::string config::TOption::*field) const;
   void OpenDocument(std::string config::TOption::*field);
   void HoverLink(ui::Label* link, std::string config::TOption::*field);

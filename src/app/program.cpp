@@ -1,6 +1,5 @@
 #include "app/program.h"
 
-#include "app/online_search.h"
 #include "i18n/catalogue.h"
 #include "services/log.h"
 #include "ui/backend.h"
@@ -35,10 +34,7 @@ std::unique_ptr<Program> StartProgram() {
   ui::app().AddForm(p->formPromptCheck.get());
   p->formPromptCheck->FormCreate();
   p->formSearching->promptCheck = p->formPromptCheck.get();
-  // An installation begins with the online search for the selected model; the
-  // steps after it are not built yet, so for now the main window just returns.
-  Program* prog = p.get();
-  p->mainForm->bbtnStartClick = [prog](TMainForm& m) { ShowSearchDialog(m, *prog->formSearching); };
+  p->mainForm->FormSearching = p->formSearching.get();
   ui::app().SetTitle(i18n::StrAppTitle());
   return p;
 }

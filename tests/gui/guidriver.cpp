@@ -17,6 +17,7 @@
 //                                     or list box, as a user's click would
 //   key WINDOW ENTER|ESCAPE|TAB|SPACE post the key to the window's focused control
 //   close WINDOW                      ask the window to close (WM_CLOSE)
+//   delete-printer NAME               delete the printer queue NAME (1: no such queue)
 // TIMEOUT_MS defaults to 10000.
 //
 // Texts: read and printed in the ANSI code page, byte for byte (GBK, Big5 or
@@ -44,6 +45,7 @@
 //   5  the target did not answer in time or an operation failed
 #include <windows.h>
 #include <commctrl.h>
+#include <winspool.h>
 
 #include <fcntl.h>
 #include <io.h>
@@ -424,9 +426,21 @@ int Key(HWND top, const std::string& name) {
   return kOk;
 }
 
+// Deletes the printer queue NAME (its jobs with it): a test resets the
+// spooler to what it was before an installation.
+int DeletePrinterNamed(const std::string& name) {
+  PRINTER_DEFAULTSA defaults = {nullptr, nullptr, PRINTER_ALL_ACCESS};
+  HANDLE h = nullptr;
+  if (!::OpenPrinterA(const_cast<char*>(name.c_str()), &h, &defaults)) return kNoWindow;
+  const BOOL deleted = ::DeletePrinter(h);
+  ::ClosePrinter(h);
+  return deleted ? kOk : kFailed;
+}
+
 int Usage() {
   std::fputs(
       "usage: guidriver [-u] wait-window|wait-gone|wait-hidden WINDOW [TIMEOUT_MS]\n"
+      "       guidriver delete-printer NAME\n"
       "       guidriver [-u] exists|dump|rect|close WINDOW\n"
       "       guidriver [-u] click WINDOW TEXT | select WINDOW INDEX | key WINDOW ENTER|ESCAPE|TAB|SPACE\n",
       stderr);
@@ -449,6 +463,7 @@ int main(int argc, char** argv) {
   const int rest = argc - a - 2;
   char** args = argv + a + 2;
 
+  if (cmd == "delete-printer") return rest == 0 ? DeletePrinterNamed(caption) : Usage();
   if (cmd == "wait-window" || cmd == "wait-gone" || cmd == "wait-hidden") {
     if (rest > 1) return Usage();
     int timeout = ParseTimeout(rest, args, 0);

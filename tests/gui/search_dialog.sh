@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
-# The real Setup.exe under Wine: the Install button opens the search dialog
-# for the selected model. On out/medium the helper-library stand-in reports
+# The real Setup.exe under Wine: the Install button starts the installation,
+# which opens the search dialog for a model that demands the online check. On out/medium the helper-library stand-in reports
 # the USB printer of the first model, so the dialog searches for ten seconds,
 # finds it and counts down to the automatic press; Enter continues at once.
 # The second model asks to connect the printer first: Enter on that prompt
 # starts the search, Escape while searching gives up. Each time the main
-# window is out of sight while the dialog is up and comes back after it.
+# window is out of sight while the dialog is up; the installation then goes
+# on and ends with its notice, after which the main window is back.
 # Screenshots of the counting-down dialog go to out/screenshots/search-*.png.
 set -uo pipefail
 source "$(dirname "$0")/common.bash"
@@ -29,6 +30,10 @@ sed -i 's/^InstallDll2K=i386\\drvkit\.dll/InstallDll2K=X64\\drvkit64.dll/' "$med
 if ! grep -q '^InstallDll2K=X64\\drvkit64\.dll' "$medium/install.ini"; then
   fail setup "install.ini of the medium copy does not name X64\\drvkit64.dll"
 fi
+# Both models search before installing and ask nothing else (the second is
+# the last section: its lines go at the end).
+sed -i 's/^ForceOnlineCheck=0/ForceOnlineCheck=1/; s/^QuiteMode=0/QuiteMode=1/' "$medium/install.ini"
+printf 'InstallDll2K=X64\\drvkit64.dll\r\nQuiteMode=1\r\n' >>"$medium/install.ini"
 
 search=Search  # the dialog's caption is the same in every language
 
@@ -60,9 +65,28 @@ expect_dialog_up() {  # TAG MAIN
   if guidriver wait-hidden "$2" 3000; then ok "$1 main hidden"; else fail "$1 main hidden" "still visible"; fi
 }
 
-expect_dialog_closed() {  # TAG MAIN TIMEOUT_MS
+# The helper-library stand-in of the copy installs the driver named NAME.
+installs_driver() {  # NAME
+  local state=$medium/X64/drvkit-state.ini
+  sed -i '/^InstallsDriver=/d' "$state"
+  sed -i "/^\[HelperLibrary\]/a InstallsDriver=$1\r" "$state"
+}
+
+# The dialog goes; the installation goes on and ends with a notice (its
+# caption NOTICE), which Enter dismisses; the main window is then back.
+# The queue the installation made is deleted again for the next run (Wine
+# cannot replace it: SetPrinter level 0 is not implemented).
+expect_dialog_closed() {  # TAG MAIN TIMEOUT_MS NOTICE QUEUE
   if guidriver wait-hidden "$search" "$3"; then ok "$1 dialog closes"; else fail "$1 dialog closes" "still visible"; fi
+  if guidriver wait-window "$4" 30000; then
+    ok "$1 outcome shown"
+    guidriver key "$4" ENTER
+    if guidriver wait-gone "$4" 5000; then ok "$1 outcome dismissed"; else fail "$1 outcome dismissed" "still there"; fi
+  else
+    fail "$1 outcome shown" "no \"$4\" box"
+  fi
   if guidriver wait-window "$2" 5000; then ok "$1 main back"; else fail "$1 main back" "main window not shown again"; fi
+  if guidriver delete-printer "$5"; then ok "$1 queue made"; else fail "$1 queue made" "no queue \"$5\" to delete"; fi
 }
 
 quit_setup() {  # TAG MAIN
@@ -75,8 +99,9 @@ quit_setup() {  # TAG MAIN
 run_found() {  # TAG LOCALE LANG
   local tag=search-$1 lang=$3
   export LC_ALL=$2
-  local main install continue searching found_fmt
+  local main install continue searching found_fmt notice
   main=$(cat_text StrAppTitle "$lang")
+  notice=$(cat_text StrNotice "$lang")
   install=$(cat_text StrInstallButton "$lang")
   continue=$(cat_text StrContinueSetup "$lang")
   searching=$(cat_text StrSearching "$lang")
@@ -131,10 +156,10 @@ run_found() {  # TAG LOCALE LANG
 
   if [ "$1" = en ]; then
     # Nobody presses: at the end of the countdown the dialog goes on by itself.
-    expect_dialog_closed "$tag auto" "$main" 13000
+    expect_dialog_closed "$tag auto" "$main" 13000 "$notice" "Velmar VP-210"
   else
     guidriver key "$search" ENTER
-    expect_dialog_closed "$tag enter" "$main" 3000
+    expect_dialog_closed "$tag enter" "$main" 3000 "$notice" "Velmar VP-210"
   fi
   quit_setup "$tag" "$main"
   unset LC_ALL
@@ -143,9 +168,10 @@ run_found() {  # TAG LOCALE LANG
 # Model 1: the connection prompt first; Enter on it starts the search, Escape
 # while searching gives it up.
 run_prompt() {
-  local tag=prompt-en main install infos cancel
+  local tag=prompt-en main install infos cancel notice
   export LC_ALL=en_US.UTF-8
   main=$(cat_text StrAppTitle en)
+  notice=$(cat_text StrNotice en)
   install=$(cat_text StrInstallButton en)
   infos=$(cat_text StrInfos en)
   cancel=$(cat_text StrCancelSearch en)
@@ -165,14 +191,16 @@ run_prompt() {
   if texts "$search" Button | grep -qxF "$cancel"; then ok "$tag cancel offered"; else
     fail "$tag cancel offered" "$(texts "$search" Button | tr '\n' '|')"; fi
   guidriver key "$search" ESCAPE
-  expect_dialog_closed "$tag escape" "$main" 3000
+  expect_dialog_closed "$tag escape" "$main" 3000 "$notice" "Velmar VP-350S"
   quit_setup "$tag" "$main"
   unset LC_ALL
 }
 
+installs_driver "Velmar VP-210"
 run_found en en_US.UTF-8 en
 run_found zh_CN zh_CN.UTF-8 zhs
 run_found zh_TW zh_TW.UTF-8 zht
+installs_driver "Velmar VP-350S"
 run_prompt
 
 finish

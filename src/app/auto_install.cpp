@@ -1,0 +1,62 @@
+// The automatic install of a model marked AutoMode, the progress text while
+// installing, and the watchdog of the 64-bit hand-off: the main window's
+// three timers and the preparation that runs on every activation.
+#include "app/main_form.h"
+#include "i18n/catalogue.h"
+#include "services/system_checks.h"
+
+namespace app {
+namespace {
+constexpr uint32_t kStillActive = 259;
+}  // namespace
+
+void TMainForm::PrepareAutoInstall() {
+  AutoIndex = -1;
+  for (int i = 0; IniOptions && i < IniOptions->Count; ++i) {
+    if (!IniOptions->GetOption(i).AutoMode) continue;
+    SetAlphaBlendValue(255);
+    SetAlphaBlend(true);
+    AutoIndex = i;
+    LvPrinters->SetItemIndex(i);
+    TmrAutoInstall->SetEnabled(true);
+    break;
+  }
+  InstallState = 0;
+  InstalledPrinterName.clear();
+}
+
+void TMainForm::TmrAutoInstallTimer() {
+  TmrAutoInstall->SetEnabled(false);
+  TmrAutoInstall->SetInterval(50000);
+  if (AutoIndex < 0) return;
+  LvPrinters->SetItemIndex(AutoIndex);
+  // An error that reaches the application (a missing helper library) keeps
+  // the program open: BbtnStartClick reports it and the exit is skipped.
+  if (!BbtnStartClick()) return;
+  BbtnExit->Click();
+}
+
+void TMainForm::TimerInstallingHintsTimer() {
+  ++TimerInstallingHints->tag;
+  std::string dots;
+  for (int k = TimerInstallingHints->tag % 6; k > 0; --k) dots += " .";
+  if (InstallState == 1) {
+    StaBarInfo->SetCaption(i18n::StrInfos() + i18n::StrInstalling() + dots);
+  } else {
+    StaBarInfo->SetCaption("");
+    TimerInstallingHints->SetEnabled(false);
+  }
+}
+
+void TMainForm::TimerSetup64ErrorTimer() {
+  if (InstallState != 1 || !services::IsWow64()) return;
+  // A sibling that never started has no exit code to wait for: it is over.
+  uint32_t code = 0;
+  const bool ended = !setup64_ || (setup64_->GetExitCode(code) && code != kStillActive);
+  if (Showing() || !ended) return;
+  setup64_.reset();
+  Setup64Process = 0;
+  WmInstallError(0);
+}
+
+}  // namespace app

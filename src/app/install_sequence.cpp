@@ -1,0 +1,323 @@
+// The install sequence of the main window: from a press of the install
+// button to the reported outcome. Everything runs on the user-interface
+// thread; on 64-bit Windows the sibling setup installs and reports back
+// through the two window messages.
+#include <exception>
+
+#include "app/main_form.h"
+#include "app/online_search.h"
+#include "i18n/catalogue.h"
+#include "platform/platform.h"
+#include "services/detection.h"
+#include "services/driver_install.h"
+#include "services/inf_reader.h"
+#include "services/printer_query.h"
+#include "services/printer_setup.h"
+#include "services/service_control.h"
+#include "services/system_checks.h"
+#include "uninstall/printer_removal.h"
+#include "ui/backend.h"
+
+namespace app {
+namespace {
+
+// Debug lines, in GBK as the system's debug output carries them.
+constexpr const char kInfPrinterNameIs[] = "INF\xB5\xC4PrinterName\xCE\xAA";  // INF的PrinterName为
+constexpr const char kInfHardwareIdIs[] = "INF\xD3\xB2\xBC\xFE" "ID\xCE\xAA";   // INF硬件ID为
+// 安装打印机的PrinterName为
+constexpr const char kInstallPrinterNameIs[] =
+    "\xB0\xB2\xD7\xB0\xB4\xF2\xD3\xA1\xBB\xFA\xB5\xC4PrinterName\xCE\xAA";
+// 安装打印机的驱动名为
+constexpr const char kInstallDriverNameIs[] =
+    "\xB0\xB2\xD7\xB0\xB4\xF2\xD3\xA1\xBB\xFA\xB5\xC4\xC7\xFD\xB6\xAF\xC3\xFB\xCE\xAA";
+constexpr const char kInstalledDriverNameIs[] = "Install Driver Name \xCE\xAA(";  // ...为(
+constexpr const char kInstalledPrinterNameIs[] = "Install PrinterName \xCE\xAA(";  // ...为(
+// 准备为打印机 %s 进行其它设置
+constexpr const char kPreparePrinter[] = "\xD7\xBC\xB1\xB8\xCE\xAA\xB4\xF2\xD3\xA1\xBB\xFA ";
+constexpr const char kFurtherSettings[] = " \xBD\xF8\xD0\xD0\xC6\xE4\xCB\xFC\xC9\xE8\xD6\xC3";
+// The caption of the no-port box: 提示 with a trailing blank.
+constexpr const char kNoticeCaption[] = "\xCC\xE1\xCA\xBE ";
+// 程序启动服务失败，点击确定后自动重新启动。
+constexpr const char kServiceFailed[] =
+    "\xB3\xCC\xD0\xF2\xC6\xF4\xB6\xAF\xB7\xFE\xCE\xF1\xCA\xA7\xB0\xDC\xA3\xAC\xB5\xE3\xBB\xF7"
+    "\xC8\xB7\xB6\xA8\xBA\xF3\xD7\xD4\xB6\xAF\xD6\xD8\xD0\xC2\xC6\xF4\xB6\xAF\xA1\xA3";
+
+constexpr uint32_t kErrorOnlineFailed = 0xE000020B;
+constexpr uint32_t kErrorCanceledByUser = 0xE000022F;
+constexpr uint16_t kSwHide = 0, kSwShowNormal = 1;
+
+void Debug(const std::string& line) { plat::sys().OutputDebugString(line); }
+
+void Pause(uint32_t a, uint32_t b) {
+  plat::sys().Sleep(a);
+  plat::sys().Sleep(0);
+  plat::sys().Sleep(b);
+}
+
+void Pause(uint32_t a, uint32_t b, uint32_t c) {
+  Pause(a, b);
+  plat::sys().Sleep(0);
+  plat::sys().Sleep(c);
+}
+
+std::string ProgramFolder() {
+  std::string exe = plat::sys().ModuleFileName();
+  size_t slash = exe.find_last_of("\\/");
+  return slash == std::string::npos ? std::string() : exe.substr(0, slash + 1);
+}
+
+}  // namespace
+
+bool TMainForm::BbtnStartClick() {
+  TmrAutoInstall->SetInterval(3600000);
+  TmrAutoInstall->SetEnabled(false);
+  if (!HiddenMode) BringToTop();
+  if (LvPrinters->ItemIndex() >= 0) {
+    // An error of the helper library ends the installation; it is shown as
+    // any error that reaches the application.
+    try {
+      services::RegisterOcx(ProgramFolder() + ".\\i386\\WebPrnCtl.ocx");
+      ui::app().ProcessMessages();
+      const std::string beforeRun = SelectedOption().BeforeRun;
+      if (!beforeRun.empty() && plat::files().FileExists(beforeRun))
+        plat::processes().ShellExecute(Handle(), "open", beforeRun, "", "", kSwHide);
+      InstallSelectedPrinter(true);
+    } catch (const std::exception& e) {
+      ui::app().ShowException(e.what());
+      return false;
+    }
+  }
+  if (!HiddenMode) SetTopmost(false);
+  return true;
+}
+
+config::TOption TMainForm::SelectedOption() const {
+  return IniOptions ? IniOptions->GetOption(LvPrinters->ItemIndex()) : config::TOption();
+}
+
+void TMainForm::SetInstallControlsEnabled(bool on) {
+  BbtnStart->SetEnabled(on);
+  BbtnExit->SetEnabled(on);
+  LvPrinters->SetEnabled(on);
+}
+
+void TMainForm::InstallSelectedPrinter(bool online) {
+  const int index = LvPrinters->ItemIndex();
+  if (index < 0) return;
+  if (online && !SelectedOption().QuiteMode &&
+      ui::app().MessageBox(i18n::StrConfirmInstall(), i18n::StrNotice(),
+                           ui::kMbYesNo | ui::kMbIconQuestion) != static_cast<int>(ui::ModalResult::Yes))
+    return;
+
+  SetInstallControlsEnabled(false);
+  ui::app().ProcessMessages();
+  SetCursor(ui::Cursor::HourGlass);
+  TimerInstallingHints->SetEnabled(true);
+
+  // The closing step runs whatever happens inside, an error of the helper
+  // library included, which then goes on to the caller.
+  struct Closing {
+    TMainForm& m;
+    ~Closing() {
+      if (services::IsWow64()) return;  // the sibling's message unlocks the window
+      if (!m.HiddenMode) m.Show();
+      m.InstallState = 2;
+      m.SetInstallControlsEnabled(true);
+      m.SetCursor(ui::Cursor::Default);
+      if (m.Showing()) m.BbtnExit->SetFocus();
+    }
+  } closing{*this};
+
+  const std::string regSetImage = SelectedOption().RegSetImage2000;
+  services::RunRegSetImage(true, regSetImage);
+  const bool ok = InstallDriver(index, online, SelectedOption().QuiteMode);
+  services::RunRegSetImage(false, regSetImage);
+  if (!services::IsWow64()) {
+    if (ok)
+      WmInstallSuccess();
+    else if (LastErrorCode != 0)
+      WmInstallError(LastErrorCode);
+  }
+}
+
+bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
+  RemovedDriverName.clear();
+  InstallState = 1;
+  if (services::GetOSVersion() < 50) return false;
+
+  const config::TOption model = IniOptions ? IniOptions->GetOption(modelIndex) : config::TOption();
+  const std::string& inf = model.InstallSettingFile2K;
+  const std::string& dll = model.InstallDll2K;
+
+  std::string name;
+  services::ReadInfModelName(inf, name);
+  Debug(kInfPrinterNameIs + name);
+  ConnectedPort.clear();
+  std::string hwId, compatId;
+  services::ReadInfHardwareIds(inf, hwId, compatId);
+  Debug(kInfHardwareIdIs + hwId);
+  services::ShowDllErrorCode(dll, false);
+  if (online) DetectConnectedPort(ConnectedPort);
+
+  if (services::PrinterExists(name)) {
+    bool upgrade = true;
+    bool asked = true;
+    if (!quiet &&
+        ui::backend().MessageBox(this, i18n::StrAlreadyInstalled() + "\r\n" + i18n::StrAskUpgrade(),
+                                 i18n::StrNotice(), ui::kMbYesNo | ui::kMbIconQuestion) !=
+            static_cast<int>(ui::ModalResult::Yes)) {
+      // Declined: the user's own choice, so there is nothing to report, also
+      // after an earlier failed attempt (its code would offer that attempt's
+      // retry again, and be reported twice).
+      WmInstallError(0);
+      asked = false;
+    }
+    if (asked) {
+      std::string driver;
+      services::GetPrinterDriverName(name, driver);
+      Debug(kInstallPrinterNameIs + name);
+      Debug(kInstallDriverNameIs + driver);
+      const uint8_t r = uninstall::DeletePrinterByName(name);
+      if (r == uninstall::dprHasJobs && !quiet)
+        ui::backend().MessageBox(this, i18n::StrPrinterBusy(), i18n::StrNotice(), ui::kMbIconError);
+      if (r == uninstall::dprDeleted) {
+        upgrade = false;
+        if (services::GetOSVersion() == 50) {
+          uninstall::RemovePrinterDriver(driver, "");
+          RemovedDriverName = driver;
+        }
+      }
+    }
+    Pause(500, 100, 100);
+    if (upgrade) return false;
+  }
+
+  if (online && model.ForceOnlineCheck && FormSearching &&
+      ShowSearchDialog(*this, *FormSearching) == ui::ModalResult::Cancel)
+    online = false;
+
+  InstalledPrinterName = name;
+  attemptOnline_ = online;
+  Debug(kInstallPrinterNameIs + name);
+  if (online) {
+    plat::sys().Sleep(100);
+    services::DevconRescanAndCheck(services::IsWow64() ? ".\\X64\\devcon.exe" : ".\\i386\\devcon.exe");
+    Pause(100, 50, 100);
+  }
+
+  if (services::IsWow64()) {
+    services::StartInstaller64(Handle(), model.InstallImage64, inf, online, ConnectedPort, setup64_,
+                               dll, model.Installdll64, model.OfflinePrefix);
+    Setup64Process = setup64_ ? setup64_->NativeHandle() : 0;
+    TimerSetup64Error->SetEnabled(true);
+    return false;
+  }
+
+  services::StopServiceByCmd(model.ServiceName, model.ServiceExe, model.ForceUninstallService);
+  Pause(100, 50, 100);
+  services::ShowDllErrorCode(dll, false);
+  int32_t code = static_cast<int32_t>(LastErrorCode);
+  const bool ok = services::InstallDriverByDll(Handle(), code, inf, online, ConnectedPort, dll,
+                                               model.OfflinePrefix);
+  LastErrorCode = static_cast<uint32_t>(code);
+  if (ok) {
+    Pause(100, 100);
+    if (!model.AfterRun.empty() && plat::files().FileExists(model.AfterRun))
+      plat::processes().WinExec(model.AfterRun, kSwHide);
+    if (!model.ServiceName.empty() &&
+        !services::StartServiceByCmd(model.ServiceName, model.ServiceExe)) {
+      Pause(100, 100);
+      if (!services::StartServiceByCmd(model.ServiceName, model.ServiceExe)) {
+        ui::app().MessageBox(kServiceFailed, i18n::StrNotice(), ui::kMbOk | ui::kMbIconInformation);
+        plat::processes().WinExec(ProgramFolder() + "Setup.bat", kSwShowNormal);
+      }
+    }
+  }
+  InstallState = 2;
+  return ok;
+}
+
+void TMainForm::WmInstallSuccess() {
+  Debug(kInstalledDriverNameIs + InstalledPrinterName + ")");
+  if (!services::PrinterExists(InstalledPrinterName))
+    services::AddPrinterQueue(InstalledPrinterName, InstalledPrinterName);
+  if (!HiddenMode) Show();
+  TimerSetup64Error->SetEnabled(false);
+  InstallState = 2;
+  SetInstallControlsEnabled(true);
+
+  bool restartNote = false;
+  std::string port;
+  if (!InstalledPrinterName.empty()) {
+    const config::TOption model = SelectedOption();
+    port = model.DefaultPortName;
+    if (!services::PortExists(port)) port = ConnectedPort;
+    services::TChangePrinterInfo info;
+    info.printerName = InstalledPrinterName;
+    info.portName = port;
+    info.setDefault = true;
+    info.printProcessor = model.PrintProcess.empty() ? "WinPrint" : model.PrintProcess;
+    restartNote = !model.PrintProcess.empty();
+    Debug(kPreparePrinter + InstalledPrinterName + kFurtherSettings);
+    services::ChangePrinterProperties(info);
+  }
+
+  Debug(kInstalledPrinterNameIs + InstalledPrinterName + ")");
+  services::GetPrinterPort(InstalledPrinterName, FinalPort);
+  if (FinalPort.empty()) {
+    const uint32_t error = plat::sys().GetLastError();
+    ui::backend().MessageBox(this, std::to_string(error), kNoticeCaption, ui::kMbIconInformation);
+    FinalPort = port.empty() ? "LPT1:" : port;
+  }
+  std::string text = i18n::FormatText(i18n::StrInstallSuccess(), FinalPort);
+  if (restartNote) text += "\r\n" + i18n::StrRestartNotice();
+  if (AutoIndex < 0)
+    ui::backend().MessageBox(this, text, i18n::StrNotice(), ui::kMbIconInformation);
+  InstalledPrinterName.clear();
+  FinalPort.clear();
+}
+
+void TMainForm::WmInstallError(uint32_t code) {
+  if (!HiddenMode) Show();
+  InstallState = 2;
+  SetInstallControlsEnabled(true);
+  TimerSetup64Error->SetEnabled(false);
+  LastErrorCode = code;
+
+  switch (code) {
+    case kErrorOnlineFailed: {
+      // A printer found on the parallel port goes offline at once - after an
+      // online attempt only: an offline one that fails so would loop forever.
+      if (ConnectedPort == "LPT1:" && attemptOnline_) {
+        InstallSelectedPrinter(false);
+        return;
+      }
+      const int answer = ui::backend().MessageBox(
+          this, i18n::FormatText(i18n::StrOnlineInstallFailed(), ConnectedPort), i18n::StrNotice(),
+          ui::kMbYesNoCancel | ui::kMbIconWarning);
+      if (answer == static_cast<int>(ui::ModalResult::Yes))
+        InstallSelectedPrinter(true);
+      else if (answer == static_cast<int>(ui::ModalResult::No))
+        InstallSelectedPrinter(false);
+      break;
+    }
+    case kErrorCanceledByUser:
+      ui::backend().MessageBox(this, i18n::StrCanceledByUser(), i18n::StrNotice(), ui::kMbOk);
+      break;
+    case 0:
+      break;
+    default:
+      ui::backend().MessageBox(
+          this, i18n::FormatText(i18n::StrInstallFailed(), code) + "\r\n" + i18n::StrRetryLater(),
+          i18n::StrNotice(), ui::kMbIconInformation);
+      break;
+  }
+
+  // A Windows 2000 upgrade removed the old driver: its queue comes back.
+  if (!RemovedDriverName.empty() && !services::PrinterExists(InstalledPrinterName)) {
+    services::AddPrinterQueue(RemovedDriverName, InstalledPrinterName);
+    services::SetPrinterPort(InstalledPrinterName, SelectedOption().DefaultPortName);
+  }
+}
+
+}  // namespace app

@@ -1,0 +1,257 @@
+// The install sequence end to end on the simulated machine and the headless
+// UI: the press of the install button, the questions, the upgrade of an
+// existing queue, the helper library's answer and the reported outcome.
+#include <memory>
+
+#include "app/program.h"
+#include "i18n/catalogue.h"
+#include "sim_fixture.h"
+#include "ui/headless/headless.h"
+
+namespace {
+
+using ui::headless::Step;
+
+const char kModel[] = "Velmar VP-210";
+
+class InstallSequence : public SimTest {
+ protected:
+  InstallSequence() : saved_(&ui::backend()) {
+    ui::SetBackend(&h);
+    ui::app().Reset();
+    for (const char* dir : {"C:\\Medium\\i386", "C:\\Medium\\X64"})
+      plat::files().CreateDirectory(dir);
+    Write("C:\\Medium\\i386\\drvkit.dll", "MZ");
+    Write("C:\\Medium\\X64\\drvkit64.dll", "MZ");
+    Write("C:\\Medium\\X64\\Quenset64.exe", "MZ");
+    Write("C:\\Medium\\vp210.inf",
+          "[Strings]\r\nProviderName=Velmar\r\n[Velmar]\r\n\"Velmar VP-210\" = VP210, "
+          "LPTENUM\\VelmarVP-2108E5C, USBPRINT\\VelmarVP-210\r\n");
+    machine.devices.installsDriver = kModel;
+    machine.spooler.ports.push_back("USB001");
+  }
+  ~InstallSequence() override {
+    p.reset();
+    ui::app().Reset();
+    ui::app().showMainForm = true;
+    ui::SetBackend(saved_);
+  }
+
+  void Start(const std::string& extra = "") {
+    Write("C:\\Medium\\install.ini",
+          "[VP210]\r\nInstallSettingFile2K=vp210.inf\r\nDefaultPortName=USB001\r\n" + extra);
+    p = app::StartProgram();
+    p->mainForm->Show();
+    main().PrepareAutoInstall();
+  }
+  app::TMainForm& main() { return *p->mainForm; }
+  void Press() { main().BbtnStart->Click(); }
+
+  // The message boxes shown, as "caption | text".
+  std::vector<std::string> Boxes() const {
+    std::vector<std::string> out;
+    for (const auto& b : h.MessageBoxes()) out.push_back(b.caption + " | " + b.text);
+    return out;
+  }
+  int LibraryCalls(const std::string& prefix) const {
+    int n = 0;
+    for (const auto& e : machine.transcript)
+      if (e.kind == "library" && e.text.rfind(prefix, 0) == 0) ++n;
+    return n;
+  }
+  void AddQueue(const std::string& name, const std::string& driver, int jobs = 0) {
+    plat::sim::SimPrinter q;
+    q.info.printerName = name;
+    q.info.driverName = driver;
+    q.info.portName = "LPT1:";
+    q.info.printProcessor = "WinPrint";
+    for (int i = 0; i < jobs; ++i) q.jobs.push_back({machine.spooler.nextJobId++, "doc", 0});
+    machine.spooler.printers.push_back(q);
+    machine.spooler.drivers.push_back(driver);
+  }
+  const plat::sim::SimPrinter* Queue(const std::string& name) const {
+    for (const auto& q : machine.spooler.printers)
+      if (q.info.printerName == name) return &q;
+    return nullptr;
+  }
+  bool Unlocked() {
+    return main().BbtnStart->Enabled() && main().BbtnExit->Enabled() && main().LvPrinters->Enabled();
+  }
+
+  ui::headless::Headless h;
+  std::unique_ptr<app::Program> p;
+
+ private:
+  ui::Backend* saved_;
+};
+
+TEST_F(InstallSequence, ConfirmedInstallSetsUpTheQueueAndReportsItsPort) {
+  Start();
+  h.Script(Step::Answer(ui::kIdYes).When("Are you sure"));
+  h.Script(Step::Answer(ui::kIdOk).When("successfully"));
+  Press();
+  ASSERT_EQ(LibraryCalls("FuncDrvKit("), 1);
+  const auto* q = Queue(kModel);
+  ASSERT_NE(q, nullptr) << "the queue is created after the driver";
+  EXPECT_EQ(q->info.driverName, kModel);
+  EXPECT_EQ(q->info.portName, "USB001") << "the model's port, as the spooler lists it";
+  EXPECT_EQ(machine.spooler.defaultPrinter, kModel);
+  ASSERT_EQ(Boxes().size(), 2u);
+  EXPECT_EQ(Boxes()[1],
+            "Notice | The printer driver has been installed successfully. \r\nAnd the printer port "
+            "is set to USB001 !\r\nNotice: Please restart your computer !")
+      << "the default print processor is named, so the restart note follows";
+  EXPECT_TRUE(Unlocked());
+  EXPECT_EQ(main().InstallState, 2);
+  EXPECT_EQ(main().InstalledPrinterName, "");
+  EXPECT_EQ(main().GetCursor(), ui::Cursor::Default);
+}
+
+TEST_F(InstallSequence, NothingHappensWithoutAModelOrAYes) {
+  Start();
+  main().LvPrinters->SetItemIndex(-1);
+  Press();
+  EXPECT_TRUE(Boxes().empty());
+
+  main().LvPrinters->SetItemIndex(0);
+  h.Script(Step::Answer(ui::kIdNo).When("Are you sure"));
+  Press();
+  EXPECT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(LibraryCalls("FuncDrvKit("), 0);
+  EXPECT_EQ(Queue(kModel), nullptr);
+  EXPECT_TRUE(Unlocked());
+  EXPECT_FALSE(main().TmrAutoInstall->Enabled());
+  EXPECT_EQ(main().TmrAutoInstall->Interval(), 3600000u) << "a press cancels the automatic install";
+}
+
+TEST_F(InstallSequence, ExistingQueueIsReplacedOnlyWhenTheUserAgreesAndItIsIdle) {
+  Start();
+  AddQueue(kModel, "Old Driver");
+  // Declined: nothing removed, nothing installed, nothing reported.
+  h.Script(Step::Answer(ui::kIdYes).When("Are you sure"));
+  h.Script(Step::Answer(ui::kIdNo).When("upgrade"));
+  Press();
+  EXPECT_EQ(Boxes().size(), 2u);
+  ASSERT_NE(Queue(kModel), nullptr);
+  EXPECT_EQ(Queue(kModel)->info.driverName, "Old Driver");
+  EXPECT_EQ(LibraryCalls("FuncDrvKit("), 0);
+  EXPECT_TRUE(Unlocked());
+
+  // Busy: the queue keeps its jobs and its driver.
+  machine.spooler.printers.clear();
+  AddQueue(kModel, "Old Driver", 1);
+  h.Script(Step::Answer(ui::kIdYes).When("Are you sure"));
+  h.Script(Step::Answer(ui::kIdYes).When("upgrade"));
+  h.Script(Step::Answer(ui::kIdOk).When("still printing"));
+  Press();
+  ASSERT_EQ(Boxes().size(), 5u);
+  EXPECT_EQ(Boxes()[4], "Notice | " + i18n::StrPrinterBusy());
+  EXPECT_EQ(Queue(kModel)->jobs.size(), 1u);
+  EXPECT_EQ(LibraryCalls("FuncDrvKit("), 0);
+  EXPECT_TRUE(Unlocked());
+
+  // Idle: replaced by the new driver's queue.
+  machine.spooler.printers.clear();
+  AddQueue(kModel, "Old Driver");
+  h.Script(Step::Answer(ui::kIdYes).When("Are you sure"));
+  h.Script(Step::Answer(ui::kIdYes).When("upgrade"));
+  h.Script(Step::Answer(ui::kIdOk).When("successfully"));
+  Press();
+  ASSERT_NE(Queue(kModel), nullptr);
+  EXPECT_EQ(Queue(kModel)->info.driverName, kModel);
+  EXPECT_EQ(LibraryCalls("FuncDrvKit("), 1);
+}
+
+TEST_F(InstallSequence, QuietModelAsksNothing) {
+  Start("QuiteMode=1\r\nPrintProcess=\r\n");
+  AddQueue(kModel, "Old Driver");
+  h.Script(Step::Answer(ui::kIdOk).When("successfully"));
+  Press();
+  ASSERT_EQ(Boxes().size(), 1u) << "only the outcome";
+  EXPECT_EQ(Boxes()[0],
+            "Notice | The printer driver has been installed successfully. \r\nAnd the printer port "
+            "is set to USB001 !")
+      << "an empty print processor means WinPrint and no restart note";
+  EXPECT_EQ(Queue(kModel)->info.driverName, kModel);
+}
+
+TEST_F(InstallSequence, LibraryFailuresAreReportedByTheirCode) {
+  Start("QuiteMode=1\r\n");
+  machine.devices.installResult = 3;
+  machine.devices.lastErrorCode = 5;
+  h.Script(Step::Answer(ui::kIdOk).When("Failed"));
+  Press();
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0], "Notice | Driver install is Failed (0x00000005).\r\nPlease retry later!");
+  EXPECT_EQ(main().LastErrorCode, 5u);
+  EXPECT_EQ(Queue(kModel), nullptr);
+  EXPECT_TRUE(Unlocked());
+
+  // Cancelled in the library: its own text.
+  machine.devices.lastErrorCode = 0xE000022F;
+  h.Script(Step::Answer(ui::kIdOk).When("canceled"));
+  Press();
+  ASSERT_EQ(Boxes().size(), 2u);
+  EXPECT_EQ(Boxes()[1], "Notice | Installation has been canceled by user !");
+}
+
+TEST_F(InstallSequence, OnlineFailureOnTheParallelPortGoesOfflineAtOnce) {
+  Start("QuiteMode=1\r\n");
+  plat::sim::SimDevice lpt;
+  lpt.hardwareId = "VelmarVP-2108E5C";
+  lpt.deviceId = "LPTENUM\\VELMARVP-2108E5C\\1";
+  lpt.portInfo = "LPT1";
+  machine.devices.devices.push_back(lpt);
+  machine.devices.installResult = 3;
+  machine.devices.lastErrorCode = 0xE000020B;
+  // The offline attempt that follows at once fails the same way: it is not
+  // retried offline again and again, the user is asked.
+  h.Script(Step::Answer(ui::kIdCancel).When("Online Installation"));
+  Press();
+  EXPECT_EQ(LibraryCalls("FuncDrvKit("), 2) << "the online attempt, then the offline one";
+  EXPECT_EQ(main().ConnectedPort, "LPT1:");
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_TRUE(Unlocked());
+}
+
+TEST_F(InstallSequence, MissingHelperLibraryIsShownAndUnlocks) {
+  Start("QuiteMode=1\r\nInstallDll2K=i386\\none.dll\r\n");
+  machine.devices.present32 = false;
+  Press();
+  bool shown = false;
+  for (const std::string& l : h.Transcript())
+    if (l.find("The DLL file is not found!") != std::string::npos) shown = true;
+  EXPECT_TRUE(shown);
+  EXPECT_TRUE(Unlocked());
+  EXPECT_EQ(LibraryCalls("FuncDrvKit("), 0);
+}
+
+TEST_F(InstallSequence, SixtyFourBitWindowsHandsOffAndStaysLocked) {
+  machine.wow64 = true;
+  Start("QuiteMode=1\r\n");
+  Press();
+  // The sibling installs and answers the main window later.
+  ASSERT_EQ(machine.handOff.posted.size(), 1u);
+  EXPECT_EQ(machine.handOff.posted[0].window, main().Handle());
+  EXPECT_EQ(machine.handOff.posted[0].message, 0x402u);
+  EXPECT_NE(main().Setup64Process, 0u);
+  EXPECT_TRUE(main().TimerSetup64Error->Enabled());
+  EXPECT_EQ(main().InstallState, 1);
+  EXPECT_FALSE(main().BbtnStart->Enabled());
+  // Its answer unlocks the window.
+  main().WmInstallSuccess();
+  EXPECT_TRUE(Unlocked());
+  EXPECT_FALSE(main().TimerSetup64Error->Enabled());
+}
+
+TEST_F(InstallSequence, OlderThanWindows2000DoesNothing) {
+  machine.version = {4, 0};
+  Start("QuiteMode=1\r\n");
+  Press();
+  EXPECT_EQ(LibraryCalls("FuncDrvKit("), 0);
+  EXPECT_TRUE(Boxes().empty());
+  EXPECT_TRUE(Unlocked());
+  EXPECT_EQ(main().InstallState, 2);
+}
+
+}  // namespace
