@@ -118,6 +118,13 @@ TMainForm::TMainForm() : ui::Form("TMainForm") {
   TimerInstallingHints->SetEnabled(false);
   TimerInstallingHints->SetInterval(500);
 
+  // The 64-bit sibling reports its outcome by these two messages.
+  OnMessage = [this](uint32_t message, uintptr_t, intptr_t lParam) {
+    if (message == kWmInstallError) WmInstallError(static_cast<uint32_t>(lParam));
+    else if (message == kWmInstallSuccess) WmInstallSuccess();
+    else return false;
+    return true;
+  };
   TmrAutoInstall->OnTimer = [this] { TmrAutoInstallTimer(); };
   TimerSetup64Error->OnTimer = [this] { TimerSetup64ErrorTimer(); };
   TimerInstallingHints->OnTimer = [this] { TimerInstallingHintsTimer(); };

@@ -16,6 +16,9 @@ class TFormSearching;
 
 namespace app {
 
+constexpr uint32_t kWmInstallError = 0x400 + 1;    // WM_INSTALL_ERROR, LPARAM: the error code
+constexpr uint32_t kWmInstallSuccess = 0x400 + 2;  // WM_INSTALL_SUCCESS
+
 class TMainForm : public ui::Form {
  public:
   TMainForm();

@@ -315,6 +315,9 @@ class Form : public Control {
 
   // Events
   std::function<void()> OnCreate, OnShow, OnActivate, OnResize, OnClose;
+  // A window message from WM_USER (0x400) up that another program sent or
+  // posted to this form's window; true when handled.
+  std::function<bool(uint32_t message, uintptr_t wParam, intptr_t lParam)> OnMessage;
 
   // Operations
   void Show();

@@ -226,22 +226,84 @@ TEST_F(InstallSequence, MissingHelperLibraryIsShownAndUnlocks) {
   EXPECT_EQ(LibraryCalls("FuncDrvKit("), 0);
 }
 
-TEST_F(InstallSequence, SixtyFourBitWindowsHandsOffAndStaysLocked) {
+TEST_F(InstallSequence, SixtyFourBitWindowsHandsOffAndWaitsForTheSiblingsMessage) {
   machine.wow64 = true;
+  h.machine = &machine;
   Start("QuiteMode=1\r\n");
   Press();
   // The sibling installs and answers the main window later.
   ASSERT_EQ(machine.handOff.posted.size(), 1u);
   EXPECT_EQ(machine.handOff.posted[0].window, main().Handle());
-  EXPECT_EQ(machine.handOff.posted[0].message, 0x402u);
   EXPECT_NE(main().Setup64Process, 0u);
   EXPECT_TRUE(main().TimerSetup64Error->Enabled());
   EXPECT_EQ(main().InstallState, 1);
-  EXPECT_FALSE(main().BbtnStart->Enabled());
-  // Its answer unlocks the window.
-  main().WmInstallSuccess();
+  EXPECT_FALSE(main().BbtnStart->Enabled()) << "locked until the answer";
+
+  h.Script(Step::Answer(ui::kIdOk).When("successfully"));
+  plat::sys().Sleep(static_cast<uint32_t>(machine.handOff.delay));
+  ui::app().ProcessMessages();
   EXPECT_TRUE(Unlocked());
   EXPECT_FALSE(main().TimerSetup64Error->Enabled());
+  EXPECT_EQ(main().InstallState, 2);
+  ASSERT_NE(Queue(kModel), nullptr) << "the queue is set up on this side";
+  EXPECT_EQ(Boxes().size(), 1u);
+}
+
+TEST_F(InstallSequence, WatchdogActsOnlyForAHiddenWindowWhoseSiblingEndedSilently) {
+  machine.wow64 = true;
+  h.machine = &machine;
+  Start("QuiteMode=1\r\n");
+  Press();
+  machine.handOff.posted.clear();  // the sibling ends without a word
+  plat::sys().Sleep(10000);
+  ui::app().ProcessMessages();
+  EXPECT_EQ(main().InstallState, 1) << "a window in sight waits for as long as it takes";
+  EXPECT_FALSE(main().BbtnStart->Enabled());
+
+  main().Hide();
+  plat::sys().Sleep(5000);
+  ui::app().ProcessMessages();
+  EXPECT_EQ(main().InstallState, 2);
+  EXPECT_TRUE(Unlocked());
+  EXPECT_EQ(main().Setup64Process, 0u);
+  EXPECT_TRUE(Boxes().empty()) << "the silent end reports no code";
+}
+
+TEST_F(InstallSequence, ProgressTextCountsDotsWhileInstalling) {
+  Start();
+  main().InstallState = 1;
+  main().TimerInstallingHints->SetEnabled(true);
+  std::vector<std::string> seen;
+  for (int i = 0; i < 7; ++i) {
+    main().TimerInstallingHintsTimer();
+    seen.push_back(main().StaBarInfo->Caption());
+  }
+  const std::string base = i18n::StrInfos() + i18n::StrInstalling();
+  EXPECT_EQ(seen[0], base + " .");
+  EXPECT_EQ(seen[4], base + " . . . . .");
+  EXPECT_EQ(seen[5], base);
+  EXPECT_EQ(seen[6], base + " .");
+  main().InstallState = 2;
+  main().TimerInstallingHintsTimer();
+  EXPECT_EQ(main().StaBarInfo->Caption(), "");
+  EXPECT_FALSE(main().TimerInstallingHints->Enabled());
+}
+
+TEST_F(InstallSequence, FirstAutomaticModelIsInstalledAndTheProgramCloses) {
+  Write("C:\\Medium\\install.ini",
+        "[A]\r\nInstallSettingFile2K=vp210.inf\r\nDefaultPortName=USB001\r\nQuiteMode=1\r\n"
+        "[B]\r\nInstallSettingFile2K=vp210.inf\r\nAutoMode=1\r\nQuiteMode=1\r\n"
+        "[C]\r\nInstallSettingFile2K=vp210.inf\r\nAutoMode=1\r\n");
+  p = app::StartProgram();
+  p->mainForm->Show();
+  main().PrepareAutoInstall();
+  EXPECT_EQ(main().AutoIndex, 1);
+  EXPECT_EQ(main().LvPrinters->ItemIndex(), 1);
+  EXPECT_TRUE(main().TmrAutoInstall->Enabled());
+  main().TmrAutoInstallTimer();
+  EXPECT_NE(Queue(kModel), nullptr);
+  EXPECT_TRUE(Boxes().empty()) << "no success box during an automatic install";
+  EXPECT_FALSE(main().Showing()) << "the exit button closed the window";
 }
 
 TEST_F(InstallSequence, OlderThanWindows2000DoesNothing) {

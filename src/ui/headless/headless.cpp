@@ -4,6 +4,7 @@
 #include <algorithm>
 
 #include "platform/platform.h"
+#include "platform/sim/handoff.h"
 #include "platform/sim/machine.h"
 
 namespace ui {
@@ -163,13 +164,26 @@ void Headless::Pump(Done done, bool advance) {
       timedOut_ = true;
       break;
     }
-    if (RunReadyStep() || FireDueTimer()) continue;
+    if (DeliverPostedMessage() || RunReadyStep() || FireDueTimer()) continue;
     uint64_t next;
     if (!advance || !NextEventTime(next)) break;  // nothing can happen any more
     next = std::min(next, deadline_);
     if (next > Now()) plat::sys().Sleep(static_cast<uint32_t>(next - Now()));
   }
   --depth_;
+}
+
+// Messages simulated programs posted to the program's windows, once due; a
+// message to a window that no longer exists is lost, as on Windows.
+bool Headless::DeliverPostedMessage() {
+  if (!machine) return false;
+  std::vector<plat::sim::PostedMessage> due = plat::sim::TakeDueMessages(*machine);
+  for (const auto& m : due) {
+    Record("message", std::to_string(m.message) + " to " + std::to_string(m.window));
+    for (Form* f : app().Forms())
+      if (Handle(*f) == m.window && f->OnMessage) f->OnMessage(m.message, m.wParam, m.lParam);
+  }
+  return !due.empty();
 }
 
 bool Headless::FireDueTimer() {
@@ -187,6 +201,8 @@ bool Headless::NextEventTime(uint64_t& t) {
   bool any = false;
   for (Timer* tm : timers_)
     if (Running(*tm)) t = any ? std::min(t, tm->dueAt) : tm->dueAt, any = true;
+  if (machine)
+    for (const auto& m : machine->handOff.posted) t = any ? std::min(t, m.at) : m.at, any = true;
   // A step waiting only for its time; one waiting for a state needs a timer to change it.
   if (!script_.empty() && NotBefore(script_.front()) > Now()) {
     uint64_t at = NotBefore(script_.front());

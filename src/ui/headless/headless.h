@@ -120,6 +120,7 @@ class Headless : public Backend {
   uint64_t NotBefore(const Step& s) const;
   bool RunStep(const Step& s);
   bool FireDueTimer();
+  bool DeliverPostedMessage();
   bool NextEventTime(uint64_t& t);
   bool Usable(Form* f) const;
   bool OnScreen(Form* f) const;  // shown by the backend, not only flagged showing

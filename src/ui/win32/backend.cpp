@@ -264,7 +264,11 @@ class Win32Backend : public Backend {
       case WM_CLOSE:
         if (f) f->Close();
         return 0;
-      default: break;
+      default:
+        if (f && m >= WM_USER && m < 0x8000 && f->OnMessage &&
+            f->OnMessage(m, static_cast<uintptr_t>(w), static_cast<intptr_t>(l)))
+          return 0;
+        break;
     }
     return ::DefWindowProcA(h, m, w, l);
   }
