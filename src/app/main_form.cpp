@@ -5,6 +5,7 @@
 #include <cstring>
 #include <initializer_list>
 
+#include "diag/test_form.h"
 #include "i18n/catalogue.h"
 #include "platform/platform.h"
 #include "services/detection.h"
@@ -137,6 +138,7 @@ TMainForm::TMainForm() : ui::Form("TMainForm") {
       BbtnStartClick();
   };
   ImgLogo->OnDblClick = [this] { ImgLogoDblClick(); };
+  PnlPrinters->OnDblClick = [this] { PnlPrintersDblClick(); };
   LblReadGuide->OnClick = [this] { LblReadGuideClick(); };
   LblReadManual->OnClick = [this] { LblReadManualClick(); };
   lblReadQuickGuide->OnClick = [this] { lblReadQuickGuideClick(); };
@@ -235,6 +237,10 @@ void TMainForm::LvPrintersSelectItem() {
   lblReadQuickGuide->SetEnabled(plat::files().FileExists(option.QuickGuide));
   LblReadManual->SetEnabled(plat::files().FileExists(option.HandBook));
   StaBarInfo->SetCaption(option.Hint);
+}
+
+void TMainForm::PnlPrintersDblClick() {
+  if (DebugMode && FormTest) FormTest->ShowModal();
 }
 
 void TMainForm::LvPrintersDblClick() { BbtnStart->Click(); }

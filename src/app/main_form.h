@@ -13,6 +13,9 @@
 namespace search {
 class TFormSearching;
 }
+namespace diag {
+class TFormTest;
+}
 
 namespace app {
 
@@ -39,6 +42,8 @@ class TMainForm : public ui::Form {
   // 0 not found (port cleared), 1 or 2 found.
   int DetectConnectedPort(std::string& port);
   void ImgLogoDblClick();
+  // In debug mode: the diagnostics form, modally.
+  void PnlPrintersDblClick();
   void LblReadGuideClick();
   void LblReadManualClick();
   void lblReadQuickGuideClick();
@@ -104,6 +109,7 @@ class TMainForm : public ui::Form {
   std::string FinalPort;
   // The search dialog the sequence shows; set by the program.
   search::TFormSearching* FormSearching = nullptr;
+  diag::TFormTest* FormTest = nullptr;
 
  private:
   config::TOption SelectedOption() const;

@@ -35,6 +35,10 @@ std::unique_ptr<Program> StartProgram() {
   p->formPromptCheck->FormCreate();
   p->formSearching->promptCheck = p->formPromptCheck.get();
   p->mainForm->FormSearching = p->formSearching.get();
+  p->formTest = std::make_unique<diag::TFormTest>();
+  ui::app().AddForm(p->formTest.get());
+  p->formTest->FormCreate();
+  p->mainForm->FormTest = p->formTest.get();
   ui::app().SetTitle(i18n::StrAppTitle());
   return p;
 }

@@ -4,6 +4,7 @@
 #include <memory>
 
 #include "app/main_form.h"
+#include "diag/test_form.h"
 #include "search/prompt_check_form.h"
 #include "search/searching_form.h"
 
@@ -14,6 +15,7 @@ struct Program {
   std::unique_ptr<TMainForm> mainForm;
   std::unique_ptr<search::TFormSearching> formSearching;
   std::unique_ptr<search::TFormPromptCheck> formPromptCheck;
+  std::unique_ptr<diag::TFormTest> formTest;
 };
 
 // Module start-up and the creation of the forms, up to the message loop.

@@ -68,10 +68,11 @@ class SearchDialog : public SimTest {
 TEST_F(SearchDialog, CreatedAfterTheMainWindowAndIdle) {
   Start();
   const auto& forms = ui::app().Forms();
-  ASSERT_EQ(forms.size(), 3u);
+  ASSERT_EQ(forms.size(), 4u);
   EXPECT_EQ(forms[0]->Name(), "TMainForm");
   EXPECT_EQ(forms[1]->Name(), "TFormSearching");
   EXPECT_EQ(forms[2]->Name(), "TFormPromptCheck");
+  EXPECT_EQ(forms[3]->Name(), "TFormTest");
   EXPECT_EQ(dlg().Caption(), "Search");
   EXPECT_EQ(dlg().ClientWidth(), 367);
   EXPECT_EQ(dlg().ClientHeight(), 230);
