@@ -17,6 +17,7 @@
 //                                     or list box, as a user's click would
 //   key WINDOW ENTER|ESCAPE|TAB|SPACE post the key to the window's focused control
 //   close WINDOW                      ask the window to close (WM_CLOSE)
+//   dblclick WINDOW X Y               a double-click at client point X, Y of the window itself
 //   delete-printer NAME               delete the printer queue NAME (1: no such queue)
 // TIMEOUT_MS defaults to 10000.
 //
@@ -440,7 +441,7 @@ int DeletePrinterNamed(const std::string& name) {
 int Usage() {
   std::fputs(
       "usage: guidriver [-u] wait-window|wait-gone|wait-hidden WINDOW [TIMEOUT_MS]\n"
-      "       guidriver delete-printer NAME\n"
+      "       guidriver delete-printer NAME | dblclick WINDOW X Y\n"
       "       guidriver [-u] exists|dump|rect|close WINDOW\n"
       "       guidriver [-u] click WINDOW TEXT | select WINDOW INDEX | key WINDOW ENTER|ESCAPE|TAB|SPACE\n",
       stderr);
@@ -473,10 +474,10 @@ int main(int argc, char** argv) {
                                            : (cmd == "wait-gone" ? Wanted::kGone : Wanted::kHidden));
   }
   if (cmd != "exists" && cmd != "dump" && cmd != "rect" && cmd != "close" && cmd != "click" &&
-      cmd != "select" && cmd != "key")
+      cmd != "select" && cmd != "key" && cmd != "dblclick")
     return Usage();
   const bool oneArg = cmd == "click" || cmd == "select" || cmd == "key";
-  if (rest != (oneArg ? 1 : 0)) return Usage();
+  if (rest != (cmd == "dblclick" ? 2 : oneArg ? 1 : 0)) return Usage();
 
   HWND top = FindTop(caption, false);
   if (!top) {
@@ -492,6 +493,16 @@ int main(int argc, char** argv) {
     return kOk;
   }
   if (cmd == "close") return ::PostMessageA(top, WM_CLOSE, 0, 0) ? kOk : kFailed;
+  if (cmd == "dblclick") {
+    char* endX = nullptr;
+    char* endY = nullptr;
+    const long x = std::strtol(args[0], &endX, 10), y = std::strtol(args[1], &endY, 10);
+    if (*endX || *endY) return Usage();
+    const LPARAM at = MAKELPARAM(x, y);
+    ::PostMessageA(top, WM_LBUTTONDOWN, MK_LBUTTON, at);
+    ::PostMessageA(top, WM_LBUTTONUP, 0, at);
+    return ::PostMessageA(top, WM_LBUTTONDBLCLK, MK_LBUTTON, at) ? kOk : kFailed;
+  }
   if (cmd == "click") {
     int rc = Click(top, args[0]);
     if (rc == kNoControl) std::fprintf(stderr, "guidriver: no button \"%s\"\n", args[0]);

@@ -264,6 +264,14 @@ class Win32Backend : public Backend {
       case WM_CLOSE:
         if (f) f->Close();
         return 0;
+      case WM_LBUTTONDBLCLK:
+        // Panels have no window of their own: the innermost visible panel
+        // under the pointer takes the double-click.
+        if (f) {
+          Control* panel = PanelAt(*f, static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l)), 0, 0);
+          if (panel && panel->OnDblClick) panel->OnDblClick();
+        }
+        return 0;
       default:
         if (f && m >= WM_USER && m < 0x8000 && f->OnMessage &&
             f->OnMessage(m, static_cast<uintptr_t>(w), static_cast<intptr_t>(l)))
@@ -302,6 +310,7 @@ class Win32Backend : public Backend {
     ::LoadLibraryA("riched20.dll");
     WNDCLASSA wc = {};
     wc.lpfnWndProc = FormProc;
+    wc.style = CS_DBLCLKS;  // a double-click on a panel reaches the form's window
     wc.hInstance = ::GetModuleHandleA(nullptr);
     wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
@@ -435,6 +444,20 @@ class Win32Backend : public Backend {
     // The form clips its children, so a frame fills its own background.
     if (kind == "GroupBox")
       groupProc_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GroupProc)));
+  }
+
+  // The innermost visible panel below |parent| (at form offset ox, oy) that
+  // holds the point, or nullptr.
+  static Control* PanelAt(Control& parent, int x, int y, int ox, int oy) {
+    Control* found = nullptr;
+    for (Control* c : parent.Children()) {
+      if (!c->Visible() || std::string(c->Kind()) != "Panel") continue;
+      const int left = ox + c->Left(), top = oy + c->Top();
+      if (x < left || y < top || x >= left + c->Width() || y >= top + c->Height()) continue;
+      Control* inner = PanelAt(*c, x, y, left, top);
+      found = inner ? inner : c;
+    }
+    return found;
   }
 
   // Form coordinates of a control, and whether it and all its parents are visible.
