@@ -7,6 +7,7 @@
 #include "app/main_form.h"
 #include "app/online_search.h"
 #include "i18n/catalogue.h"
+#include "platform/common/text.h"
 #include "platform/platform.h"
 #include "services/detection.h"
 #include "services/driver_install.h"
@@ -44,7 +45,6 @@ constexpr const char kServiceFailed[] =
 
 constexpr uint32_t kErrorOnlineFailed = 0xE000020B;
 constexpr uint32_t kErrorCanceledByUser = 0xE000022F;
-constexpr uint16_t kSwHide = 0, kSwShowNormal = 1;
 
 void Debug(const std::string& line) { plat::sys().OutputDebugString(line); }
 
@@ -60,10 +60,11 @@ void Pause(uint32_t a, uint32_t b, uint32_t c) {
   plat::sys().Sleep(c);
 }
 
+// The program's folder with its trailing backslash.
 std::string ProgramFolder() {
-  std::string exe = plat::sys().ModuleFileName();
-  size_t slash = exe.find_last_of("\\/");
-  return slash == std::string::npos ? std::string() : exe.substr(0, slash + 1);
+  const std::string exe = plat::sys().ModuleFileName();
+  return exe.find_first_of("\\/") == std::string::npos ? std::string()
+                                                          : plat::text::FolderOf(exe) + "\\";
 }
 
 }  // namespace
@@ -80,7 +81,7 @@ bool TMainForm::BbtnStartClick() {
       ui::app().ProcessMessages();
       const std::string beforeRun = SelectedOption().BeforeRun;
       if (!beforeRun.empty() && plat::files().FileExists(beforeRun))
-        plat::processes().ShellExecute(Handle(), "open", beforeRun, "", "", kSwHide);
+        plat::processes().ShellExecute(Handle(), "open", beforeRun, "", "", plat::kSwHide);
       InstallSelectedPrinter(true);
     } catch (const std::exception& e) {
       ui::app().ShowException(e.what());
@@ -223,13 +224,13 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
   if (ok) {
     Pause(100, 100);
     if (!model.AfterRun.empty() && plat::files().FileExists(model.AfterRun))
-      plat::processes().WinExec(model.AfterRun, kSwHide);
+      plat::processes().WinExec(model.AfterRun, plat::kSwHide);
     if (!model.ServiceName.empty() &&
         !services::StartServiceByCmd(model.ServiceName, model.ServiceExe)) {
       Pause(100, 100);
       if (!services::StartServiceByCmd(model.ServiceName, model.ServiceExe)) {
         ui::app().MessageBox(kServiceFailed, i18n::StrNotice(), ui::kMbOk | ui::kMbIconInformation);
-        plat::processes().WinExec(ProgramFolder() + "Setup.bat", kSwShowNormal);
+        plat::processes().WinExec(ProgramFolder() + "Setup.bat", plat::kSwShowNormal);
       }
     }
   }

@@ -246,7 +246,7 @@ void TMainForm::PnlPrintersDblClick() {
 void TMainForm::LvPrintersDblClick() { BbtnStart->Click(); }
 
 int TMainForm::DetectConnectedPort(std::string& port) {
-  config::TOption option = IniOptions ? IniOptions->GetOption(LvPrinters->ItemIndex()) : config::TOption();
+  const config::TOption option = SelectedOption();
   int r = services::DetectPrinterPort(option.InstallSettingFile2K, option.InstallDll2K, port);
   plat::sys().OutputDebugString(i18n::FormatText(std::string(kConnectedPortIs) + "%d", r));
   plat::sys().OutputDebugString(i18n::FormatText(std::string(kConnectedPortIs) + "%s", port));

@@ -45,11 +45,6 @@ std::vector<std::string> Parts(const std::string& path) {
   return out;
 }
 
-std::string FolderOf(const std::string& path) {
-  size_t slash = path.find_last_of("\\/");
-  return slash == std::string::npos ? std::string() : path.substr(0, slash);
-}
-
 std::string FileNameOf(const std::string& path) {
   size_t slash = path.find_last_of("\\/:");
   return slash == std::string::npos ? path : path.substr(slash + 1);
@@ -96,7 +91,7 @@ void StartInstaller64(uintptr_t window, const std::string& installer64File, cons
   port = t.port;
 
   plat::Files& files = plat::files();
-  std::string folder = FolderOf(files.GetFullPathName(installer64File));
+  std::string folder = plat::text::FolderOf(files.GetFullPathName(installer64File));
   std::string commandLine = installer64File + " /Handle " + std::to_string(window) + " /Dll \"" +
                             RelativePath(folder, files.GetFullPathName(library64File)) +
                             "\" /Inf \"" + RelativePath(folder, files.GetFullPathName(infFile)) +

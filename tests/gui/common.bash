@@ -32,6 +32,15 @@ gui_cleanup() {
   if [ -n "$gui_tmp" ]; then rm -rf "$gui_tmp"; fi
 }
 
+# require_file FILE WHY: without FILE the suite cannot run; its one failure says WHY.
+require_file() {
+  if [ ! -f "$1" ]; then
+    fail setup "$2"
+    finish
+    exit 1
+  fi
+}
+
 # A display and a Wine prefix for this script alone; both go when it ends.
 gui_setup() {
   for f in "$GUIDRIVER" "$SETUP"; do

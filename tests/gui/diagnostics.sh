@@ -7,11 +7,7 @@ set -uo pipefail
 source "$(dirname "$0")/common.bash"
 cd "$gui_top"
 medium=$gui_top/out/medium
-if [ ! -f "$medium/install.ini" ]; then
-  fail setup "$medium is not assembled"
-  finish
-  exit 1
-fi
+require_file "$medium/install.ini" "$medium is not assembled"
 gui_setup
 export LC_ALL=en_US.UTF-8
 caption="Printer Installer"

@@ -8,11 +8,7 @@ set -uo pipefail
 source "$(dirname "$0")/common.bash"
 cd "$gui_top"
 medium=$gui_top/out/medium
-if [ ! -f "$medium/X64/drvkit-state.ini" ]; then
-  fail setup "$medium has no X64 helper-library stand-in (run scripts/assemble-medium.sh)"
-  finish
-  exit 1
-fi
+require_file "$medium/X64/drvkit-state.ini" "$medium has no X64 helper-library stand-in (run scripts/assemble-medium.sh)"
 gui_setup
 export LC_ALL=en_US.UTF-8
 caption="Printer Installer"

@@ -3,10 +3,8 @@
 // existing queue, the helper library's answer and the reported outcome.
 #include <memory>
 
-#include "app/program.h"
 #include "i18n/catalogue.h"
-#include "sim_fixture.h"
-#include "ui/headless/headless.h"
+#include "program_fixture.h"
 
 namespace {
 
@@ -14,11 +12,9 @@ using ui::headless::Step;
 
 const char kModel[] = "Velmar VP-210";
 
-class InstallSequence : public SimTest {
+class InstallSequence : public ProgramTest {
  protected:
-  InstallSequence() : saved_(&ui::backend()) {
-    ui::SetBackend(&h);
-    ui::app().Reset();
+  InstallSequence() {
     for (const char* dir : {"C:\\Medium\\i386", "C:\\Medium\\X64"})
       plat::files().CreateDirectory(dir);
     Write("C:\\Medium\\i386\\drvkit.dll", "MZ");
@@ -29,12 +25,6 @@ class InstallSequence : public SimTest {
           "LPTENUM\\VelmarVP-2108E5C, USBPRINT\\VelmarVP-210\r\n");
     machine.devices.installsDriver = kModel;
     machine.spooler.ports.push_back("USB001");
-  }
-  ~InstallSequence() override {
-    p.reset();
-    ui::app().Reset();
-    ui::app().showMainForm = true;
-    ui::SetBackend(saved_);
   }
 
   void Start(const std::string& extra = "") {
@@ -77,12 +67,6 @@ class InstallSequence : public SimTest {
   bool Unlocked() {
     return main().BbtnStart->Enabled() && main().BbtnExit->Enabled() && main().LvPrinters->Enabled();
   }
-
-  ui::headless::Headless h;
-  std::unique_ptr<app::Program> p;
-
- private:
-  ui::Backend* saved_;
 };
 
 TEST_F(InstallSequence, ConfirmedInstallSetsUpTheQueueAndReportsItsPort) {

@@ -6,7 +6,7 @@
 #include "app/online_search.h"
 #include "app/program.h"
 #include "i18n/catalogue.h"
-#include "sim_fixture.h"
+#include "program_fixture.h"
 #include "ui/headless/headless.h"
 
 namespace {
@@ -14,19 +14,8 @@ namespace {
 using ui::ModalResult;
 using ui::headless::Step;
 
-class SearchDialog : public SimTest {
+class SearchDialog : public ProgramTest {
  protected:
-  SearchDialog() : saved_(&ui::backend()) {
-    ui::SetBackend(&h);
-    ui::app().Reset();
-  }
-  ~SearchDialog() override {
-    p.reset();
-    ui::app().Reset();
-    ui::app().showMainForm = true;
-    ui::SetBackend(saved_);
-  }
-
   // Model 0 searches without a prompt, model 1 with one; neither asks
   // before installing.
   void Start() {
@@ -56,13 +45,8 @@ class SearchDialog : public SimTest {
     return out;
   }
 
-  ui::headless::Headless h;
-  std::unique_ptr<app::Program> p;
   std::vector<std::string> ports;  // what each detection reports; the last one repeats
   std::vector<uint64_t> calls;     // virtual time of each detection
-
- private:
-  ui::Backend* saved_;
 };
 
 TEST_F(SearchDialog, CreatedAfterTheMainWindowAndIdle) {

@@ -2,27 +2,15 @@
 // what it shows, and when the main window opens the form.
 #include <memory>
 
-#include "app/program.h"
-#include "sim_fixture.h"
-#include "ui/headless/headless.h"
+#include "program_fixture.h"
 
 namespace {
 
 using ui::headless::Step;
 
-class DiagnosticsForm : public SimTest {
+class DiagnosticsForm : public ProgramTest {
  protected:
-  DiagnosticsForm() : saved_(&ui::backend()) {
-    ui::SetBackend(&h);
-    ui::app().Reset();
-    h.machine = &machine;
-  }
-  ~DiagnosticsForm() override {
-    p.reset();
-    ui::app().Reset();
-    ui::app().showMainForm = true;
-    ui::SetBackend(saved_);
-  }
+  DiagnosticsForm() { h.machine = &machine; }
   void Start() {
     Write("C:\\Medium\\install.ini",
           "[A]\r\nInstallSettingFile2K=a.inf\r\n[B]\r\nInstallSettingFile2K=b.inf\r\n"
@@ -37,12 +25,6 @@ class DiagnosticsForm : public SimTest {
     for (const auto& b : h.MessageBoxes()) out.push_back(b.text);
     return out;
   }
-
-  ui::headless::Headless h;
-  std::unique_ptr<app::Program> p;
-
- private:
-  ui::Backend* saved_;
 };
 
 TEST_F(DiagnosticsForm, OpensFromThePrinterPanelOnlyInDebugMode) {

@@ -17,5 +17,7 @@ std::string Hex8(uint32_t code);
 bool Contains(const std::string& hay, const std::string& needle);
 // Lines as a string list loads them: CR LF, LF or CR end a line.
 std::vector<std::string> SplitLines(const std::string& data);
+// The folder part of a path, without its last backslash: "C:\M\Setup.exe" gives "C:\M".
+std::string FolderOf(const std::string& path);
 
 }  // namespace plat::text
