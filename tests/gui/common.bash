@@ -95,11 +95,78 @@ guidriver() { timeout 60 "$WINE" "$GUIDRIVER" "$@"; }
 
 # start_setup DIR [ARGS...]: Setup.exe with DIR as its current directory.
 # The locale of the caller (LC_ALL) chooses the language under Wine.
+# Its debug output (OutputDebugString) goes to $gui_tmp/debug.log.
 start_setup() {
   local dir=$1
   shift
-  (cd "$dir" && exec "$WINE" "$SETUP" "$@") >/dev/null 2>&1 &
+  (cd "$dir" && WINEDEBUG=-all,+debugstr exec "$WINE" "$SETUP" "$@") >/dev/null \
+    2>>"$gui_tmp/debug.log" &
   setup_pid=$!
+}
+
+# debug_lines: the program's debug lines so far, decoded from GBK into UTF-8.
+debug_lines() {
+  sed -n 's/^.*:debugstr:OutputDebugStringA "\(.*\)"$/\1/p' "$gui_tmp/debug.log" 2>/dev/null |
+    python3 -c 'import sys,codecs
+for l in sys.stdin.buffer:
+    b = codecs.escape_decode(l.rstrip(b"\n"))[0]
+    print(b.decode("gbk", "replace"))'
+}
+
+# box_text CAPTION: the text of the message box of that caption, in UTF-8.
+box_text() {
+  guidriver -u -b dump "$1" | awk -F'\t' '$1 == "control" && $2 == "Static" && $6 != "" { print $6 }' | tail -1
+}
+
+# answer TAG CAPTION TEXT BUTTON: waits for a message box of CAPTION whose
+# text contains TEXT (UTF-8) and presses BUTTON on it.
+answer() {
+  local tag=$1 cap=$2 want=$3 button=$4 text i
+  if ! guidriver -b wait-window "$cap" 30000; then
+    fail "$tag" "no \"$cap\" box"
+    return 1
+  fi
+  text=$(box_text "$cap")
+  if [[ "$text" == *"$want"* ]]; then ok "$tag"; else fail "$tag" "box says '$text'"; fi
+  local id=$button
+  case $button in OK) id='#1' ;; Cancel) id='#2' ;; Yes) id='#6' ;; No) id='#7' ;; esac
+  guidriver -b click "$cap" "$id" || fail "$tag press" "no button \"$button\""
+  # Gone, or replaced by the next box of the same caption.
+  for ((i = 0; i < 50; i++)); do
+    guidriver -b exists "$cap" 2>/dev/null || return 0
+    [ "$(box_text "$cap")" != "$text" ] && return 0
+    sleep 0.1
+  done
+  fail "$tag gone" "the box stays"
+}
+
+# no_box TAG CAPTION [WAIT_MS]: no message box of CAPTION comes up.
+no_box() {
+  if guidriver -b wait-window "$2" "${3:-2000}" 2>/dev/null; then
+    fail "$1" "a box says '$(box_text "$2")'"
+  else
+    ok "$1"
+  fi
+}
+
+# usable TAG CAPTION: the main window is back, its Install button enabled.
+usable() {
+  local dump i
+  for ((i = 0; i < 50; i++)); do
+    dump=$(guidriver -u dump "$2")
+    if awk -F'\t' '$1 == "control" && $2 == "Button" && $6 ~ /Install|安装|安裝/ { found = 1; exit $3 == 1 ? 0 : 1 } END { if (!found) exit 1 }' <<<"$dump"; then
+      ok "$1 usable"
+      return 0
+    fi
+    sleep 0.1
+  done
+  fail "$1 usable" "the Install button is not enabled"
+}
+
+# Where the Wine GUI suites and the demo copy the medium: the stand-ins'
+# call log and state of one setting's helper library.
+helper_dir() {  # MEDIUM
+  if [ "$GUI_WINDOWS" = wow64 ]; then echo "$1/X64"; else echo "$1/i386"; fi
 }
 
 # open_setup NAME DIR CAPTION: start_setup DIR and wait for its window; when

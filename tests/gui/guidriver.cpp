@@ -1,7 +1,7 @@
 // guidriver: reads and drives the windows of another program for the GUI
 // test scripts (run under Wine, or on Windows).
 //
-//   guidriver [-u] COMMAND ARGS...
+//   guidriver [-u] [-b] COMMAND ARGS...
 //
 // Commands (WINDOW is the exact caption of a top-level window; among several
 // with that caption a visible one is taken first):
@@ -13,6 +13,7 @@
 //   dump WINDOW                       the window and every descendant, one line each
 //   rect WINDOW                       "LEFT TOP WIDTH HEIGHT" of the whole window on the screen
 //   click WINDOW TEXT                 press the visible button whose text is TEXT
+//                                     ("#N": whose control ID is N, as IDYES 6)
 //   select WINDOW INDEX               select item INDEX of the first visible list view
 //                                     or list box, as a user's click would
 //   key WINDOW ENTER|ESCAPE|TAB|SPACE post the key to the window's focused control
@@ -28,6 +29,8 @@
 //
 // Texts: read and printed in the ANSI code page, byte for byte (GBK, Big5 or
 // Western, as the system is set up). With -u they are printed as UTF-8 instead.
+// With -b only message boxes (dialog class #32770) match WINDOW: a box may
+// carry the caption of the main window.
 // Arguments reach the program in the ANSI code page (Wine converts them from the
 // Unix locale). A button's TEXT matches its text as it stands or with the
 // mnemonic '&' removed ("&Install" or "Install").
@@ -70,6 +73,7 @@ constexpr int kDefaultTimeoutMs = 10000;
 enum Exit { kOk = 0, kNoWindow = 1, kUsage = 2, kNoControl = 3, kDisabled = 4, kFailed = 5 };
 
 bool g_utf8 = false;
+bool g_boxesOnly = false;  // -b: only message boxes and dialogs (class #32770) count
 
 void Write(const std::string& s) {
   std::fwrite(s.data(), 1, s.size(), stdout);
@@ -265,6 +269,11 @@ BOOL CALLBACK MatchTop(HWND h, LPARAM l) {
   char buf[1024] = {};
   ::GetWindowTextA(h, buf, sizeof buf);
   if (*s->caption != buf) return TRUE;
+  if (g_boxesOnly) {
+    char cls[64] = {};
+    ::GetClassNameA(h, cls, sizeof cls);
+    if (std::strcmp(cls, "#32770") != 0) return TRUE;
+  }
   if (!s->any) s->any = h;
   if (::IsWindowVisible(h)) {
     s->visible = h;
@@ -358,7 +367,12 @@ int Click(HWND top, const std::string& text) {
   for (HWND h : Descendants(top)) {
     if (!Is(ClassOf(h), "Button") || !::IsWindowVisible(h)) continue;
     std::string t = TextOf(h);
-    if (t != text && StripMnemonic(t) != text) continue;
+    // "#6": the button of that control ID, whatever its text (a message
+    // box's buttons carry the answer's ID in every language).
+    const bool byId = text.size() > 1 && text[0] == '#';
+    if (byId ? std::to_string(::GetDlgCtrlID(h)) != text.substr(1)
+             : (t != text && StripMnemonic(t) != text))
+      continue;
     if (!::IsWindowEnabled(h)) return kDisabled;
     // Posted as the button itself would notify its parent, so that a modal
     // box opened by the handler does not keep us waiting.
@@ -490,9 +504,10 @@ int main(int argc, char** argv) {
   // Lines end in LF only; texts pass unchanged.
   _setmode(_fileno(stdout), _O_BINARY);
   int a = 1;
-  if (a < argc && std::strcmp(argv[a], "-u") == 0) {
-    g_utf8 = true;
-    ++a;
+  for (; a < argc && argv[a][0] == '-' && argv[a][1] && !argv[a][2]; ++a) {
+    if (argv[a][1] == 'u') g_utf8 = true;
+    else if (argv[a][1] == 'b') g_boxesOnly = true;
+    else return Usage();
   }
   if (argc - a == 1 && std::strcmp(argv[a], "is-wow64") == 0) return IsWow64();
   if (argc - a < 2) return Usage();

@@ -14,26 +14,15 @@ cd "$gui_top"
 medium=$gui_top/out/medium
 shots=$gui_top/out/screenshots
 mkdir -p "$shots"
-if [ ! -f "$medium/X64/drvkit64.dll" ] || [ ! -f "$medium/X64/drvkit-state.ini" ]; then
-  fail setup "$medium has no X64 helper-library stand-in (run scripts/assemble-medium.sh)"
-  finish
-  exit 1
-fi
+require_file "$medium/i386/drvkit-state.ini" "$medium has no helper-library stand-in (run scripts/assemble-medium.sh)"
 gui_setup
 
-# The shipped program is 32-bit and loads i386\drvkit.dll; this 64-bit build
-# can only load the x64 stand-in, so a copy of the medium points the first
-# model there (the state file beside it stays as assembled).
 cp -r "$medium" "$gui_tmp/medium"
 medium=$gui_tmp/medium
-sed -i 's/^InstallDll2K=i386\\drvkit\.dll/InstallDll2K=X64\\drvkit64.dll/' "$medium/install.ini"
-if ! grep -q '^InstallDll2K=X64\\drvkit64\.dll' "$medium/install.ini"; then
-  fail setup "install.ini of the medium copy does not name X64\\drvkit64.dll"
-fi
 # Both models search before installing and ask nothing else (the second is
-# the last section: its lines go at the end).
+# the last section: its line goes at the end).
 sed -i 's/^ForceOnlineCheck=0/ForceOnlineCheck=1/; s/^QuiteMode=0/QuiteMode=1/' "$medium/install.ini"
-printf 'InstallDll2K=X64\\drvkit64.dll\r\nQuiteMode=1\r\n' >>"$medium/install.ini"
+printf 'QuiteMode=1\r\n' >>"$medium/install.ini"
 
 search=Search  # the dialog's caption is the same in every language
 
@@ -67,7 +56,7 @@ expect_dialog_up() {  # TAG MAIN
 
 # The helper-library stand-in of the copy installs the driver named NAME.
 installs_driver() {  # NAME
-  local state=$medium/X64/drvkit-state.ini
+  local state=$medium/i386/drvkit-state.ini
   sed -i '/^InstallsDriver=/d' "$state"
   sed -i "/^\[HelperLibrary\]/a InstallsDriver=$1\r" "$state"
 }

@@ -1,0 +1,89 @@
+#!/usr/bin/env bash
+# settings: win32 wow64
+# The shipped Setup.exe when an installation cannot succeed: every case ends
+# with a message and a window that can be used again (or, in automatic mode
+# under "/Hide", with the program ending), never with a locked window.
+#   both settings: the helper library missing; FuncDrvKit failing with a code;
+#                  an automatic install under /Hide without the library
+#   64-bit only:   the sibling missing; the sibling ending at once without a
+#                  message, with the window in sight and with it hidden
+set -uo pipefail
+source "$(dirname "$0")/common.bash"
+cd "$gui_top"
+require_file "$gui_top/out/medium/i386/drvkit.dll" "out/medium is not assembled (scripts/assemble-medium.sh)"
+gui_setup
+export LC_ALL=en_US.UTF-8
+caption="Printer Installer"
+notice=Notice
+w=$GUI_WINDOWS
+
+# fresh TAG: a copy of the sample medium, printed.
+fresh() {
+  local dir=$gui_tmp/medium-$1
+  cp -r "$gui_top/out/medium" "$dir"
+  echo "$dir"
+}
+
+# attempt TAG DIR CAPTION TEXT: opens the program, presses Install, says Yes,
+# expects a box of CAPTION containing TEXT, and a usable window after it.
+attempt() {
+  local tag=$1 dir=$2 cap=$3 text=$4 limit=${5:-30000}
+  open_setup "$tag start" "$dir" "$caption" || return
+  guidriver click "$caption" Install || fail "$tag press" "could not press Install"
+  answer "$tag confirmation" "$notice" "Are you sure" Yes
+  if guidriver -b wait-window "$cap" "$limit"; then
+    answer "$tag outcome" "$cap" "$text" OK
+  else
+    fail "$tag outcome" "no box within $limit ms"
+  fi
+  usable "$tag" "$caption"
+  guidriver close "$caption"
+  guidriver wait-gone "$caption" 10000 || fail "$tag closes" "window stays"
+  check "$tag exit code" 0 "$(stop_setup 20)"
+}
+
+dir=$(fresh nolib)
+rm -f "$dir/i386/drvkit.dll"
+attempt "$w-no-library" "$dir" "$caption" "The DLL file is not found!"
+
+dir=$(fresh libfails)
+printf '%s\r\n' '[HelperLibrary]' 'InstallResult=3' 'LastErrorCode=5' >"$(helper_dir "$dir")/drvkit-state.ini"
+attempt "$w-library-fails" "$dir" "$notice" "Driver install is Failed (0x00000005)."
+
+# Automatic and hidden: the error is shown, then the program ends by itself.
+dir=$(fresh autohide)
+rm -f "$dir/i386/drvkit.dll"
+sed -i 's/^AutoMode=0/AutoMode=1/; s/^QuiteMode=0/QuiteMode=1/' "$dir/install.ini"
+start_setup "$dir" /Hide
+answer "$w-auto-hidden error" "$caption" "The DLL file is not found!" OK
+check "$w-auto-hidden ends" 0 "$(stop_setup 20)"
+
+if [ "$w" = wow64 ]; then
+  dir=$(fresh nosibling)
+  rm -f "$dir/X64/Quenset64.exe"
+  attempt "$w-no-sibling" "$dir" "$notice" "Driver install is Failed (0x00000002)."
+
+  # Ends with 0 and no word while the window is in sight: the watchdog.
+  dir=$(fresh silent)
+  printf '%s\r\n' '[Sibling]' 'ExitSilently=0' >>"$dir/X64/drvkit-state.ini"
+  attempt "$w-silent-sibling" "$dir" "$notice" "Driver install is Failed (0x00000001)." 30000
+
+  # The same with the window hidden ("/Hide", Install pressed from outside):
+  # the sibling's exit code is reported and the program waits, hidden.
+  dir=$(fresh silent-hidden)
+  printf '%s\r\n' '[Sibling]' 'ExitSilently=3' >>"$dir/X64/drvkit-state.ini"
+  start_setup "$dir" /Hide
+  for ((i = 0; i < 300; i++)); do guidriver exists "$caption" 2>/dev/null && break; sleep 0.1; done
+  if guidriver exists "$caption" && guidriver wait-hidden "$caption" 1000; then
+    ok "$w-hidden window exists unseen"
+  else
+    fail "$w-hidden window exists unseen" "no hidden main window"
+  fi
+  guidriver click "$caption" Install || fail "$w-hidden press" "could not press Install"
+  answer "$w-hidden confirmation" "$notice" "Are you sure" Yes
+  answer "$w-hidden watchdog" "$notice" "Driver install is Failed (0x00000003)." OK
+  if guidriver wait-window "$caption" 2000 2>/dev/null; then fail "$w-hidden stays hidden" "shown"; else
+    ok "$w-hidden stays hidden"; fi
+  check "$w-hidden still runs" timeout "$(stop_setup 2)"
+fi
+finish
