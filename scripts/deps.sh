@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the builds and tests need, when missing.
 set -euo pipefail
+# wine32 (from the i386 architecture) runs the shipped 32-bit program.
 pkgs=(cmake ninja-build g++ googletest
       g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-i686
-      wine wine64 xvfb xauth x11-apps imagemagick locales
+      wine wine64 wine32:i386 xvfb xauth x11-apps xdotool imagemagick locales
       fonts-wqy-microhei fonts-arphic-uming python3)
+SUDO=""
+[ "$(id -u)" = 0 ] || SUDO=sudo
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+  $SUDO dpkg --add-architecture i386
+fi
 missing=()
 for p in "${pkgs[@]}"; do
   [ -n "$p" ] || continue
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
 done
-SUDO=""
-[ "$(id -u)" = 0 ] || SUDO=sudo
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
   $SUDO apt-get update -qq

@@ -1,44 +1,88 @@
 #!/usr/bin/env bash
-# Runs the installer on the sample medium: the real program (64-bit build)
-# under Wine in out/medium. Without a display it runs on a virtual one and
-# saves a screenshot to out/screenshots/demo.png. LC_ALL=zh_CN.UTF-8 or
-# zh_TW.UTF-8 shows the Chinese texts.
+# Runs the installer on the sample medium: the shipped program
+# (out/win32/Setup.exe) under 32-bit Wine in out/medium, on a 32-bit Windows
+# prefix (out/wineprefix; WINEARCH=win64 with another WINEPREFIX gives a
+# 64-bit Windows, where the program hands off to the 64-bit sibling).
+# LC_ALL=zh_CN.UTF-8 or zh_TW.UTF-8 shows the Chinese texts. The helper
+# library stand-in of the medium reports a USB printer of the first model and
+# installs it, so pressing Install installs that model.
+#
+# With a display (DISPLAY set) the program runs there until closed. Without
+# one it runs on a virtual display, saves a capture of the main window to
+# out/screenshots/demo.png, presses Install, answers the questions and saves
+# the outcome box to out/screenshots/demo-outcome.png, then ends.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/deps.sh
 scripts/build.sh
 top=$(pwd)
-export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+export WINEARCH=${WINEARCH:-win32}
 export WINEPREFIX=${WINEPREFIX:-$top/out/wineprefix}
-scripts/prepare-wine-prefix.sh
+wine=/usr/lib/wine/wine
+guidriver() { timeout 90 "$wine" "$top/out/win32/tests/guidriver.exe" "$@"; }
 echo "setup-sim state of the same medium:"
 out/host/setup-sim --medium out/medium --dump | grep -E '^(Application|TMainForm\.(Caption|LvPrinters\.Items))' || true
-cd out/medium
+
 if [ -n "${DISPLAY:-}" ]; then
-  exec /usr/lib/wine/wine64 "$top/out/win64/Setup.exe" "$@"
+  scripts/prepare-wine-prefix.sh
+  cd out/medium
+  exec "$wine" Setup.exe "$@"
 fi
-disp=:$(( (RANDOM % 400) + 100 ))
-Xvfb "$disp" -screen 0 1024x768x24 >/dev/null 2>&1 &
+
+work=$(mktemp -d /tmp/demo.XXXXXX)
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
-sleep 1
-DISPLAY=$disp /usr/lib/wine/wine64 "$top/out/win64/Setup.exe" "$@" &
+prog=
+cleanup() {
+  [ -n "$prog" ] && kill "$prog" 2>/dev/null
+  timeout 20 /usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true
+  kill $xvfb 2>/dev/null || true
+  rm -rf "$work"
+}
+trap cleanup EXIT
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+export DISPLAY=":$(head -1 "$work/display")"
+scripts/prepare-wine-prefix.sh
+# Each demo installs afresh: a queue left by an earlier one goes first.
+guidriver delete-printer "Velmar VP-210" >/dev/null 2>&1 || true
+(cd out/medium && exec "$wine" Setup.exe "$@") >/dev/null 2>&1 &
 prog=$!
-# Wait for the main window (its caption in the language Wine runs in), then
-# let it finish fading in.
+
+# The main window's caption, in the language Wine runs in.
 case "${LC_ALL:-${LANG:-}}" in
-  zh_CN*) lang=0x0804 ;;
-  zh_TW*) lang=0x0404 ;;
-  *) lang=0x0409 ;;
+  zh_CN*) lang=0x0804 notice="注意" ;;
+  zh_TW*) lang=0x0404 notice="注意" ;;
+  *) lang=0x0409 notice=Notice ;;
 esac
-printf '[System]\nLangID=%s\n' "$lang" > "$top/out/demo-machine.ini"
-caption=$("$top/out/host/setup-sim" --machine "$top/out/demo-machine.ini" --medium "$top/out/medium" --dump |
+printf '[System]\nLangID=%s\n' "$lang" > "$work/machine.ini"
+caption=$(out/host/setup-sim --machine "$work/machine.ini" --medium out/medium --dump |
           sed -n 's/^TMainForm\.Caption=//p')
-DISPLAY=$disp timeout 90 /usr/lib/wine/wine64 "$top/out/win64/tests/guidriver.exe" -u wait-window "$caption" 60000 \
-  >/dev/null 2>&1 || echo "the main window did not appear within a minute" >&2
+mkdir -p out/screenshots
+# A capture of one window: a capture of the screen paints boxes and title
+# bars black while a layered window is open.
+capture() {  # CAPTION FILE
+  local id
+  id=$(xdotool search --onlyvisible --name "^$1\$" | tail -1)
+  [ -n "$id" ] && import -window "$id" "$2" && echo "screenshot: $2"
+}
+if ! guidriver -u wait-window "$caption" 60000 >/dev/null 2>&1; then
+  echo "the main window did not appear within a minute" >&2
+  exit 1
+fi
 sleep 2
-mkdir -p "$top/out/screenshots"
-DISPLAY=$disp xwd -root -silent | convert xwd:- "$top/out/screenshots/demo.png"
-echo "screenshot: out/screenshots/demo.png"
-kill $prog 2>/dev/null || true
-/usr/lib/wine/wineserver64 -k >/dev/null 2>&1 || true
+capture "$caption" out/screenshots/demo.png
+
+# Install the first model: Yes to the question, then the outcome.
+install=$(out/host/setup-sim --machine "$work/machine.ini" --medium out/medium --dump |
+          sed -n 's/^TMainForm\.BbtnStart\.Caption=//p')
+guidriver click "$caption" "$install" >/dev/null 2>&1 || { echo "could not press $install" >&2; exit 1; }
+for step in 1 2; do
+  guidriver -b wait-window "$notice" 60000 >/dev/null 2>&1 || { echo "no answer from the program" >&2; exit 1; }
+  sleep 1
+  echo "box: $(guidriver -u -b dump "$notice" | awk -F'\t' '$1 == "control" && $2 == "Static" && $6 != "" { print $6 }' | tail -1)"
+  if [ $step = 2 ]; then capture "$notice" out/screenshots/demo-outcome.png; fi
+  # Yes (6) to the question, OK (1) to the outcome.
+  guidriver -b click "$notice" '#6' >/dev/null 2>&1 || guidriver -b click "$notice" '#1' >/dev/null 2>&1
+  sleep 1
+done

@@ -96,11 +96,14 @@ guidriver() { timeout 60 "$WINE" "$GUIDRIVER" "$@"; }
 # start_setup DIR [ARGS...]: Setup.exe with DIR as its current directory.
 # The locale of the caller (LC_ALL) chooses the language under Wine.
 # Its debug output (OutputDebugString) goes to $gui_tmp/debug.log.
+# Its exit code goes to $gui_tmp/setup.rc when it ends.
 start_setup() {
   local dir=$1
   shift
-  (cd "$dir" && WINEDEBUG=-all,+debugstr exec "$WINE" "$SETUP" "$@") >/dev/null \
-    2>>"$gui_tmp/debug.log" &
+  rm -f "$gui_tmp/setup.rc"
+  ( (cd "$dir" && WINEDEBUG=-all,+debugstr exec "$WINE" "$SETUP" "$@") >/dev/null \
+      2>>"$gui_tmp/debug.log"
+    echo $? >"$gui_tmp/setup.rc.new" && mv "$gui_tmp/setup.rc.new" "$gui_tmp/setup.rc") &
   setup_pid=$!
 }
 
@@ -184,27 +187,25 @@ open_setup() {
 stop_setup() {
   local limit=${1:-20} i
   for ((i = 0; i < limit * 10; i++)); do
-    if ! kill -0 "$setup_pid" 2>/dev/null; then
-      wait "$setup_pid"
-      echo $?
-      setup_pid=
+    if [ -f "$gui_tmp/setup.rc" ]; then
+      cat "$gui_tmp/setup.rc"
+      rm -f "$gui_tmp/setup.rc"
       return
     fi
     sleep 0.1
   done
   kill "$setup_pid" 2>/dev/null
-  wait "$setup_pid" 2>/dev/null
-  setup_pid=
   timeout 20 "$WINESERVER" -k >/dev/null 2>&1
   echo timeout
 }
 
-# screenshot CAPTION FILE: the window, cut from the screen.
+# screenshot CAPTION FILE [-b]: a capture of that window alone (a capture of
+# the screen paints boxes and title bars black while a layered window is
+# open); -b for a message box of that caption.
 screenshot() {
-  local rect
-  rect=$(guidriver rect "$1") || return 1
-  read -r x y w h <<<"$rect"
+  local xid
+  xid=$(guidriver ${3:-} xid "$1" | tr -d '\r') || return 1
   # Let the window paint before it is taken.
   sleep 1
-  xwd -root -silent -display "$DISPLAY" | convert xwd:- -crop "${w}x${h}+${x}+${y}" +repage "$2"
+  import -display "$DISPLAY" -window "$xid" "$2"
 }

@@ -12,6 +12,10 @@
 //   exists WINDOW                     0 if such a window exists (visible or not)
 //   dump WINDOW                       the window and every descendant, one line each
 //   rect WINDOW                       "LEFT TOP WIDTH HEIGHT" of the whole window on the screen
+//   wtexts WINDOW                     the texts of the window and its descendants, read
+//                                     as Unicode, in UTF-8, one a line
+//   xid WINDOW                        the X11 window Wine shows it in (for a capture of
+//                                     that window alone)
 //   click WINDOW TEXT                 press the visible button whose text is TEXT
 //                                     ("#N": whose control ID is N, as IDYES 6)
 //   select WINDOW INDEX               select item INDEX of the first visible list view
@@ -457,6 +461,28 @@ int DeletePrinterNamed(const std::string& name) {
   return deleted ? kOk : kFailed;
 }
 
+// The window's own text and those of its descendants, read through the
+// Unicode messages: what the user sees whatever the system's code page.
+int UnicodeTexts(HWND top) {
+  std::vector<HWND> all = Descendants(top);
+  all.insert(all.begin(), top);
+  for (HWND h : all) {
+    DWORD_PTR len = 0;
+    if (!::SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &len) || !len)
+      continue;
+    std::vector<wchar_t> w(len + 1, L'\0');
+    DWORD_PTR got = 0;
+    if (!::SendMessageTimeoutW(h, WM_GETTEXT, w.size(), reinterpret_cast<LPARAM>(w.data()),
+                               SMTO_ABORTIFHUNG, kAnswerMs, &got))
+      continue;
+    int n = ::WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(got), nullptr, 0, nullptr, nullptr);
+    std::string u(static_cast<size_t>(n), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(got), &u[0], n, nullptr, nullptr);
+    Write(Escape(u) + "\n");
+  }
+  return kOk;
+}
+
 int ShowPrinter(const std::string& name) {
   HANDLE h = nullptr;
   if (!::OpenPrinterA(const_cast<char*>(name.c_str()), &h, nullptr)) return kNoWindow;
@@ -492,7 +518,7 @@ int Usage() {
   std::fputs(
       "usage: guidriver [-u] wait-window|wait-gone|wait-hidden WINDOW [TIMEOUT_MS]\n"
       "       guidriver delete-printer NAME | printer NAME | is-wow64 | dblclick WINDOW X Y\n"
-      "       guidriver [-u] exists|dump|rect|close WINDOW\n"
+      "       guidriver [-u] [-b] exists|dump|rect|xid|close WINDOW\n"
       "       guidriver [-u] click WINDOW TEXT | select WINDOW INDEX | key WINDOW ENTER|ESCAPE|TAB|SPACE\n",
       stderr);
   return kUsage;
@@ -526,7 +552,7 @@ int main(int argc, char** argv) {
                       cmd == "wait-window" ? Wanted::kVisible
                                            : (cmd == "wait-gone" ? Wanted::kGone : Wanted::kHidden));
   }
-  if (cmd != "exists" && cmd != "dump" && cmd != "rect" && cmd != "close" && cmd != "click" &&
+  if (cmd != "exists" && cmd != "dump" && cmd != "rect" && cmd != "xid" && cmd != "wtexts" && cmd != "close" && cmd != "click" &&
       cmd != "select" && cmd != "key" && cmd != "dblclick")
     return Usage();
   const bool oneArg = cmd == "click" || cmd == "select" || cmd == "key";
@@ -539,6 +565,14 @@ int main(int argc, char** argv) {
   }
   if (cmd == "exists") return kOk;
   if (cmd == "dump") return Dump(top);
+  if (cmd == "wtexts") return UnicodeTexts(top);
+  if (cmd == "xid") {
+    // Wine keeps the X11 window of a top-level window as this property.
+    HANDLE x = ::GetPropA(top, "__wine_x11_whole_window");
+    if (!x) return kFailed;
+    std::printf("0x%lx\n", static_cast<unsigned long>(reinterpret_cast<uintptr_t>(x)));
+    return kOk;
+  }
   if (cmd == "rect") {
     RECT r;
     ::GetWindowRect(top, &r);

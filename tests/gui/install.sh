@@ -14,6 +14,7 @@ source "$(dirname "$0")/common.bash"
 cd "$gui_top"
 require_file "$gui_top/out/medium/i386/drvkit.dll" "out/medium is not assembled (scripts/assemble-medium.sh)"
 gui_setup
+mkdir -p "$gui_top/out/screenshots"
 model="Velmar VP-210"
 
 if [ "$GUI_WINDOWS" = wow64 ]; then langs="en"; else langs="en zh_CN zh_TW"; fi
@@ -38,6 +39,8 @@ for lang in $langs; do
   open_setup "$t start" "$medium" "$caption" || continue
   guidriver click "$caption" "$btn" || fail "$t press" "could not press Install"
   answer "$t confirmation" "$notice" "$confirm" Yes
+  guidriver -b wait-window "$notice" 30000 && sleep 1 &&
+    screenshot "$notice" "$gui_top/out/screenshots/install-$t-success.png" -b
   answer "$t success" "$notice" "$success" OK
   usable "$t after install" "$caption"
 

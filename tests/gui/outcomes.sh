@@ -58,6 +58,36 @@ start_setup "$dir" /Hide
 answer "$w-auto-hidden error" "$caption" "The DLL file is not found!" OK
 check "$w-auto-hidden ends" 0 "$(stop_setup 20)"
 
+if [ "$w" = win32 ]; then
+  # A service that does not come up: the fixed Simplified Chinese notice,
+  # readable on this English system, then the success.
+  dir=$(fresh service)
+  sed -i 's/^SelectPort=1/SelectPort=1\r\nServiceName=NoSuchPrinterService/' "$dir/install.ini"
+  open_setup "$w-service start" "$dir" "$caption" && {
+    guidriver click "$caption" Install || fail "$w-service press" "could not press Install"
+    answer "$w-service confirmation" "$notice" "Are you sure" Yes
+    if guidriver -b wait-window "$notice" 60000; then
+      shown=$(guidriver -b wtexts "$notice")
+      if grep -qF "程序启动服务失败，点击确定后自动重新启动。" <<<"$shown"; then
+        ok "$w-service notice in Chinese"
+      else
+        fail "$w-service notice in Chinese" "shows: $shown"
+      fi
+      mkdir -p "$gui_top/out/screenshots"
+      screenshot "$notice" "$gui_top/out/screenshots/service-notice-en.png" -b
+      guidriver -b click "$notice" '#1'
+    else
+      fail "$w-service notice in Chinese" "no box"
+    fi
+    answer "$w-service success" "$notice" "installed successfully" OK
+    usable "$w-service" "$caption"
+    guidriver close "$caption"
+    guidriver wait-gone "$caption" 10000 || fail "$w-service closes" "window stays"
+    check "$w-service exit code" 0 "$(stop_setup 20)"
+    guidriver delete-printer "Velmar VP-210" >/dev/null 2>&1
+  }
+fi
+
 if [ "$w" = wow64 ]; then
   dir=$(fresh nosibling)
   rm -f "$dir/X64/Quenset64.exe"
@@ -73,7 +103,7 @@ if [ "$w" = wow64 ]; then
   dir=$(fresh silent-hidden)
   printf '%s\r\n' '[Sibling]' 'ExitSilently=3' >>"$dir/X64/drvkit-state.ini"
   start_setup "$dir" /Hide
-  for ((i = 0; i < 300; i++)); do guidriver exists "$caption" 2>/dev/null && break; sleep 0.1; done
+  for ((i = 0; i < 60; i++)); do guidriver exists "$caption" 2>/dev/null && break; sleep 0.5; done
   if guidriver exists "$caption" && guidriver wait-hidden "$caption" 1000; then
     ok "$w-hidden window exists unseen"
   else

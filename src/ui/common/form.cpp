@@ -187,6 +187,9 @@ void Application::Reset() {
 void Application::Run() {
   if (terminated_) return;
   if (mainForm_ && showMainForm) mainForm_->Show();
+  // A hidden main form has its window all the same: other programs find it
+  // and post it messages.
+  else if (mainForm_) mainForm_->Handle();
   backend().RunLoop();
 }
 
