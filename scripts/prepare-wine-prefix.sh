@@ -32,4 +32,12 @@ for v in CaptionFont SmCaptionFont MenuFont MessageFont StatusFont IconFont; do
   [ ${#cur} -ge 48 ] || continue
   "$wine" reg add "$key" /v "$v" /t REG_BINARY /d "${cur:0:46}01${cur:48}" /f >/dev/null 2>&1
 done
+# Font linking as an English Windows has it since Vista: a text the dialog
+# font has no glyphs for (Chinese on an English system) is drawn from a CJK
+# font instead of as boxes.
+link='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink'
+for face in Tahoma "MS Shell Dlg" "MS Shell Dlg 2"; do
+  "$wine" reg add "$link" /v "$face" /t REG_MULTI_SZ \
+    /d 'wqy-microhei.ttc,WenQuanYi Micro Hei\0uming.ttc,AR PL UMing TW' /f >/dev/null 2>&1 || true
+done
 timeout 60 "$wineserver" -w >/dev/null 2>&1 || true

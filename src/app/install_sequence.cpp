@@ -154,6 +154,7 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
   RemovedDriverName.clear();
   InstallState = 1;
   siblingStarted_ = false;
+  attemptPrinter_.clear();
   if (services::GetOSVersion() < 50) return false;
 
   const config::TOption model = IniOptions ? IniOptions->GetOption(modelIndex) : config::TOption();
@@ -216,6 +217,7 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
     online = false;
 
   InstalledPrinterName = name;
+  attemptPrinter_ = name;
   attemptOnline_ = online;
   Debug(kInstallPrinterNameIs + name);
   if (online) {
@@ -265,6 +267,11 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
 }
 
 void TMainForm::WmInstallSuccess() {
+  // An activation in between (a box of the sequence closing, the user
+  // switching windows during the hand-off) cleared the name; the queue to
+  // set up is still the attempt's.
+  if (InstalledPrinterName.empty()) InstalledPrinterName = attemptPrinter_;
+  attemptPrinter_.clear();
   Debug(kInstalledDriverNameIs + InstalledPrinterName + ")");
   if (!services::PrinterExists(InstalledPrinterName) &&
       !services::AddPrinterQueue(InstalledPrinterName, InstalledPrinterName) &&
@@ -351,6 +358,8 @@ void TMainForm::WmInstallError(uint32_t code) {
   }
 
   // A Windows 2000 upgrade removed the old driver: its queue comes back.
+  if (InstalledPrinterName.empty()) InstalledPrinterName = attemptPrinter_;
+  attemptPrinter_.clear();
   if (!RemovedDriverName.empty() && !services::PrinterExists(InstalledPrinterName)) {
     services::AddPrinterQueue(RemovedDriverName, InstalledPrinterName);
     services::SetPrinterPort(InstalledPrinterName, SelectedOption().DefaultPortName);

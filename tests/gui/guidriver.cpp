@@ -369,7 +369,9 @@ int Dump(HWND top) {
 
 int Click(HWND top, const std::string& text) {
   for (HWND h : Descendants(top)) {
-    if (!Is(ClassOf(h), "Button") || !::IsWindowVisible(h)) continue;
+    // The button's own visibility: in a hidden window ("/Hide") it can
+    // still be pressed from outside, as another program would.
+    if (!Is(ClassOf(h), "Button") || !(::GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE)) continue;
     std::string t = TextOf(h);
     // "#6": the button of that control ID, whatever its text (a message
     // box's buttons carry the answer's ID in every language).

@@ -233,6 +233,25 @@ TEST_F(InstallSequence, SixtyFourBitWindowsHandsOffAndWaitsForTheSiblingsMessage
   EXPECT_EQ(Boxes().size(), 1u);
 }
 
+// Every activation forgets the printer's name; the outcome that follows must
+// still set up that printer's queue, not report a success without one.
+TEST_F(InstallSequence, ActivationsBeforeTheOutcomeDoNotLoseThePrinter) {
+  machine.wow64 = true;
+  h.machine = &machine;
+  Start("QuiteMode=1\r\n");
+  Press();
+  main().PrepareAutoInstall();  // the user switches away and back, twice
+  main().PrepareAutoInstall();
+  EXPECT_TRUE(main().InstalledPrinterName.empty());
+  h.Script(Step::Answer(ui::kIdOk).When("successfully"));
+  plat::sys().Sleep(static_cast<uint32_t>(machine.handOff.delay));
+  ui::app().ProcessMessages();
+  ASSERT_NE(Queue(kModel), nullptr);
+  EXPECT_EQ(Queue(kModel)->info.portName, "USB001");
+  ASSERT_EQ(Boxes().size(), 1u) << "no bare error number";
+  EXPECT_NE(Boxes()[0].find("set to USB001 !"), std::string::npos) << Boxes()[0];
+}
+
 TEST_F(InstallSequence, WatchdogReportsASiblingThatEndedSilently) {
   machine.wow64 = true;
   h.machine = &machine;
