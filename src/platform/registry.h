@@ -57,6 +57,9 @@ class Registry {
   virtual uint32_t WriteValue(RegistryKey& key, const std::string& name, uint32_t type,
                               const std::string& data) = 0;
 
+  // RegDeleteValue; a key opened read-only answers kRegAccessDenied.
+  virtual uint32_t DeleteValue(RegistryKey& key, const std::string& name) = 0;
+
   // Names in the registry's order (values as stored, subkeys sorted).
   virtual uint32_t ValueNames(RegistryKey& key, std::vector<std::string>& out) = 0;
   virtual uint32_t SubKeyNames(RegistryKey& key, std::vector<std::string>& out) = 0;

@@ -20,6 +20,10 @@ inline bool AddPrinterUnknownDriverIsInvalidParameter() { return Active(); }
 // AddPrinter with the name of an existing queue succeeds instead of failing
 // with ERROR_PRINTER_ALREADY_EXISTS.
 inline bool AddPrinterAcceptsExistingName() { return Active(); }
+// The A registry functions fail a path of more than 260 characters with
+// ERROR_MORE_DATA (234); Windows refuses only a name over 256 characters,
+// with ERROR_INVALID_PARAMETER.
+inline bool RegistryLongPathIsMoreData() { return Active(); }
 // Wine's own sc.exe prints nothing for "query".
 inline bool ScQueryPrintsNothing() { return Active(); }
 

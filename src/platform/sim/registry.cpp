@@ -178,6 +178,18 @@ class SimRegistry : public Registry {
     return kRegOk;
   }
 
+  uint32_t DeleteValue(RegistryKey& key, const std::string& name) override {
+    if (auto e = m_.faults.Check("RegDeleteValue")) return *e;
+    SimRegKey* k = Live(key);
+    if (!k) return kRegKeyDeleted;
+    if (!Own(key).full) return kRegAccessDenied;
+    auto it = std::find_if(k->values.begin(), k->values.end(),
+                           [&](const SimRegValue& v) { return text::EqualNoCase(v.name, name); });
+    if (it == k->values.end()) return kRegNotFound;
+    k->values.erase(it);
+    return kRegOk;
+  }
+
   uint32_t ValueNames(RegistryKey& key, std::vector<std::string>& out) override {
     if (auto e = m_.faults.Check("RegEnumValue")) return *e;
     SimRegKey* k = Live(key);

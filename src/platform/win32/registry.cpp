@@ -87,6 +87,10 @@ class Win32Registry : public Registry {
                          reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size())));
   }
 
+  uint32_t DeleteValue(RegistryKey& key, const std::string& name) override {
+    return static_cast<uint32_t>(::RegDeleteValueA(Raw(key), name.c_str()));
+  }
+
   uint32_t ValueNames(RegistryKey& key, std::vector<std::string>& out) override {
     return Enumerate(out, 16384 + 1, [&](DWORD i, char* buf, DWORD* len) {
       return ::RegEnumValueA(Raw(key), i, buf, len, nullptr, nullptr, nullptr, nullptr);
