@@ -1,5 +1,8 @@
 #!/usr/bin/env bash
-# Builds the three builds (host, win64, win32) and assembles out/medium.
+# Builds the three builds and assembles out/medium:
+#   host   setup-sim, the unit and contract suites (and once more with ASan/UBSan)
+#   win32  the shipped Setup.exe, its stand-ins, the i686 contract suite and GUI driver
+#   win64  the x64 stand-ins (helper library, sibling setup, devcon) and the x64 contract suite
 set -euo pipefail
 cd "$(dirname "$0")/.."
 jobs=${JOBS:-$(nproc)}
@@ -9,11 +12,10 @@ ninja -C build/host -j"$jobs"
 cmake -S . -B build/host-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON \
       -DOUT_DIR="$PWD/out/host-asan" >/dev/null
 ninja -C build/host-asan -j"$jobs" unit
+cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
+      -DCMAKE_BUILD_TYPE=Release >/dev/null
+ninja -C build/win32 -j"$jobs"
 cmake -S . -B build/win64 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-x86_64.cmake \
       -DCMAKE_BUILD_TYPE=Release >/dev/null
 ninja -C build/win64 -j"$jobs"
-cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
-      -DCMAKE_BUILD_TYPE=Release >/dev/null
-ninja -C build/win32 -j"$jobs" Setup
-ninja -C build/win32 -j"$jobs" standin_webprnctl  # the control for i386\
 scripts/assemble-medium.sh

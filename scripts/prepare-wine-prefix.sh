@@ -9,9 +9,13 @@
 #    character set of the locale a program runs in (DEFAULT_CHARSET) instead
 #    of the one the prefix was created in, so that a Chinese title bar or
 #    message box shows Chinese, not boxes.
+#
+# WINEARCH=win32 makes a 32-bit Windows (the shipped program installs in
+# process there); otherwise the prefix is a 64-bit Windows, where the same
+# 32-bit program runs under WoW64.
 set -euo pipefail
 : "${WINEPREFIX:?WINEPREFIX must name the prefix}"
-wine=/usr/lib/wine/wine64
+if [ "${WINEARCH:-}" = win32 ]; then wine=/usr/lib/wine/wine; else wine=/usr/lib/wine/wine64; fi
 wineserver=/usr/lib/wine/wineserver64
 [ -x "$wineserver" ] || wineserver=/usr/lib/wine/wineserver
 if [ ! -f "$WINEPREFIX/system.reg" ]; then

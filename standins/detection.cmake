@@ -15,13 +15,15 @@ set_target_properties(standin_drvkit PROPERTIES OUTPUT_NAME ${DRVKIT_NAME} PREFI
                       RUNTIME_OUTPUT_DIRECTORY ${STANDINS_DIR})
 target_link_libraries(standin_drvkit PRIVATE ${WIN_LINK_FLAGS})
 
-if(BUILD_KIND STREQUAL win64)
-  add_library(standin_drvkit_nofind SHARED ${CMAKE_SOURCE_DIR}/standins/drvkit.cpp)
-  target_compile_definitions(standin_drvkit_nofind PRIVATE DRVKIT_WITHOUT_FIND)
-  set_target_properties(standin_drvkit_nofind PROPERTIES OUTPUT_NAME drvkit64_nofind PREFIX ""
-                        RUNTIME_OUTPUT_DIRECTORY ${STANDINS_DIR})
-  target_link_libraries(standin_drvkit_nofind PRIVATE ${WIN_LINK_FLAGS})
+add_library(standin_drvkit_nofind SHARED ${CMAKE_SOURCE_DIR}/standins/drvkit.cpp)
+target_compile_definitions(standin_drvkit_nofind PRIVATE DRVKIT_WITHOUT_FIND)
+if(NOT BUILD_KIND STREQUAL win64)
+  target_sources(standin_drvkit_nofind PRIVATE ${CMAKE_SOURCE_DIR}/standins/drvkit_nofind.def)
+  target_link_options(standin_drvkit_nofind PRIVATE -Wl,--enable-stdcall-fixup)
 endif()
+set_target_properties(standin_drvkit_nofind PROPERTIES OUTPUT_NAME ${DRVKIT_NAME}_nofind PREFIX ""
+                      RUNTIME_OUTPUT_DIRECTORY ${STANDINS_DIR})
+target_link_libraries(standin_drvkit_nofind PRIVATE ${WIN_LINK_FLAGS})
 
 add_executable(standin_devcon ${CMAKE_SOURCE_DIR}/standins/devcon.cpp)
 set_target_properties(standin_devcon PROPERTIES OUTPUT_NAME devcon RUNTIME_OUTPUT_DIRECTORY ${STANDINS_DIR})

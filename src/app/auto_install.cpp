@@ -8,6 +8,7 @@
 namespace app {
 namespace {
 constexpr uint32_t kStillActive = 259;
+constexpr uint32_t kSiblingSilent = 1;  // as a failure without a code of its own
 }  // namespace
 
 void TMainForm::PrepareAutoInstall() {
@@ -31,8 +32,9 @@ void TMainForm::TmrAutoInstallTimer() {
   if (AutoIndex < 0) return;
   LvPrinters->SetItemIndex(AutoIndex);
   // An error that reaches the application (a missing helper library) keeps
-  // the program open: BbtnStartClick reports it and the exit is skipped.
-  if (!BbtnStartClick()) return;
+  // a visible program open: BbtnStartClick reports it and the exit is
+  // skipped. A hidden one would wait for ever where nobody can close it.
+  if (!BbtnStartClick() && !HiddenMode) return;
   BbtnExit->Click();
 }
 
@@ -53,10 +55,13 @@ void TMainForm::TimerSetup64ErrorTimer() {
   // A sibling that never started has no exit code to wait for: it is over.
   uint32_t code = 0;
   const bool ended = !setup64_ || (setup64_->GetExitCode(code) && code != kStillActive);
-  if (Showing() || !ended) return;
+  if (!ended) return;
+  // It ended without a message (one it posted would have come before this
+  // tick): nothing else will unlock the window, shown or not. Its exit code
+  // says what went wrong; one that ended with 0 still failed to report.
   setup64_.reset();
   Setup64Process = 0;
-  WmInstallError(0);
+  WmInstallError(code != 0 ? code : kSiblingSilent);
 }
 
 }  // namespace app

@@ -43,7 +43,13 @@ constexpr const char kServiceFailed[] =
     "\xB3\xCC\xD0\xF2\xC6\xF4\xB6\xAF\xB7\xFE\xCE\xF1\xCA\xA7\xB0\xDC\xA3\xAC\xB5\xE3\xBB\xF7"
     "\xC8\xB7\xB6\xA8\xBA\xF3\xD7\xD4\xB6\xAF\xD6\xD8\xD0\xC2\xC6\xF4\xB6\xAF\xA1\xA3";
 
+// The fixed Chinese texts above are GBK on every system.
+constexpr unsigned kGbk = 936;
+
 constexpr uint32_t kErrorOnlineFailed = 0xE000020B;
+// A failure that left no error code of its own (as the library's missing
+// LastInstallErrorCode counts).
+constexpr uint32_t kErrorUnknown = 1;
 constexpr uint32_t kErrorCanceledByUser = 0xE000022F;
 
 void Debug(const std::string& line) { plat::sys().OutputDebugString(line); }
@@ -120,7 +126,10 @@ void TMainForm::InstallSelectedPrinter(bool online) {
   struct Closing {
     TMainForm& m;
     ~Closing() {
-      if (services::IsWow64()) return;  // the sibling's message unlocks the window
+      // A running sibling's message unlocks the window. An attempt that ended
+      // before the hand-off (an error, a queue that could not be replaced)
+      // unlocks it here: no message can come to do it.
+      if (services::IsWow64() && m.siblingStarted_) return;
       if (!m.HiddenMode) m.Show();
       m.InstallState = 2;
       m.SetInstallControlsEnabled(true);
@@ -144,6 +153,7 @@ void TMainForm::InstallSelectedPrinter(bool online) {
 bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
   RemovedDriverName.clear();
   InstallState = 1;
+  siblingStarted_ = false;
   if (services::GetOSVersion() < 50) return false;
 
   const config::TOption model = IniOptions ? IniOptions->GetOption(modelIndex) : config::TOption();
@@ -179,8 +189,16 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
       Debug(kInstallPrinterNameIs + name);
       Debug(kInstallDriverNameIs + driver);
       const uint8_t r = uninstall::DeletePrinterByName(name);
+      const uint32_t deleteError = plat::sys().GetLastError();
       if (r == uninstall::dprHasJobs && !quiet)
         ui::backend().MessageBox(this, i18n::StrPrinterBusy(), i18n::StrNotice(), ui::kMbIconError);
+      // The user asked for the upgrade: a queue that cannot be removed is a
+      // failure to report, not a silent end. On 32-bit Windows the caller
+      // reports LastErrorCode; on 64-bit Windows nobody else will.
+      if (r == uninstall::dprNotOpened || r == uninstall::dprDeleteFailed) {
+        LastErrorCode = deleteError != 0 ? deleteError : kErrorUnknown;
+        if (services::IsWow64()) WmInstallError(LastErrorCode);
+      }
       if (r == uninstall::dprDeleted) {
         upgrade = false;
         if (services::GetOSVersion() == 50) {
@@ -209,7 +227,14 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
   if (services::IsWow64()) {
     services::StartInstaller64(Handle(), model.InstallImage64, inf, online, ConnectedPort, setup64_,
                                dll, model.Installdll64, model.OfflinePrefix);
+    const uint32_t startError = plat::sys().GetLastError();
     Setup64Process = setup64_ ? setup64_->NativeHandle() : 0;
+    if (!setup64_) {
+      // No sibling, no message: the failed start is the outcome.
+      WmInstallError(startError != 0 ? startError : kErrorUnknown);
+      return false;
+    }
+    siblingStarted_ = true;
     TimerSetup64Error->SetEnabled(true);
     return false;
   }
@@ -229,7 +254,8 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
         !services::StartServiceByCmd(model.ServiceName, model.ServiceExe)) {
       Pause(100, 100);
       if (!services::StartServiceByCmd(model.ServiceName, model.ServiceExe)) {
-        ui::app().MessageBox(kServiceFailed, i18n::StrNotice(), ui::kMbOk | ui::kMbIconInformation);
+        ui::backend().MessageBoxIn(nullptr, kServiceFailed, kGbk, i18n::StrNotice(), 0,
+                                   ui::kMbOk | ui::kMbIconInformation);
         plat::processes().WinExec(ProgramFolder() + "Setup.bat", plat::kSwShowNormal);
       }
     }
@@ -240,8 +266,17 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
 
 void TMainForm::WmInstallSuccess() {
   Debug(kInstalledDriverNameIs + InstalledPrinterName + ")");
-  if (!services::PrinterExists(InstalledPrinterName))
-    services::AddPrinterQueue(InstalledPrinterName, InstalledPrinterName);
+  if (!services::PrinterExists(InstalledPrinterName) &&
+      !services::AddPrinterQueue(InstalledPrinterName, InstalledPrinterName) &&
+      !InstalledPrinterName.empty()) {
+    // Without its queue the printer cannot be used: not a success.
+    const uint32_t error = plat::sys().GetLastError();
+    if (!services::PrinterExists(InstalledPrinterName)) {
+      WmInstallError(error != 0 ? error : kErrorUnknown);
+      InstalledPrinterName.clear();
+      return;
+    }
+  }
   if (!HiddenMode) Show();
   TimerSetup64Error->SetEnabled(false);
   InstallState = 2;
@@ -267,7 +302,8 @@ void TMainForm::WmInstallSuccess() {
   services::GetPrinterPort(InstalledPrinterName, FinalPort);
   if (FinalPort.empty()) {
     const uint32_t error = plat::sys().GetLastError();
-    ui::backend().MessageBox(this, std::to_string(error), kNoticeCaption, ui::kMbIconInformation);
+    ui::backend().MessageBoxIn(this, std::to_string(error), 0, kNoticeCaption, kGbk,
+                               ui::kMbIconInformation);
     FinalPort = port.empty() ? "LPT1:" : port;
   }
   std::string text = i18n::FormatText(i18n::StrInstallSuccess(), FinalPort);

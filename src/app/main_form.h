@@ -116,6 +116,7 @@ class TMainForm : public ui::Form {
   void SetInstallControlsEnabled(bool on);
   std::unique_ptr<plat::Process> setup64_;  // Setup64Process is its handle
   bool attemptOnline_ = false;  // whether the last installation attempt was online
+  bool siblingStarted_ = false;  // the attempt under way handed off to the 64-bit sibling
   std::string SelectedDocument(std::string config::TOption::*field) const;
   void OpenDocument(std::string config::TOption::*field);
   void HoverLink(ui::Label* link, std::string config::TOption::*field);

@@ -27,6 +27,14 @@ class Backend {
   virtual void ProcessMessages() = 0;
   virtual int MessageBox(Form* owner, const std::string& text, const std::string& caption,
                          uint32_t flags) = 0;
+  // As MessageBox, for fixed texts written in one code page whatever the
+  // system's, so that they read right on every system language; each text
+  // names its code page (0: the system's ANSI code page).
+  virtual int MessageBoxIn(Form* owner, const std::string& text, unsigned textCodePage,
+                           const std::string& caption, unsigned captionCodePage, uint32_t flags) {
+    (void)textCodePage, (void)captionCodePage;
+    return MessageBox(owner, text, caption, flags);
+  }
   virtual uintptr_t Handle(Form& f) = 0;
   virtual void SetFocus(Control& c) = 0;
   virtual void ZOrder(Form& f, bool top, bool topmost) = 0;

@@ -27,13 +27,20 @@ constexpr const char kDriverDeletedNowRecords[] =
 
 void Debug(const std::string& text) { plat::sys().OutputDebugString(text); }
 
-// One fixed format with one 32-bit code; the format is always ours, never the
-// caller's. The code stays the last error, so the caller can still read it.
-void DebugCode(const char* format, uint32_t code) {
-  char buf[160];
-  snprintf(buf, sizeof buf, format, static_cast<unsigned>(code));
-  Debug(buf);
+// A fixed text followed by the code as "0x" and eight upper-case hexadecimal
+// digits. The code stays the last error, so the caller can still read it.
+void DebugCode(const std::string& text, uint32_t code) {
+  char hex[16];
+  snprintf(hex, sizeof hex, "0x%.8X", static_cast<unsigned>(code));
+  Debug(text + hex);
   plat::sys().SetLastError(code);
+}
+
+// A debug line that leaves the last error as the failed call set it.
+void DebugKeepingError(const std::string& text) {
+  const uint32_t error = plat::sys().GetLastError();
+  Debug(text);
+  plat::sys().SetLastError(error);
 }
 
 }  // namespace
@@ -92,11 +99,11 @@ uint8_t DeletePrinterEx(const std::string& programPath, const std::string& brand
     if (!printer) return dprNotOpened;
     if (!plat::spooler().SetPrinter0(*printer, plat::kPrinterControlSetStatus,
                                      plat::kPrinterStatusOffline)) {
-      Debug("SetPrinter Failt!");
+      DebugKeepingError("SetPrinter Failt!");
       return dprNotOpened;
     }
     if (!plat::spooler().DeletePrinter(*printer)) {
-      Debug("Delete Special Printer Faile :" + printerName);
+      DebugKeepingError("Delete Special Printer Faile :" + printerName);
       return dprDeleteFailed;
     }
   }  // the queue goes away once its last handle is closed
@@ -121,7 +128,7 @@ std::string EnsureDefaultPrinter() {
   if (!services::GetDefaultPrinterName(current)) {
     uint32_t error = plat::sys().GetLastError();
     if (error != kErrorFileNotFound) {
-      DebugCode("GetDefaultPrinter Fail, Error Code :0x%.8x", error);
+      DebugCode("GetDefaultPrinter Fail, Error Code :", error);
       return "";
     }
     current.clear();  // no default printer is set
@@ -142,13 +149,13 @@ bool RemovePrinterDriver(const std::string& driverName, const std::string& brand
 
   if (version.major < 5) {
     if (!plat::spooler().DeletePrinterDriver("", driverName)) {
-      DebugCode("DeletePrinterDriver Failt,GetLastError return :0x%.8X",
+      DebugCode("DeletePrinterDriver Failt,GetLastError return :",
                 plat::sys().GetLastError());
       return false;
     }
   } else if (!services::CallDeletePrinterDriverEx("", "", driverName,
                                                   plat::kDpdDeleteUnusedFiles, 0)) {
-    DebugCode("DeletePrinterDriverEx Failt,GetLastError return :0x%.8x",
+    DebugCode("DeletePrinterDriverEx Failt,GetLastError return :",
               plat::sys().GetLastError());
     // A driver still held by the spooler is often released a moment later.
     plat::sys().Sleep(0);
@@ -156,7 +163,7 @@ bool RemovePrinterDriver(const std::string& driverName, const std::string& brand
     plat::sys().Sleep(0);
     if (!services::CallDeletePrinterDriverEx("", "", driverName, plat::kDpdDeleteUnusedFiles,
                                              0)) {
-      DebugCode("DeletePrinterDriverEx Failt after 2000ms,GetLastError return :0x%.8X",
+      DebugCode("DeletePrinterDriverEx Failt after 2000ms,GetLastError return :",
                 plat::sys().GetLastError());
       return false;
     }

@@ -1,5 +1,5 @@
-// Printer detection through a real helper library: under Wine the drvkit64
-// stand-ins of standins/ in the current folder, driven by their state file;
+// Printer detection through a real helper library: under Wine the helper
+// library stand-ins of standins/ in the current folder, driven by their state file;
 // here the simulated library over the machine's devices. Both must answer
 // alike, and both record the same calls.
 #include <gtest/gtest.h>
@@ -7,14 +7,15 @@
 #include "platform/common/text.h"
 #include "platform/platform.h"
 #include "services/detection.h"
+#include "setting.h"
 #ifndef _WIN32
 #include "platform/sim/machine.h"
 #endif
 
 namespace {
 
-const char kLib[] = ".\\drvkit64.dll";
-const char kLibWithoutFind[] = ".\\drvkit64_nofind.dll";
+const std::string kLib = std::string(".\\") + setting::HelperLibrary();
+const std::string kLibWithoutFind = std::string(".\\") + setting::HelperLibraryWithoutFind();
 const char kInf[] = "detect_contract.inf";
 const char kStateFile[] = "drvkit-state.ini";
 const char kCallLog[] = "drvkit-calls.log";

@@ -8,6 +8,7 @@
 #include "i18n/catalogue.h"
 #include "platform/platform.h"
 #include "services/driver_install.h"
+#include "setting.h"
 #include "wine_departures.h"
 
 namespace {
@@ -84,7 +85,14 @@ class DriverInstallContract : public testing::Test {
     std::unique_ptr<plat::Process> process;
     services::StartInstaller64(window->Handle(), kSibling, kInf, online, port, process, kNoLib32,
                                library64, "LPTOFFLINE\\");
+    const uint32_t error = plat::sys().GetLastError();
     plat::SetBackend(saved_);
+    if (!setting::SixtyFourBitWindows()) {
+      // A 32-bit Windows cannot run the x64 sibling at all.
+      EXPECT_EQ(process, nullptr);
+      EXPECT_EQ(error, setting::kErrorBadExeFormat);
+      return std::nullopt;
+    }
     if (!process) {
       ADD_FAILURE() << "sibling not started: error " << plat::sys().GetLastError();
       return std::nullopt;
@@ -127,6 +135,7 @@ TEST_F(DriverInstallContract, SiblingWithoutItsLibraryAnswersTheWindowWithAnErro
   std::string port;
   auto msg = RunSibling("QueueContract\\X64\\absent64.dll", true, port);
   EXPECT_EQ(port, "LPT1:");
+  if (!setting::SixtyFourBitWindows()) return;
   ASSERT_TRUE(msg) << "no answer from the sibling";
   EXPECT_EQ(msg->message, kWmInstallError);
   EXPECT_EQ(msg->lParam, 126);  // ERROR_MOD_NOT_FOUND: the command line was understood
@@ -134,13 +143,14 @@ TEST_F(DriverInstallContract, SiblingWithoutItsLibraryAnswersTheWindowWithAnErro
 
 TEST_F(DriverInstallContract, SiblingFindsItsLibraryRelativeToItsFolder) {
   ASSERT_TRUE(StandIn("Quenset64.exe"));
-  ASSERT_TRUE(StandIn("WebPrnCtl.ocx"));
+  ASSERT_TRUE(StandIn(setting::X64Control())) << setting::X64Control() << " is not beside the test";
   ASSERT_TRUE(plat::files().CopyFile("Quenset64.exe", kSibling, false));
   // A library that loads but has no FuncDrvKit.
-  ASSERT_TRUE(plat::files().CopyFile("WebPrnCtl.ocx", "QueueContract\\X64\\control64.ocx", false));
+  ASSERT_TRUE(plat::files().CopyFile(setting::X64Control(), "QueueContract\\X64\\control64.ocx", false));
   std::string port;
   auto msg = RunSibling("QueueContract\\X64\\control64.ocx", false, port);
   EXPECT_EQ(port, "LPT1:");
+  if (!setting::SixtyFourBitWindows()) return;
   ASSERT_TRUE(msg) << "no answer from the sibling";
   EXPECT_EQ(msg->message, kWmInstallError);
   EXPECT_EQ(msg->lParam, 127);  // ERROR_PROC_NOT_FOUND
@@ -154,6 +164,11 @@ TEST_F(DriverInstallContract, SiblingRefusesABadCommandLine) {
   start.commandLine = "Quenset64.exe /Handle " + std::to_string(window->Handle()) + " /Dll x.dll";
   start.creationFlags = plat::kDetachedProcess;
   auto process = plat::processes().CreateProcess(start);
+  if (!setting::SixtyFourBitWindows()) {
+    EXPECT_EQ(process, nullptr);
+    EXPECT_EQ(plat::sys().GetLastError(), setting::kErrorBadExeFormat);
+    return;
+  }
   ASSERT_TRUE(process) << "error " << plat::sys().GetLastError();
   auto msg = window->Receive(20000);
   ASSERT_TRUE(msg);

@@ -10,11 +10,12 @@
 #include "services/driver_install.h"
 #include "services/printer_query.h"
 #include "services/printer_setup.h"
+#include "setting.h"
 #include "wine_departures.h"
 
 namespace {
 
-const char kLib[] = "QueueHelper\\drvkit64.dll";
+const std::string kLib = std::string("QueueHelper\\") + setting::HelperLibrary();
 const char kState[] = "QueueHelper\\drvkit-state.ini";
 const char kInf[] = "QueueHelper\\VP.inf";
 const char kDriver[] = "Contract Helper PS";
@@ -25,7 +26,8 @@ class HelperInstallContract : public testing::Test {
     if (!wine::Active()) GTEST_SKIP() << "needs the helper library stand-in's state file";
     i18n::FillCatalogueFor(0x0409);
     plat::files().CreateDirectory("QueueHelper");
-    ASSERT_TRUE(plat::files().CopyFile("drvkit64.dll", kLib, false)) << "drvkit64.dll is not beside the test";
+    ASSERT_TRUE(plat::files().CopyFile(setting::HelperLibrary(), kLib, false))
+        << setting::HelperLibrary() << " is not beside the test";
     ASSERT_TRUE(plat::files().WriteFile(
         kInf, "[Velmar]\r\n\"Velmar VP-210\" = VP210, LPTENUM\\VelmarVP-2108E5C, USBPRINT\\VelmarVP-210\r\n"));
   }

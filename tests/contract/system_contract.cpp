@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/platform.h"
+#include "setting.h"
 
 TEST(SystemContract, VersionRecordOf148BytesIsAccepted) {
   plat::VersionInfo v;
@@ -10,10 +11,10 @@ TEST(SystemContract, VersionRecordOf148BytesIsAccepted) {
   EXPECT_EQ(v.platformId, 2u);  // VER_PLATFORM_WIN32_NT
 }
 
-TEST(SystemContract, NativeProcessIsNotUnderWow64) {
+TEST(SystemContract, Wow64AnswerIsTheSettingsOwn) {
   auto wow = plat::sys().IsWow64Process();
   ASSERT_TRUE(wow.has_value()) << "IsWow64Process exists on every system we test on";
-  EXPECT_FALSE(*wow);
+  EXPECT_EQ(*wow, setting::ExpectWow64()) << "setting " << setting::Name();
 }
 
 TEST(SystemContract, LastErrorRoundTrips) {

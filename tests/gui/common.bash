@@ -1,12 +1,20 @@
 # Shared by the GUI test scripts (sourced, not run): a virtual display, a
 # Wine prefix of the script's own, the GUI driver, and the result lines that
 # scripts/test-all.sh counts ("ok NAME", "FAIL NAME: why", "N passed, M failed").
+#
+# The program under test is the shipped one, out/win32/Setup.exe (i686), run
+# by 32-bit Wine in one of two Windows settings, chosen by GUI_WINDOWS:
+#   win32  (default) a 32-bit Windows: the helper library installs in process
+#   wow64  a 64-bit Windows: the same program under WoW64 hands the
+#          installation to the 64-bit sibling
 
 gui_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
-WINE=/usr/lib/wine/wine64
+GUI_WINDOWS=${GUI_WINDOWS:-win32}
+WINE=/usr/lib/wine/wine
+WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
-GUIDRIVER=$gui_top/out/win64/tests/guidriver.exe
-SETUP=$gui_top/out/win64/Setup.exe
+GUIDRIVER=$gui_top/out/win32/tests/guidriver.exe
+SETUP=${SETUP:-$gui_top/out/win32/Setup.exe}
 gui_passed=0
 gui_failed=0
 gui_xvfb=
@@ -66,7 +74,20 @@ gui_setup() {
   fi
   export DISPLAY=":$(head -1 "$gui_tmp/display")"
   export WINEPREFIX=$gui_tmp/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+  case "$GUI_WINDOWS" in
+    win32) export WINEARCH=win32 ;;
+    wow64) export WINEARCH=win64 ;;
+    *) fail setup "GUI_WINDOWS must be win32 or wow64, not $GUI_WINDOWS"; finish; exit 1 ;;
+  esac
   "$gui_top/scripts/prepare-wine-prefix.sh"
+  # The program must see the Windows it is meant to: WoW64 or not.
+  local wow
+  wow=$(guidriver is-wow64 2>/dev/null)
+  if [ "$wow" != "$([ "$GUI_WINDOWS" = wow64 ] && echo 1 || echo 0)" ]; then
+    fail setup "the $GUI_WINDOWS prefix answers IsWow64=$wow"
+    finish
+    exit 1
+  fi
 }
 
 # guidriver ARGS...: the driver, never longer than a minute.

@@ -19,6 +19,11 @@
 //   close WINDOW                      ask the window to close (WM_CLOSE)
 //   dblclick WINDOW X Y               a double-click at client point X, Y of the window itself
 //   delete-printer NAME               delete the printer queue NAME (1: no such queue)
+//   printer NAME                      the queue NAME as the spooler has it, one
+//                                     "key=value" line each: driver, port, processor,
+//                                     attributes (hexadecimal), default (0 or 1)
+//                                     (1: no such queue)
+//   is-wow64                          "1" when this 32-bit program runs under WoW64, else "0"
 // TIMEOUT_MS defaults to 10000.
 //
 // Texts: read and printed in the ANSI code page, byte for byte (GBK, Big5 or
@@ -438,10 +443,41 @@ int DeletePrinterNamed(const std::string& name) {
   return deleted ? kOk : kFailed;
 }
 
+int ShowPrinter(const std::string& name) {
+  HANDLE h = nullptr;
+  if (!::OpenPrinterA(const_cast<char*>(name.c_str()), &h, nullptr)) return kNoWindow;
+  DWORD needed = 0;
+  ::GetPrinterA(h, 2, nullptr, 0, &needed);
+  std::vector<BYTE> buf(needed ? needed : 1);
+  const BOOL got = needed && ::GetPrinterA(h, 2, buf.data(), needed, &needed);
+  ::ClosePrinter(h);
+  if (!got) return kFailed;
+  const auto* p = reinterpret_cast<const PRINTER_INFO_2A*>(buf.data());
+  auto text = [](const char* s) { return Out(s ? s : ""); };
+  char def[512] = {0};
+  DWORD size = sizeof def;
+  const std::string current = ::GetDefaultPrinterA(def, &size) ? def : "";
+  std::printf("driver=%s\nport=%s\nprocessor=%s\nattributes=0x%lX\ndefault=%d\n",
+              text(p->pDriverName).c_str(), text(p->pPortName).c_str(),
+              text(p->pPrintProcessor).c_str(), static_cast<unsigned long>(p->Attributes),
+              current == name ? 1 : 0);
+  return kOk;
+}
+
+int IsWow64() {
+  using Fn = BOOL(WINAPI*)(HANDLE, PBOOL);
+  auto fn = reinterpret_cast<Fn>(
+      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+  BOOL wow = FALSE;
+  if (fn && !fn(::GetCurrentProcess(), &wow)) wow = FALSE;
+  std::printf("%d\n", wow ? 1 : 0);
+  return kOk;
+}
+
 int Usage() {
   std::fputs(
       "usage: guidriver [-u] wait-window|wait-gone|wait-hidden WINDOW [TIMEOUT_MS]\n"
-      "       guidriver delete-printer NAME | dblclick WINDOW X Y\n"
+      "       guidriver delete-printer NAME | printer NAME | is-wow64 | dblclick WINDOW X Y\n"
       "       guidriver [-u] exists|dump|rect|close WINDOW\n"
       "       guidriver [-u] click WINDOW TEXT | select WINDOW INDEX | key WINDOW ENTER|ESCAPE|TAB|SPACE\n",
       stderr);
@@ -458,6 +494,7 @@ int main(int argc, char** argv) {
     g_utf8 = true;
     ++a;
   }
+  if (argc - a == 1 && std::strcmp(argv[a], "is-wow64") == 0) return IsWow64();
   if (argc - a < 2) return Usage();
   const std::string cmd = argv[a];
   const std::string caption = argv[a + 1];
@@ -465,6 +502,7 @@ int main(int argc, char** argv) {
   char** args = argv + a + 2;
 
   if (cmd == "delete-printer") return rest == 0 ? DeletePrinterNamed(caption) : Usage();
+  if (cmd == "printer") return rest == 0 ? ShowPrinter(caption) : Usage();
   if (cmd == "wait-window" || cmd == "wait-gone" || cmd == "wait-hidden") {
     if (rest > 1) return Usage();
     int timeout = ParseTimeout(rest, args, 0);

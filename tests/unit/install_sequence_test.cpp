@@ -233,24 +233,139 @@ TEST_F(InstallSequence, SixtyFourBitWindowsHandsOffAndWaitsForTheSiblingsMessage
   EXPECT_EQ(Boxes().size(), 1u);
 }
 
-TEST_F(InstallSequence, WatchdogActsOnlyForAHiddenWindowWhoseSiblingEndedSilently) {
+TEST_F(InstallSequence, WatchdogReportsASiblingThatEndedSilently) {
   machine.wow64 = true;
   h.machine = &machine;
   Start("QuiteMode=1\r\n");
   Press();
-  machine.handOff.posted.clear();  // the sibling ends without a word
-  plat::sys().Sleep(10000);
+  plat::sys().Sleep(1000);
   ui::app().ProcessMessages();
-  EXPECT_EQ(main().InstallState, 1) << "a window in sight waits for as long as it takes";
+  EXPECT_EQ(main().InstallState, 1) << "a sibling still running is waited for";
   EXPECT_FALSE(main().BbtnStart->Enabled());
 
-  main().Hide();
-  plat::sys().Sleep(5000);
+  // It ends without a word, the window in sight: no message can come now.
+  machine.handOff.posted.clear();
+  h.Script(Step::Answer(ui::kIdOk).When("Failed"));
+  plat::sys().Sleep(machine.handOff.delay + 5000);
   ui::app().ProcessMessages();
   EXPECT_EQ(main().InstallState, 2);
   EXPECT_TRUE(Unlocked());
   EXPECT_EQ(main().Setup64Process, 0u);
-  EXPECT_TRUE(Boxes().empty()) << "the silent end reports no code";
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0], "Notice | Driver install is Failed (0x00000001).\r\nPlease retry later!")
+      << "its exit code 0 still means no outcome";
+
+  // Hidden, with a sibling that failed by its exit code.
+  machine.handOff.posted.clear();
+  machine.devices.installResult = 3;
+  Press();
+  machine.handOff.posted.clear();
+  main().Hide();
+  h.Script(Step::Answer(ui::kIdOk).When("Failed"));
+  plat::sys().Sleep(machine.handOff.delay + 5000);
+  ui::app().ProcessMessages();
+  ASSERT_EQ(Boxes().size(), 2u);
+  EXPECT_EQ(Boxes()[1], "Notice | Driver install is Failed (0x00000001).\r\nPlease retry later!");
+  EXPECT_TRUE(Unlocked());
+}
+
+// On 64-bit Windows only the sibling's message used to unlock the window: an
+// attempt that never reached the sibling left it locked for good.
+TEST_F(InstallSequence, SixtyFourBitAttemptThatEndsBeforeTheHandOffUnlocks) {
+  machine.wow64 = true;
+  h.machine = &machine;
+
+  // The helper library is missing: the error is shown, the window usable.
+  Start("QuiteMode=1\r\nInstallDll2K=i386\\none.dll\r\n");
+  machine.devices.present32 = false;
+  Press();
+  bool shown = false;
+  for (const std::string& l : h.Transcript())
+    if (l.find("The DLL file is not found!") != std::string::npos) shown = true;
+  EXPECT_TRUE(shown);
+  EXPECT_TRUE(Unlocked());
+  EXPECT_EQ(main().InstallState, 2);
+  EXPECT_TRUE(machine.handOff.posted.empty());
+
+  // The sibling cannot be started: its start's error code, and unlocked.
+  machine.devices.present32 = true;
+  p.reset();
+  Start("QuiteMode=1\r\n");
+  plat::files().DeleteFile("C:\\Medium\\X64\\Quenset64.exe");
+  h.Script(Step::Answer(ui::kIdOk).When("Failed"));
+  Press();
+  ASSERT_FALSE(Boxes().empty());
+  EXPECT_EQ(Boxes().back(), "Notice | Driver install is Failed (0x00000002).\r\nPlease retry later!");
+  EXPECT_TRUE(Unlocked());
+  EXPECT_FALSE(main().TimerSetup64Error->Enabled());
+  EXPECT_EQ(main().InstallState, 2);
+
+  // The queue to replace still prints (a quiet model is not told): usable again.
+  plat::files().WriteFile("C:\\Medium\\X64\\Quenset64.exe", "MZ");
+  AddQueue(kModel, "Old Driver", 1);
+  const size_t boxes = Boxes().size();
+  Press();
+  EXPECT_EQ(Boxes().size(), boxes);
+  EXPECT_TRUE(Unlocked());
+  EXPECT_TRUE(machine.handOff.posted.empty());
+}
+
+TEST_F(InstallSequence, QueueThatCannotBeCreatedIsAFailureNotASuccess) {
+  Start("QuiteMode=1\r\n");
+  machine.faults.Set("AddPrinter", 0, 1797);  // ERROR_UNKNOWN_PRINTER_DRIVER
+  h.Script(Step::Answer(ui::kIdOk).When("Failed"));
+  Press();
+  ASSERT_EQ(Boxes().size(), 1u) << "no bare number, no success";
+  EXPECT_EQ(Boxes()[0], "Notice | Driver install is Failed (0x00000705).\r\nPlease retry later!");
+  EXPECT_EQ(main().LastErrorCode, 1797u);
+  EXPECT_EQ(Queue(kModel), nullptr);
+  EXPECT_TRUE(Unlocked());
+  EXPECT_TRUE(main().InstalledPrinterName.empty());
+}
+
+TEST_F(InstallSequence, UpgradeWhoseOldQueueCannotBeDeletedSaysSo) {
+  Start("QuiteMode=1\r\n");
+  AddQueue(kModel, "Old Driver");
+  machine.faults.Set("DeletePrinter", 0, 5);  // ERROR_ACCESS_DENIED
+  h.Script(Step::Answer(ui::kIdOk).When("Failed"));
+  Press();
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_EQ(Boxes()[0], "Notice | Driver install is Failed (0x00000005).\r\nPlease retry later!");
+  EXPECT_EQ(Queue(kModel)->info.driverName, "Old Driver") << "nothing was replaced";
+  EXPECT_EQ(LibraryCalls("FuncDrvKit("), 0);
+  EXPECT_TRUE(Unlocked());
+}
+
+TEST_F(InstallSequence, FixedChineseTextsKeepTheirCodePageOnEverySystem) {
+  // The service does not come up: the fixed text, marked as GBK whatever
+  // the system's code page, so that an English system shows it right.
+  Start("QuiteMode=1\r\nServiceName=NoSuchService\r\n");
+  h.Script(Step::Answer(ui::kIdOk).When("successfully"));
+  Press();
+  const ui::headless::BoxRecord* service = nullptr;
+  for (const auto& b : h.MessageBoxes())
+    if (b.text.find("\xB7\xFE\xCE\xF1") != std::string::npos) service = &b;  // 服务
+  ASSERT_NE(service, nullptr);
+  EXPECT_EQ(service->textCodePage, 936u);
+  EXPECT_EQ(service->captionCodePage, 0u) << "the caption is the catalogue's";
+  EXPECT_EQ(service->caption, "Notice");
+}
+
+TEST_F(InstallSequence, HiddenAutomaticInstallThatFailsEndsTheProgram) {
+  Write("C:\\Medium\\install.ini",
+        "[A]\r\nInstallSettingFile2K=vp210.inf\r\nAutoMode=1\r\nQuiteMode=1\r\n"
+        "InstallDll2K=i386\\none.dll\r\n");
+  machine.devices.present32 = false;
+  machine.args = {"/Hide"};
+  p = app::StartProgram();
+  ASSERT_TRUE(main().HiddenMode);
+  EXPECT_TRUE(main().TmrAutoInstall->Enabled());
+  main().TmrAutoInstallTimer();
+  bool shown = false;
+  for (const std::string& l : h.Transcript())
+    if (l.find("The DLL file is not found!") != std::string::npos) shown = true;
+  EXPECT_TRUE(shown) << "the error is still shown";
+  EXPECT_TRUE(ui::app().Terminated()) << "no invisible process left waiting";
 }
 
 TEST_F(InstallSequence, ProgressTextCountsDotsWhileInstalling) {

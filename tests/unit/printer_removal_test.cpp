@@ -232,7 +232,7 @@ TEST_F(PrinterRemovalTest, FailedDefaultQueryChangesNothing) {
   machine.faults.Set("GetDefaultPrinter", 0, 0x6BA);  // RPC server unavailable
   EXPECT_EQ(EnsureDefaultPrinter(), "");
   EXPECT_EQ(machine.spooler.defaultPrinter, "");
-  EXPECT_EQ(Debug(), std::vector<std::string>{"GetDefaultPrinter Fail, Error Code :0x000006ba"});
+  EXPECT_EQ(Debug(), std::vector<std::string>{"GetDefaultPrinter Fail, Error Code :0x000006BA"});
 }
 
 TEST_F(PrinterRemovalTest, RefusedSetDefaultGivesEmpty) {
@@ -263,7 +263,7 @@ TEST_F(PrinterRemovalTest, FirstFailureIsRetriedOnceAfterTwoSeconds) {
   EXPECT_EQ(machine.now, 2000u);
   EXPECT_EQ(Debug(), (std::vector<std::string>{
                          kAboutToDelete,
-                         "DeletePrinterDriverEx Failt,GetLastError return :0x00000bb9"}));
+                         "DeletePrinterDriverEx Failt,GetLastError return :0x00000BB9"}));
 }
 
 TEST_F(PrinterRemovalTest, DriverInUseFailsAfterExactlyOneRetry) {
@@ -274,7 +274,7 @@ TEST_F(PrinterRemovalTest, DriverInUseFailsAfterExactlyOneRetry) {
   EXPECT_EQ(machine.now, 2000u);
   EXPECT_EQ(Debug(),
             (std::vector<std::string>{
-                kAboutToDelete, "DeletePrinterDriverEx Failt,GetLastError return :0x00000bb9",
+                kAboutToDelete, "DeletePrinterDriverEx Failt,GetLastError return :0x00000BB9",
                 "DeletePrinterDriverEx Failt after 2000ms,GetLastError return :0x00000BB9"}));
 }
 

@@ -235,7 +235,8 @@ void Headless::ProcessMessages() {
 
 int Headless::MessageBox(Form*, const std::string& text, const std::string& caption,
                          uint32_t flags) {
-  boxes_.push_back({caption, text, flags, 0, false});
+  boxes_.push_back({caption, text, flags, 0, false, boxTextCodePage_, boxCaptionCodePage_});
+  boxTextCodePage_ = boxCaptionCodePage_ = 0;
   openBoxes_.push_back({boxes_.size() - 1});
   Record("msgbox", caption + " | " + text);
   size_t level = openBoxes_.size();
@@ -244,6 +245,13 @@ int Headless::MessageBox(Form*, const std::string& text, const std::string& capt
   BoxRecord& r = boxes_[openBoxes_[level - 1].record];
   openBoxes_.resize(level - 1);
   return r.answer;
+}
+
+int Headless::MessageBoxIn(Form* owner, const std::string& text, unsigned textCodePage,
+                           const std::string& caption, unsigned captionCodePage, uint32_t flags) {
+  boxTextCodePage_ = textCodePage;
+  boxCaptionCodePage_ = captionCodePage;
+  return MessageBox(owner, text, caption, flags);
 }
 
 void Headless::AnswerTop(int id, bool scripted) {

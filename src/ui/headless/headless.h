@@ -62,6 +62,8 @@ struct BoxRecord {
   uint32_t flags = 0;
   int answer = 0;
   bool scripted = false;  // false: nobody answered, the default button was taken
+  // The code page of a fixed text or caption (0: the system's).
+  unsigned textCodePage = 0, captionCodePage = 0;
 };
 
 class Headless : public Backend {
@@ -101,6 +103,8 @@ class Headless : public Backend {
   void ProcessMessages() override;
   int MessageBox(Form* owner, const std::string& text, const std::string& caption,
                  uint32_t flags) override;
+  int MessageBoxIn(Form* owner, const std::string& text, unsigned textCodePage,
+                   const std::string& caption, unsigned captionCodePage, uint32_t flags) override;
   uintptr_t Handle(Form& f) override { return reinterpret_cast<uintptr_t>(&f); }
   void SetFocus(Control&) override {}
   void ZOrder(Form&, bool, bool) override {}
@@ -132,6 +136,7 @@ class Headless : public Backend {
   std::deque<Step> script_;
   std::vector<std::string> errors_, transcript_;
   std::vector<BoxRecord> boxes_;
+  unsigned boxTextCodePage_ = 0, boxCaptionCodePage_ = 0;  // for the next box
   std::vector<OpenBox> openBoxes_;
   std::vector<Form*> modal_;
   std::vector<Form*> shown_;

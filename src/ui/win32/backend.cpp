@@ -143,6 +143,21 @@ class Win32Backend : public Backend {
     return ::MessageBoxA(h, text.c_str(), caption.c_str(), flags);
   }
 
+  int MessageBoxIn(Form* owner, const std::string& text, unsigned textCodePage,
+                   const std::string& caption, unsigned captionCodePage, uint32_t flags) override {
+    HWND h = owner ? static_cast<HWND>(owner->peer) : nullptr;
+    const unsigned acp = ::GetACP();
+    if ((textCodePage == 0 || textCodePage == acp) && (captionCodePage == 0 || captionCodePage == acp))
+      return MessageBox(owner, text, caption, flags);
+    std::wstring wtext, wcaption;
+    // Without that code page on the system (an old Windows without East Asian
+    // support, which has no font for the text either) the bytes go as they are.
+    if (!Widen(text, textCodePage ? textCodePage : CP_ACP, wtext) ||
+        !Widen(caption, captionCodePage ? captionCodePage : CP_ACP, wcaption))
+      return MessageBox(owner, text, caption, flags);
+    return ::MessageBoxW(h, wtext.c_str(), wcaption.c_str(), flags);
+  }
+
   uintptr_t Handle(Form& f) override { return reinterpret_cast<uintptr_t>(Realize(f)); }
 
   void SetFocus(Control& c) override {
@@ -166,6 +181,17 @@ class Win32Backend : public Backend {
   }
 
  private:
+  static bool Widen(const std::string& bytes, unsigned codePage, std::wstring& out) {
+    out.clear();
+    if (bytes.empty()) return true;
+    const int n = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(),
+                                        static_cast<int>(bytes.size()), nullptr, 0);
+    if (n <= 0) return false;
+    out.resize(static_cast<size_t>(n));
+    return ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(),
+                                 static_cast<int>(bytes.size()), &out[0], n) == n;
+  }
+
   static LRESULT CALLBACK FormProc(HWND h, UINT m, WPARAM w, LPARAM l) {
     return Self().HandleFormMessage(h, m, w, l);
   }
