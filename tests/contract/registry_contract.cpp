@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "services/system_checks.h"
+#include "setting.h"
 #include "wine_departures.h"
 
 namespace {
@@ -95,7 +95,10 @@ TEST_F(RegistryContract, NamesAreListedValuesAsWrittenSubkeysSorted) {
   Names values, subkeys;
   ASSERT_EQ(reg().ValueNames(*k, values), plat::kRegOk);
   ASSERT_EQ(reg().SubKeyNames(*k, subkeys), plat::kRegOk);
-  EXPECT_EQ(values, (Names{"zeta", "Alpha", "mid"}));
+  if (wine::RegistryValuesListSorted())
+    EXPECT_EQ(values, (Names{"Alpha", "mid", "zeta"}));
+  else
+    EXPECT_EQ(values, (Names{"zeta", "Alpha", "mid"}));
   EXPECT_EQ(subkeys, (Names{"a", "b", "C"}));
 
   Key empty = Make("Lists\\a");
@@ -184,7 +187,7 @@ TEST_F(RegistryContract, SoftwareOfA32BitProcessOn64BitWindowsIsWow6432Node) {
   Key stored;
   uint32_t e = reg().OpenKey(nullptr, std::string("SOFTWARE\\Wow6432Node\\") + kRootName + "\\View",
                              plat::RegAccess::Read, stored);
-  if (services::IsWow64()) {
+  if (setting::ExpectWow64()) {
     ASSERT_EQ(e, plat::kRegOk) << "the 32-bit view is stored under Wow6432Node";
     std::string where;
     EXPECT_EQ(reg().ReadString(*stored, "Where", where), plat::kRegOk);
@@ -196,6 +199,38 @@ TEST_F(RegistryContract, SoftwareOfA32BitProcessOn64BitWindowsIsWow6432Node) {
               plat::kRegNotFound);
   } else {
     EXPECT_EQ(e, plat::kRegNotFound) << "no redirection without WOW64";
+  }
+}
+
+TEST_F(RegistryContract, PathNamingWow6432NodeIsTakenAsItIs) {
+  if (!setting::ExpectWow64()) {
+    // Without WOW64 the name is an ordinary key; it is not there to begin with.
+    Key k;
+    EXPECT_EQ(reg().OpenKey(nullptr, "SOFTWARE\\Wow6432Node\\Wow6432Node", plat::RegAccess::Read, k),
+              plat::kRegNotFound);
+    return;
+  }
+  const std::string path = std::string("SOFTWARE\\Wow6432Node\\") + kRootName + "\\Made\\Here";
+  Key made;
+  ASSERT_EQ(reg().CreateKey(path, made), plat::kRegOk);
+  Key seen;
+  const uint32_t e = Open("Made\\Here", plat::RegAccess::Read, seen);
+  if (wine::RegistryCreateBelowWow6432NodeGoesTwiceDeep()) {
+    EXPECT_EQ(e, plat::kRegNotFound);
+    Key twice;
+    if (reg().OpenKey(nullptr, "SOFTWARE\\Wow6432Node\\Wow6432Node", plat::RegAccess::Read, twice) ==
+        plat::kRegOk) {
+      EXPECT_EQ(reg().DeleteKeyTree(*twice, kRootName), plat::kRegOk) << "where Wine put it";
+      Names left;
+      if (reg().SubKeyNames(*twice, left) == plat::kRegOk && left.empty()) {
+        Key software;
+        reg().OpenKey(nullptr, "SOFTWARE\\Wow6432Node", plat::RegAccess::Read, software);
+        twice.reset();
+        if (software) reg().DeleteKey(*software, "Wow6432Node");
+      }
+    }
+  } else {
+    EXPECT_EQ(e, plat::kRegOk) << "the same key as the view's path";
   }
 }
 

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "services/system_checks.h"
+#include "setting.h"
 #include "uninstall/uninstall_records.h"
 
 namespace {
@@ -30,15 +30,23 @@ constexpr char kMarker[] = "5e1c";
 plat::Registry& reg() { return plat::registry(); }
 
 std::string Root() {
-  return services::IsWow64()
+  return setting::ExpectWow64()
              ? "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
              : "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 }
 std::string RunOnce() {
-  return services::IsWow64() ? "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce"
+  return setting::ExpectWow64() ? "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce"
                              : "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 }
 std::string Drivers() { return Root() + kProduct + "\\PrinterDrivers\\"; }
+// Where a 32-bit installer writes the record: through its view, which under
+// WOW64 is the explicit path above.
+constexpr char kViewDrivers[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Contract5e1c Printer Utilities\\"
+    "PrinterDrivers\\";
+constexpr char kViewProduct[] =
+    "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Contract5e1c Printer Utilities";
+constexpr char kViewRunOnce[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 
 bool Exists(const std::string& path) {
   Key k;
@@ -94,13 +102,13 @@ class UninstallRecordsContract : public testing::Test {
   // The product record with its uninstaller and one key per driver.
   static void MakeProduct(const Names& drivers, bool withUninstaller = true) {
     Key product;
-    ASSERT_EQ(reg().CreateKey(Root() + kProduct, product), plat::kRegOk);
+    ASSERT_EQ(reg().CreateKey(kViewProduct, product), plat::kRegOk);
     if (withUninstaller) {
       ASSERT_EQ(reg().WriteString(*product, "UninstallString", kUninstaller), plat::kRegOk);
     }
     for (const std::string& d : drivers) {
       Key k;
-      ASSERT_EQ(reg().CreateKey(Drivers() + d, k), plat::kRegOk);
+      ASSERT_EQ(reg().CreateKey(kViewDrivers + d, k), plat::kRegOk);
     }
   }
 
@@ -163,7 +171,7 @@ TEST_F(UninstallRecordsContract, LeaveOemInfOfZeroAloneKeepsTheInfs) {
     MakeProduct({kOtherDriver});
     if (row.driverKey) {
       Key k;
-      ASSERT_EQ(reg().CreateKey(Drivers() + kDriver, k), plat::kRegOk);
+      ASSERT_EQ(reg().CreateKey(std::string(kViewDrivers) + kDriver, k), plat::kRegOk);
       if (row.type) {
         ASSERT_EQ(reg().WriteValue(*k, "Leave OEM INF", row.type, row.data), plat::kRegOk);
       }
@@ -215,7 +223,7 @@ TEST_F(UninstallRecordsContract, RemovalIsScheduledOnceThroughTheUninstaller) {
   {
     // Values of other programs, of other types, do not stop the scan.
     Key k;
-    ASSERT_EQ(reg().CreateKey(RunOnce(), k), plat::kRegOk);
+    ASSERT_EQ(reg().CreateKey(kViewRunOnce, k), plat::kRegOk);
     ASSERT_EQ(reg().WriteDword(*k, "Number 5e1c", 1), plat::kRegOk);
     ASSERT_EQ(reg().WriteValue(*k, "Binary 5e1c", plat::kRegBinary, "\1\2\3"), plat::kRegOk);
   }
