@@ -108,7 +108,9 @@ TEST_F(SimRegistry, MachineFileDescribesKeysAndTypedValues) {
   EXPECT_EQ(n, 0xFFFFFFFFu);
   EXPECT_EQ(reg().ReadString(*k, "Bin", s), plat::kRegUnsupportedType);
   for (const auto& v : machine.registry.Find("SOFTWARE\\Values")->values)
-    if (v.name == "Bin") EXPECT_EQ(v.data, "\x01\xff");
+    if (v.name == "Bin") {
+      EXPECT_EQ(v.data, "\x01\xff");
+    }
 }
 
 TEST_F(SimRegistry, BadRegistrySectionsStopTheLoadAndChangeNothing) {
