@@ -228,7 +228,8 @@ TEST_F(UninstallRecordsContract, RemovalIsScheduledOnceThroughTheUninstaller) {
     ASSERT_EQ(reg().WriteValue(*k, "Binary 5e1c", plat::kRegBinary, "\1\2\3"), plat::kRegOk);
   }
   uninstall::ScheduleDriverRemoval(kDriver, kBrand, "C:\\Medium\\Setup.exe");
-  uninstall::ScheduleDriverRemoval(kDriver, kBrand, "C:\\Medium\\Setup.exe");
+  // Another program name would be another value: the command is what is compared.
+  uninstall::ScheduleDriverRemoval(kDriver, kBrand, "C:\\Other\\Again.exe");
 
   // Written through this process's view of the write path, found on the scan path.
   Names names = Scheduled(kDriver);
