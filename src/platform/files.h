@@ -34,6 +34,7 @@ class Files {
   virtual bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) = 0;
   virtual bool DeleteFile(const std::string& path) = 0;
   virtual bool CreateDirectory(const std::string& path) = 0;
+  virtual bool RemoveDirectory(const std::string& path) = 0;  // an empty one
   // Names (no folder) of the files matching a pattern such as "C:\WINDOWS\inf\oem*.inf".
   virtual std::vector<std::string> FindFiles(const std::string& pattern) = 0;
   virtual std::string GetFullPathName(const std::string& path) = 0;

@@ -9,6 +9,7 @@
 #include "platform/messages.h"
 #include "platform/process.h"
 #include "platform/profile.h"
+#include "platform/registry.h"
 #include "platform/spooler.h"
 #include "platform/system.h"
 
@@ -22,6 +23,7 @@ struct Backend {
   Libraries* libraries = nullptr;
   Spooler* spooler = nullptr;
   Messages* messages = nullptr;
+  Registry* registry = nullptr;
 };
 
 // The backend in use; the build's default until SetBackend replaces it.
@@ -43,5 +45,6 @@ inline Processes& processes() { return *backend().processes; }
 inline Libraries& libraries() { return *backend().libraries; }
 inline Spooler& spooler() { return *backend().spooler; }
 inline Messages& messages() { return *backend().messages; }
+inline Registry& registry() { return *backend().registry; }
 
 }  // namespace plat

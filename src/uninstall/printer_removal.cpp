@@ -4,6 +4,7 @@
 
 #include "platform/platform.h"
 #include "services/printer_query.h"
+#include "uninstall/uninstall_records.h"
 
 namespace uninstall {
 
@@ -19,8 +20,10 @@ constexpr uint32_t kDriverRetryPauseMs = 2000;
 constexpr const char kAboutToDeleteDriver[] =
     "\xD7\xBC\xB1\xB8\xC9\xBE\xB3\xFD\xC7\xFD\xB6\xAF\xB3\xCC\xD0\xF2\xA3\xA1";
 
-DriverStepHook g_driverStep = nullptr;
-RecordStepHook g_recordStep = nullptr;
+// "驱动程序已删除，准备删除其它信息！" (GBK).
+constexpr const char kDriverDeletedNowRecords[] =
+    "\xC7\xFD\xB6\xAF\xB3\xCC\xD0\xF2\xD2\xD1\xC9\xBE\xB3\xFD\xA3\xAC\xD7\xBC\xB1\xB8"
+    "\xC9\xBE\xB3\xFD\xC6\xE4\xCB\xFC\xD0\xC5\xCF\xA2\xA3\xA1";
 
 void Debug(const std::string& text) { plat::sys().OutputDebugString(text); }
 
@@ -41,9 +44,6 @@ void DebugKeepingError(const std::string& text) {
 }
 
 }  // namespace
-
-void SetDriverStepHook(DriverStepHook hook) { g_driverStep = hook; }
-void SetRecordStepHook(RecordStepHook hook) { g_recordStep = hook; }
 
 std::string JobStatusText(uint32_t status) {
   switch (status) {
@@ -110,8 +110,11 @@ uint8_t DeletePrinterEx(const std::string& programPath, const std::string& brand
 
   EnsureDefaultPrinter();
   uint8_t result = dprDeleted;
-  if (deleteDriver && !driverShared && g_driverStep)
-    result = g_driverStep(programPath, brand, driverName, printerName);
+  if (deleteDriver && !driverShared && !RemovePrinterDriver(driverName, brand)) {
+    printerName = driverName;
+    result = dprDriverPending;
+    ScheduleDriverRemoval(driverName, brand, programPath);
+  }
   return result;
 }
 
@@ -166,7 +169,10 @@ bool RemovePrinterDriver(const std::string& driverName, const std::string& brand
     }
   }
 
-  if (!brand.empty() && g_recordStep) g_recordStep(driverName, brand);
+  if (!brand.empty()) {
+    Debug(kDriverDeletedNowRecords);
+    RemoveDriverUninstallKey(driverName, brand);  // does not change the answer
+  }
   return true;
 }
 

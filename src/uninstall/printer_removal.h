@@ -29,8 +29,10 @@ int ListPrinterJobs(const std::string& printerName, std::vector<std::string>* li
                     const std::string& linePrefix = "");
 
 // Deletes the queue |printerName|; a queue with jobs is never touched. With
-// |deleteDriver| and a driver no other queue uses, the driver step runs and may
-// answer dprDriverPending, replacing |printerName| by the driver's name.
+// |deleteDriver| and a driver no other queue uses, the driver is deleted too;
+// when that fails its removal is scheduled for the next log-on (through the
+// brand's uninstaller) and the answer is dprDriverPending, with |printerName|
+// replaced by the driver's name.
 uint8_t DeletePrinterEx(const std::string& programPath, const std::string& brand,
                         std::string& printerName, bool deleteDriver);
 // DeletePrinterEx without program path, brand or driver; the name is not changed.
@@ -42,21 +44,8 @@ uint8_t DeletePrinterByName(const std::string& printerName);
 std::string EnsureDefaultPrinter();
 
 // Deletes the driver from the spooler (one retry after a 2 s pause on Windows
-// 2000 and later); true on success. With a brand, the record step follows.
+// 2000 and later); true on success. With a brand, a deleted driver's
+// uninstall record goes too (RemoveDriverUninstallKey).
 bool RemovePrinterDriver(const std::string& driverName, const std::string& brand);
-
-// The two steps the uninstall-record module adds. Until it installs them the
-// driver step does nothing (the driver stays, the result stays dprDeleted) and
-// the record step is skipped.
-//
-// Driver step: called after the queue is gone when the driver was asked for and
-// is not shared; returns the deletion result and may set |printerName|.
-using DriverStepHook = uint8_t (*)(const std::string& programPath, const std::string& brand,
-                                   const std::string& driverName, std::string& printerName);
-// Record step: called after a driver was deleted, with a non-empty brand.
-using RecordStepHook = void (*)(const std::string& driverName, const std::string& brand);
-
-void SetDriverStepHook(DriverStepHook hook);  // nullptr: none
-void SetRecordStepHook(RecordStepHook hook);  // nullptr: none
 
 }  // namespace uninstall

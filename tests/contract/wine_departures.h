@@ -20,6 +20,18 @@ inline bool AddPrinterUnknownDriverIsInvalidParameter() { return Active(); }
 // AddPrinter with the name of an existing queue succeeds instead of failing
 // with ERROR_PRINTER_ALREADY_EXISTS.
 inline bool AddPrinterAcceptsExistingName() { return Active(); }
+// The A registry functions fail a path of more than 260 characters with
+// ERROR_MORE_DATA (234); Windows refuses only a name over 256 characters,
+// with ERROR_INVALID_PARAMETER.
+inline bool RegistryLongPathIsMoreData() { return Active(); }
+// RegEnumValue lists a key's values sorted by name; Windows lists them in
+// the order they were written.
+inline bool RegistryValuesListSorted() { return Active(); }
+// RegCreateKeyEx in a 32-bit process on 64-bit Windows, given a path that
+// names SOFTWARE\Wow6432Node and more than one missing level, makes those
+// levels under SOFTWARE\Wow6432Node\Wow6432Node; Windows makes them where
+// the path says.
+inline bool RegistryCreateBelowWow6432NodeGoesTwiceDeep() { return Active(); }
 // Wine's own sc.exe prints nothing for "query".
 inline bool ScQueryPrintsNothing() { return Active(); }
 

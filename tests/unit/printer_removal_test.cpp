@@ -15,11 +15,6 @@ constexpr uint32_t kErrorAccessDenied = 5;
 
 class PrinterRemovalTest : public SimTest {
  protected:
-  ~PrinterRemovalTest() override {
-    SetDriverStepHook(nullptr);
-    SetRecordStepHook(nullptr);
-  }
-
   plat::sim::SimPrinter& AddPrinter(const std::string& name, const std::string& driver) {
     plat::sim::SimPrinter p;
     p.info.printerName = name;
@@ -180,65 +175,35 @@ TEST_F(PrinterRemovalTest, DeletingTheLastQueueLeavesNoDefault) {
 }
 
 TEST_F(PrinterRemovalTest, DeleteByNameNeverDeletesTheDriver) {
-  int calls = 0;
-  static int* seen;
-  seen = &calls;
-  SetDriverStepHook([](const std::string&, const std::string&, const std::string&,
-                       std::string&) -> uint8_t {
-    ++*seen;
-    return dprDriverPending;
-  });
   AddPrinter("Alpha", "Driver A");
   std::string name = "Alpha";
   EXPECT_EQ(DeletePrinterByName(name), dprDeleted);
   EXPECT_EQ(name, "Alpha");
-  EXPECT_EQ(calls, 0);
   EXPECT_TRUE(HasDriver("Driver A"));
+  EXPECT_EQ(machine.spooler.calls["DeletePrinterDriverEx"], 0);
 }
 
-// The driver step belongs to the uninstall records; here only when it is asked.
-struct StepCall {
-  int count = 0;
-  std::string programPath, brand, driver;
-};
-StepCall g_step;
-
-uint8_t PendingDriverStep(const std::string& programPath, const std::string& brand,
-                          const std::string& driver, std::string& printerName) {
-  ++g_step.count;
-  g_step.programPath = programPath;
-  g_step.brand = brand;
-  g_step.driver = driver;
-  printerName = driver;
-  return dprDriverPending;
-}
-
-TEST_F(PrinterRemovalTest, DriverStepRunsOnlyForAnUnsharedDriver) {
-  g_step = {};
-  SetDriverStepHook(PendingDriverStep);
+TEST_F(PrinterRemovalTest, OnlyAnUnsharedDriverIsDeletedWithItsQueue) {
   AddPrinter("Alpha", "Shared Driver");
   AddPrinter("Beta", "Shared Driver");
   AddPrinter("Gamma", "Own Driver");
 
   std::string name = "Alpha";
-  EXPECT_EQ(DeletePrinterEx("C:\\Medium", "Brand", name, true), dprDeleted);
-  EXPECT_EQ(g_step.count, 0);
+  EXPECT_EQ(DeletePrinterEx("C:\\Medium\\Setup.exe", "Brand", name, true), dprDeleted);
   EXPECT_EQ(name, "Alpha");
+  EXPECT_TRUE(HasDriver("Shared Driver"));
 
   name = "Gamma";
-  EXPECT_EQ(DeletePrinterEx("C:\\Medium", "Brand", name, true), dprDriverPending);
-  EXPECT_EQ(g_step.count, 1);
-  EXPECT_EQ(g_step.driver, "Own Driver");
-  EXPECT_EQ(g_step.brand, "Brand");
-  EXPECT_EQ(g_step.programPath, "C:\\Medium");
-  EXPECT_EQ(name, "Own Driver");
+  EXPECT_EQ(DeletePrinterEx("C:\\Medium\\Setup.exe", "Brand", name, true), dprDeleted);
+  EXPECT_EQ(name, "Gamma");
+  EXPECT_FALSE(HasDriver("Own Driver"));
   EXPECT_EQ(machine.handles.Total(), 0) << machine.handles.Describe();
 }
 
-TEST_F(PrinterRemovalTest, WithoutDriverStepTheDriverStays) {
+TEST_F(PrinterRemovalTest, WithoutDeleteDriverTheDriverStays) {
   AddPrinter("Alpha", "Own Driver");
   std::string name = "Alpha";
-  EXPECT_EQ(DeletePrinterEx("", "", name, true), dprDeleted);
+  EXPECT_EQ(DeletePrinterEx("", "", name, false), dprDeleted);
   EXPECT_TRUE(HasDriver("Own Driver"));
 }
 
@@ -338,33 +303,34 @@ TEST_F(PrinterRemovalTest, BeforeWindows2000TheOldCallIsUsedWithoutRetry) {
                          "DeletePrinterDriver Failt,GetLastError return :0x00000BB9"}));
 }
 
-struct RecordCall {
-  int count = 0;
-  std::string driver, brand;
-};
-RecordCall g_record;
-
-void NoteRecordStep(const std::string& driver, const std::string& brand) {
-  ++g_record.count;
-  g_record.driver = driver;
-  g_record.brand = brand;
-}
-
 TEST_F(PrinterRemovalTest, RecordStepFollowsOnlyASuccessWithABrand) {
-  g_record = {};
-  SetRecordStepHook(NoteRecordStep);
+  // "驱动程序已删除，准备删除其它信息！" in GBK.
+  const std::string recordLine =
+      "\xC7\xFD\xB6\xAF\xB3\xCC\xD0\xF2\xD2\xD1\xC9\xBE\xB3\xFD\xA3\xAC\xD7\xBC\xB1\xB8"
+      "\xC9\xBE\xB3\xFD\xC6\xE4\xCB\xFC\xD0\xC5\xCF\xA2\xA3\xA1";
+  const std::string product = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brand Printer Utilities";
+  machine.registry.Make(product + "\\PrinterDrivers\\One");
+  machine.registry.Make(product + "\\PrinterDrivers\\Two");
+  machine.registry.Make(product + "\\PrinterDrivers\\Busy");
   machine.spooler.drivers = {"One", "Two"};
+  const auto recordLines = [&] {
+    auto lines = Debug();
+    return std::count(lines.begin(), lines.end(), recordLine);
+  };
+
   EXPECT_TRUE(RemovePrinterDriver("One", ""));
-  EXPECT_EQ(g_record.count, 0);
+  EXPECT_EQ(recordLines(), 0);
+  EXPECT_NE(machine.registry.Find(product + "\\PrinterDrivers\\One"), nullptr);
 
   EXPECT_TRUE(RemovePrinterDriver("Two", "Brand"));
-  EXPECT_EQ(g_record.count, 1);
-  EXPECT_EQ(g_record.driver, "Two");
-  EXPECT_EQ(g_record.brand, "Brand");
+  EXPECT_EQ(recordLines(), 1);
+  EXPECT_EQ(machine.registry.Find(product + "\\PrinterDrivers\\Two"), nullptr);
 
   AddPrinter("Alpha", "Busy");
   EXPECT_FALSE(RemovePrinterDriver("Busy", "Brand"));
-  EXPECT_EQ(g_record.count, 1);
+  EXPECT_EQ(recordLines(), 1);
+  EXPECT_NE(machine.registry.Find(product + "\\PrinterDrivers\\Busy"), nullptr);
+  EXPECT_EQ(machine.handles.Total(), 0) << machine.handles.Describe();
 }
 
 }  // namespace

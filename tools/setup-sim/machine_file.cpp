@@ -4,6 +4,7 @@
 
 #include "platform/common/text.h"
 #include "platform/sim/handoff_machine_file.h"
+#include "platform/sim/registry_machine_file.h"
 #include "platform/sim/service_machine_file.h"
 #include "platform/sim/spooler_machine_file.h"
 
@@ -182,14 +183,15 @@ bool ApplyAll(const IniData& ini, plat::sim::SimMachine& m, bool& debugMarker, s
     if (s == "system") {
       if (!ApplySystem(keys, m, debugMarker, error)) return false;
     } else if (s != "spooler" && s.rfind("printer.", 0) != 0 && s.rfind("service.", 0) != 0 &&
-               s != "handoff64" && s != "helperlibrary" && s.rfind("device.", 0) != 0) {
+               s != "handoff64" && s != "helperlibrary" && s.rfind("device.", 0) != 0 &&
+               s != "registry" && s.rfind("registry\\", 0) != 0) {
       error = "unknown section [" + section + "]";
       return false;
     }
   }
   if (!ApplyDeviceSections(ini, m, error)) return false;
   return plat::sim::LoadSpoolerSections(ini, m, error) && plat::sim::LoadServiceSections(ini, m, error) &&
-         plat::sim::LoadHandOffSection(ini, m, error);
+         plat::sim::LoadHandOffSection(ini, m, error) && plat::sim::LoadRegistrySections(ini, m, error);
 }
 
 }  // namespace
@@ -204,6 +206,7 @@ bool ApplyMachineFile(const IniData& ini, plat::sim::SimMachine& m, std::string&
   plat::sim::SpoolerState spooler = m.spooler;
   plat::sim::ServiceTable services = m.services;
   plat::sim::HandOffState handOff = m.handOff;
+  plat::sim::RegistryState registry = m.registry;
   bool debugMarker = false;
   bool ok = ApplyAll(ini, m, debugMarker, error);
   if (ok && debugMarker && !plat::files().WriteFile("D:\\Debug", "")) {
@@ -219,6 +222,7 @@ bool ApplyMachineFile(const IniData& ini, plat::sim::SimMachine& m, std::string&
     m.spooler = std::move(spooler);
     m.services = std::move(services);
     m.handOff = std::move(handOff);
+    m.registry = std::move(registry);
   }
   return ok;
 }

@@ -1,5 +1,6 @@
 // Simulated files: real files below the sandbox, reached by Windows paths.
 #include <dirent.h>
+#include <errno.h>
 #include <fnmatch.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -108,6 +109,12 @@ class SimFiles : public Files {
 
   bool CreateDirectory(const std::string& path) override {
     return mkdir(m_.HostPath(path).c_str(), 0755) == 0;
+  }
+
+  bool RemoveDirectory(const std::string& path) override {
+    if (rmdir(m_.HostPath(path).c_str()) == 0) return true;
+    m_.lastError = errno == ENOTEMPTY ? 145 : kErrorFileNotFound;  // ERROR_DIR_NOT_EMPTY
+    return false;
   }
 
   std::vector<std::string> FindFiles(const std::string& pattern) override {

@@ -111,6 +111,10 @@ SimMachine::SimMachine(const std::string& sandboxRoot) {
   libraries_ = MakeLibraries(*this);
   spoolerApi_ = MakeSpooler(*this);
   messages_ = MakeMessages(*this);
+  registryApi_ = MakeRegistry(*this);
+  // Keys every Windows has; the 32-bit view gets its own on first use under WOW64.
+  registry.Make("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall");
+  registry.Make("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce");
 }
 
 SimMachine::~SimMachine() {
@@ -130,6 +134,7 @@ plat::Backend SimMachine::AsBackend() {
   b.libraries = libraries_.get();
   b.spooler = spoolerApi_.get();
   b.messages = messages_.get();
+  b.registry = registryApi_.get();
   return b;
 }
 

@@ -111,6 +111,7 @@ class SimMachine {
   ServiceTable services;
   DeviceState devices;
   HandOffState handOff;
+  RegistryState registry;
 
  private:
   std::string root_;
@@ -123,6 +124,7 @@ class SimMachine {
   std::unique_ptr<Libraries> libraries_;
   std::unique_ptr<Spooler> spoolerApi_;
   std::unique_ptr<Messages> messages_;
+  std::unique_ptr<Registry> registryApi_;
 };
 
 // Factories of the simulated interfaces, one per concept (each in its own file).
@@ -133,6 +135,7 @@ std::unique_ptr<Processes> MakeProcesses(SimMachine& m);
 std::unique_ptr<Libraries> MakeLibraries(SimMachine& m);
 std::unique_ptr<Spooler> MakeSpooler(SimMachine& m);
 std::unique_ptr<Messages> MakeMessages(SimMachine& m);
+std::unique_ptr<Registry> MakeRegistry(SimMachine& m);
 
 // The machine behind DefaultBackend() in the host build.
 SimMachine& DefaultMachine();

@@ -108,4 +108,36 @@ struct HandOffState {
   std::vector<PostedMessage> posted;  // in the order posted
 };
 
+// The simulated registry below HKEY_LOCAL_MACHINE, stored as 64-bit Windows
+// stores it: the 32-bit view of SOFTWARE lives in SOFTWARE\Wow6432Node.
+// Paths given here are stored paths; no view is applied.
+struct SimRegValue {
+  std::string name;
+  uint32_t type = 1;  // REG_SZ
+  std::string data;   // raw bytes (a string with its NUL)
+};
+
+struct SimRegKey {
+  std::string name;  // as created
+  uint64_t id = 0;   // tells a re-created key from the one a handle was opened on
+  std::vector<SimRegValue> values;  // in the order written
+  std::vector<SimRegKey> subkeys;   // sorted without regard to case, as the registry lists them
+};
+
+struct RegistryState {
+  SimRegKey hklm;
+  uint64_t nextId = 1;
+  bool wow64ViewSeeded = false;
+
+  // The key at a stored path (backslash-separated), made with its missing levels.
+  SimRegKey& Make(const std::string& path);
+  SimRegKey* Find(const std::string& path);
+  void SetValue(const std::string& path, const std::string& name, uint32_t type,
+                const std::string& data);
+  void SetString(const std::string& path, const std::string& name, const std::string& text);
+  void SetDword(const std::string& path, const std::string& name, uint32_t value);
+  // Removes the key with everything below it; false when there is none.
+  bool Remove(const std::string& path);
+};
+
 }  // namespace plat::sim

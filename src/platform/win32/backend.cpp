@@ -11,6 +11,7 @@ Backend DefaultBackend() {
   static auto libraries = win32::MakeLibraries();
   static auto spooler = win32::MakeSpooler();
   static auto messages = win32::MakeMessages();
+  static auto registry = win32::MakeRegistry();
   Backend b;
   b.system = system.get();
   b.files = files.get();
@@ -19,6 +20,7 @@ Backend DefaultBackend() {
   b.libraries = libraries.get();
   b.spooler = spooler.get();
   b.messages = messages.get();
+  b.registry = registry.get();
   return b;
 }
 

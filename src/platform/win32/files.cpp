@@ -101,6 +101,10 @@ class Win32Files : public Files {
     return ::CreateDirectoryA(path.c_str(), nullptr) != FALSE;
   }
 
+  bool RemoveDirectory(const std::string& path) override {
+    return ::RemoveDirectoryA(path.c_str()) != FALSE;
+  }
+
   std::vector<std::string> FindFiles(const std::string& pattern) override {
     std::vector<std::string> out;
     WIN32_FIND_DATAA fd;

@@ -12,4 +12,5 @@ std::unique_ptr<Processes> MakeProcesses();
 std::unique_ptr<Libraries> MakeLibraries();
 std::unique_ptr<Spooler> MakeSpooler();
 std::unique_ptr<Messages> MakeMessages();
+std::unique_ptr<Registry> MakeRegistry();
 }  // namespace plat::win32

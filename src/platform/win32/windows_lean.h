@@ -13,6 +13,7 @@
 #undef CopyFile
 #undef DeleteFile
 #undef CreateDirectory
+#undef RemoveDirectory
 #undef GetFullPathName
 #undef GetCurrentDirectory
 #undef CreateProcess

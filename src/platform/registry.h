@@ -1,0 +1,80 @@
+// The registry below HKEY_LOCAL_MACHINE, as this process sees it: a 32-bit
+// program on 64-bit Windows sees the 32-bit view, where SOFTWARE\X is stored
+// as SOFTWARE\Wow6432Node\X (a path that names Wow6432Node is taken as it is).
+// Every call answers a Win32 error code (0: success); out-parameters are
+// untouched on failure. A key closes when its object goes.
+//
+//   std::unique_ptr<plat::RegistryKey> key;
+//   if (plat::registry().OpenKey(nullptr, "SOFTWARE\\Microsoft", plat::RegAccess::Read, key) == 0)
+//     plat::registry().SubKeyNames(*key, names);
+#pragma once
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace plat {
+
+constexpr uint32_t kRegSz = 1;
+constexpr uint32_t kRegExpandSz = 2;
+constexpr uint32_t kRegBinary = 3;
+constexpr uint32_t kRegDword = 4;
+constexpr uint32_t kRegMultiSz = 7;
+
+// Error codes the registry answers with.
+constexpr uint32_t kRegOk = 0;
+constexpr uint32_t kRegNotFound = 2;          // ERROR_FILE_NOT_FOUND
+constexpr uint32_t kRegAccessDenied = 5;      // ERROR_ACCESS_DENIED (also: delete a key with subkeys)
+constexpr uint32_t kRegInvalidParameter = 87;  // ERROR_INVALID_PARAMETER (a name over 256 characters)
+constexpr uint32_t kRegKeyDeleted = 1018;     // ERROR_KEY_DELETED
+constexpr uint32_t kRegTypeMismatch = 1629;   // ERROR_DATATYPE_MISMATCH (a number not 4 bytes long)
+constexpr uint32_t kRegUnsupportedType = 1630;  // ERROR_UNSUPPORTED_TYPE (a value of another type)
+
+enum class RegAccess { Read, Full };  // KEY_READ, KEY_ALL_ACCESS
+
+class RegistryKey {
+ public:
+  virtual ~RegistryKey() = default;  // RegCloseKey
+};
+
+class Registry {
+ public:
+  virtual ~Registry() = default;
+
+  // RegOpenKeyEx of |path| below |parent| (nullptr: HKEY_LOCAL_MACHINE, where
+  // one leading backslash is dropped). A trailing backslash is allowed.
+  virtual uint32_t OpenKey(RegistryKey* parent, const std::string& path, RegAccess access,
+                           std::unique_ptr<RegistryKey>& out) = 0;
+  // RegCreateKeyEx below HKEY_LOCAL_MACHINE with full access; missing levels are made.
+  virtual uint32_t CreateKey(const std::string& path, std::unique_ptr<RegistryKey>& out) = 0;
+
+  // A REG_SZ or REG_EXPAND_SZ value (not expanded), up to its first NUL.
+  // Another type: kRegUnsupportedType.
+  virtual uint32_t ReadString(RegistryKey& key, const std::string& name, std::string& out) = 0;
+  // A REG_DWORD value. Another type: kRegUnsupportedType; not 4 bytes: kRegTypeMismatch.
+  virtual uint32_t ReadDword(RegistryKey& key, const std::string& name, uint32_t& out) = 0;
+  // RegSetValueEx with raw data; a key opened read-only answers kRegAccessDenied.
+  virtual uint32_t WriteValue(RegistryKey& key, const std::string& name, uint32_t type,
+                              const std::string& data) = 0;
+
+  // RegDeleteValue; a key opened read-only answers kRegAccessDenied.
+  virtual uint32_t DeleteValue(RegistryKey& key, const std::string& name) = 0;
+
+  // Names in the registry's order (values as stored, subkeys sorted).
+  virtual uint32_t ValueNames(RegistryKey& key, std::vector<std::string>& out) = 0;
+  virtual uint32_t SubKeyNames(RegistryKey& key, std::vector<std::string>& out) = 0;
+
+  // RegDeleteKey: |name| below |parent|, which must have no subkeys. The
+  // rights |parent| was opened with do not matter, as on Windows.
+  virtual uint32_t DeleteKey(RegistryKey& parent, const std::string& name) = 0;
+
+  // A string value with its terminating NUL.
+  uint32_t WriteString(RegistryKey& key, const std::string& name, const std::string& text) {
+    return WriteValue(key, name, kRegSz, std::string(text.c_str(), text.size() + 1));
+  }
+  uint32_t WriteDword(RegistryKey& key, const std::string& name, uint32_t value);
+  // Deletes |name| below |parent| with every key below it, depth first.
+  uint32_t DeleteKeyTree(RegistryKey& parent, const std::string& name);
+};
+
+}  // namespace plat
