@@ -1,5 +1,6 @@
 #include "tools/setup-sim/machine_file.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/common/text.h"
@@ -172,6 +173,30 @@ bool ApplyDeviceSections(const IniData& ini, plat::sim::SimMachine& m, std::stri
   return true;
 }
 
+// --- [Faults]: NAME=always,ERROR or NAME=N,ERROR (the Nth call fails).
+bool ApplyFaults(const std::map<std::string, std::string>& keys, plat::sim::SimMachine& m,
+                 std::string& error) {
+  for (const auto& [key, value] : keys) {
+    const auto& names = plat::sim::FaultableCalls();
+    auto name = std::find_if(names.begin(), names.end(),
+                             [&](const std::string& n) { return plat::text::EqualNoCase(n, key); });
+    if (name == names.end()) {
+      error = "[Faults] no call is named '" + key + "'";
+      return false;
+    }
+    std::vector<std::string> parts = plat::text::Split(value, ',');
+    long nth = 0, code = 0;
+    const bool always = parts.size() == 2 && plat::text::EqualNoCase(plat::text::Trim(parts[0]), "always");
+    if (parts.size() != 2 || (!always && (!ParseNumber(plat::text::Trim(parts[0]), nth) || nth < 1)) ||
+        !ParseNumber(plat::text::Trim(parts[1]), code) || code < 0 || code > 0xFFFFFFFFL) {
+      error = "[Faults] " + key + " must be always,ERROR or N,ERROR (N from 1), not '" + value + "'";
+      return false;
+    }
+    m.faults.Set(*name, always ? 0 : static_cast<int>(nth), static_cast<uint32_t>(code));
+  }
+  return true;
+}
+
 }  // namespace
 
 namespace {
@@ -181,6 +206,8 @@ bool ApplyAll(const IniData& ini, plat::sim::SimMachine& m, bool& debugMarker, s
     std::string s = plat::text::Lower(section);
     if (s == "system") {
       if (!ApplySystem(keys, m, debugMarker, error)) return false;
+    } else if (s == "faults") {
+      if (!ApplyFaults(keys, m, error)) return false;
     } else if (s != "spooler" && s.rfind("printer.", 0) != 0 && s.rfind("service.", 0) != 0 &&
                s != "handoff64" && s != "helperlibrary" && s.rfind("device.", 0) != 0) {
       error = "unknown section [" + section + "]";
@@ -204,6 +231,7 @@ bool ApplyMachineFile(const IniData& ini, plat::sim::SimMachine& m, std::string&
   plat::sim::SpoolerState spooler = m.spooler;
   plat::sim::ServiceTable services = m.services;
   plat::sim::HandOffState handOff = m.handOff;
+  plat::sim::Faults faults = m.faults;
   bool debugMarker = false;
   bool ok = ApplyAll(ini, m, debugMarker, error);
   if (ok && debugMarker && !plat::files().WriteFile("D:\\Debug", "")) {
@@ -219,6 +247,7 @@ bool ApplyMachineFile(const IniData& ini, plat::sim::SimMachine& m, std::string&
     m.spooler = std::move(spooler);
     m.services = std::move(services);
     m.handOff = std::move(handOff);
+    m.faults = std::move(faults);
   }
   return ok;
 }

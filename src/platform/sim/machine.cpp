@@ -14,6 +14,28 @@
 
 namespace plat::sim {
 
+const std::vector<std::string>& FaultableCalls() {
+  static const std::vector<std::string> names = {
+      // files and profile files
+      "GetFileAttributes", "GetFileAttributesEx", "ReadFile", "WriteFile", "CopyFile", "DeleteFile",
+      "CreateDirectory", "FindFirstFile", "GetFullPathName", "GetCurrentDirectory",
+      "GetPrivateProfileString", "GetPrivateProfileSectionNames",
+      // system facts
+      "GetVersionEx", "IsWow64Process", "GetSystemDirectory", "GetTempPath", "GetModuleFileName",
+      "LoadBitmap",
+      // processes and windows
+      "CreatePipe", "PeekNamedPipe", "ReadPipe", "CreateProcess", "WaitForSingleObject",
+      "GetExitCodeProcess", "WinExec", "ShellExecute", "CreateWindow", "GetMessage",
+      // libraries, and the helper library's functions
+      "LoadLibrary", "GetProcAddress", "DllRegisterServer", "FuncFindExistDevice", "RefreshHW",
+      "FuncDrvKit", "LastInstallErrorCode", "ShowErrorCode",
+      // the spooler
+      "EnumPrinters", "EnumPorts", "OpenPrinter", "GetPrinter", "SetPrinter", "EnumJobs", "AddPrinter",
+      "DeletePrinter", "DeletePrinterDriver", "DeletePrinterDriverEx", "AddPrinterDriver",
+      "GetDefaultPrinter", "SetDefaultPrinter"};
+  return names;
+}
+
 void Faults::Set(const std::string& call, int nth, uint32_t error) {
   faults_[call] = Fault{nth, error, 0};
 }
