@@ -12,6 +12,7 @@
 #include "app/online_search.h"
 #include "app/program.h"
 #include "platform/sim/machine.h"
+#include "platform/sim/state_dump.h"
 #include "tools/setup-sim/dump.h"
 #include "tools/setup-sim/machine_file.h"
 #include "tools/setup-sim/user_script.h"
@@ -86,6 +87,8 @@ int main(int argc, char** argv) {
       std::cerr << "setup-sim: " << machineFile << ": " << error << "\n";
       return 2;
     }
+    // What the machine file put on the disk is not the program's doing.
+    machine.created.clear();
   }
 
   ui::headless::Headless& ui = *ui::headless::Default();
@@ -114,6 +117,8 @@ int main(int argc, char** argv) {
   };
   auto printDump = [&] {
     for (const std::string& line : simtool::DumpState(*program, machine.codePage)) std::cout << line << "\n";
+    for (const std::string& line : plat::sim::DescribeSystem(machine))
+      std::cout << simtool::Escape(simtool::ToUtf8(line, machine.codePage)) << "\n";
   };
   if (showSearch) {
     // As the install sequence does for the selected model: what the user does
@@ -126,7 +131,7 @@ int main(int argc, char** argv) {
     if (dump) printDump();
     return 0;
   }
-  if (dump) {
+  if (dump && userFile.empty()) {
     // Up to where the message loop would first wait: the main window shown.
     if (ui::app().showMainForm) program->mainForm->Show();
     printDump();
@@ -134,5 +139,7 @@ int main(int argc, char** argv) {
   }
   app::RunProgram(*program);
   printTranscript();
+  // With a user script, the state when the run ended.
+  if (dump) printDump();
   return 0;
 }

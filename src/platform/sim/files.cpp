@@ -85,11 +85,13 @@ class SimFiles : public Files {
       m_.lastError = *e;
       return false;
     }
+    const bool existed = IsFile(path);
     std::ofstream out(m_.HostPath(path), std::ios::binary | std::ios::trunc);
     if (!out) {
       m_.lastError = kErrorPathNotFound;
       return false;
     }
+    if (!existed) m_.NoteCreated(path);
     out << data;
     return static_cast<bool>(out);
   }
@@ -104,12 +106,14 @@ class SimFiles : public Files {
       m_.lastError = kErrorFileNotFound;
       return false;
     }
+    const bool existed = IsFile(to);
     std::ifstream in(m_.HostPath(from), std::ios::binary);
     std::ofstream out(m_.HostPath(to), std::ios::binary | std::ios::trunc);
     if (!in || !out) {
       m_.lastError = kErrorPathNotFound;
       return false;
     }
+    if (!existed) m_.NoteCreated(to);
     out << in.rdbuf();
     return static_cast<bool>(out);
   }
@@ -125,7 +129,9 @@ class SimFiles : public Files {
 
   bool CreateDirectory(const std::string& path) override {
     if (Faulted("CreateDirectory")) return false;
-    return mkdir(m_.HostPath(path).c_str(), 0755) == 0;
+    if (mkdir(m_.HostPath(path).c_str(), 0755) != 0) return false;
+    m_.NoteCreated(path);
+    return true;
   }
 
   std::vector<std::string> FindFiles(const std::string& pattern) override {

@@ -49,6 +49,13 @@ std::optional<uint32_t> Faults::Check(const std::string& call) {
   return std::nullopt;
 }
 
+void SimMachine::NoteCreated(const std::string& windowsPath) {
+  const std::string full = FullPath(windowsPath);
+  for (const std::string& c : created)
+    if (text::EqualNoCase(c, full)) return;
+  created.push_back(full);
+}
+
 int Handles::Count(const std::string& kind) const {
   auto it = open_.find(kind);
   return it == open_.end() ? 0 : it->second;

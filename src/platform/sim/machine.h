@@ -111,6 +111,9 @@ class SimMachine {
   Handles handles;
   // Command lines of every program started (CreateProcess, WinExec, ShellExecute).
   std::vector<std::string> started;
+  // Files and folders the program created (full Windows paths, first creation only).
+  std::vector<std::string> created;
+  void NoteCreated(const std::string& windowsPath);
 
   // --- simulated subsystems
   SpoolerState spooler;
