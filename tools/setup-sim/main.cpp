@@ -11,7 +11,9 @@
 
 #include "app/online_search.h"
 #include "app/program.h"
+#include "platform/common/text.h"
 #include "platform/sim/machine.h"
+#include "services/log.h"
 #include "platform/sim/state_dump.h"
 #include "tools/setup-sim/dump.h"
 #include "tools/setup-sim/machine_file.h"
@@ -119,6 +121,12 @@ int main(int argc, char** argv) {
     for (const std::string& line : simtool::DumpState(*program, machine.codePage)) std::cout << line << "\n";
     for (const std::string& line : plat::sim::DescribeSystem(machine))
       std::cout << simtool::Escape(simtool::ToUtf8(line, machine.codePage)) << "\n";
+    // The program's log file, where unattended runs leave their outcome.
+    if (auto log = plat::files().ReadFile(services::LogFilePath())) {
+      int n = 0;
+      for (const std::string& line : plat::text::SplitLines(*log))
+        std::cout << "Log[" << n++ << "]=" << simtool::Escape(simtool::ToUtf8(line, machine.codePage)) << "\n";
+    }
   };
   if (showSearch) {
     // As the install sequence does for the selected model: what the user does
