@@ -17,6 +17,7 @@
 #include "platform/sim/state_dump.h"
 #include "tools/setup-sim/dump.h"
 #include "tools/setup-sim/machine_file.h"
+#include "tools/setup-sim/matrix.h"
 #include "tools/setup-sim/user_script.h"
 #include "ui/headless/headless.h"
 
@@ -28,7 +29,8 @@ namespace {
 
 int Usage() {
   std::cerr << "usage: setup-sim [--machine FILE] [--medium DIR] [--user FILE] [--show-search] [--dump]"
-               " [-- ARGS...]\n";
+               " [-- ARGS...]\n"
+               "       setup-sim --matrix MEDIUM [--out DIR] [--user FILE]\n";
   return 2;
 }
 
@@ -50,7 +52,7 @@ std::string Absolute(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string machineFile, medium = "out/medium", userFile;
+  std::string machineFile, medium = "out/medium", userFile, matrix, outDir = "out/matrix";
   bool dump = false, showSearch = false;
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {
@@ -61,6 +63,10 @@ int main(int argc, char** argv) {
       medium = argv[++i];
     } else if (a == "--user" && i + 1 < argc) {
       userFile = argv[++i];
+    } else if (a == "--matrix" && i + 1 < argc) {
+      matrix = argv[++i];
+    } else if (a == "--out" && i + 1 < argc) {
+      outDir = argv[++i];
     } else if (a == "--show-search") {
       showSearch = true;
     } else if (a == "--dump") {
@@ -70,6 +76,14 @@ int main(int argc, char** argv) {
     } else {
       return Usage();
     }
+  }
+
+  if (!matrix.empty()) {
+    char self[4096];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return 2;
+    self[n] = '\0';
+    return simtool::RunMatrix({self, Absolute(matrix), Absolute(outDir), userFile.empty() ? "" : Absolute(userFile)});
   }
 
   plat::sim::SimMachine machine;
