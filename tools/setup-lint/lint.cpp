@@ -361,7 +361,7 @@ class Checker {
 std::vector<Finding> CheckMedium(const std::string& mediumDir) { return Checker(mediumDir).Run(); }
 
 std::string Format(const Finding& f) {
-  return f.file + ":" + std::to_string(f.line) + ": " + (f.severity == Severity::Error ? "error" : "warning") +
+  return f.file + (f.line > 0 ? ":" + std::to_string(f.line) : "") + ": " + (f.severity == Severity::Error ? "error" : "warning") +
          ": " + f.message;
 }
 

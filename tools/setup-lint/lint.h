@@ -20,7 +20,7 @@ struct Finding {
 
 std::vector<Finding> CheckMedium(const std::string& mediumDir);
 
-// "install.ini:12: warning: ..." (the form compilers use).
+// "install.ini:12: warning: ..." (the form compilers use); no line for the file as a whole.
 std::string Format(const Finding& f);
 // 0 clean, 1 warnings only, 2 errors.
 int ExitCode(const std::vector<Finding>& findings);
