@@ -178,8 +178,9 @@ bool ApplyFaults(const std::map<std::string, std::string>& keys, plat::sim::SimM
                  std::string& error) {
   for (const auto& [key, value] : keys) {
     const auto& names = plat::sim::FaultableCalls();
+    const std::string& wanted = key;
     auto name = std::find_if(names.begin(), names.end(),
-                             [&](const std::string& n) { return plat::text::EqualNoCase(n, key); });
+                             [&](const std::string& n) { return plat::text::EqualNoCase(n, wanted); });
     if (name == names.end()) {
       error = "[Faults] no call is named '" + key + "'";
       return false;
