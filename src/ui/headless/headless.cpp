@@ -129,6 +129,7 @@ void Headless::ControlDestroyed(Control& c) {
   shown_.erase(std::remove_if(shown_.begin(), shown_.end(), same), shown_.end());
   if (active_ && same(active_)) active_ = nullptr;
   if (hovered_ == &c) hovered_ = nullptr;
+  handles_.erase(&c);
 }
 
 void Headless::TimerChanged(Timer& t) {
@@ -156,6 +157,12 @@ void Headless::ShowForm(Form& f, bool show) {
   for (Form* o : app().Forms())
     if (!next && o != &f && OnScreen(o)) next = o;
   if (next) ActivateForm(*next);
+}
+
+uintptr_t Headless::Handle(Form& f) {
+  auto [it, added] = handles_.emplace(&f, 0);
+  if (added) it->second = lastHandle_ += 4;
+  return it->second;
 }
 
 bool Headless::OnScreen(Form* f) const {

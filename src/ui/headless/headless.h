@@ -18,6 +18,7 @@
 #pragma once
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -111,7 +112,8 @@ class Headless : public Backend {
   void ProcessMessages() override;
   int MessageBox(Form* owner, const std::string& text, const std::string& caption,
                  uint32_t flags) override;
-  uintptr_t Handle(Form& f) override { return reinterpret_cast<uintptr_t>(&f); }
+  // Small numbers handed out in order, so that transcripts repeat run after run.
+  uintptr_t Handle(Form& f) override;
   void SetFocus(Control&) override {}
   void ZOrder(Form&, bool, bool) override {}
   void SetScreenCursor(Cursor c) override { cursor_ = c; }
@@ -154,6 +156,8 @@ class Headless : public Backend {
   bool timedOut_ = false;
   uint64_t lastStep_ = 0;  // when the previous scripted step ran
   Control* hovered_ = nullptr;  // the control under the scripted mouse
+  std::map<const Control*, uintptr_t> handles_;
+  uintptr_t lastHandle_ = 0x30000;
 };
 
 // The build's default backend when it is the headless one; nullptr otherwise.
