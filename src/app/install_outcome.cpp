@@ -3,6 +3,7 @@
 #include "app/main_form.h"
 #include "i18n/catalogue.h"
 #include "services/log.h"
+#include "services/printer_query.h"
 #include "services/system_checks.h"
 
 namespace app {
@@ -37,7 +38,10 @@ services::InstallOutcome TMainForm::OutcomeOf(const std::string& result, uint32_
 }
 
 void TMainForm::NoteInstallOutcome(const std::string& result, uint32_t code, const std::string& shown) {
-  services::WriteInstallOutcome(OutcomeOf(result, code, shown));
+  // The success box also comes when the queue could not be made; a script
+  // reading the log must not take that for an installed printer.
+  const bool noQueue = result == "success" && !services::PrinterExists(InstalledPrinterName);
+  services::WriteInstallOutcome(OutcomeOf(noQueue ? "no queue" : result, code, shown));
 }
 
 // The texts are those WmInstallError shows for the code.
