@@ -73,6 +73,19 @@ printf 'dblclick TMainForm.LvPrinters 0\nwhen "sure" answer yes\n' >"$tmp/dbl.tx
 out=$("$SIM" --medium "$medium" --machine "$tmp/usb.ini" --user "$tmp/dbl.txt")
 check "a scripted double-click on the model list installs" 'grep -q "ui-user dblclick TMainForm.LvPrinters" <<<"$out" && grep -q "FuncDrvKit" <<<"$out"'
 
+# Double-clicks on the logo and the panel, in debug mode on 64-bit Windows.
+printf '[System]\nDebugMarker=1\nWow64=1\n' >"$tmp/debug.ini"
+printf 'dblclick TMainForm.ImgLogo\ndblclick TMainForm.PnlPrinters\nwhen "TFormTest" close TFormTest\n' >"$tmp/dbl2.txt"
+out=$("$SIM" --medium "$medium" --machine "$tmp/debug.ini" --user "$tmp/dbl2.txt")
+check "a double-click on the logo shows the window handle in the caption" 'grep -q "ui-caption TMainForm = .* WOW64 [0-9A-F]*H$" <<<"$out"'
+check "a double-click on the panel opens the diagnostics form" 'grep -q "ui-modal TFormTest" <<<"$out"'
+
+# Hovering a guide link and activating the main window.
+printf 'hover TMainForm.LblReadGuide\nactivate TMainForm\n' >"$tmp/hover.txt"
+out=$("$SIM" --medium "$medium" --user "$tmp/hover.txt" --dump)
+check "hover and activate run as script lines" \
+  'grep -q "ui-user hover TMainForm.LblReadGuide" <<<"$out" && grep -q "ui-user activate TMainForm" <<<"$out" && grep -qx "TMainForm.LblReadGuide.Font.Color=0x00FF0000" <<<"$out"'
+
 # The readers refuse bad input with a message and exit code 2.
 printf '[Faults]\nNoSuchCall=always,5\n' >"$tmp/bad.ini"
 err=$("$SIM" --medium "$medium" --machine "$tmp/bad.ini" 2>&1 >/dev/null); rc=$?
