@@ -101,6 +101,8 @@ std::string FormatOutcomeLine(const InstallOutcome& o, const std::string& tag) {
 }
 
 void BeginInstallAttempt(const std::string& model, bool online) {
+  // One still owed (a 64-bit hand-off that never answered) gets its line first.
+  EndInstallAttempt("unfinished");
   g_pending = InstallOutcome{};
   g_pending.model = model;
   g_pending.online = online;

@@ -125,6 +125,39 @@ TEST_F(ReleaseTools, HiddenAutomaticInstallRunsInTheLoopAndEnds) {
   EXPECT_TRUE(Has(lines, "System.OpenHandles=0"));
 }
 
+TEST_F(ReleaseTools, AnAttemptStillOwedWhenTheProgramEndsOrTheNextBegins) {
+  // 64-bit Windows: the automatic install hands over and the program closes at once.
+  machine.wow64 = true;
+  Write("C:\\Medium\\X64\\Quenset64.exe", "MZ");
+  Write("C:\\Medium\\X64\\drvkit64.dll", "MZ");
+  machine.args = {"/Hide"};
+  Start("AutoMode=1\r\n");
+  app::RunProgram(*p);
+  auto o = Outcomes();
+  ASSERT_EQ(o.size(), 1u);
+  EXPECT_EQ(o[0][3], "unfinished") << "the sibling was still at work";
+
+  services::BeginInstallAttempt("A", true);
+  services::BeginInstallAttempt("B", false);
+  services::EndInstallAttempt("not installed");
+  services::EndInstallAttempt("not installed");  // nothing owed any more
+  o = Outcomes();
+  ASSERT_EQ(o.size(), 3u);
+  EXPECT_EQ(o[1][0] + " " + o[1][1] + " " + o[1][3], "A online unfinished");
+  EXPECT_EQ(o[2][0] + " " + o[2][1] + " " + o[2][3], "B offline not installed");
+}
+
+TEST(OutcomeLine, FieldsKeepToOneLineAndTheirTabs) {
+  services::InstallOutcome o;
+  o.model = "M\tX";
+  o.port = "USB001";
+  o.result = "failed";
+  o.code = 0xE000020B;
+  o.shown = "Driver install failed.\r\nPlease retry later!";
+  EXPECT_EQ(services::FormatOutcomeLine(o, "T"),
+            "<T> OUTCOME\tM X\toffline\tUSB001\tfailed\t0xE000020B\tDriver install failed. Please retry later!");
+}
+
 TEST_F(ReleaseTools, HiddenWithoutAutomaticModelWaitsForTheScript) {
   machine.args = {"/Hide"};
   Start();
