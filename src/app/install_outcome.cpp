@@ -40,8 +40,9 @@ services::InstallOutcome TMainForm::OutcomeOf(const std::string& result, uint32_
 void TMainForm::NoteInstallOutcome(const std::string& result, uint32_t code, const std::string& shown) {
   // The success box also comes when the queue could not be made; a script
   // reading the log must not take that for an installed printer.
-  const bool noQueue = result == "success" && !services::PrinterExists(InstalledPrinterName);
-  services::WriteInstallOutcome(OutcomeOf(noQueue ? "no queue" : result, code, shown));
+  services::InstallOutcome o = OutcomeOf(result, code, shown);
+  if (result == "success" && !services::PrinterExists(o.model)) o.result = "no queue";
+  services::WriteInstallOutcome(o);
 }
 
 // The texts are those WmInstallError shows for the code.

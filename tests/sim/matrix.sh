@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The installation matrix over the sample medium, on the simulated Windows:
+# The installation matrix over the sample medium (both models), on the simulated Windows:
 # every cell must run, and what it leaves must fit how the printer was
 # attached. The table stays in out/matrix (matrix.md, matrix.html, cells/).
 set -uo pipefail
@@ -20,21 +20,23 @@ mkdir -p "$medium/i386" "$medium/X64"
 for f in i386/drvkit.dll i386/devcon.exe X64/drvkit64.dll X64/devcon.exe X64/Quenset64.exe; do : >"$medium/$f"; done
 
 summary=$("$SIM" --matrix "$medium" --out out/matrix)
-check "every cell runs ($summary)" '[ $? -eq 0 ] && [[ $summary == "63 cells, 0 could not run"* ]]'
+check "every cell runs ($summary)" '[ $? -eq 0 ] && [[ $summary == "126 cells, 0 could not run"* ]]'
 check "a Markdown and an HTML table" '[ -s out/matrix/matrix.md ] && [ -s out/matrix/matrix.html ]'
-check "each cell keeps its transcript" '[ "$(ls out/matrix/cells/*.txt | grep -vc user.txt)" -eq 63 ]'
-rows=$(grep -c '^| Windows [0-9X]' out/matrix/matrix.md)
-check "63 rows in the table (got $rows)" '[ "$rows" -eq 63 ]'
-usb_ok=$(grep '^| Windows [^|]* | [^|]* | USB |' out/matrix/matrix.md | grep -c ' on USB001 | Velmar VP-210 | success (online)')
+check "each cell keeps its transcript" '[ "$(ls out/matrix/cells/*.txt | wc -l)" -eq 126 ]'
+rows=$(grep -c '^| Velmar VP-[0-9S]* | Windows [0-9X]' out/matrix/matrix.md)
+check "two models times 63 rows in the table (got $rows)" '[ "$rows" -eq 126 ]'
+usb_ok=$(grep '^| Velmar VP-210 | Windows [^|]* | [^|]* | USB |' out/matrix/matrix.md | grep -c ' on USB001 | Velmar VP-210 | success (online)')
 check "a USB printer gets its queue on USB001, default, online, in every cell ($usb_ok of 21)" '[ "$usb_ok" -eq 21 ]'
-lpt_ok=$(grep '^| Windows [^|]* | [^|]* | LPT1 |' out/matrix/matrix.md | grep -c ' on LPT1: | Velmar VP-210 | success')
+lpt_ok=$(grep '^| Velmar VP-210 | Windows [^|]* | [^|]* | LPT1 |' out/matrix/matrix.md | grep -c ' on LPT1: | Velmar VP-210 | success')
 check "a printer on LPT1 ends on LPT1: ($lpt_ok of 21)" '[ "$lpt_ok" -eq 21 ]'
-none_lpt=$(grep '^| Windows [^|]* | [^|]* | none |' out/matrix/matrix.md | grep -c ' on LPT1: | Velmar VP-210 | success')
+none_lpt=$(grep '^| Velmar VP-210 | Windows [^|]* | [^|]* | none |' out/matrix/matrix.md | grep -c ' on LPT1: | Velmar VP-210 | success')
 check "without a printer the queue falls back to LPT1: ($none_lpt of 21)" '[ "$none_lpt" -eq 21 ]'
-zh=$(grep -c '^| Windows [^|]* | Simplified |.*确定安装吗' out/matrix/matrix.md)
-check "Simplified Chinese cells ask in Simplified Chinese ($zh of 21)" '[ "$zh" -eq 21 ]'
-x64=$(grep -l 'start .*Quenset64\|command .*Quenset64\|Quenset64' out/matrix/cells/Windows-*x64*.txt | wc -l)
-check "64-bit cells hand over to the 64-bit setup ($x64 of 27)" '[ "$x64" -eq 27 ]'
+zh=$(grep -c '^| [^|]* | Windows [^|]* | Simplified |.*确定安装吗' out/matrix/matrix.md)
+check "Simplified Chinese cells ask in Simplified Chinese ($zh of 42)" '[ "$zh" -eq 42 ]'
+com=$(grep '^| Velmar VP-350S | Windows [^|]* | [^|]* | USB |' out/matrix/matrix.md | grep -c ' on COM1: | Velmar VP-350S | success')
+check "the serial model found on USB still gets its default port COM1: ($com of 21)" '[ "$com" -eq 21 ]'
+x64=$(grep -l 'Quenset64' out/matrix/cells/*x64*.txt | wc -l)
+check "64-bit cells hand over to the 64-bit setup ($x64 of 54)" '[ "$x64" -eq 54 ]'
 
 echo "$passed passed, $failed failed"
 [ "$failed" -eq 0 ]

@@ -84,7 +84,7 @@ int RunCell(const MatrixOptions& o, const std::string& machine, const std::strin
 }
 
 struct Cell {
-  std::string platform, language, attach, file;
+  std::string model, platform, language, attach, file;
   std::vector<std::string> seen;   // message boxes and exceptions, in order
   std::vector<std::string> queues; // "name on port"
   std::string defaultPrinter, outcome;
@@ -151,70 +151,92 @@ std::string Cleaned(std::string s) {
 }  // namespace
 
 int RunMatrix(const MatrixOptions& o) {
-  // The first model's INF gives the hardware ID the simulated printer answers to.
-  std::string hwId, compat, model;
+  // Each model's INF gives the hardware ID its simulated printer answers to.
+  struct Model {
+    std::string name, hwId;
+    bool prompt = false;  // the search dialog opens with the connection prompt
+  };
+  std::vector<Model> models;
   {
     plat::sim::SimMachine probe;
     plat::SetBackend(probe.AsBackend());
     probe.Mount("C:\\Medium", o.medium);
     config::TIniOptions options;
     options.LoadFromFile("install.ini");
-    if (options.Count == 0) {
-      std::cerr << "setup-sim: " << o.medium << " has no install.ini with a model\n";
-      return 2;
+    for (int i = 0; i < options.Count; ++i) {
+      const config::TOption option = options.GetOption(i);
+      Model m;
+      std::string compat;
+      services::ReadInfHardwareIds(option.InstallSettingFile2K, m.hwId, compat);
+      services::ReadInfModelName(option.InstallSettingFile2K, m.name);
+      m.prompt = option.ForceOnlineCheck && option.PromptCheck;
+      models.push_back(m);
     }
-    const config::TOption first = options.GetOption(0);
-    services::ReadInfHardwareIds(first.InstallSettingFile2K, hwId, compat);
-    services::ReadInfModelName(first.InstallSettingFile2K, model);
+  }
+  if (models.empty()) {
+    std::cerr << "setup-sim: " << o.medium << " has no install.ini with a model\n";
+    return 2;
   }
   const std::string cells = o.outDir + "/cells";
   mkdir(o.outDir.c_str(), 0755);
   mkdir(cells.c_str(), 0755);
-  std::string user = o.userFile;
-  if (user.empty()) {
-    user = cells + "/user.txt";
-    if (!WriteText(user, "press TMainForm.BbtnStart\n")) {
-      std::cerr << "setup-sim: cannot write " << user << "\n";
-      return 2;
-    }
-  }
 
   std::vector<Cell> all;
   int failed = 0;
-  for (const Platform& p : kPlatforms)
-    for (const Language& l : kLanguages)
-      for (const char* attach : kAttachments) {
-        Cell c{std::string("Windows ") + p.name, l.name, attach, "", {}, {}, "", "", 0};
-        const std::string base = cells + "/" + Slug(c.platform + "_" + c.language + "_" + c.attach);
-        c.file = base.substr(o.outDir.size() + 1) + ".txt";
-        if (!WriteText(base + ".ini", MachineFile(p, l, attach, hwId, model))) return 2;
-        c.exitCode = RunCell(o, base + ".ini", user, base + ".txt");
-        if (c.exitCode != 0) ++failed;
-        std::ifstream in(base + ".txt", std::ios::binary);
-        std::ostringstream s;
-        s << in.rdbuf();
-        ReadCell(c, s.str());
-        all.push_back(c);
+  for (size_t index = 0; index < models.size(); ++index) {
+    const Model& model = models[index];
+    std::string user = o.userFile;
+    if (user.empty()) {
+      user = cells + "/user-" + std::to_string(index) + ".script";
+      // The user chooses the model, installs, and confirms the connection prompt if there is one.
+      std::string script = "select TMainForm.LvPrinters " + std::to_string(index) + "\npress TMainForm.BbtnStart\n";
+      if (model.prompt) script += "when \"TFormPromptCheck\" press TFormPromptCheck.btnOK\n";
+      if (!WriteText(user, script)) {
+        std::cerr << "setup-sim: cannot write " << user << "\n";
+        return 2;
       }
+    }
+    for (const Platform& p : kPlatforms)
+      for (const Language& l : kLanguages)
+        for (const char* attach : kAttachments) {
+          Cell c;
+          c.model = model.name.empty() ? "model " + std::to_string(index) : model.name;
+          c.platform = std::string("Windows ") + p.name;
+          c.language = l.name;
+          c.attach = attach;
+          const std::string base =
+              cells + "/" + Slug(std::to_string(index) + "_" + c.platform + "_" + c.language + "_" + c.attach);
+          c.file = base.substr(o.outDir.size() + 1) + ".txt";
+          if (!WriteText(base + ".ini", MachineFile(p, l, attach, model.hwId, model.name))) return 2;
+          c.exitCode = RunCell(o, base + ".ini", user, base + ".txt");
+          if (c.exitCode != 0) ++failed;
+          std::ifstream in(base + ".txt", std::ios::binary);
+          std::ostringstream text;
+          text << in.rdbuf();
+          ReadCell(c, text.str());
+          all.push_back(c);
+        }
+  }
 
   std::ostringstream md, html;
-  md << "# Installation matrix: " << o.medium << "\n\nModel: " << model << " (" << hwId << ")\n\n"
-     << "| Windows | language | printer | the user sees | queues | default printer | outcome | transcript |\n"
-     << "|---|---|---|---|---|---|---|---|\n";
+  md << "# Installation matrix: " << o.medium << "\n\n"
+     << "| model | Windows | language | printer | the user sees | queues | default printer | outcome | transcript |\n"
+     << "|---|---|---|---|---|---|---|---|---|\n";
   html << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Installation matrix</title>"
        << "<style>td,th{border:1px solid #999;padding:2px 6px;vertical-align:top}table{border-collapse:collapse}"
-       << "</style></head><body>\n<h1>Installation matrix: " << Html(o.medium) << "</h1>\n<p>Model: "
-       << Html(model) << "</p>\n<table>\n<tr><th>Windows</th><th>language</th><th>printer</th><th>the user sees</th>"
+       << "</style></head><body>\n<h1>Installation matrix: " << Html(o.medium) << "</h1>\n<table>\n"
+       << "<tr><th>model</th><th>Windows</th><th>language</th><th>printer</th><th>the user sees</th>"
        << "<th>queues</th><th>default printer</th><th>outcome</th><th>transcript</th></tr>\n";
   for (const Cell& c : all) {
     const std::string seen = c.exitCode != 0 ? "(setup-sim failed: exit " + std::to_string(c.exitCode) + ")"
                                              : Cleaned(Joined(c.seen, " / "));
-    md << "| " << c.platform << " | " << c.language << " | " << c.attach << " | " << seen << " | "
-       << Cleaned(Joined(c.queues, ", ")) << " | " << Cleaned(c.defaultPrinter) << " | " << c.outcome << " | ["
-       << c.file << "](" << c.file << ") |\n";
-    html << "<tr><td>" << Html(c.platform) << "</td><td>" << c.language << "</td><td>" << c.attach << "</td><td>"
-         << Html(seen) << "</td><td>" << Html(Joined(c.queues, ", ")) << "</td><td>" << Html(c.defaultPrinter)
-         << "</td><td>" << Html(c.outcome) << "</td><td><a href=\"" << c.file << "\">transcript</a></td></tr>\n";
+    md << "| " << Cleaned(c.model) << " | " << c.platform << " | " << c.language << " | " << c.attach << " | "
+       << seen << " | " << Cleaned(Joined(c.queues, ", ")) << " | " << Cleaned(c.defaultPrinter) << " | "
+       << c.outcome << " | [" << c.file << "](" << c.file << ") |\n";
+    html << "<tr><td>" << Html(c.model) << "</td><td>" << Html(c.platform) << "</td><td>" << c.language
+         << "</td><td>" << c.attach << "</td><td>" << Html(seen) << "</td><td>" << Html(Joined(c.queues, ", "))
+         << "</td><td>" << Html(c.defaultPrinter) << "</td><td>" << Html(c.outcome) << "</td><td><a href=\""
+         << c.file << "\">transcript</a></td></tr>\n";
   }
   html << "</table>\n</body></html>\n";
   if (!WriteText(o.outDir + "/matrix.md", md.str()) || !WriteText(o.outDir + "/matrix.html", html.str())) return 2;
