@@ -22,10 +22,10 @@ const std::vector<std::string>& FaultableCalls() {
       "GetPrivateProfileString", "GetPrivateProfileSectionNames",
       // system facts
       "GetVersionEx", "IsWow64Process", "GetSystemDirectory", "GetTempPath", "GetModuleFileName",
-      "LoadBitmap",
+      "LoadBitmap", "GetDateFormat", "GetTimeFormat",
       // processes and windows
       "CreatePipe", "PeekNamedPipe", "ReadPipe", "CreateProcess", "WaitForSingleObject",
-      "GetExitCodeProcess", "WinExec", "ShellExecute", "CreateWindow", "GetMessage",
+      "GetExitCodeProcess", "WinExec", "ShellExecute", "CreateWindow", "PeekMessage",
       // libraries, and the helper library's functions
       "LoadLibrary", "GetProcAddress", "DllRegisterServer", "FuncFindExistDevice", "RefreshHW",
       "FuncDrvKit", "LastInstallErrorCode", "ShowErrorCode",

@@ -24,7 +24,7 @@ class SimMessageWindow : public MessageWindow {
   uintptr_t Handle() override { return handle_; }
 
   std::optional<WindowMessage> Receive(uint32_t ms) override {
-    if (auto e = m_.faults.Check("GetMessage")) {
+    if (auto e = m_.faults.Check("PeekMessage")) {
       m_.lastError = *e;
       return std::nullopt;
     }

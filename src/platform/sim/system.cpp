@@ -45,6 +45,7 @@ class SimSystem : public System {
   void SetLastError(uint32_t code) override { m_.lastError = code; }
 
   std::string ShortDateString() override {
+    if (Faulted("GetDateFormat")) return std::string();
     if (!m_.shortDate.empty()) return m_.shortDate;
     // Day 0 of the virtual clock is 2026-12-07, in the US short date format.
     uint64_t day = m_.now / 86400000;
@@ -54,6 +55,7 @@ class SimSystem : public System {
   }
 
   std::string LongTimeString() override {
+    if (Faulted("GetTimeFormat")) return std::string();
     if (!m_.longTime.empty()) return m_.longTime;
     uint64_t s = m_.now / 1000;
     int h = static_cast<int>((s / 3600) % 24), min = static_cast<int>((s / 60) % 60),
