@@ -86,6 +86,14 @@ out=$("$SIM" --medium "$medium" --user "$tmp/hover.txt" --dump)
 check "hover and activate run as script lines" \
   'grep -q "ui-user hover TMainForm.LblReadGuide" <<<"$out" && grep -q "ui-user activate TMainForm" <<<"$out" && grep -qx "TMainForm.LblReadGuide.Font.Color=0x00FF0000" <<<"$out"'
 
+# Every call a fault can name is one the simulation checks somewhere.
+names=$(sed -n '/FaultableCalls() {/,/return names;/p' src/platform/sim/machine.cpp | grep -o '"[A-Za-z]*"' | tr -d '"')
+unchecked=""
+for n in $names; do
+  grep -qE "(Check|Fail|Faulted)\(\"$n\"\)" src/platform/sim/*.cpp || unchecked="$unchecked $n"
+done
+check "each of the $(wc -w <<<"$names") faultable calls is checked by the sim (unchecked:$unchecked)" '[ -z "$unchecked" ]'
+
 # The readers refuse bad input with a message and exit code 2.
 printf '[Faults]\nNoSuchCall=always,5\n' >"$tmp/bad.ini"
 err=$("$SIM" --medium "$medium" --machine "$tmp/bad.ini" 2>&1 >/dev/null); rc=$?
