@@ -19,8 +19,19 @@ std::function<void(const std::string&, const std::string&)> g_messageBox;
 InstallOutcome g_pending;
 bool g_attemptPending = false;
 
-std::string Tag(std::string tag) {
-  return tag.empty() ? plat::sys().ShortDateString() + " " + plat::sys().LongTimeString() : tag;
+// "<tag> ", the time stamp when there is no tag. Appended piece by piece:
+// GCC 12 warns wrongly about a prefix added to a temporary.
+std::string Stamp(const std::string& tag) {
+  std::string out = "<";
+  if (tag.empty()) {
+    out += plat::sys().ShortDateString();
+    out += ' ';
+    out += plat::sys().LongTimeString();
+  } else {
+    out += tag;
+  }
+  out += "> ";
+  return out;
 }
 
 void AppendLine(const std::string& line) {
@@ -47,7 +58,7 @@ std::string Field(const std::string& s) {
 }
 
 void WriteFileLine(const std::string& msg, const std::string& tag) {
-  AppendLine(msg != g_lastMessage ? "<" + Tag(tag) + "> " + msg : "..");
+  AppendLine(msg != g_lastMessage ? Stamp(tag) + msg : "..");
 }
 
 }  // namespace
@@ -96,7 +107,7 @@ void ResetLog() {
 std::string FormatOutcomeLine(const InstallOutcome& o, const std::string& tag) {
   char code[16];
   snprintf(code, sizeof code, "0x%.8X", static_cast<unsigned>(o.code));
-  return "<" + Tag(tag) + "> OUTCOME\t" + Field(o.model) + "\t" + (o.online ? "online" : "offline") + "\t" +
+  return Stamp(tag) + "OUTCOME\t" + Field(o.model) + "\t" + (o.online ? "online" : "offline") + "\t" +
          Field(o.port) + "\t" + Field(o.result) + "\t" + code + "\t" + Field(o.shown);
 }
 
