@@ -154,7 +154,8 @@ int RunMatrix(const MatrixOptions& o) {
   // Each model's INF gives the hardware ID its simulated printer answers to.
   struct Model {
     std::string name, hwId;
-    bool prompt = false;  // the search dialog opens with the connection prompt
+    bool search = false;  // an online install shows the search dialog
+    bool prompt = false;  // ... which opens with the connection prompt
   };
   std::vector<Model> models;
   {
@@ -169,6 +170,7 @@ int RunMatrix(const MatrixOptions& o) {
       std::string compat;
       services::ReadInfHardwareIds(option.InstallSettingFile2K, m.hwId, compat);
       services::ReadInfModelName(option.InstallSettingFile2K, m.name);
+      m.search = option.ForceOnlineCheck;
       m.prompt = option.ForceOnlineCheck && option.PromptCheck;
       models.push_back(m);
     }
@@ -188,9 +190,11 @@ int RunMatrix(const MatrixOptions& o) {
     std::string user = o.userFile;
     if (user.empty()) {
       user = cells + "/user-" + std::to_string(index) + ".script";
-      // The user chooses the model, installs, and confirms the connection prompt if there is one.
+      // The user chooses the model, installs, confirms the connection prompt
+      // if there is one, and gives up a search still going after a minute.
       std::string script = "select TMainForm.LvPrinters " + std::to_string(index) + "\npress TMainForm.BbtnStart\n";
       if (model.prompt) script += "when \"TFormPromptCheck\" press TFormPromptCheck.btnOK\n";
+      if (model.search) script += "at 60000 when \"TFormSearching\" press TFormSearching.btnCancelSearch\n";
       if (!WriteText(user, script)) {
         std::cerr << "setup-sim: cannot write " << user << "\n";
         return 2;
