@@ -1,8 +1,10 @@
 #!/bin/bash
 # Builds and runs one libFuzzer target of tests/fuzz for a number of seconds:
 #   scripts/fuzz.sh inf_reader_fuzz 600
-# The corpus (build/fuzz/corpus/NAME) is seeded from samples/medium and kept
-# between runs; crashes land in build/fuzz/crashes/NAME.
+# Targets: inf_reader_fuzz, options_fuzz, profile_fuzz, machine_file_fuzz, user_script_fuzz.
+# The corpus (build/fuzz/corpus/NAME) is seeded from samples/medium (and
+# tests/fuzz/seeds/NAME if there is one) and kept between runs; crashes land
+# in build/fuzz/crashes/NAME.
 set -u
 name=${1:?usage: fuzz.sh NAME SECONDS}
 seconds=${2:?usage: fuzz.sh NAME SECONDS}
@@ -30,7 +32,7 @@ corpus=$build/corpus/$name
 crashes=$build/crashes/$name
 mkdir -p "$corpus" "$crashes"
 # Seeds: every text file of the sample medium (install.ini, the INFs, readmes).
-for f in "$root"/samples/medium/*; do
+for f in "$root"/samples/medium/* "$root"/tests/fuzz/seeds/"$name"/*; do
   [ -f "$f" ] && cp -n "$f" "$corpus/seed-$(basename "$f")"
 done
 

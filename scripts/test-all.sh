@@ -54,6 +54,11 @@ run_script() {  # name command...
 
 run_gtest host-unit out/host/tests/unit
 run_gtest host-contract out/host/tests/contract
+# The release engineer's tools on the simulated machine.
+for s in tests/sim/*.sh; do
+  [ -f "$s" ] || continue
+  run_script "sim-$(basename "$s" .sh)" bash "$s"
+done
 if [ -x out/host-asan/tests/unit ]; then
   run_gtest host-unit-asan out/host-asan/tests/unit
 fi

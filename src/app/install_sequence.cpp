@@ -90,6 +90,7 @@ bool TMainForm::BbtnStartClick() {
         plat::processes().ShellExecute(Handle(), "open", beforeRun, "", "", plat::kSwHide);
       InstallSelectedPrinter(true);
     } catch (const std::exception& e) {
+      NoteInstallOutcome("exception", 0, e.what());
       ui::app().ShowException(e.what());
       return false;
     }
@@ -117,6 +118,7 @@ void TMainForm::InstallSelectedPrinter(bool online) {
     return;
 
   SetInstallControlsEnabled(false);
+  NoteInstallAttempt(online);
   ui::app().ProcessMessages();
   SetCursor(ui::Cursor::HourGlass);
   TimerInstallingHints->SetEnabled(true);
@@ -148,6 +150,7 @@ void TMainForm::InstallSelectedPrinter(bool online) {
     else if (LastErrorCode != 0)
       WmInstallError(LastErrorCode);
   }
+  NoteInstallEnd();
 }
 
 bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
@@ -315,6 +318,7 @@ void TMainForm::WmInstallSuccess() {
   }
   std::string text = i18n::FormatText(i18n::StrInstallSuccess(), FinalPort);
   if (restartNote) text += "\r\n" + i18n::StrRestartNotice();
+  NoteInstallOutcome("success", 0, AutoIndex < 0 ? text : "");
   if (AutoIndex < 0)
     ui::backend().MessageBox(this, text, i18n::StrNotice(), ui::kMbIconInformation);
   InstalledPrinterName.clear();
@@ -327,6 +331,7 @@ void TMainForm::WmInstallError(uint32_t code) {
   SetInstallControlsEnabled(true);
   TimerSetup64Error->SetEnabled(false);
   LastErrorCode = code;
+  NoteInstallError(code);
 
   switch (code) {
     case kErrorOnlineFailed: {

@@ -8,6 +8,7 @@
 
 #include "config/options.h"
 #include "platform/process.h"
+#include "services/log.h"
 #include "ui/ui.h"
 
 namespace search {
@@ -122,6 +123,13 @@ class TMainForm : public ui::Form {
   void OpenDocument(std::string config::TOption::*field);
   void HoverLink(ui::Label* link, std::string config::TOption::*field);
   void LeaveLink(ui::Label* link);
+
+  // The outcome line of each installation attempt (install_outcome.cpp).
+  void NoteInstallAttempt(bool online);
+  void NoteInstallOutcome(const std::string& result, uint32_t code, const std::string& shown);
+  void NoteInstallError(uint32_t code);
+  void NoteInstallEnd();
+  services::InstallOutcome OutcomeOf(const std::string& result, uint32_t code, const std::string& shown) const;
 };
 
 // Width of a label sized to its text (labels size themselves to their caption).

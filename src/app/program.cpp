@@ -43,7 +43,11 @@ std::unique_ptr<Program> StartProgram() {
   return p;
 }
 
-void RunProgram(Program&) { ui::app().Run(); }
+void RunProgram(Program&) {
+  ui::app().Run();
+  // An attempt still waiting for its outcome when the program ends says so.
+  services::EndInstallAttempt("unfinished");
+}
 
 int ProgramMain() {
   auto p = StartProgram();

@@ -2,6 +2,7 @@
 
 #include "platform/common/text.h"
 
+#include <cstdio>
 #include <vector>
 
 #include "platform/platform.h"
@@ -15,18 +16,49 @@ int g_mode = 1;
 std::string g_lastMessage;
 std::function<void(const std::string&, const std::string&)> g_messageBox;
 
-void WriteFileLine(const std::string& msg, std::string tag) {
+InstallOutcome g_pending;
+bool g_attemptPending = false;
+
+// "<tag> ", the time stamp when there is no tag. Appended piece by piece:
+// GCC 12 warns wrongly about a prefix added to a temporary.
+std::string Stamp(const std::string& tag) {
+  std::string out = "<";
+  if (tag.empty()) {
+    out += plat::sys().ShortDateString();
+    out += ' ';
+    out += plat::sys().LongTimeString();
+  } else {
+    out += tag;
+  }
+  out += "> ";
+  return out;
+}
+
+void AppendLine(const std::string& line) {
   std::string path = LogFilePath();
   std::vector<std::string> lines;
   if (plat::files().FileExists(path)) {
     if (auto data = plat::files().ReadFile(path)) lines = plat::text::SplitLines(*data);
   }
   if (lines.size() >= kMaxLines) lines.erase(lines.begin(), lines.end() - (kMaxLines - 1));
-  if (tag.empty()) tag = plat::sys().ShortDateString() + " " + plat::sys().LongTimeString();
-  lines.push_back(msg != g_lastMessage ? "<" + tag + "> " + msg : "..");
+  lines.push_back(line);
   std::string out;
   for (const std::string& l : lines) out += l + "\r\n";
   plat::files().WriteFile(path, out);
+}
+
+// One field of the outcome line: no tabs or line breaks inside.
+std::string Field(const std::string& s) {
+  std::string out;
+  for (char c : s) {
+    if (c == '\r') continue;
+    out += c == '\n' || c == '\t' ? ' ' : c;
+  }
+  return out;
+}
+
+void WriteFileLine(const std::string& msg, const std::string& tag) {
+  AppendLine(msg != g_lastMessage ? Stamp(tag) + msg : "..");
 }
 
 }  // namespace
@@ -67,6 +99,39 @@ void SetLogMessageBox(std::function<void(const std::string&, const std::string&)
   g_messageBox = std::move(show);
 }
 
-void ResetLog() { g_lastMessage.clear(); }
+void ResetLog() {
+  g_lastMessage.clear();
+  g_attemptPending = false;
+}
+
+std::string FormatOutcomeLine(const InstallOutcome& o, const std::string& tag) {
+  char code[16];
+  snprintf(code, sizeof code, "0x%.8X", static_cast<unsigned>(o.code));
+  return Stamp(tag) + "OUTCOME\t" + Field(o.model) + "\t" + (o.online ? "online" : "offline") + "\t" +
+         Field(o.port) + "\t" + Field(o.result) + "\t" + code + "\t" + Field(o.shown);
+}
+
+void BeginInstallAttempt(const std::string& model, bool online) {
+  // One still owed (a 64-bit hand-off that never answered) gets its line first.
+  EndInstallAttempt("unfinished");
+  g_pending = InstallOutcome{};
+  g_pending.model = model;
+  g_pending.online = online;
+  g_attemptPending = true;
+}
+
+bool InstallAttemptPending() { return g_attemptPending; }
+
+void WriteInstallOutcome(const InstallOutcome& o) {
+  g_attemptPending = false;
+  AppendLine(FormatOutcomeLine(o, ""));
+}
+
+void EndInstallAttempt(const std::string& result) {
+  if (!g_attemptPending) return;
+  InstallOutcome o = g_pending;
+  o.result = result;
+  WriteInstallOutcome(o);
+}
 
 }  // namespace services

@@ -25,4 +25,25 @@ void SetLogMessageBox(std::function<void(const std::string& text, const std::str
 // Forgets the last message (as at shut-down); for tests.
 void ResetLog();
 
+// What one installation attempt came to. Every attempt appends one line to
+// the log file, whatever the log mode, so an unattended run leaves a trace:
+//   "<12/7/2026 9:00:05 AM> OUTCOME\tVelmar VP-210\tonline\tUSB001\tsuccess\t0x00000000\tThe printer ..."
+// (fields separated by tabs; line breaks and tabs inside a text become blanks).
+struct InstallOutcome {
+  std::string model;
+  bool online = false;
+  std::string port;
+  std::string result;  // "success", "failed", "online failed", "canceled", "not installed", ...
+  uint32_t code = 0;
+  std::string shown;   // the text the user was shown (empty: none)
+};
+std::string FormatOutcomeLine(const InstallOutcome& o, const std::string& tag);
+// An attempt begins: its line is still owed.
+void BeginInstallAttempt(const std::string& model, bool online);
+bool InstallAttemptPending();
+// Appends the outcome line and settles the pending attempt.
+void WriteInstallOutcome(const InstallOutcome& o);
+// Settles a pending attempt that no outcome reached, with |result|.
+void EndInstallAttempt(const std::string& result);
+
 }  // namespace services

@@ -158,7 +158,7 @@ TEST_F(ModelList, LinksOpenTheSelectedModelsDocumentAndHover) {
   app::TMainForm& f = *p->mainForm;
   f.LblReadGuideClick();
   f.LblReadManualClick();
-  EXPECT_EQ(Shell(), (std::vector<std::string>{"open ReadmeEN.txt", "open "}))
+  EXPECT_EQ(Shell(), (std::vector<std::string>{"open ReadmeEN.txt show=SW_SHOWNORMAL", "open  show=SW_SHOWNORMAL"}))
       << "a missing document is handed to the shell too";
 
   f.LblReadGuideMouseMove();

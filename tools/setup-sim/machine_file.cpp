@@ -1,5 +1,6 @@
 #include "tools/setup-sim/machine_file.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "platform/common/text.h"
@@ -173,6 +174,31 @@ bool ApplyDeviceSections(const IniData& ini, plat::sim::SimMachine& m, std::stri
   return true;
 }
 
+// --- [Faults]: NAME=always,ERROR or NAME=N,ERROR (the Nth call fails).
+bool ApplyFaults(const std::map<std::string, std::string>& keys, plat::sim::SimMachine& m,
+                 std::string& error) {
+  for (const auto& [key, value] : keys) {
+    const auto& names = plat::sim::FaultableCalls();
+    const std::string& wanted = key;
+    auto name = std::find_if(names.begin(), names.end(),
+                             [&](const std::string& n) { return plat::text::EqualNoCase(n, wanted); });
+    if (name == names.end()) {
+      error = "[Faults] no call is named '" + key + "'";
+      return false;
+    }
+    std::vector<std::string> parts = plat::text::Split(value, ',');
+    long nth = 0, code = 0;
+    const bool always = parts.size() == 2 && plat::text::EqualNoCase(plat::text::Trim(parts[0]), "always");
+    if (parts.size() != 2 || (!always && (!ParseNumber(plat::text::Trim(parts[0]), nth) || nth < 1)) ||
+        !ParseNumber(plat::text::Trim(parts[1]), code) || code < 0 || code > 0xFFFFFFFFL) {
+      error = "[Faults] " + key + " must be always,ERROR or N,ERROR (N from 1), not '" + value + "'";
+      return false;
+    }
+    m.faults.Set(*name, always ? 0 : static_cast<int>(nth), static_cast<uint32_t>(code));
+  }
+  return true;
+}
+
 }  // namespace
 
 namespace {
@@ -182,6 +208,8 @@ bool ApplyAll(const IniData& ini, plat::sim::SimMachine& m, bool& debugMarker, s
     std::string s = plat::text::Lower(section);
     if (s == "system") {
       if (!ApplySystem(keys, m, debugMarker, error)) return false;
+    } else if (s == "faults") {
+      if (!ApplyFaults(keys, m, error)) return false;
     } else if (s != "spooler" && s.rfind("printer.", 0) != 0 && s.rfind("service.", 0) != 0 &&
                s != "handoff64" && s != "helperlibrary" && s.rfind("device.", 0) != 0 &&
                s != "registry" && s.rfind("registry\\", 0) != 0) {
@@ -207,6 +235,7 @@ bool ApplyMachineFile(const IniData& ini, plat::sim::SimMachine& m, std::string&
   plat::sim::ServiceTable services = m.services;
   plat::sim::HandOffState handOff = m.handOff;
   plat::sim::RegistryState registry = m.registry;
+  plat::sim::Faults faults = m.faults;
   bool debugMarker = false;
   bool ok = ApplyAll(ini, m, debugMarker, error);
   if (ok && debugMarker && !plat::files().WriteFile("D:\\Debug", "")) {
@@ -223,6 +252,7 @@ bool ApplyMachineFile(const IniData& ini, plat::sim::SimMachine& m, std::string&
     m.services = std::move(services);
     m.handOff = std::move(handOff);
     m.registry = std::move(registry);
+    m.faults = std::move(faults);
   }
   return ok;
 }

@@ -11,9 +11,13 @@
 
 #include "app/online_search.h"
 #include "app/program.h"
+#include "platform/common/text.h"
 #include "platform/sim/machine.h"
+#include "services/log.h"
+#include "platform/sim/state_dump.h"
 #include "tools/setup-sim/dump.h"
 #include "tools/setup-sim/machine_file.h"
+#include "tools/setup-sim/matrix.h"
 #include "tools/setup-sim/user_script.h"
 #include "ui/headless/headless.h"
 
@@ -25,7 +29,8 @@ namespace {
 
 int Usage() {
   std::cerr << "usage: setup-sim [--machine FILE] [--medium DIR] [--user FILE] [--show-search] [--dump]"
-               " [-- ARGS...]\n";
+               " [-- ARGS...]\n"
+               "       setup-sim --matrix MEDIUM [--out DIR] [--user FILE]\n";
   return 2;
 }
 
@@ -47,7 +52,7 @@ std::string Absolute(const std::string& path) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string machineFile, medium = "out/medium", userFile;
+  std::string machineFile, medium = "out/medium", userFile, matrix, outDir = "out/matrix";
   bool dump = false, showSearch = false;
   std::vector<std::string> args;
   for (int i = 1; i < argc; ++i) {
@@ -58,6 +63,10 @@ int main(int argc, char** argv) {
       medium = argv[++i];
     } else if (a == "--user" && i + 1 < argc) {
       userFile = argv[++i];
+    } else if (a == "--matrix" && i + 1 < argc) {
+      matrix = argv[++i];
+    } else if (a == "--out" && i + 1 < argc) {
+      outDir = argv[++i];
     } else if (a == "--show-search") {
       showSearch = true;
     } else if (a == "--dump") {
@@ -67,6 +76,14 @@ int main(int argc, char** argv) {
     } else {
       return Usage();
     }
+  }
+
+  if (!matrix.empty()) {
+    char self[4096];
+    ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
+    if (n <= 0) return 2;
+    self[n] = '\0';
+    return simtool::RunMatrix({self, Absolute(matrix), Absolute(outDir), userFile.empty() ? "" : Absolute(userFile)});
   }
 
   plat::sim::SimMachine machine;
@@ -86,6 +103,8 @@ int main(int argc, char** argv) {
       std::cerr << "setup-sim: " << machineFile << ": " << error << "\n";
       return 2;
     }
+    // What the machine file put on the disk is not the program's doing.
+    machine.created.clear();
   }
 
   ui::headless::Headless& ui = *ui::headless::Default();
@@ -114,6 +133,14 @@ int main(int argc, char** argv) {
   };
   auto printDump = [&] {
     for (const std::string& line : simtool::DumpState(*program, machine.codePage)) std::cout << line << "\n";
+    for (const std::string& line : plat::sim::DescribeSystem(machine))
+      std::cout << simtool::Escape(simtool::ToUtf8(line, machine.codePage)) << "\n";
+    // The program's log file, where unattended runs leave their outcome.
+    if (auto log = plat::files().ReadFile(services::LogFilePath())) {
+      int n = 0;
+      for (const std::string& line : plat::text::SplitLines(*log))
+        std::cout << "Log[" << n++ << "]=" << simtool::Escape(simtool::ToUtf8(line, machine.codePage)) << "\n";
+    }
   };
   if (showSearch) {
     // As the install sequence does for the selected model: what the user does
@@ -126,7 +153,7 @@ int main(int argc, char** argv) {
     if (dump) printDump();
     return 0;
   }
-  if (dump) {
+  if (dump && userFile.empty()) {
     // Up to where the message loop would first wait: the main window shown.
     if (ui::app().showMainForm) program->mainForm->Show();
     printDump();
@@ -134,5 +161,7 @@ int main(int argc, char** argv) {
   }
   app::RunProgram(*program);
   printTranscript();
+  // With a user script, the state when the run ended.
+  if (dump) printDump();
   return 0;
 }

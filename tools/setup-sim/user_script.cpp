@@ -137,9 +137,22 @@ bool ParseUserScript(const std::string& text, unsigned codePage, std::vector<Ste
       if (args.size() > 1) return fail("usage: " + action + " [FORM]");
       s.what = action == "enter" ? Step::Do::Enter : Step::Do::Escape;
       if (!args.empty()) form = args[0];
-    } else if (action == "close") {
-      if (args.size() != 1) return fail("usage: close FORM");
-      s.what = Step::Do::Close;
+    } else if (action == "dblclick") {
+      if (args.empty() || args.size() > 2 || !SplitTarget(args[0], form, control))
+        return fail("usage: dblclick FORM.CONTROL [INDEX]");
+      s.what = Step::Do::DblClick;
+      s.value = -1;
+      if (args.size() == 2) {
+        uint64_t index;
+        if (!Milliseconds(args[1], index) || index > 100000) return fail("the item index is no number");
+        s.value = static_cast<int>(index);
+      }
+    } else if (action == "hover") {
+      if (args.size() != 1 || !SplitTarget(args[0], form, control)) return fail("usage: hover FORM.CONTROL");
+      s.what = Step::Do::Hover;
+    } else if (action == "close" || action == "activate") {
+      if (args.size() != 1 || args[0].find('.') != std::string::npos) return fail("usage: " + action + " FORM");
+      s.what = action == "close" ? Step::Do::Close : Step::Do::Activate;
       form = args[0];
     } else {
       return fail("unknown action \"" + action + "\"");

@@ -23,12 +23,12 @@ class SimFiles : public Files {
   explicit SimFiles(SimMachine& m) : m_(m) {}
 
   bool FileExists(const std::string& path) override {
-    if (path.empty()) return false;
-    struct stat st;
-    return stat(m_.HostPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+    if (Faulted("GetFileAttributes")) return false;
+    return IsFile(path);
   }
 
   bool DirectoryExists(const std::string& path) override {
+    if (Faulted("GetFileAttributes")) return false;
     if (path.empty()) return false;
     struct stat st;
     return stat(m_.HostPath(path).c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -40,7 +40,7 @@ class SimFiles : public Files {
       m_.lastError = *e;
       return std::nullopt;
     }
-    if (!FileExists(path)) {
+    if (!IsFile(path)) {
       m_.lastError = kErrorFileNotFound;
       return std::nullopt;
     }
@@ -49,19 +49,24 @@ class SimFiles : public Files {
       m_.lastError = 5;  // ERROR_ACCESS_DENIED
       return std::nullopt;
     }
-    const std::optional<FileStamp> before = stamp ? GetFileStamp(path) : std::nullopt;
+    const std::optional<FileStamp> before = stamp ? Stamp(path) : std::nullopt;
     std::string data;
     char buf[65536];
     while (in.read(buf, sizeof buf) || in.gcount() > 0)
       data.append(buf, static_cast<size_t>(in.gcount()));
     if (stamp) {
-      const std::optional<FileStamp> after = GetFileStamp(path);
+      const std::optional<FileStamp> after = Stamp(path);
       *stamp = before && after && *before == *after ? after : std::nullopt;
     }
     return data;
   }
 
   std::optional<FileStamp> GetFileStamp(const std::string& path) override {
+    if (Faulted("GetFileAttributesEx")) return std::nullopt;
+    return Stamp(path);
+  }
+
+  std::optional<FileStamp> Stamp(const std::string& path) {
     if (path.empty()) return std::nullopt;
     struct stat st;
     if (stat(m_.HostPath(path).c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return std::nullopt;
@@ -81,26 +86,42 @@ class SimFiles : public Files {
       m_.lastError = *e;
       return false;
     }
+    const bool existed = IsFile(path);
     std::ofstream out(m_.HostPath(path), std::ios::binary | std::ios::trunc);
     if (!out) {
       m_.lastError = kErrorPathNotFound;
       return false;
     }
+    if (!existed) m_.NoteCreated(path);
     out << data;
     return static_cast<bool>(out);
   }
 
   bool CopyFile(const std::string& from, const std::string& to, bool failIfExists) override {
-    if (failIfExists && FileExists(to)) {
+    if (Faulted("CopyFile")) return false;
+    if (failIfExists && IsFile(to)) {
       m_.lastError = kErrorFileExists;
       return false;
     }
-    auto data = ReadFile(from);
-    return data && WriteFile(to, *data);
+    if (!IsFile(from)) {
+      m_.lastError = kErrorFileNotFound;
+      return false;
+    }
+    const bool existed = IsFile(to);
+    std::ifstream in(m_.HostPath(from), std::ios::binary);
+    std::ofstream out(m_.HostPath(to), std::ios::binary | std::ios::trunc);
+    if (!in || !out) {
+      m_.lastError = kErrorPathNotFound;
+      return false;
+    }
+    if (!existed) m_.NoteCreated(to);
+    out << in.rdbuf();
+    return static_cast<bool>(out);
   }
 
   bool DeleteFile(const std::string& path) override {
-    if (!FileExists(path)) {
+    if (Faulted("DeleteFile")) return false;
+    if (!IsFile(path)) {
       m_.lastError = kErrorFileNotFound;
       return false;
     }
@@ -108,7 +129,10 @@ class SimFiles : public Files {
   }
 
   bool CreateDirectory(const std::string& path) override {
-    return mkdir(m_.HostPath(path).c_str(), 0755) == 0;
+    if (Faulted("CreateDirectory")) return false;
+    if (mkdir(m_.HostPath(path).c_str(), 0755) != 0) return false;
+    m_.NoteCreated(path);
+    return true;
   }
 
   bool RemoveDirectory(const std::string& path) override {
@@ -118,6 +142,7 @@ class SimFiles : public Files {
   }
 
   std::vector<std::string> FindFiles(const std::string& pattern) override {
+    if (Faulted("FindFirstFile")) return {};
     std::string full = m_.FullPath(pattern);
     size_t slash = full.rfind('\\');
     std::string folder = full.substr(0, slash);
@@ -134,10 +159,27 @@ class SimFiles : public Files {
     return out;
   }
 
-  std::string GetFullPathName(const std::string& path) override { return m_.FullPath(path); }
-  std::string GetCurrentDirectory() override { return m_.currentDirectory; }
+  std::string GetFullPathName(const std::string& path) override {
+    return Faulted("GetFullPathName") ? std::string() : m_.FullPath(path);
+  }
+  std::string GetCurrentDirectory() override {
+    return Faulted("GetCurrentDirectory") ? std::string() : m_.currentDirectory;
+  }
 
  private:
+  bool Faulted(const char* call) {
+    auto e = m_.faults.Check(call);
+    if (e) m_.lastError = *e;
+    return e.has_value();
+  }
+
+  // The sim's own look-ups, which count as no call of the program's.
+  bool IsFile(const std::string& path) {
+    if (path.empty()) return false;
+    struct stat st;
+    return stat(m_.HostPath(path).c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  }
+
   SimMachine& m_;
 };
 

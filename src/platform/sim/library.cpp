@@ -45,6 +45,15 @@ class SimLibrary : public Library {
   SimLibrary& operator=(const SimLibrary&) = delete;
 
   bool HasExport(const std::string& name) override {
+    if (auto e = m_.faults.Check("GetProcAddress")) {
+      m_.lastError = *e;
+      return false;
+    }
+    return Exports(name);
+  }
+
+  // Whether the library has the export, as the sim itself asks it.
+  bool Exports(const std::string& name) const {
     const auto& missing = m_.devices.missingExports;
     if (std::find(missing.begin(), missing.end(), name) != missing.end()) return false;
     if (name == "DllRegisterServer") return !helper_;
@@ -53,8 +62,9 @@ class SimLibrary : public Library {
   }
 
   uint32_t FuncFindExistDevice(const std::string& hwid, char* deviceId, char* portInfo) override {
-    if (!HasExport("FuncFindExistDevice")) return 0;
+    if (!Exports("FuncFindExistDevice")) return 0;
     m_.Record("library", "FuncFindExistDevice(" + hwid + ")");
+    if (Faulted("FuncFindExistDevice")) return 0;
     for (const SimDevice& d : m_.devices.devices) {
       if (!d.visible || d.afterRefresh || !devrules::MatchesTail(d.hardwareId, hwid)) continue;
       devrules::CopyText(deviceId, d.deviceId);
@@ -65,15 +75,21 @@ class SimLibrary : public Library {
   }
 
   void RefreshHW() override {
-    if (!HasExport("RefreshHW")) return;
+    if (!Exports("RefreshHW")) return;
     m_.Record("library", "RefreshHW()");
+    if (Faulted("RefreshHW")) return;
     for (SimDevice& d : m_.devices.devices) d.afterRefresh = false;
   }
 
   int32_t FuncDrvKit(const std::string& inf, const std::string& hwid, const std::string& port,
                      uintptr_t window) override {
-    if (!HasExport("FuncDrvKit")) return 0;
+    if (!Exports("FuncDrvKit")) return 0;
     m_.Record("library", "FuncDrvKit(" + inf + ", " + hwid + ", " + port + ", " + std::to_string(window) + ")");
+    // A failing install leaves its code for LastInstallErrorCode, as the library does.
+    if (auto e = m_.faults.Check("FuncDrvKit")) {
+      m_.devices.lastErrorCode = *e;
+      return 2;
+    }
     const std::string& driver = m_.devices.installsDriver;
     if (m_.devices.installResult <= 1 && !driver.empty() &&
         std::none_of(m_.spooler.drivers.begin(), m_.spooler.drivers.end(),
@@ -83,25 +99,33 @@ class SimLibrary : public Library {
   }
 
   uint32_t LastInstallErrorCode() override {
-    if (!HasExport("LastInstallErrorCode")) return 0;
+    if (!Exports("LastInstallErrorCode")) return 0;
     m_.Record("library", "LastInstallErrorCode()");
+    if (auto e = m_.faults.Check("LastInstallErrorCode")) return *e;
     return m_.devices.lastErrorCode;
   }
 
   void ShowErrorCode(int32_t show) override {
-    if (!HasExport("ShowErrorCode")) return;
+    if (!Exports("ShowErrorCode")) return;
     m_.Record("library", "ShowErrorCode(" + std::to_string(show) + ")");
+    if (Faulted("ShowErrorCode")) return;
     m_.devices.showErrors = show != 0;
   }
 
   int32_t DllRegisterServer() override {
-    if (!HasExport("DllRegisterServer")) return kENotImpl;
+    if (!Exports("DllRegisterServer")) return kENotImpl;
     m_.Record("library", "DllRegisterServer(" + path_ + ")");
     if (auto error = m_.faults.Check("DllRegisterServer")) return static_cast<int32_t>(*error);
     return 0;
   }
 
  private:
+  bool Faulted(const char* call) {
+    auto e = m_.faults.Check(call);
+    if (e) m_.lastError = *e;
+    return e.has_value();
+  }
+
   SimMachine& m_;
   std::string path_;
   bool helper_;

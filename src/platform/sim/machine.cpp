@@ -14,6 +14,31 @@
 
 namespace plat::sim {
 
+const std::vector<std::string>& FaultableCalls() {
+  static const std::vector<std::string> names = {
+      // files and profile files
+      "GetFileAttributes", "GetFileAttributesEx", "ReadFile", "WriteFile", "CopyFile", "DeleteFile",
+      "CreateDirectory", "FindFirstFile", "GetFullPathName", "GetCurrentDirectory",
+      "GetPrivateProfileString", "GetPrivateProfileSectionNames",
+      // system facts
+      "GetVersionEx", "IsWow64Process", "GetSystemDirectory", "GetTempPath", "GetModuleFileName",
+      "LoadBitmap", "GetDateFormat", "GetTimeFormat",
+      // processes and windows
+      "CreatePipe", "PeekNamedPipe", "ReadPipe", "CreateProcess", "WaitForSingleObject",
+      "GetExitCodeProcess", "WinExec", "ShellExecute", "CreateWindow", "PeekMessage",
+      // libraries, and the helper library's functions
+      "LoadLibrary", "GetProcAddress", "DllRegisterServer", "FuncFindExistDevice", "RefreshHW",
+      "FuncDrvKit", "LastInstallErrorCode", "ShowErrorCode",
+      // the spooler
+      "EnumPrinters", "EnumPorts", "OpenPrinter", "GetPrinter", "SetPrinter", "EnumJobs", "AddPrinter",
+      "DeletePrinter", "DeletePrinterDriver", "DeletePrinterDriverEx", "AddPrinterDriver",
+      "GetDefaultPrinter", "SetDefaultPrinter",
+      // the registry
+      "RegOpenKeyEx", "RegCreateKeyEx", "RegQueryValueEx", "RegSetValueEx", "RegDeleteValue",
+      "RegEnumValue", "RegEnumKeyEx", "RegDeleteKey"};
+  return names;
+}
+
 void Faults::Set(const std::string& call, int nth, uint32_t error) {
   faults_[call] = Fault{nth, error, 0};
 }
@@ -25,6 +50,13 @@ std::optional<uint32_t> Faults::Check(const std::string& call) {
   ++f.calls;
   if (f.nth == 0 || f.calls == f.nth) return f.error;
   return std::nullopt;
+}
+
+void SimMachine::NoteCreated(const std::string& windowsPath) {
+  const std::string full = FullPath(windowsPath);
+  for (const std::string& c : created)
+    if (text::EqualNoCase(c, full)) return;
+  created.push_back(full);
 }
 
 int Handles::Count(const std::string& kind) const {

@@ -34,6 +34,10 @@ struct Fault {
   int calls = 0;
 };
 
+// The names a fault can be set on: the system calls the installer makes
+// (without the A/W suffix), and the helper library's functions.
+const std::vector<std::string>& FaultableCalls();
+
 class Faults {
  public:
   void Set(const std::string& call, int nth, uint32_t error);
@@ -105,6 +109,11 @@ class SimMachine {
   uint32_t lastError = 0;
   Faults faults;
   Handles handles;
+  // Command lines of every program started (CreateProcess, WinExec, ShellExecute).
+  std::vector<std::string> started;
+  // Files and folders the program created (full Windows paths, first creation only).
+  std::vector<std::string> created;
+  void NoteCreated(const std::string& windowsPath);
 
   // --- simulated subsystems
   SpoolerState spooler;

@@ -24,6 +24,10 @@ class SimMessageWindow : public MessageWindow {
   uintptr_t Handle() override { return handle_; }
 
   std::optional<WindowMessage> Receive(uint32_t ms) override {
+    if (auto e = m_.faults.Check("PeekMessage")) {
+      m_.lastError = *e;
+      return std::nullopt;
+    }
     auto& posted = m_.handOff.posted;
     auto first = posted.end();
     for (auto it = posted.begin(); it != posted.end(); ++it)

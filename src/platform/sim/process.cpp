@@ -114,6 +114,10 @@ class SimProcess : public Process {
   }
 
   uint32_t Wait(uint32_t ms) override {
+    if (auto e = m_.faults.Check("WaitForSingleObject")) {
+      m_.lastError = *e;
+      return 0xFFFFFFFFu;  // WAIT_FAILED
+    }
     if (m_.now >= feed_->ExitTime()) return kWaitObject0;
     uint64_t until = m_.now + ms;
     uint64_t next = feed_->NextEventTime();
@@ -124,6 +128,10 @@ class SimProcess : public Process {
   }
 
   bool GetExitCode(uint32_t& code) override {
+    if (auto e = m_.faults.Check("GetExitCodeProcess")) {
+      m_.lastError = *e;
+      return false;
+    }
     code = m_.now >= feed_->ExitTime() ? feed_->run.exitCode : kStillActive;
     return true;
   }
@@ -160,6 +168,7 @@ class SimProcesses : public Processes {
       return nullptr;
     }
     m_.Record("start", StartText(info));
+    m_.started.push_back(info.commandLine);
     auto run = IsSibling64(info.commandLine, m_) ? RunSibling64(m_, info) : Start(info.commandLine);
     if (!run) return nullptr;
     auto feed = std::make_shared<Feed>();
@@ -175,25 +184,37 @@ class SimProcesses : public Processes {
     return std::make_unique<SimProcess>(m_, feed, data);
   }
 
-  bool WinExec(const std::string& commandLine, uint16_t) override {
+  bool WinExec(const std::string& commandLine, uint16_t show) override {
     if (auto e = m_.faults.Check("WinExec")) {
       m_.lastError = *e;
       return false;
     }
-    return Start(commandLine).has_value();
+    const bool started = Start(commandLine).has_value();
+    m_.Record("winexec", commandLine + " show=" + ShowName(show) + (started ? "" : " (not found)"));
+    if (started) m_.started.push_back(commandLine);
+    return started;
   }
 
   bool ShellExecute(uintptr_t, const std::string& verb, const std::string& file, const std::string& parameters,
-                    const std::string&, uint16_t) override {
+                    const std::string&, uint16_t show) override {
     if (auto e = m_.faults.Check("ShellExecute")) {
       m_.lastError = *e;
       return false;
     }
-    m_.Record("shell", (verb.empty() ? "open" : verb) + " " + file + (parameters.empty() ? "" : " " + parameters));
+    m_.Record("shell", (verb.empty() ? "open" : verb) + " " + file + (parameters.empty() ? "" : " " + parameters) +
+                           " show=" + ShowName(show));
+    m_.started.push_back(file + (parameters.empty() ? "" : " " + parameters));
     return true;
   }
 
  private:
+  static std::string ShowName(uint16_t show) {
+    static const char* const names[] = {"SW_HIDE", "SW_SHOWNORMAL", "SW_SHOWMINIMIZED", "SW_SHOWMAXIMIZED",
+                                        "SW_SHOWNOACTIVATE", "SW_SHOW", "SW_MINIMIZE", "SW_SHOWMINNOACTIVE",
+                                        "SW_SHOWNA", "SW_RESTORE", "SW_SHOWDEFAULT"};
+    return show < 11 ? names[show] : std::to_string(show);
+  }
+
   // How the process is started, for tests: "flags=0x8 startup=0x101 show=0 inherit=1 dir=C:\X64".
   static std::string StartText(const StartInfo& info) {
     char buf[96];

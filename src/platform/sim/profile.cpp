@@ -31,23 +31,29 @@ class SimProfile : public Profile {
   std::string GetString(const std::string& file, const std::string& section,
                         const std::string& key, const std::string& def,
                         uint32_t bufferSize) override {
-    const profile_text::Text* doc = Load(file);
+    const profile_text::Text* doc = Faulted("GetPrivateProfileString") ? nullptr : Load(file);
     if (!doc) return profile_text::DefaultOnly(def, bufferSize);
     return doc->GetString(section, key, def, bufferSize);
   }
 
   std::vector<std::string> GetSectionNames(const std::string& file, uint32_t bufferSize) override {
-    const profile_text::Text* doc = Load(file);
+    const profile_text::Text* doc = Faulted("GetPrivateProfileSectionNames") ? nullptr : Load(file);
     return doc ? doc->SectionNames(bufferSize) : std::vector<std::string>{};
   }
 
   std::vector<std::string> GetKeyNames(const std::string& file, const std::string& section,
                                        uint32_t bufferSize) override {
-    const profile_text::Text* doc = Load(file);
+    const profile_text::Text* doc = Faulted("GetPrivateProfileString") ? nullptr : Load(file);
     return doc ? doc->KeyNames(section, bufferSize) : std::vector<std::string>{};
   }
 
  private:
+  bool Faulted(const char* call) {
+    auto e = m_.faults.Check(call);
+    if (e) m_.lastError = *e;
+    return e.has_value();
+  }
+
   // nullptr when there is no such file.
   const profile_text::Text* Load(const std::string& file) {
     if (file.empty()) return nullptr;

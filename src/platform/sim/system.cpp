@@ -18,6 +18,7 @@ class SimSystem : public System {
       m_.lastError = 122;  // ERROR_INSUFFICIENT_BUFFER
       return false;
     }
+    if (Faulted("GetVersionEx")) return false;
     out.major = m_.version.major;
     out.minor = m_.version.minor;
     out.build = m_.version.build;
@@ -27,11 +28,14 @@ class SimSystem : public System {
 
   std::optional<bool> IsWow64Process() override {
     if (!m_.hasIsWow64Process) return std::nullopt;
+    if (Faulted("IsWow64Process")) return false;
     return m_.wow64;
   }
 
-  std::string GetSystemDirectory() override { return m_.systemDirectory; }
-  std::string GetTempPath() override { return m_.tempPath; }
+  std::string GetSystemDirectory() override {
+    return Faulted("GetSystemDirectory") ? std::string() : m_.systemDirectory;
+  }
+  std::string GetTempPath() override { return Faulted("GetTempPath") ? std::string() : m_.tempPath; }
 
   void Sleep(uint32_t ms) override { m_.now += ms; }
   uint64_t TickCount() override { return m_.now; }
@@ -41,6 +45,7 @@ class SimSystem : public System {
   void SetLastError(uint32_t code) override { m_.lastError = code; }
 
   std::string ShortDateString() override {
+    if (Faulted("GetDateFormat")) return std::string();
     if (!m_.shortDate.empty()) return m_.shortDate;
     // Day 0 of the virtual clock is 2026-12-07, in the US short date format.
     uint64_t day = m_.now / 86400000;
@@ -50,6 +55,7 @@ class SimSystem : public System {
   }
 
   std::string LongTimeString() override {
+    if (Faulted("GetTimeFormat")) return std::string();
     if (!m_.longTime.empty()) return m_.longTime;
     uint64_t s = m_.now / 1000;
     int h = static_cast<int>((s / 3600) % 24), min = static_cast<int>((s / 60) % 60),
@@ -60,11 +66,14 @@ class SimSystem : public System {
     return buf;
   }
 
-  std::string ModuleFileName() override { return m_.modulePath; }
+  std::string ModuleFileName() override {
+    return Faulted("GetModuleFileName") ? std::string() : m_.modulePath;
+  }
   std::vector<std::string> CommandArgs() override { return m_.args; }
 
   std::optional<std::string> LoadBitmapResource(const std::string& name) override {
     std::string key;
+    if (Faulted("LoadBitmap")) return std::nullopt;
     for (char c : name) key += static_cast<char>(toupper(static_cast<unsigned char>(c)));
     auto it = m_.bitmapResources.find(key);
     if (it == m_.bitmapResources.end()) return std::nullopt;
@@ -74,6 +83,12 @@ class SimSystem : public System {
   uint32_t AnsiCodePage() override { return m_.codePage; }
 
  private:
+  bool Faulted(const char* call) {
+    auto e = m_.faults.Check(call);
+    if (e) m_.lastError = *e;
+    return e.has_value();
+  }
+
   SimMachine& m_;
 };
 

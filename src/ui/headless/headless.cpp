@@ -34,6 +34,9 @@ const char* StepName(Step::Do d) {
     case Step::Do::Enter: return "enter";
     case Step::Do::Escape: return "escape";
     case Step::Do::Close: return "close";
+    case Step::Do::DblClick: return "dblclick";
+    case Step::Do::Hover: return "hover";
+    case Step::Do::Activate: return "activate";
   }
   return "?";
 }
@@ -50,6 +53,29 @@ int FirstButton(uint32_t flags) {
     case kMbYesNoCancel: return kIdYes;
     default: return kIdOk;
   }
+}
+
+const char* ButtonsName(uint32_t flags) {
+  switch (flags & 0xF) {
+    case kMbOk: return "OK";
+    case kMbOkCancel: return "OKCancel";
+    case 0x2: return "AbortRetryIgnore";
+    case kMbYesNoCancel: return "YesNoCancel";
+    case kMbYesNo: return "YesNo";
+    case 0x5: return "RetryCancel";
+  }
+  return "?";
+}
+
+const char* IconName(uint32_t flags) {
+  switch (flags & 0xF0) {
+    case 0: return "none";
+    case kMbIconError: return "Error";
+    case kMbIconQuestion: return "Question";
+    case kMbIconWarning: return "Warning";
+    case kMbIconInformation: return "Information";
+  }
+  return "?";
 }
 
 }  // namespace
@@ -74,6 +100,7 @@ void Headless::Reset() {
   depth_ = 0;
   timedOut_ = false;
   lastStep_ = 0;
+  hovered_ = nullptr;
 }
 
 std::string Headless::ScreenCursor() const {
@@ -101,6 +128,8 @@ void Headless::ControlDestroyed(Control& c) {
   modal_.erase(std::remove_if(modal_.begin(), modal_.end(), same), modal_.end());
   shown_.erase(std::remove_if(shown_.begin(), shown_.end(), same), shown_.end());
   if (active_ && same(active_)) active_ = nullptr;
+  if (hovered_ == &c) hovered_ = nullptr;
+  handles_.erase(&c);
 }
 
 void Headless::TimerChanged(Timer& t) {
@@ -128,6 +157,12 @@ void Headless::ShowForm(Form& f, bool show) {
   for (Form* o : app().Forms())
     if (!next && o != &f && OnScreen(o)) next = o;
   if (next) ActivateForm(*next);
+}
+
+uintptr_t Headless::Handle(Form& f) {
+  auto [it, added] = handles_.emplace(&f, 0);
+  if (added) it->second = lastHandle_ += 4;
+  return it->second;
 }
 
 bool Headless::OnScreen(Form* f) const {
@@ -213,10 +248,8 @@ bool Headless::NextEventTime(uint64_t& t) {
 }
 
 void Headless::RunLoop() {
-  Pump([] {
-    Form* m = app().MainForm();
-    return app().Terminated() || !m || !m->Showing();
-  }, true);
+  // As GetMessage does: a hidden main window keeps the loop going.
+  Pump([] { return app().Terminated() || !app().MainForm(); }, true);
 }
 
 ModalResult Headless::RunModal(Form& f) {
@@ -238,7 +271,7 @@ int Headless::MessageBox(Form*, const std::string& text, const std::string& capt
   boxes_.push_back({caption, text, flags, 0, false, boxTextCodePage_, boxCaptionCodePage_});
   boxTextCodePage_ = boxCaptionCodePage_ = 0;
   openBoxes_.push_back({boxes_.size() - 1});
-  Record("msgbox", caption + " | " + text);
+  Record("msgbox", caption + " | " + text + " | " + ButtonsName(flags) + " " + IconName(flags));
   size_t level = openBoxes_.size();
   Pump([&] { return openBoxes_[level - 1].answered; }, true);
   if (!openBoxes_[level - 1].answered) AnswerTop(FirstButton(flags), false);
@@ -347,6 +380,31 @@ bool Headless::RunStep(const Step& s) {
       if (Button* b = f->DefaultButton(s.what == Step::Do::Escape)) b->Click();
       return true;
     case Step::Do::Close: f->Close(); return true;
+    case Step::Do::DblClick: {
+      Control* c = f->FindControl(s.control);
+      if (!c || !c->Visible() || !c->Enabled()) return false;
+      if (s.value >= 0) {
+        // The first click of the two picks the item under the pointer.
+        auto* l = dynamic_cast<ListBase*>(c);
+        if (!l || s.value >= static_cast<int>(l->Items().size())) return false;
+        l->UserSelect(s.value);
+      }
+      if (c->OnDblClick) c->OnDblClick();
+      return true;
+    }
+    case Step::Do::Hover: {
+      Control* c = f->FindControl(s.control);
+      if (!c || !c->Visible()) return false;
+      if (hovered_ && hovered_ != c && hovered_->OnMouseLeave) hovered_->OnMouseLeave();
+      hovered_ = c;
+      if (c->OnMouseMove) c->OnMouseMove(1, 1);
+      return true;
+    }
+    case Step::Do::Activate:
+      // Away and back: the form hears of its activation even if it was active.
+      active_ = nullptr;
+      ActivateForm(*f);
+      return true;
     case Step::Do::Answer: break;
   }
   return false;

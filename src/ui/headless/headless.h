@@ -10,12 +10,15 @@
 // Timers fire only where a real UI thread processes messages: in the message
 // loop, in modal loops, inside an unanswered message box and in
 // ProcessMessages (which fires only what is already due). Sleep fires none.
+// The message loop runs until the program ends (Application::Terminate, as
+// the main form's close does), also while the main window is hidden.
 // Where a real program would wait for ever (no timer, no scripted step that
 // can still happen), the loops return instead; a virtual time limit ends any
 // loop that runs too long.
 #pragma once
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -30,10 +33,10 @@ namespace ui::headless {
 // One action of the scripted user. Steps run in order; a step waits until its
 // time (At) has come, its condition (When) holds and its target can be used.
 struct Step {
-  enum class Do { Answer, Press, Select, Enter, Escape, Close };
+  enum class Do { Answer, Press, Select, Enter, Escape, Close, DblClick, Hover, Activate };
   Do what = Do::Answer;
   std::string form, control;  // Press, Select, Close; Enter/Escape: empty = the active form
-  int value = 0;              // Answer: IDOK..IDNO; Select: the item index
+  int value = 0;              // Answer: IDOK..IDNO; Select, DblClick: the item index (-1: none)
   uint64_t at = 0;            // not before this virtual time
   uint64_t after = 0;         // and not before this long after the previous step ran
   std::string when;           // Answer: the box's text or caption contains it;
@@ -52,6 +55,14 @@ struct Step {
   static Step Enter(std::string form = "") { return Make(Do::Enter, form); }
   static Step Escape(std::string form = "") { return Make(Do::Escape, form); }
   static Step Close(std::string form) { return Make(Do::Close, form); }
+  // A double-click on a control; on a list, on item |index| first (-1: where it is).
+  static Step DblClick(std::string form, std::string control, int index = -1) {
+    return Make(Do::DblClick, form, control, index);
+  }
+  // The mouse moves onto a control; the one it was on hears that it left.
+  static Step Hover(std::string form, std::string control) { return Make(Do::Hover, form, control); }
+  // The user switches to another program and back to |form|: it is activated anew.
+  static Step Activate(std::string form) { return Make(Do::Activate, form); }
   Step At(uint64_t t) const { Step s = *this; s.at = t; return s; }
   Step When(std::string text) const { Step s = *this; s.when = std::move(text); return s; }
   Step After(uint64_t ms) const { Step s = *this; s.after = ms; return s; }
@@ -105,7 +116,8 @@ class Headless : public Backend {
                  uint32_t flags) override;
   int MessageBoxIn(Form* owner, const std::string& text, unsigned textCodePage,
                    const std::string& caption, unsigned captionCodePage, uint32_t flags) override;
-  uintptr_t Handle(Form& f) override { return reinterpret_cast<uintptr_t>(&f); }
+  // Small numbers handed out in order, so that transcripts repeat run after run.
+  uintptr_t Handle(Form& f) override;
   void SetFocus(Control&) override {}
   void ZOrder(Form&, bool, bool) override {}
   void SetScreenCursor(Cursor c) override { cursor_ = c; }
@@ -148,6 +160,9 @@ class Headless : public Backend {
   uint64_t deadline_ = 0;
   bool timedOut_ = false;
   uint64_t lastStep_ = 0;  // when the previous scripted step ran
+  Control* hovered_ = nullptr;  // the control under the scripted mouse
+  std::map<const Control*, uintptr_t> handles_;
+  uintptr_t lastHandle_ = 0x30000;
 };
 
 // The build's default backend when it is the headless one; nullptr otherwise.

@@ -1,0 +1,73 @@
+// The outcome line of each installation attempt (services/log): what the
+// install sequence reports, put into the terms a deployment script reads.
+#include "app/main_form.h"
+#include "i18n/catalogue.h"
+#include "services/log.h"
+#include "services/printer_query.h"
+#include "services/system_checks.h"
+
+namespace app {
+namespace {
+
+constexpr uint32_t kErrorOnlineFailed = 0xE000020B;
+constexpr uint32_t kErrorCanceledByUser = 0xE000022F;
+
+}  // namespace
+
+void TMainForm::NoteInstallAttempt(bool online) {
+  const int index = LvPrinters->ItemIndex();
+  const auto& items = LvPrinters->Items();
+  services::BeginInstallAttempt(index >= 0 && index < static_cast<int>(items.size()) ? items[index] : "",
+                                online);
+}
+
+services::InstallOutcome TMainForm::OutcomeOf(const std::string& result, uint32_t code,
+                                              const std::string& shown) const {
+  services::InstallOutcome o;
+  const int index = LvPrinters->ItemIndex();
+  const auto& items = LvPrinters->Items();
+  o.model = !InstalledPrinterName.empty() ? InstalledPrinterName
+            : index >= 0 && index < static_cast<int>(items.size()) ? items[index]
+                                                                   : "";
+  o.online = attemptOnline_;
+  o.port = !FinalPort.empty() ? FinalPort : ConnectedPort;
+  o.result = result;
+  o.code = code;
+  o.shown = shown;
+  return o;
+}
+
+void TMainForm::NoteInstallOutcome(const std::string& result, uint32_t code, const std::string& shown) {
+  // The success box also comes when the queue could not be made; a script
+  // reading the log must not take that for an installed printer.
+  services::InstallOutcome o = OutcomeOf(result, code, shown);
+  if (result == "success" && !services::PrinterExists(o.model)) o.result = "no queue";
+  services::WriteInstallOutcome(o);
+}
+
+// The texts are those WmInstallError shows for the code.
+void TMainForm::NoteInstallError(uint32_t code) {
+  switch (code) {
+    case kErrorOnlineFailed:
+      if (ConnectedPort == "LPT1:" && attemptOnline_)
+        NoteInstallOutcome("online failed, retried offline", code, "");
+      else
+        NoteInstallOutcome("online failed", code, i18n::FormatText(i18n::StrOnlineInstallFailed(), ConnectedPort));
+      break;
+    case kErrorCanceledByUser: NoteInstallOutcome("canceled", code, i18n::StrCanceledByUser()); break;
+    case 0: NoteInstallOutcome("not installed", 0, ""); break;
+    default:
+      NoteInstallOutcome("failed", code,
+                         i18n::FormatText(i18n::StrInstallFailed(), code) + "\r\n" + i18n::StrRetryLater());
+      break;
+  }
+}
+
+// An attempt that reached no handler (the printer to replace kept its jobs,
+// Windows too old); on 64-bit Windows the sibling's message still settles it.
+void TMainForm::NoteInstallEnd() {
+  if (services::IsWow64() && setup64_) return;
+  services::EndInstallAttempt("not installed");
+}
+
+}  // namespace app
