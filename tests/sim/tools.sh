@@ -53,8 +53,8 @@ check "a fault on a call that does not come changes nothing" 'grep -qx "System.P
 { cat "$tmp/usb.ini"; printf '[Faults]\nAddPrinter=1,5\n'; } >"$tmp/nth.ini"
 out=$("$SIM" --medium "$medium" --machine "$tmp/nth.ini" --user "$tmp/press.txt" --dump)
 check "a fault on the first call fails it" 'grep -qx "System.Printers=0" <<<"$out"'
-check "... and the outcome line says so though the success box came" \
-  'grep -q "ui-msgbox .*installed successfully" <<<"$out" && grep -qP "^Log\[0\]=.*\tno queue\t" <<<"$out"'
+check "... reported as a failure with its code, and the outcome line says so" \
+  'grep -q "ui-msgbox .*Failed (0x00000005)" <<<"$out" && ! grep -q "installed successfully" <<<"$out" && grep -qP "^Log\[0\]=.*\tfailed\t0x00000005\t" <<<"$out"'
 
 # "/Hide" with an automatic model installs and ends; without one nothing happens.
 auto=$tmp/auto
