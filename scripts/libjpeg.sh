@@ -79,8 +79,8 @@ build() {
   work=$prefix/work
   rm -rf "$work"
   cmake -S "$src" -B "$work" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-$arch.cmake" \
-        -DCMAKE_BUILD_TYPE=Release -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF \
-        -DWITH_TURBOJPEG=OFF -DWITH_JPEG8=OFF -DWITH_JPEG7=OFF -DWITH_ARITH_ENC=OFF \
+        -DCMAKE_BUILD_TYPE=MinSizeRel -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF \
+        -DWITH_TURBOJPEG=OFF -DWITH_JPEG8=OFF -DWITH_JPEG7=OFF -DWITH_ARITH_ENC=OFF -DWITH_ARITH_DEC=OFF \
         -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_C_FLAGS="-D_WIN32_WINNT=0x0500 -DNO_GETENV" \
         >"$prefix.log" 2>&1 ||
     { cat "$prefix.log" >&2; exit 1; }

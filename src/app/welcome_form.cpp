@@ -101,6 +101,10 @@ void TWelcomeForm::FormClose() {
 
 void ShowWelcomeSplash(std::unique_ptr<TWelcomeForm>& slot) {
   slot = std::make_unique<TWelcomeForm>();
+  // Its window belongs to the main window's, so that it stays above it: the
+  // main window comes up after it, transparent, and where the system cannot
+  // blend (an X server without a compositor) it would cover the splash.
+  slot->owner = ui::app().MainForm();
   ui::app().AddForm(slot.get());
   slot->FormCreate();
   slot->Show();

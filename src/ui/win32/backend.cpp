@@ -650,7 +650,8 @@ class Win32Backend : public Backend {
         } else if (ex & WS_EX_LAYERED) {
           // A window that stops being layered has to be painted anew.
           ::SetWindowLongA(h, GWL_EXSTYLE, ex & ~WS_EX_LAYERED);
-          ::RedrawWindow(h, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN);
+          ::RedrawWindow(h, nullptr, nullptr,
+                         RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         }
         break;
       }
