@@ -3,6 +3,7 @@
 // after the last it hides and lets the (until then transparent) main window
 // be seen, opaque.
 #pragma once
+#include <cstdint>
 #include <memory>
 
 #include "ui/ui.h"

@@ -27,16 +27,19 @@ splash_window() {
   done
 }
 
-# Seconds since $t0, as a decimal number.
-elapsed() { echo "$(date +%s.%N) - $t0" | bc; }
-sleep_until() { local s; s=$(echo "$1 - $(elapsed)" | bc); [ "${s:0:1}" = - ] || sleep "$s"; }
+# Milliseconds since $t0 (milliseconds since the epoch); sleeps until MS after it.
+elapsed() { echo $(($(date +%s%3N) - t0)); }
+sleep_until() {
+  local ms=$(($1 - $(elapsed)))
+  if [ "$ms" -gt 0 ]; then sleep "$(printf '%d.%03d' $((ms / 1000)) $((ms % 1000)))"; fi
+}
 
 # Whether the picture at window offset X,Y of size WxH is drawn in CAPTURE:
 # the splash's panel is white where no picture is.
 drawn() {  # CAPTURE W H X Y
   local mean
   mean=$(convert "$1" -crop "$2x$3+$4+$5" +repage -colorspace Gray -format '%[fx:mean]' info: 2>/dev/null)
-  [ -n "$mean" ] && [ "$(echo "$mean < 0.95" | bc)" = 1 ]
+  [ -n "$mean" ] && awk -v m="$mean" 'BEGIN { exit !(m < 0.95) }'
 }
 # Which of the four pictures CAPTURE shows, e.g. "1100". The window has a
 # one-pixel border; the panel's top is at 208 in the client area.
@@ -71,7 +74,7 @@ run_language() {  # TAG LOCALE MAIN_CAPTION BANNER LOADING
   start_setup "$medium"
   local id
   id=$(splash_window)
-  t0=$(date +%s.%N)
+  t0=$(date +%s%3N)
   if [ -z "$id" ]; then
     fail "splash-$tag shown" "no visible window \"Welcome\""
     stop_setup 5 >/dev/null
@@ -80,7 +83,7 @@ run_language() {  # TAG LOCALE MAIN_CAPTION BANNER LOADING
   fi
   ok "splash-$tag shown"
 
-  sleep_until 0.9
+  sleep_until 900
   import -window "$id" "$shots/splash-$tag-0.9s.png" 2>/dev/null
   local first
   first=$(pictures_in "$shots/splash-$tag-0.9s.png")
@@ -94,7 +97,7 @@ run_language() {  # TAG LOCALE MAIN_CAPTION BANNER LOADING
   guidriver -u dump Welcome >"$dump"
   check "splash-$tag banner" "$banner" "$(label_at "$dump" 8,32)"
 
-  sleep_until 3.3
+  sleep_until 3300
   import -window "$id" "$shots/splash-$tag-3.3s.png" 2>/dev/null
   local second
   second=$(pictures_in "$shots/splash-$tag-3.3s.png")
@@ -105,10 +108,10 @@ run_language() {  # TAG LOCALE MAIN_CAPTION BANNER LOADING
   if guidriver wait-hidden Welcome 8000; then
     local gone
     gone=$(elapsed)
-    if [ "$(echo "$gone >= 3.5 && $gone < 8" | bc)" = 1 ]; then
+    if [ "$gone" -ge 3500 ] && [ "$gone" -lt 8000 ]; then
       ok "splash-$tag hides at 4 s"
     else
-      fail "splash-$tag hides at 4 s" "after $gone s"
+      fail "splash-$tag hides at 4 s" "after $gone ms"
     fi
   else
     fail "splash-$tag hides at 4 s" "still visible"
