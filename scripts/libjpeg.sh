@@ -2,14 +2,17 @@
 # libjpeg for the Windows builds, from Debian's own libjpeg-turbo source
 # package, cross-built with the mingw-w64 -win32 compilers: static, no SIMD
 # (no nasm), the libjpeg 6b interface the host build gets from
-# libjpeg62-turbo-dev. NO_GETENV: the program's decoding does not depend on
-# the user's environment (JPEGMEM), and no scanf comes along for it.
+# libjpeg62-turbo-dev. For size: optimised for it, no arithmetic decoding
+# (no one writes such files), no unwind tables (nothing unwinds through
+# libjpeg: its errors jump back to the caller). NO_GETENV: the decoding does
+# not depend on the user's environment (JPEGMEM), and no scanf comes along.
 #
 #   scripts/libjpeg.sh fetch          the sources, once, into build/libjpeg-src
 #   scripts/libjpeg.sh build ARCH     build/libjpeg-ARCH/{include,lib/libjpeg.a}
 #                                     (ARCH i686 or x86_64; fetches when needed)
 #
-# Both steps do nothing when their result is already there. apt-get source
+# Both steps do nothing when their result is already there (a build made by
+# another version of this script is made again). apt-get source
 # needs a deb-src entry; when the machine has none, one is derived from its
 # own deb entries (the same archives, with Types: deb-src).
 set -euo pipefail
@@ -71,8 +74,13 @@ build() {
     i686 | x86_64) ;;
     *) echo "libjpeg.sh: unknown architecture '$arch'" >&2; exit 2 ;;
   esac
-  local prefix=$top/build/libjpeg-$arch
-  [ -f "$prefix/lib/libjpeg.a" ] && [ -f "$prefix/include/jconfig.h" ] && return 0
+  local prefix=$top/build/libjpeg-$arch stamp
+  stamp=$(sha1sum <"$0" | cut -c1-40)
+  if [ -f "$prefix/lib/libjpeg.a" ] && [ "$(cat "$prefix/stamp" 2>/dev/null)" = "$stamp" ]; then
+    # Newer than the script, so that the build does not ask again.
+    touch "$prefix/lib/libjpeg.a" "$prefix/include/jpeglib.h"
+    return 0
+  fi
   fetch
   local src work
   src=$(source_dir)
@@ -81,7 +89,7 @@ build() {
   cmake -S "$src" -B "$work" -G Ninja -DCMAKE_TOOLCHAIN_FILE="$top/cmake/mingw-$arch.cmake" \
         -DCMAKE_BUILD_TYPE=MinSizeRel -DENABLE_SHARED=OFF -DENABLE_STATIC=ON -DWITH_SIMD=OFF \
         -DWITH_TURBOJPEG=OFF -DWITH_JPEG8=OFF -DWITH_JPEG7=OFF -DWITH_ARITH_ENC=OFF -DWITH_ARITH_DEC=OFF \
-        -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_C_FLAGS="-D_WIN32_WINNT=0x0500 -DNO_GETENV" \
+        -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_C_FLAGS="-D_WIN32_WINNT=0x0500 -DNO_GETENV -fno-asynchronous-unwind-tables" \
         >"$prefix.log" 2>&1 ||
     { cat "$prefix.log" >&2; exit 1; }
   ninja -C "$work" -j"${JOBS:-2}" jpeg-static >>"$prefix.log" 2>&1 || { cat "$prefix.log" >&2; exit 1; }
@@ -89,6 +97,7 @@ build() {
   cp "$src/jpeglib.h" "$src/jmorecfg.h" "$src/jerror.h" "$work/jconfig.h" "$prefix/include/"
   cp "$work/libjpeg.a" "$prefix/lib/libjpeg.a"
   rm -rf "$work"
+  echo "$stamp" >"$prefix/stamp"
 }
 
 case ${1:-} in
