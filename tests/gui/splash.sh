@@ -44,9 +44,9 @@ drawn() {  # CAPTURE W H X Y
 # Which of the four pictures CAPTURE shows, e.g. "1100". The window has a
 # one-pixel border; the panel's top is at 208 in the client area.
 pictures_in() {
-  local out="" spec
-  for spec in 80x53+57+233 100x67+177+225 80x69+313+225 70x73+457+225; do
-    IFS='x+' read -r w h x y <<<"$spec"
+  local out="" area
+  for area in 80x53+57+233 100x67+177+225 80x69+313+225 70x73+457+225; do
+    IFS='x+' read -r w h x y <<<"$area"
     if drawn "$1" "$w" "$h" "$x" "$y"; then out+=1; else out+=0; fi
   done
   echo "$out"
