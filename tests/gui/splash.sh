@@ -57,17 +57,6 @@ pictures_in() {
 label_at() { awk -F'\t' -v at="$2," '$1 == "control" && index($5, at) == 1 { print $6; exit }' "$1"; }
 shown_of() { awk -F'\t' '$1 == "control" && $2 == "Static" && $6 == "" && $4 == 1 { n++ } END { print n + 0 }' "$1"; }
 
-# Waits (up to 20 s) for the program to end by itself. Called in this shell
-# before stop_setup, which runs in a command substitution: a subshell learns
-# the status of a program that ended before it, but cannot wait for one.
-await_end() {
-  local i
-  for ((i = 0; i < 200; i++)); do
-    kill -0 "$setup_pid" 2>/dev/null || return
-    sleep 0.1
-  done
-}
-
 run_language() {  # TAG LOCALE MAIN_CAPTION BANNER LOADING
   local tag=$1 main=$3 banner=$4 loading=$5
   export LC_ALL=$2
@@ -126,7 +115,6 @@ run_language() {  # TAG LOCALE MAIN_CAPTION BANNER LOADING
     fail "splash-$tag main screenshot" "no picture"
   fi
   guidriver close "$main"
-  await_end
   check "splash-$tag exit code" 0 "$(stop_setup 20)"
   unset LC_ALL
 }
@@ -152,7 +140,6 @@ if open_setup "velmar window" "$medium" "Printer Installer"; then
   check "velmar main window opaque" "1 on 255" "$(guidriver alpha "Printer Installer")"
   no_splash "velmar no splash"
   guidriver close "Printer Installer"
-  await_end
   check "velmar exit code" 0 "$(stop_setup 20)"
 fi
 SETUP=$pellacor
