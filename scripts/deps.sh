@@ -6,6 +6,7 @@ pkgs=(cmake ninja-build g++ googletest
       g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-i686
       wine wine64 wine32:i386 xvfb xauth x11-apps xdotool imagemagick locales
       fonts-wqy-microhei fonts-arphic-uming python3)
+pkgs+=(libjpeg62-turbo-dev dpkg-dev)  # libjpeg: the host build's, and apt-get source for the Windows builds
 SUDO=""
 [ "$(id -u)" = 0 ] || SUDO=sudo
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
@@ -28,3 +29,4 @@ if ! locale -a 2>/dev/null | grep -qi 'zh_CN.utf8' || ! locale -a 2>/dev/null | 
   done
   $SUDO locale-gen >/dev/null
 fi
+"$(dirname "$0")/libjpeg.sh" fetch  # Debian's libjpeg-turbo sources, once, for the Windows builds

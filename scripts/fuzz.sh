@@ -1,10 +1,11 @@
 #!/bin/bash
 # Builds and runs one libFuzzer target of tests/fuzz for a number of seconds:
 #   scripts/fuzz.sh inf_reader_fuzz 600
-# Targets: inf_reader_fuzz, options_fuzz, profile_fuzz, machine_file_fuzz, user_script_fuzz.
+# Targets: inf_reader_fuzz, options_fuzz, profile_fuzz, machine_file_fuzz, user_script_fuzz,
+# jpeg_fuzz.
 # The corpus (build/fuzz/corpus/NAME) is seeded from samples/medium (and
-# tests/fuzz/seeds/NAME if there is one) and kept between runs; crashes land
-# in build/fuzz/crashes/NAME.
+# tests/fuzz/seeds/NAME if there is one) and the program's pictures, and kept
+# between runs; crashes land in build/fuzz/crashes/NAME.
 set -u
 name=${1:?usage: fuzz.sh NAME SECONDS}
 seconds=${2:?usage: fuzz.sh NAME SECONDS}
@@ -31,10 +32,14 @@ ninja -C "$build" -j"$jobs" "$name" >"$build/$name-build.log" 2>&1 || {
 corpus=$build/corpus/$name
 crashes=$build/crashes/$name
 mkdir -p "$corpus" "$crashes"
-# Seeds: every text file of the sample medium (install.ini, the INFs, readmes).
+# Seeds: every text file of the sample medium (install.ini, the INFs, readmes),
+# and the program's pictures.
 for f in "$root"/samples/medium/* "$root"/tests/fuzz/seeds/"$name"/*; do
   [ -f "$f" ] && cp -n "$f" "$corpus/seed-$(basename "$f")"
 done
+if ninja -C "$build" pictures >/dev/null 2>&1; then
+  for f in "$build"/generated/res/*; do cp -n "$f" "$corpus/seed-$(basename "$f")"; done
+fi
 
 log=$build/$name.log
 echo "fuzzing $name for $seconds s (log $log)"

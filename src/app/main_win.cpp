@@ -1,4 +1,8 @@
 // Entry of the Windows program (built with -mwindows: no console).
 #include "app/program.h"
 
-int main() { return app::ProgramMain(); }
+#ifndef SETUP_BRAND
+#error "the build names the brand (SETUP_BRAND)"
+#endif
+
+int main() { return app::ProgramMain(SETUP_BRAND); }

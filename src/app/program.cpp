@@ -7,9 +7,9 @@
 
 namespace app {
 
-std::unique_ptr<Program> StartProgram() {
+std::unique_ptr<Program> StartProgram(const std::string& brand) {
   // Module start-up: the catalogue in the system's default language.
-  i18n::FillCatalogue();
+  i18n::FillCatalogue(brand);
   // The log's message-box mode shows an ownerless box with the information icon.
   services::SetLogMessageBox([](const std::string& text, const std::string& caption) {
     ui::backend().MessageBox(nullptr, text, caption, ui::kMbIconInformation);
@@ -17,6 +17,8 @@ std::unique_ptr<Program> StartProgram() {
 
   auto p = std::make_unique<Program>();
   p->mainForm = std::make_unique<TMainForm>();
+  Program* program = p.get();
+  p->mainForm->showWelcomeSplash = [program](TMainForm&) { ShowWelcomeSplash(program->welcomeForm); };
   ui::app().AddForm(p->mainForm.get());
   p->mainForm->FormCreate();
 
@@ -49,8 +51,8 @@ void RunProgram(Program&) {
   services::EndInstallAttempt("unfinished");
 }
 
-int ProgramMain() {
-  auto p = StartProgram();
+int ProgramMain(const std::string& brand) {
+  auto p = StartProgram(brand);
   RunProgram(*p);
   return 0;
 }

@@ -2,9 +2,12 @@
 // start-up, the forms in their order, the application title, the loop.
 #pragma once
 #include <memory>
+#include <string>
 
 #include "app/main_form.h"
+#include "app/welcome_form.h"
 #include "diag/test_form.h"
+#include "i18n/catalogue.h"
 #include "search/prompt_check_form.h"
 #include "search/searching_form.h"
 
@@ -16,13 +19,17 @@ struct Program {
   std::unique_ptr<search::TFormSearching> formSearching;
   std::unique_ptr<search::TFormPromptCheck> formPromptCheck;
   std::unique_ptr<diag::TFormTest> formTest;
+  // Only when the main window's creation showed it.
+  std::unique_ptr<TWelcomeForm> welcomeForm;
 };
 
 // Module start-up and the creation of the forms, up to the message loop.
-std::unique_ptr<Program> StartProgram();
+// |brand| is the program's brand key, fixed by the build (tests take the
+// default one).
+std::unique_ptr<Program> StartProgram(const std::string& brand = i18n::kDefaultBrand);
 // Shows the main window (unless told not to) and runs the loop until it closes.
 void RunProgram(Program& p);
 // Both; always returns 0.
-int ProgramMain();
+int ProgramMain(const std::string& brand);
 
 }  // namespace app

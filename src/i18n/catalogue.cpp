@@ -42,7 +42,6 @@ static_assert(RowsMatchEntries(), "catalogue.txt and I18N_CATALOGUE_ENTRIES disa
 // Where catalogue.txt writes {Brand}; byte 0x01 is never part of a GBK or
 // Big5 character, so it cannot be matched inside one.
 constexpr char kBrandMarker = '\x01';
-const char kBrand[] = "Velmar";
 
 struct State {
   bool filled = false;
@@ -86,11 +85,13 @@ Language LanguageFor(uint16_t langId) {
   }
 }
 
-void FillCatalogue() { FillCatalogueFor(plat::sys().GetSystemDefaultLangID()); }
+void FillCatalogue(const std::string& brand) {
+  FillCatalogueFor(plat::sys().GetSystemDefaultLangID(), brand);
+}
 
-void FillCatalogueFor(uint16_t langId) {
+void FillCatalogueFor(uint16_t langId, const std::string& brand) {
   State& s = state();
-  s.brand = kBrand;
+  s.brand = brand;
   s.titleColor = 0;
   s.langId = langId;
   s.language = LanguageFor(langId);

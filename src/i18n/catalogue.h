@@ -92,18 +92,23 @@ inline constexpr size_t kEntryCount = 0 I18N_CATALOGUE_ENTRIES(I18N_COUNT_ENTRY)
 // install.ini follow the same rule.
 Language LanguageFor(uint16_t langId);
 
+// The brand key of builds that name no other.
+inline constexpr char kDefaultBrand[] = "Velmar";
+
 // Reads the system default language once (plat::sys()), keeps it and fills
-// every entry in its language. Called once at start-up.
-void FillCatalogue();
+// every entry in its language, the brand word |brand| (the build's brand
+// key) where catalogue.txt writes {Brand}. Called once at start-up.
+void FillCatalogue(const std::string& brand = kDefaultBrand);
 // The same for a given identifier, without asking the system (tests).
-void FillCatalogueFor(uint16_t langId);
+void FillCatalogueFor(uint16_t langId, const std::string& brand = kDefaultBrand);
 
 bool CatalogueFilled();
 // The identifier FillCatalogue read; 0 before it ran.
 uint16_t SystemLangId();
 Language CurrentLanguage();
 
-// "Velmar" in every language; empty before the catalogue is filled.
+// The brand key ("Velmar" unless the build names another), the same in
+// every language; empty before the catalogue is filled.
 const std::string& StrBrand();
 // Colour of the title labels, 0x00BBGGRR; black in every language.
 uint32_t TitleColor();

@@ -43,6 +43,8 @@ class System {
   virtual std::vector<std::string> CommandArgs() = 0;  // arguments 1..N
   // A bitmap resource of the program (the .bmp file bytes, header included).
   virtual std::optional<std::string> LoadBitmapResource(const std::string& name) = 0;
+  // A data resource (RT_RCDATA) of the program, its bytes as stored.
+  virtual std::optional<std::string> LoadDataResource(const std::string& name) = 0;
   // The ANSI code page the 8-bit texts are in (1252, 936, 950, ...).
   virtual uint32_t AnsiCodePage() = 0;
 };

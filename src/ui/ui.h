@@ -249,13 +249,24 @@ class GroupBox : public Control {
   const char* Kind() const override { return "GroupBox"; }
 };
 
+// A filled rectangle without a window of its own (the brush is the colour).
+class Shape : public Control {
+ public:
+  using Control::Control;
+  const char* Kind() const override { return "Shape"; }
+};
+
 class Image : public Control {
  public:
   using Control::Control;
   const char* Kind() const override { return "Image"; }
-  // A Windows bitmap (.bmp bytes) or JPEG data; auto-size takes its size.
-  void SetPicture(const std::string& data);
-  const std::string& Picture() const { return picture_; }
+  // A Windows bitmap (.bmp bytes); auto-size takes its size. False, and no
+  // picture, when the data is not a bitmap (empty data clears the picture).
+  bool SetPicture(const std::string& data);
+  // JPEG data, decoded here (ui/picture.h) into the bitmap that is shown.
+  // False, and no picture, when it does not decode cleanly.
+  bool SetJpeg(const std::string& jpeg);
+  const std::string& Picture() const { return picture_; }  // .bmp bytes
   bool autoSize = false;
   bool transparent = false;
 

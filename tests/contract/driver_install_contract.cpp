@@ -42,6 +42,9 @@ class ForcedWow64 : public plat::System {
   std::optional<std::string> LoadBitmapResource(const std::string& name) override {
     return r_.LoadBitmapResource(name);
   }
+  std::optional<std::string> LoadDataResource(const std::string& name) override {
+    return r_.LoadDataResource(name);
+  }
   uint32_t AnsiCodePage() override { return r_.AnsiCodePage(); }
 
  private:

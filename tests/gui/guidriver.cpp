@@ -16,6 +16,8 @@
 //                                     as Unicode, in UTF-8, one a line
 //   xid WINDOW                        the X11 window Wine shows it in (for a capture of
 //                                     that window alone)
+//   alpha WINDOW                      "VISIBLE on ALPHA" for a layered window with alpha
+//                                     blending, "VISIBLE off" for any other (VISIBLE 0 or 1)
 //   click WINDOW TEXT                 press the visible button whose text is TEXT
 //                                     ("#N": whose control ID is N, as IDYES 6)
 //   select WINDOW INDEX               select item INDEX of the first visible list view
@@ -520,7 +522,7 @@ int Usage() {
   std::fputs(
       "usage: guidriver [-u] wait-window|wait-gone|wait-hidden WINDOW [TIMEOUT_MS]\n"
       "       guidriver delete-printer NAME | printer NAME | is-wow64 | dblclick WINDOW X Y\n"
-      "       guidriver [-u] [-b] exists|dump|rect|xid|close WINDOW\n"
+      "       guidriver [-u] [-b] exists|dump|rect|xid|alpha|close WINDOW\n"
       "       guidriver [-u] click WINDOW TEXT | select WINDOW INDEX | key WINDOW ENTER|ESCAPE|TAB|SPACE\n",
       stderr);
   return kUsage;
@@ -554,7 +556,8 @@ int main(int argc, char** argv) {
                       cmd == "wait-window" ? Wanted::kVisible
                                            : (cmd == "wait-gone" ? Wanted::kGone : Wanted::kHidden));
   }
-  if (cmd != "exists" && cmd != "dump" && cmd != "rect" && cmd != "xid" && cmd != "wtexts" && cmd != "close" && cmd != "click" &&
+  if (cmd != "exists" && cmd != "dump" && cmd != "rect" && cmd != "xid" && cmd != "wtexts" && cmd != "alpha" &&
+      cmd != "close" && cmd != "click" &&
       cmd != "select" && cmd != "key" && cmd != "dblclick")
     return Usage();
   const bool oneArg = cmd == "click" || cmd == "select" || cmd == "key";
@@ -579,6 +582,21 @@ int main(int argc, char** argv) {
     RECT r;
     ::GetWindowRect(top, &r);
     std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+    return kOk;
+  }
+  if (cmd == "alpha") {
+    // GetLayeredWindowAttributes came with Windows XP.
+    using Fn = BOOL(WINAPI*)(HWND, COLORREF*, BYTE*, DWORD*);
+    auto get = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("user32"), "GetLayeredWindowAttributes")));
+    const int visible = ::IsWindowVisible(top) ? 1 : 0;
+    BYTE alpha = 0;
+    DWORD flags = 0;
+    if ((::GetWindowLongA(top, GWL_EXSTYLE) & WS_EX_LAYERED) && get && get(top, nullptr, &alpha, &flags) &&
+        (flags & LWA_ALPHA))
+      std::printf("%d on %u\n", visible, static_cast<unsigned>(alpha));
+    else
+      std::printf("%d off\n", visible);
     return kOk;
   }
   if (cmd == "close") return ::PostMessageA(top, WM_CLOSE, 0, 0) ? kOk : kFailed;

@@ -1,8 +1,10 @@
 // setup-sim: the installer on the simulated Windows with the headless UI.
 //   setup-sim [--machine FILE] [--medium DIR] [--user FILE] [--show-search] [--dump] [-- ARGS...]
+#include <dirent.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cctype>
 #include <cstdlib>
 #include <fstream>
 #include <iostream>
@@ -21,8 +23,13 @@
 #include "tools/setup-sim/user_script.h"
 #include "ui/headless/headless.h"
 
-#ifndef SETUP_SIM_LOGO
-#define SETUP_SIM_LOGO ""
+// The build's brand and the folder of the program's resources (what the
+// Windows program carries in its .rc): NAME.bmp bitmaps, NAME.jpg data.
+#ifndef SETUP_SIM_BRAND
+#error "the build names the brand (SETUP_SIM_BRAND)"
+#endif
+#ifndef SETUP_SIM_RESOURCES
+#define SETUP_SIM_RESOURCES ""
 #endif
 
 namespace {
@@ -41,6 +48,22 @@ bool ReadHostFile(const std::string& path, std::string& out) {
   s << in.rdbuf();
   out = s.str();
   return true;
+}
+
+// The program's resources from a folder: NAME.bmp as bitmap resource NAME,
+// NAME.jpg as data resource NAME.
+void LoadResources(const std::string& folder, plat::sim::SimMachine& machine) {
+  DIR* dir = opendir(folder.c_str());
+  if (!dir) return;
+  while (dirent* e = readdir(dir)) {
+    std::string file = e->d_name, bytes;
+    if (file.size() < 5 || !ReadHostFile(folder + "/" + file, bytes)) continue;
+    std::string name = file.substr(0, file.size() - 4), ext = file.substr(file.size() - 4);
+    for (char& c : name) c = static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    if (ext == ".bmp") machine.bitmapResources[name] = bytes;
+    if (ext == ".jpg") machine.dataResources[name] = bytes;
+  }
+  closedir(dir);
 }
 
 std::string Absolute(const std::string& path) {
@@ -90,8 +113,7 @@ int main(int argc, char** argv) {
   plat::SetBackend(machine.AsBackend());
   machine.Mount("C:\\Medium", Absolute(medium));
   machine.args = args;
-  std::string logo;
-  if (ReadHostFile(SETUP_SIM_LOGO, logo)) machine.bitmapResources["LOGOVELMAR"] = logo;
+  LoadResources(SETUP_SIM_RESOURCES, machine);
 
   if (!machineFile.empty()) {
     std::string text, error;
@@ -123,7 +145,7 @@ int main(int argc, char** argv) {
     for (const auto& step : steps) ui.Script(step);
   }
 
-  auto program = app::StartProgram();
+  auto program = app::StartProgram(SETUP_SIM_BRAND);
   auto printTranscript = [&] {
     for (const auto& e : machine.transcript)
       // The program's fixed debug lines are Simplified Chinese (GBK) on every system.

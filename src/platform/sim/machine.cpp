@@ -22,7 +22,7 @@ const std::vector<std::string>& FaultableCalls() {
       "GetPrivateProfileString", "GetPrivateProfileSectionNames",
       // system facts
       "GetVersionEx", "IsWow64Process", "GetSystemDirectory", "GetTempPath", "GetModuleFileName",
-      "LoadBitmap", "GetDateFormat", "GetTimeFormat",
+      "LoadBitmap", "LoadResource", "GetDateFormat", "GetTimeFormat",
       // processes and windows
       "CreatePipe", "PeekNamedPipe", "ReadPipe", "CreateProcess", "WaitForSingleObject",
       "GetExitCodeProcess", "WinExec", "ShellExecute", "CreateWindow", "PeekMessage",

@@ -87,6 +87,7 @@ class SimMachine {
   std::string modulePath = "C:\\Medium\\Setup.exe";
   std::vector<std::string> args;
   std::map<std::string, std::string> bitmapResources;  // name (upper case) -> .bmp bytes
+  std::map<std::string, std::string> dataResources;    // name (upper case) -> bytes
   // Fixed date/time texts if set; otherwise formed from the virtual clock.
   std::string shortDate, longTime;
 

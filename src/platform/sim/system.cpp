@@ -72,17 +72,27 @@ class SimSystem : public System {
   std::vector<std::string> CommandArgs() override { return m_.args; }
 
   std::optional<std::string> LoadBitmapResource(const std::string& name) override {
-    std::string key;
     if (Faulted("LoadBitmap")) return std::nullopt;
-    for (char c : name) key += static_cast<char>(toupper(static_cast<unsigned char>(c)));
-    auto it = m_.bitmapResources.find(key);
-    if (it == m_.bitmapResources.end()) return std::nullopt;
-    return it->second;
+    return Find(m_.bitmapResources, name);
+  }
+  std::optional<std::string> LoadDataResource(const std::string& name) override {
+    if (Faulted("LoadResource")) return std::nullopt;
+    return Find(m_.dataResources, name);
   }
 
   uint32_t AnsiCodePage() override { return m_.codePage; }
 
  private:
+  // Resource names are not case-sensitive; the maps hold them upper case.
+  static std::optional<std::string> Find(const std::map<std::string, std::string>& resources,
+                                         const std::string& name) {
+    std::string key;
+    for (char c : name) key += static_cast<char>(toupper(static_cast<unsigned char>(c)));
+    auto it = resources.find(key);
+    if (it == resources.end()) return std::nullopt;
+    return it->second;
+  }
+
   bool Faulted(const char* call) {
     auto e = m_.faults.Check(call);
     if (e) m_.lastError = *e;

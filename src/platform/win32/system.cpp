@@ -119,6 +119,15 @@ class Win32System : public System {
     return file;
   }
 
+  std::optional<std::string> LoadDataResource(const std::string& name) override {
+    HRSRC r = ::FindResourceA(nullptr, name.c_str(), MAKEINTRESOURCEA(10));  // RT_RCDATA
+    if (!r) return std::nullopt;
+    HGLOBAL g = ::LoadResource(nullptr, r);
+    const char* data = g ? static_cast<const char*>(::LockResource(g)) : nullptr;
+    if (!data) return std::nullopt;
+    return std::string(data, ::SizeofResource(nullptr, r));
+  }
+
   uint32_t AnsiCodePage() override { return ::GetACP(); }
 };
 

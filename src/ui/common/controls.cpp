@@ -5,6 +5,7 @@
 #include <cstdlib>
 
 #include "ui/backend.h"
+#include "ui/picture.h"
 #include "ui/ui.h"
 
 namespace ui {
@@ -222,10 +223,19 @@ void ProgressBar::SetPosition(int p) {
 
 // --- Image ---------------------------------------------------------------
 
-void Image::SetPicture(const std::string& data) {
-  picture_ = data;
+bool Image::SetJpeg(const std::string& jpeg) {
+  std::string bmp;
+  // A picture that does not decode leaves the image empty, never half drawn.
+  bool decoded = DecodeJpeg(jpeg, bmp);
+  SetPicture(bmp);
+  return decoded;
+}
+
+bool Image::SetPicture(const std::string& data) {
+  const bool bitmap = data.size() >= 26 && data[0] == 'B' && data[1] == 'M';
+  picture_ = bitmap ? data : std::string();
   // A .bmp file: "BM", then a BITMAPINFOHEADER at offset 14 (width at 18, height at 22).
-  if (autoSize && data.size() >= 26 && data[0] == 'B' && data[1] == 'M') {
+  if (autoSize && bitmap) {
     auto le32 = [&](size_t at) {
       uint32_t v = 0;
       for (int i = 3; i >= 0; --i) v = (v << 8) | static_cast<uint8_t>(data[at + i]);
@@ -236,6 +246,7 @@ void Image::SetPicture(const std::string& data) {
       SetBounds(Left(), Top(), w, std::abs(h));
   }
   Changed(Prop::Picture);
+  return bitmap || data.empty();
 }
 
 // --- Timer ---------------------------------------------------------------

@@ -117,6 +117,11 @@ void Headless::ControlChanged(Control& c, Prop p) {
   Form* f = c.OwnerForm();
   // Captions while a form is up are what a user sees change; set-up is not recorded.
   if (p == Prop::Caption && f && f->Showing()) Record("caption", PathOf(c) + " = " + c.Caption());
+  if (p == Prop::Visible && f && f != &c && f->Showing())
+    Record("visible", PathOf(c) + " = " + (c.Visible() ? "1" : "0"));
+  if (p == Prop::Alpha && f == &c && f->Showing())
+    Record("alpha", f->Name() + " = " + std::to_string(f->AlphaBlendValue()) +
+                        (f->AlphaBlend() ? " on" : " off"));
   if (p == Prop::Position && f && f->Showing())
     if (auto* bar = dynamic_cast<ProgressBar*>(&c))
       Record("position", PathOf(c) + " = " + std::to_string(bar->Position()));

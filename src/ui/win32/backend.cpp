@@ -23,7 +23,13 @@ class Win32Backend : public Backend {
   // --- control state to windows
   void ControlChanged(Control& c, Prop p) override {
     HWND h = static_cast<HWND>(c.peer);
-    if (!h) return;
+    if (!h) {
+      // Panels and shapes are painted by their form.
+      Form* f = c.OwnerForm();
+      if (f && f->peer && (p == Prop::Color || p == Prop::Visible || p == Prop::Bounds))
+        ::InvalidateRect(static_cast<HWND>(f->peer), nullptr, TRUE);
+      return;
+    }
     if (auto* f = dynamic_cast<Form*>(&c)) {
       FormChanged(*f, h, p);
       return;
@@ -272,15 +278,18 @@ class Win32Backend : public Backend {
         HDC dc = reinterpret_cast<HDC>(w);
         ::SetTextColor(dc, cit->second->GetFont().color);
         Color bg = cit->second->GetColor();
-        if (bg == kBtnFace) {
-          ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
-          return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
-        }
-        ::SetBkColor(dc, bg);
-        HBRUSH& b = brushes_[bg];
-        if (!b) b = ::CreateSolidBrush(bg);
-        return reinterpret_cast<LRESULT>(b);
+        // A transparent label or image shows what lies beneath it.
+        auto* label = dynamic_cast<Label*>(cit->second);
+        auto* image = dynamic_cast<Image*>(cit->second);
+        if ((label && label->transparent) || (image && image->transparent))
+          bg = ColourBeneath(*cit->second);
+        ::SetBkColor(dc, bg == kBtnFace ? ::GetSysColor(COLOR_BTNFACE) : bg);
+        return reinterpret_cast<LRESULT>(Brush(bg));
       }
+      case WM_ERASEBKGND:
+        if (!f) break;
+        PaintBackground(*f, h, reinterpret_cast<HDC>(w));
+        return 1;
       case WM_ACTIVATE:
         if (f && LOWORD(w) != WA_INACTIVE && f->OnActivate) f->OnActivate();
         break;
@@ -395,8 +404,9 @@ class Win32Backend : public Backend {
 
   void CreateControl(Control& c, HWND form) {
     std::string kind = c.Kind();
-    // Panels only group and place their children, which are windows of the form.
-    if (kind == "Panel") return;
+    // Panels only group and place their children, which are windows of the
+    // form; they and shapes are painted by the form (PaintBackground).
+    if (kind == "Panel" || kind == "Shape") return;
     const char* cls = "STATIC";
     DWORD style = WS_CHILD | WS_CLIPSIBLINGS;
     DWORD ex = 0;
@@ -486,6 +496,75 @@ class Win32Backend : public Backend {
     return found;
   }
 
+  HBRUSH Brush(Color c) {
+    if (c == kBtnFace) return ::GetSysColorBrush(COLOR_BTNFACE);
+    HBRUSH& b = brushes_[c];
+    if (!b) b = ::CreateSolidBrush(c);
+    return b;
+  }
+
+  // Whether a control paints itself without a window: shapes, and panels
+  // given a colour of their own.
+  static bool Windowless(const Control& c) {
+    std::string kind = c.Kind();
+    return kind == "Shape" || (kind == "Panel" && c.GetColor() != kBtnFace);
+  }
+
+  // Form coordinates of a control; false when it or a parent is hidden.
+  static bool FormRect(const Control& c, RECT& r) {
+    int x = c.Left(), y = c.Top();
+    bool visible = c.Visible();
+    for (Control* p = c.Parent(); p && !dynamic_cast<Form*>(p); p = p->Parent()) {
+      x += p->Left();
+      y += p->Top();
+      visible = visible && p->Visible();
+    }
+    r = {x, y, x + c.Width(), y + c.Height()};
+    return visible;
+  }
+
+  // The form's colour, then its shapes and coloured panels in creation
+  // order (a later one lies above an earlier one).
+  void PaintBackground(Form& f, HWND h, HDC dc) {
+    RECT r;
+    ::GetClientRect(h, &r);
+    ::FillRect(dc, &r, Brush(f.GetColor()));
+    PaintWindowless(f, dc);
+  }
+  void PaintWindowless(Control& parent, HDC dc) {
+    for (Control* c : parent.Children()) {
+      RECT r;
+      if (!FormRect(*c, r)) continue;
+      if (Windowless(*c)) ::FillRect(dc, &r, Brush(c->GetColor()));
+      PaintWindowless(*c, dc);
+    }
+  }
+
+  // The colour painted beneath the middle of |c|: the last shape or coloured
+  // panel that holds the point, else the form's colour.
+  Color ColourBeneath(Control& c) {
+    Form* f = c.OwnerForm();
+    if (!f) return kBtnFace;
+    RECT mine;
+    FormRect(c, mine);
+    POINT mid = {(mine.left + mine.right) / 2, (mine.top + mine.bottom) / 2};
+    Color found = f->GetColor();
+    FindBeneath(*f, c, mid, found);
+    return found;
+  }
+  // Walks the tree in painting order up to |c|; false once |c| is reached.
+  static bool FindBeneath(Control& parent, Control& c, POINT mid, Color& found) {
+    for (Control* child : parent.Children()) {
+      if (child == &c) return false;
+      RECT r;
+      if (FormRect(*child, r) && Windowless(*child) && mid.x >= r.left &&
+          mid.x < r.right && mid.y >= r.top && mid.y < r.bottom)
+        found = child->GetColor();
+      if (!FindBeneath(*child, c, mid, found)) return false;
+    }
+    return true;
+  }
+
   // Form coordinates of a control, and whether it and all its parents are visible.
   void Place(Control& c) {
     HWND h = static_cast<HWND>(c.peer);
@@ -568,11 +647,17 @@ class Win32Backend : public Backend {
         if (f.AlphaBlend() && fn) {
           ::SetWindowLongA(h, GWL_EXSTYLE, ex | WS_EX_LAYERED);
           fn(h, 0, f.AlphaBlendValue(), LWA_ALPHA);
-        } else {
+        } else if (ex & WS_EX_LAYERED) {
+          // A window that stops being layered has to be painted anew.
           ::SetWindowLongA(h, GWL_EXSTYLE, ex & ~WS_EX_LAYERED);
+          ::RedrawWindow(h, nullptr, nullptr,
+                         RDW_ERASE | RDW_INVALIDATE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
         }
         break;
       }
+      case Prop::Other:  // Repaint: at once, not when the loop gets to it
+        ::RedrawWindow(h, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+        break;
       case Prop::Bounds: {
         RECT r = {0, 0, f.ClientWidth(), f.ClientHeight()};
         ::AdjustWindowRectEx(&r, ::GetWindowLongA(h, GWL_STYLE), FALSE, ::GetWindowLongA(h, GWL_EXSTYLE));
