@@ -8,14 +8,17 @@
 #include <cstdint>
 #include <string>
 
+#include "platform/errors.h"
+#include "platform/install_messages.h"
+
 namespace sibling {
 
-constexpr uint32_t kWmInstallError = 0x0400 + 1;    // WM_USER + 1, LPARAM: the error code
-constexpr uint32_t kWmInstallSuccess = 0x0400 + 2;  // WM_USER + 2
+using plat::kWmInstallError;
+using plat::kWmInstallSuccess;
 // Error codes the sibling reports when it cannot ask the library.
-constexpr uint32_t kErrorBadCommandLine = 87;   // ERROR_INVALID_PARAMETER
-constexpr uint32_t kErrorNoLibrary = 126;       // ERROR_MOD_NOT_FOUND
-constexpr uint32_t kErrorNoFunction = 127;      // ERROR_PROC_NOT_FOUND
+constexpr uint32_t kErrorBadCommandLine = plat::kErrorInvalidParameter;
+constexpr uint32_t kErrorNoLibrary = plat::kErrorModNotFound;
+constexpr uint32_t kErrorNoFunction = plat::kErrorProcNotFound;
 
 struct Command {
   bool hasWindow = false;  // the handle parsed, even when the rest did not

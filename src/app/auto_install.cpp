@@ -6,11 +6,6 @@
 #include "services/system_checks.h"
 
 namespace app {
-namespace {
-constexpr uint32_t kStillActive = 259;
-constexpr uint32_t kSiblingSilent = 1;  // as a failure without a code of its own
-}  // namespace
-
 void TMainForm::PrepareAutoInstall() {
   AutoIndex = -1;
   for (int i = 0; IniOptions && i < IniOptions->Count; ++i) {
@@ -22,7 +17,7 @@ void TMainForm::PrepareAutoInstall() {
     TmrAutoInstall->SetEnabled(true);
     break;
   }
-  InstallState = 0;
+  InstallState = kInstallIdle;
   InstalledPrinterName.clear();
 }
 
@@ -42,7 +37,7 @@ void TMainForm::TimerInstallingHintsTimer() {
   ++TimerInstallingHints->tag;
   std::string dots;
   for (int k = TimerInstallingHints->tag % 6; k > 0; --k) dots += " .";
-  if (InstallState == 1) {
+  if (InstallState == kInstallRunning) {
     StaBarInfo->SetCaption(i18n::StrInfos() + i18n::StrInstalling() + dots);
   } else {
     StaBarInfo->SetCaption("");
@@ -51,17 +46,17 @@ void TMainForm::TimerInstallingHintsTimer() {
 }
 
 void TMainForm::TimerSetup64ErrorTimer() {
-  if (InstallState != 1 || !services::IsWow64()) return;
+  if (InstallState != kInstallRunning || !services::IsWow64()) return;
   // A sibling that never started has no exit code to wait for: it is over.
   uint32_t code = 0;
-  const bool ended = !setup64_ || (setup64_->GetExitCode(code) && code != kStillActive);
+  const bool ended = !setup64_ || (setup64_->GetExitCode(code) && code != plat::kStillActive);
   if (!ended) return;
   // It ended without a message (one it posted would have come before this
   // tick): nothing else will unlock the window, shown or not. Its exit code
   // says what went wrong; one that ended with 0 still failed to report.
   setup64_.reset();
   Setup64Process = 0;
-  WmInstallError(code != 0 ? code : kSiblingSilent);
+  WmInstallError(code != 0 ? code : kErrorNoCode);
 }
 
 }  // namespace app

@@ -2,15 +2,13 @@
 // install sequence reports, put into the terms a deployment script reads.
 #include "app/main_form.h"
 #include "i18n/catalogue.h"
+#include "platform/errors.h"
 #include "services/log.h"
 #include "services/printer_query.h"
 #include "services/system_checks.h"
 
 namespace app {
 namespace {
-
-constexpr uint32_t kErrorOnlineFailed = 0xE000020B;
-constexpr uint32_t kErrorCanceledByUser = 0xE000022F;
 
 }  // namespace
 
@@ -48,13 +46,13 @@ void TMainForm::NoteInstallOutcome(const std::string& result, uint32_t code, con
 // The texts are those WmInstallError shows for the code.
 void TMainForm::NoteInstallError(uint32_t code) {
   switch (code) {
-    case kErrorOnlineFailed:
+    case plat::kErrorSetupNoDevice:
       if (ConnectedPort == "LPT1:" && attemptOnline_)
         NoteInstallOutcome("online failed, retried offline", code, "");
       else
         NoteInstallOutcome("online failed", code, i18n::FormatText(i18n::StrOnlineInstallFailed(), ConnectedPort));
       break;
-    case kErrorCanceledByUser: NoteInstallOutcome("canceled", code, i18n::StrCanceledByUser()); break;
+    case plat::kErrorSetupCanceled: NoteInstallOutcome("canceled", code, i18n::StrCanceledByUser()); break;
     case 0: NoteInstallOutcome("not installed", 0, ""); break;
     default:
       NoteInstallOutcome("failed", code,

@@ -8,6 +8,7 @@
 #include "app/online_search.h"
 #include "i18n/catalogue.h"
 #include "platform/common/text.h"
+#include "platform/errors.h"
 #include "platform/platform.h"
 #include "services/detection.h"
 #include "services/driver_install.h"
@@ -17,7 +18,6 @@
 #include "services/service_control.h"
 #include "services/system_checks.h"
 #include "uninstall/printer_removal.h"
-#include "ui/backend.h"
 
 namespace app {
 namespace {
@@ -46,11 +46,6 @@ constexpr const char kServiceFailed[] =
 // The fixed Chinese texts above are GBK on every system.
 constexpr unsigned kGbk = 936;
 
-constexpr uint32_t kErrorOnlineFailed = 0xE000020B;
-// A failure that left no error code of its own (as the library's missing
-// LastInstallErrorCode counts).
-constexpr uint32_t kErrorUnknown = 1;
-constexpr uint32_t kErrorCanceledByUser = 0xE000022F;
 
 void Debug(const std::string& line) { plat::sys().OutputDebugString(line); }
 
@@ -133,7 +128,7 @@ void TMainForm::InstallSelectedPrinter(bool online) {
       // unlocks it here: no message can come to do it.
       if (services::IsWow64() && m.siblingStarted_) return;
       if (!m.HiddenMode) m.Show();
-      m.InstallState = 2;
+      m.InstallState = kInstallEnded;
       m.SetInstallControlsEnabled(true);
       m.SetCursor(ui::Cursor::Default);
       if (m.Showing()) m.BbtnExit->SetFocus();
@@ -155,7 +150,7 @@ void TMainForm::InstallSelectedPrinter(bool online) {
 
 bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
   RemovedDriverName.clear();
-  InstallState = 1;
+  InstallState = kInstallRunning;
   siblingStarted_ = false;
   attemptPrinter_.clear();
   if (services::GetOSVersion() < 50) return false;
@@ -178,7 +173,7 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
     bool upgrade = true;
     bool asked = true;
     if (!quiet &&
-        ui::backend().MessageBox(this, i18n::StrAlreadyInstalled() + "\r\n" + i18n::StrAskUpgrade(),
+        MessageBox(i18n::StrAlreadyInstalled() + "\r\n" + i18n::StrAskUpgrade(),
                                  i18n::StrNotice(), ui::kMbYesNo | ui::kMbIconQuestion) !=
             static_cast<int>(ui::ModalResult::Yes)) {
       // Declined: the user's own choice, so there is nothing to report, also
@@ -195,12 +190,12 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
       const uint8_t r = uninstall::DeletePrinterByName(name);
       const uint32_t deleteError = plat::sys().GetLastError();
       if (r == uninstall::dprHasJobs && !quiet)
-        ui::backend().MessageBox(this, i18n::StrPrinterBusy(), i18n::StrNotice(), ui::kMbIconError);
+        MessageBox(i18n::StrPrinterBusy(), i18n::StrNotice(), ui::kMbIconError);
       // The user asked for the upgrade: a queue that cannot be removed is a
       // failure to report, not a silent end. On 32-bit Windows the caller
       // reports LastErrorCode; on 64-bit Windows nobody else will.
       if (r == uninstall::dprNotOpened || r == uninstall::dprDeleteFailed) {
-        LastErrorCode = deleteError != 0 ? deleteError : kErrorUnknown;
+        LastErrorCode = deleteError != 0 ? deleteError : kErrorNoCode;
         if (services::IsWow64()) WmInstallError(LastErrorCode);
       }
       if (r == uninstall::dprDeleted) {
@@ -236,7 +231,7 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
     Setup64Process = setup64_ ? setup64_->NativeHandle() : 0;
     if (!setup64_) {
       // No sibling, no message: the failed start is the outcome.
-      WmInstallError(startError != 0 ? startError : kErrorUnknown);
+      WmInstallError(startError != 0 ? startError : kErrorNoCode);
       return false;
     }
     siblingStarted_ = true;
@@ -259,13 +254,13 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
         !services::StartServiceByCmd(model.ServiceName, model.ServiceExe)) {
       Pause(100, 100);
       if (!services::StartServiceByCmd(model.ServiceName, model.ServiceExe)) {
-        ui::backend().MessageBoxIn(nullptr, kServiceFailed, kGbk, i18n::StrNotice(), 0,
-                                   ui::kMbOk | ui::kMbIconInformation);
+        ui::app().MessageBoxIn(kServiceFailed, kGbk, i18n::StrNotice(), 0,
+                               ui::kMbOk | ui::kMbIconInformation);
         plat::processes().WinExec(ProgramFolder() + "Setup.bat", plat::kSwShowNormal);
       }
     }
   }
-  InstallState = 2;
+  InstallState = kInstallEnded;
   return ok;
 }
 
@@ -282,14 +277,14 @@ void TMainForm::WmInstallSuccess() {
     // Without its queue the printer cannot be used: not a success.
     const uint32_t error = plat::sys().GetLastError();
     if (!services::PrinterExists(InstalledPrinterName)) {
-      WmInstallError(error != 0 ? error : kErrorUnknown);
+      WmInstallError(error != 0 ? error : kErrorNoCode);
       InstalledPrinterName.clear();
       return;
     }
   }
   if (!HiddenMode) Show();
   TimerSetup64Error->SetEnabled(false);
-  InstallState = 2;
+  InstallState = kInstallEnded;
   SetInstallControlsEnabled(true);
 
   bool restartNote = false;
@@ -312,37 +307,36 @@ void TMainForm::WmInstallSuccess() {
   services::GetPrinterPort(InstalledPrinterName, FinalPort);
   if (FinalPort.empty()) {
     const uint32_t error = plat::sys().GetLastError();
-    ui::backend().MessageBoxIn(this, std::to_string(error), 0, kNoticeCaption, kGbk,
-                               ui::kMbIconInformation);
+    MessageBoxIn(std::to_string(error), 0, kNoticeCaption, kGbk, ui::kMbIconInformation);
     FinalPort = port.empty() ? "LPT1:" : port;
   }
   std::string text = i18n::FormatText(i18n::StrInstallSuccess(), FinalPort);
   if (restartNote) text += "\r\n" + i18n::StrRestartNotice();
   NoteInstallOutcome("success", 0, AutoIndex < 0 ? text : "");
   if (AutoIndex < 0)
-    ui::backend().MessageBox(this, text, i18n::StrNotice(), ui::kMbIconInformation);
+    MessageBox(text, i18n::StrNotice(), ui::kMbIconInformation);
   InstalledPrinterName.clear();
   FinalPort.clear();
 }
 
 void TMainForm::WmInstallError(uint32_t code) {
   if (!HiddenMode) Show();
-  InstallState = 2;
+  InstallState = kInstallEnded;
   SetInstallControlsEnabled(true);
   TimerSetup64Error->SetEnabled(false);
   LastErrorCode = code;
   NoteInstallError(code);
 
   switch (code) {
-    case kErrorOnlineFailed: {
+    case plat::kErrorSetupNoDevice: {
       // A printer found on the parallel port goes offline at once - after an
       // online attempt only: an offline one that fails so would loop forever.
       if (ConnectedPort == "LPT1:" && attemptOnline_) {
         InstallSelectedPrinter(false);
         return;
       }
-      const int answer = ui::backend().MessageBox(
-          this, i18n::FormatText(i18n::StrOnlineInstallFailed(), ConnectedPort), i18n::StrNotice(),
+      const int answer = MessageBox(
+          i18n::FormatText(i18n::StrOnlineInstallFailed(), ConnectedPort), i18n::StrNotice(),
           ui::kMbYesNoCancel | ui::kMbIconWarning);
       if (answer == static_cast<int>(ui::ModalResult::Yes))
         InstallSelectedPrinter(true);
@@ -350,14 +344,14 @@ void TMainForm::WmInstallError(uint32_t code) {
         InstallSelectedPrinter(false);
       break;
     }
-    case kErrorCanceledByUser:
-      ui::backend().MessageBox(this, i18n::StrCanceledByUser(), i18n::StrNotice(), ui::kMbOk);
+    case plat::kErrorSetupCanceled:
+      MessageBox(i18n::StrCanceledByUser(), i18n::StrNotice(), ui::kMbOk);
       break;
     case 0:
       break;
     default:
-      ui::backend().MessageBox(
-          this, i18n::FormatText(i18n::StrInstallFailed(), code) + "\r\n" + i18n::StrRetryLater(),
+      MessageBox(
+          i18n::FormatText(i18n::StrInstallFailed(), code) + "\r\n" + i18n::StrRetryLater(),
           i18n::StrNotice(), ui::kMbIconInformation);
       break;
   }

@@ -7,6 +7,7 @@
 #include <string>
 
 #include "config/options.h"
+#include "platform/install_messages.h"
 #include "platform/process.h"
 #include "services/log.h"
 #include "ui/ui.h"
@@ -20,8 +21,11 @@ class TFormTest;
 
 namespace app {
 
-constexpr uint32_t kWmInstallError = 0x400 + 1;    // WM_INSTALL_ERROR, LPARAM: the error code
-constexpr uint32_t kWmInstallSuccess = 0x400 + 2;  // WM_INSTALL_SUCCESS
+using plat::kWmInstallError;
+using plat::kWmInstallSuccess;
+// A failure that left no error code of its own, as the library's missing
+// LastInstallErrorCode counts.
+constexpr uint32_t kErrorNoCode = 1;
 
 class TMainForm : public ui::Form {
  public:
@@ -101,7 +105,10 @@ class TMainForm : public ui::Form {
   bool HiddenMode = false;
   std::unique_ptr<config::TIniOptions> IniOptions;
   int32_t AutoIndex = 0;
-  uint8_t InstallState = 0;
+  // InstallState: idle (every activation), an installation under way (until
+  // its outcome, or the sibling's message), the last one ended.
+  static constexpr uint8_t kInstallIdle = 0, kInstallRunning = 1, kInstallEnded = 2;
+  uint8_t InstallState = kInstallIdle;
   std::string InstalledPrinterName;
   std::string RemovedDriverName;
   uintptr_t Setup64Process = 0;

@@ -2,7 +2,6 @@
 
 #include "i18n/catalogue.h"
 #include "services/log.h"
-#include "ui/backend.h"
 #include "ui/ui.h"
 
 namespace app {
@@ -12,7 +11,7 @@ std::unique_ptr<Program> StartProgram(const std::string& brand) {
   i18n::FillCatalogue(brand);
   // The log's message-box mode shows an ownerless box with the information icon.
   services::SetLogMessageBox([](const std::string& text, const std::string& caption) {
-    ui::backend().MessageBox(nullptr, text, caption, ui::kMbIconInformation);
+    ui::app().MessageBox(text, caption, ui::kMbIconInformation);
   });
 
   auto p = std::make_unique<Program>();

@@ -6,7 +6,6 @@
 #include "services/inf_reader.h"
 #include "services/printer_setup.h"
 #include "services/runcmd.h"
-#include "ui/backend.h"
 
 namespace diag {
 namespace {

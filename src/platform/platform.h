@@ -3,7 +3,24 @@
 // machine) is chosen in one place per build.
 //
 //   if (plat::files().FileExists("install.ini")) ...
+//
+// How every seam function reports a failure:
+// - A function that answers true/false, an object (null: none) or an
+//   optional (nullopt: none) fails with false, null or nullopt, and the
+//   failing call's Win32 error is then the last error (sys().GetLastError(),
+//   numbers in platform/errors.h). A success may leave any last error.
+// - A function that returns a uint32_t code (the registry) returns the
+//   Win32 error itself, 0 for success, and leaves the last error alone.
+// - A function the system may lack (looked up at run time) answers
+//   optional<bool>: nullopt when the function is missing, else as above.
+// - Outputs (reference and pointer arguments) hold an answer only after a
+//   success; on failure the caller must not read them, except the size a
+//   function names for growing a buffer ("needed").
+// - Closing or releasing anything (the owners' destructors) never changes
+//   the last error, so a failure can be read after its handles are gone.
+// - A function that cannot fail says so by returning void or a plain value.
 #pragma once
+#include "platform/errors.h"
 #include "platform/files.h"
 #include "platform/library.h"
 #include "platform/messages.h"

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/errors.h"
+
 namespace plat {
 
 constexpr uint32_t kRegSz = 1;
@@ -21,14 +23,11 @@ constexpr uint32_t kRegBinary = 3;
 constexpr uint32_t kRegDword = 4;
 constexpr uint32_t kRegMultiSz = 7;
 
-// Error codes the registry answers with.
-constexpr uint32_t kRegOk = 0;
-constexpr uint32_t kRegNotFound = 2;          // ERROR_FILE_NOT_FOUND
-constexpr uint32_t kRegAccessDenied = 5;      // ERROR_ACCESS_DENIED (also: delete a key with subkeys)
-constexpr uint32_t kRegInvalidParameter = 87;  // ERROR_INVALID_PARAMETER (a name over 256 characters)
-constexpr uint32_t kRegKeyDeleted = 1018;     // ERROR_KEY_DELETED
-constexpr uint32_t kRegTypeMismatch = 1629;   // ERROR_DATATYPE_MISMATCH (a number not 4 bytes long)
-constexpr uint32_t kRegUnsupportedType = 1630;  // ERROR_UNSUPPORTED_TYPE (a value of another type)
+// The registry answers with these error codes (platform/errors.h):
+// kErrorSuccess; kErrorFileNotFound; kErrorAccessDenied (also for deleting a
+// key with subkeys); kErrorInvalidParameter (a name over 256 characters);
+// kErrorKeyDeleted; kErrorDatatypeMismatch (a number not 4 bytes long);
+// kErrorUnsupportedType (a value of another type).
 
 enum class RegAccess { Read, Full };  // KEY_READ, KEY_ALL_ACCESS
 
@@ -49,15 +48,15 @@ class Registry {
   virtual uint32_t CreateKey(const std::string& path, std::unique_ptr<RegistryKey>& out) = 0;
 
   // A REG_SZ or REG_EXPAND_SZ value (not expanded), up to its first NUL.
-  // Another type: kRegUnsupportedType.
+  // Another type: kErrorUnsupportedType.
   virtual uint32_t ReadString(RegistryKey& key, const std::string& name, std::string& out) = 0;
-  // A REG_DWORD value. Another type: kRegUnsupportedType; not 4 bytes: kRegTypeMismatch.
+  // A REG_DWORD value. Another type: kErrorUnsupportedType; not 4 bytes: kErrorDatatypeMismatch.
   virtual uint32_t ReadDword(RegistryKey& key, const std::string& name, uint32_t& out) = 0;
-  // RegSetValueEx with raw data; a key opened read-only answers kRegAccessDenied.
+  // RegSetValueEx with raw data; a key opened read-only answers kErrorAccessDenied.
   virtual uint32_t WriteValue(RegistryKey& key, const std::string& name, uint32_t type,
                               const std::string& data) = 0;
 
-  // RegDeleteValue; a key opened read-only answers kRegAccessDenied.
+  // RegDeleteValue; a key opened read-only answers kErrorAccessDenied.
   virtual uint32_t DeleteValue(RegistryKey& key, const std::string& name) = 0;
 
   // Names in the registry's order (values as stored, subkeys sorted).

@@ -339,6 +339,12 @@ class Form : public Control {
   void BringToTop();
   void SetTopmost(bool on);
   uintptr_t Handle();
+  // A message box owned by this form: MessageBoxA's flags and answers.
+  int MessageBox(const std::string& text, const std::string& caption, uint32_t flags);
+  // The same for fixed texts written in a code page of their own whatever
+  // the system's (0: the system's ANSI code page).
+  int MessageBoxIn(const std::string& text, unsigned textCodePage, const std::string& caption,
+                   unsigned captionCodePage, uint32_t flags);
   void Repaint();
   const std::vector<Timer*>& Timers() const { return timers_; }
   Control* FindControl(const std::string& name);
@@ -378,6 +384,8 @@ class Application {
   void Run();  // shows the main form (when showMainForm) and runs the loop until it closes
   void ProcessMessages();
   int MessageBox(const std::string& text, const std::string& caption, uint32_t flags);
+  int MessageBoxIn(const std::string& text, unsigned textCodePage, const std::string& caption,
+                   unsigned captionCodePage, uint32_t flags);
   void Terminate();
   bool Terminated() const { return terminated_; }
   void SetScreenCursor(Cursor c);

@@ -2,6 +2,7 @@
 
 #include <cstdio>
 
+#include "platform/errors.h"
 #include "platform/platform.h"
 #include "services/printer_query.h"
 #include "uninstall/uninstall_records.h"
@@ -10,7 +11,6 @@ namespace uninstall {
 
 namespace {
 
-constexpr uint32_t kErrorFileNotFound = 2;
 constexpr uint32_t kJobEnumFirst = 0;
 constexpr uint32_t kJobEnumCount = 1000;
 constexpr uint32_t kJobEnumBuffer = 64000;
@@ -127,7 +127,7 @@ std::string EnsureDefaultPrinter() {
   std::string current;
   if (!services::GetDefaultPrinterName(current)) {
     uint32_t error = plat::sys().GetLastError();
-    if (error != kErrorFileNotFound) {
+    if (error != plat::kErrorFileNotFound) {
       DebugCode("GetDefaultPrinter Fail, Error Code :", error);
       return "";
     }

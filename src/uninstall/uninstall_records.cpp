@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "platform/common/text.h"
+#include "platform/errors.h"
 #include "platform/platform.h"
 #include "services/system_checks.h"
 
@@ -101,23 +102,23 @@ bool RemoveDriverUninstallKey(const std::string& driverName, const std::string& 
   bool cleanUp = true;
   if (auto key = OpenRead(drivers + driverName + "\\")) {
     uint32_t leave = 0;
-    if (plat::registry().ReadDword(*key, kLeaveOemInf, leave) == plat::kRegOk) cleanUp = leave != 0;
+    if (plat::registry().ReadDword(*key, kLeaveOemInf, leave) == plat::kErrorSuccess) cleanUp = leave != 0;
   }
   if (cleanUp) DeleteOemPrinterInfs(driverName);
 
   {
     auto key = OpenRead(drivers);
-    if (!key || plat::registry().DeleteKeyTree(*key, driverName) != plat::kRegOk) return false;
+    if (!key || plat::registry().DeleteKeyTree(*key, driverName) != plat::kErrorSuccess) return false;
   }
   {
     // Only a list that reads as empty lets the product record go.
     auto key = OpenRead(drivers);
     std::vector<std::string> left;
-    if (!key || plat::registry().SubKeyNames(*key, left) != plat::kRegOk || !left.empty())
+    if (!key || plat::registry().SubKeyNames(*key, left) != plat::kErrorSuccess || !left.empty())
       return false;
   }
   auto root = OpenRead(UninstallRoot());
-  return root && plat::registry().DeleteKeyTree(*root, product) == plat::kRegOk;
+  return root && plat::registry().DeleteKeyTree(*root, product) == plat::kErrorSuccess;
 }
 
 void ScheduleDriverRemoval(const std::string& driverName, const std::string& brand,
@@ -139,14 +140,14 @@ void ScheduleDriverRemoval(const std::string& driverName, const std::string& bra
     const uint32_t e = plat::registry().OpenKey(nullptr, wow64 ? kRunOnceScan32 : kRunOnceScan,
                                                 plat::RegAccess::Read, key);
     // A missing key holds no entries yet; AddRunOnceEntry makes it.
-    if (e != plat::kRegOk && e != plat::kRegNotFound) return;
+    if (e != plat::kErrorSuccess && e != plat::kErrorFileNotFound) return;
     if (key) {
       std::vector<std::string> names;
-      if (plat::registry().ValueNames(*key, names) != plat::kRegOk) return;
+      if (plat::registry().ValueNames(*key, names) != plat::kErrorSuccess) return;
       for (const std::string& name : names) {
         // Values of other programs may be of any type; they are not ours.
         std::string data;
-        if (plat::registry().ReadString(*key, name, data) == plat::kRegOk && data == command)
+        if (plat::registry().ReadString(*key, name, data) == plat::kErrorSuccess && data == command)
           return;  // registered already
       }
     }
@@ -156,7 +157,7 @@ void ScheduleDriverRemoval(const std::string& driverName, const std::string& bra
 
 void AddRunOnceEntry(const std::string& valueName, const std::string& command) {
   std::unique_ptr<plat::RegistryKey> key;
-  if (plat::registry().CreateKey(kRunOnceWrite, key) != plat::kRegOk) return;
+  if (plat::registry().CreateKey(kRunOnceWrite, key) != plat::kErrorSuccess) return;
   plat::registry().WriteString(*key, valueName, command);
 }
 

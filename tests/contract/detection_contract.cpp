@@ -4,6 +4,7 @@
 // alike, and both record the same calls.
 #include <gtest/gtest.h>
 
+#include "check.h"
 #include "platform/common/text.h"
 #include "platform/platform.h"
 #include "services/detection.h"
@@ -25,7 +26,7 @@ struct Device {
   bool afterRefresh = false;
 };
 
-class DetectionContract : public testing::Test {
+class DetectionContract : public contract::ContractTest {
  protected:
   void SetUp() override {
     plat::files().DeleteFile(kCallLog);
@@ -45,6 +46,7 @@ class DetectionContract : public testing::Test {
     plat::files().DeleteFile(kInf);
     plat::files().DeleteFile(kStateFile);
     plat::files().DeleteFile(kCallLog);
+    ContractTest::TearDown();
   }
 
   void SetDevices(const std::vector<Device>& devices, uint32_t answerHighBits = 0) {

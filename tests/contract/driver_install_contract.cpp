@@ -5,7 +5,9 @@
 // the simulated machine only needs files of those names.
 #include <gtest/gtest.h>
 
+#include "check.h"
 #include "i18n/catalogue.h"
+#include "platform/install_messages.h"
 #include "platform/platform.h"
 #include "services/driver_install.h"
 #include "setting.h"
@@ -13,7 +15,7 @@
 
 namespace {
 
-constexpr uint32_t kWmInstallError = 0x0401;
+using plat::kWmInstallError;
 const char kFolder[] = "QueueContract";
 const char kSibling[] = "QueueContract\\X64\\Quenset64.exe";
 const char kInf[] = "QueueContract\\VP.inf";
@@ -57,19 +59,19 @@ bool StandIn(const std::string& name) {
   return plat::files().FileExists(name);
 }
 
-class DriverInstallContract : public testing::Test {
+class DriverInstallContract : public contract::ContractTest {
  protected:
   void SetUp() override {
     i18n::FillCatalogueFor(0x0409);
     saved_ = plat::backend();
-    for (const std::string& d : {std::string(kFolder), std::string(kFolder) + "\\X64"})
-      plat::files().CreateDirectory(d);
+    MakeFolder(std::string(kFolder) + "\\X64");
     ASSERT_TRUE(plat::files().WriteFile(
         kInf, "[Velmar]\r\n\"Velmar VP-210\" = VP210, LPTENUM\\VelmarVP-2108E5C, USBPRINT\\VelmarVP-210\r\n"));
   }
   void TearDown() override {
     plat::SetBackend(saved_);
     for (const char* f : {kSibling, kInf, "QueueContract\\X64\\control64.ocx"}) plat::files().DeleteFile(f);
+    ContractTest::TearDown();
   }
 
   // Starts the sibling through the installer with WOW64 forced, and waits
@@ -93,7 +95,7 @@ class DriverInstallContract : public testing::Test {
     if (!setting::SixtyFourBitWindows()) {
       // A 32-bit Windows cannot run the x64 sibling at all.
       EXPECT_EQ(process, nullptr);
-      EXPECT_EQ(error, setting::kErrorBadExeFormat);
+      EXPECT_EQ(error, plat::kErrorBadExeFormat);
       return std::nullopt;
     }
     if (!process) {
@@ -124,7 +126,7 @@ TEST_F(DriverInstallContract, MissingLibraryThrowsTheCatalogueText) {
 TEST_F(DriverInstallContract, ControlIsCopiedToTheSystemFolderAndRegistered) {
   ASSERT_TRUE(StandIn("WebPrnCtl.ocx")) << "WebPrnCtl.ocx is not beside the test";
   std::string copy = plat::sys().GetSystemDirectory() + "\\WebPrnCtl.ocx";
-  EXPECT_TRUE(services::RegisterOcx("WebPrnCtl.ocx")) << "error " << plat::sys().GetLastError();
+  EXPECT_TRUE(services::RegisterOcx("WebPrnCtl.ocx")) << contract::LastError();
   EXPECT_TRUE(plat::files().FileExists(copy));
   EXPECT_FALSE(services::RegisterOcx("QueueContract\\Missing.ocx"));
   EXPECT_FALSE(services::RegisterServerDll("QueueContract\\Missing.ocx"));
@@ -166,13 +168,12 @@ TEST_F(DriverInstallContract, SiblingRefusesABadCommandLine) {
   plat::StartInfo start;
   start.commandLine = "Quenset64.exe /Handle " + std::to_string(window->Handle()) + " /Dll x.dll";
   start.creationFlags = plat::kDetachedProcess;
-  auto process = plat::processes().CreateProcess(start);
   if (!setting::SixtyFourBitWindows()) {
-    EXPECT_EQ(process, nullptr);
-    EXPECT_EQ(plat::sys().GetLastError(), setting::kErrorBadExeFormat);
+    EXPECT_FAILS_WITH(plat::processes().CreateProcess(start), plat::kErrorBadExeFormat);
     return;
   }
-  ASSERT_TRUE(process) << "error " << plat::sys().GetLastError();
+  auto process = plat::processes().CreateProcess(start);
+  ASSERT_TRUE(process) << contract::LastError();
   auto msg = window->Receive(20000);
   ASSERT_TRUE(msg);
   EXPECT_EQ(msg->message, kWmInstallError);

@@ -5,6 +5,7 @@
 // same road is covered by the unit tests of the queue set-up.
 #include <gtest/gtest.h>
 
+#include "check.h"
 #include "i18n/catalogue.h"
 #include "platform/platform.h"
 #include "services/driver_install.h"
@@ -20,12 +21,12 @@ const char kState[] = "QueueHelper\\drvkit-state.ini";
 const char kInf[] = "QueueHelper\\VP.inf";
 const char kDriver[] = "Contract Helper PS";
 
-class HelperInstallContract : public testing::Test {
+class HelperInstallContract : public contract::ContractTest {
  protected:
   void SetUp() override {
     if (!wine::Active()) GTEST_SKIP() << "needs the helper library stand-in's state file";
     i18n::FillCatalogueFor(0x0409);
-    plat::files().CreateDirectory("QueueHelper");
+    MakeFolder("QueueHelper");
     ASSERT_TRUE(plat::files().CopyFile(setting::HelperLibrary(), kLib, false))
         << setting::HelperLibrary() << " is not beside the test";
     ASSERT_TRUE(plat::files().WriteFile(
@@ -36,6 +37,7 @@ class HelperInstallContract : public testing::Test {
     d.desiredAccess = plat::kPrinterAllAccess;
     if (auto h = plat::spooler().OpenPrinter("Contract Helper Queue", &d)) plat::spooler().DeletePrinter(*h);
     plat::files().DeleteFile(kState);
+    ContractTest::TearDown();
   }
   void State(const std::string& text) { ASSERT_TRUE(plat::files().WriteFile(kState, text)); }
 };
@@ -66,7 +68,7 @@ TEST_F(HelperInstallContract, OfflineWithAUsbPrinterAndTheQueueSetUpAfterwards) 
   EXPECT_NE(calls.find("FuncDrvKit(QueueHelper\\VP.inf, LPTOFFLINE\\VelmarVP-2108E5C, LPT1:, 7)"),
             std::string::npos) << calls;
   ASSERT_TRUE(services::AddPrinterQueue(kDriver, "Contract Helper Queue"))
-      << "error " << plat::sys().GetLastError();
+      << contract::LastError();
   EXPECT_TRUE(services::ChangePrinterProperties({"Contract Helper Queue", "", "", port, true, "WinPrint"}));
   std::string def;
   ASSERT_TRUE(services::GetDefaultPrinterName(def));

@@ -3,6 +3,7 @@
 // print processor. Each test removes its queue.
 #include <gtest/gtest.h>
 
+#include "check.h"
 #include "platform/platform.h"
 #include "services/printer_query.h"
 #include "services/printer_setup.h"
@@ -12,11 +13,11 @@ namespace {
 
 const char* const kDriver = "Contract Setup PS";
 
-class PrinterSetupContract : public testing::Test {
+class PrinterSetupContract : public contract::ContractTest {
  protected:
   void SetUp() override {
     ASSERT_TRUE(plat::spooler().AddPrinterDriver(kDriver))
-        << "AddPrinterDriver: error " << plat::sys().GetLastError();
+        << "AddPrinterDriver: " << contract::LastError();
     services::GetDefaultPrinterName(savedDefault_);
   }
   void TearDown() override {
@@ -27,6 +28,7 @@ class PrinterSetupContract : public testing::Test {
     }
     if (!savedDefault_.empty() && services::PrinterExists(savedDefault_))
       services::SetDefaultPrinterName(savedDefault_);
+    ContractTest::TearDown();
   }
 
   bool Make(const std::string& name) {
@@ -57,7 +59,7 @@ class PrinterSetupContract : public testing::Test {
 };
 
 TEST_F(PrinterSetupContract, QueueIsCreatedOnLpt1WithTheStandardProcessor) {
-  ASSERT_TRUE(Make("Contract Setup Queue")) << "error " << plat::sys().GetLastError();
+  ASSERT_TRUE(Make("Contract Setup Queue")) << contract::LastError();
   EXPECT_TRUE(services::PrinterExists("Contract Setup Queue"));
   plat::PrinterInfo2 info = Read("Contract Setup Queue");
   EXPECT_EQ(info.driverName, kDriver);
@@ -83,17 +85,17 @@ TEST_F(PrinterSetupContract, EmptyOrUnknownDriverMakesNoQueue) {
 }
 
 TEST_F(PrinterSetupContract, QueueIsMovedToAListedPortOnly) {
-  ASSERT_TRUE(Make("Contract Setup Port")) << "error " << plat::sys().GetLastError();
+  ASSERT_TRUE(Make("Contract Setup Port")) << contract::LastError();
   std::string other = OtherPort("LPT1:");
   ASSERT_FALSE(other.empty()) << "the spooler lists one port only";
   EXPECT_TRUE(services::SetPrinterPort("Contract Setup Port", other))
-      << "error " << plat::sys().GetLastError();
+      << contract::LastError();
   EXPECT_EQ(Read("Contract Setup Port").portName, other);
 
   // A port the spooler does not list leaves the queue where it is.
   EXPECT_TRUE(services::ChangePrinterProperties(
       {"Contract Setup Port", "", "", "USB097", false, "WinPrint"}))
-      << "error " << plat::sys().GetLastError();
+      << contract::LastError();
   EXPECT_EQ(Read("Contract Setup Port").portName, other);
   EXPECT_TRUE(services::ChangePrinterProperties(
       {"Contract Setup Port", "", "", "LPT1:", false, "WinPrint"}));
@@ -104,22 +106,22 @@ TEST_F(PrinterSetupContract, QueueIsMovedToAListedPortOnly) {
 }
 
 TEST_F(PrinterSetupContract, ChangeMakesTheQueueDefault) {
-  ASSERT_TRUE(Make("Contract Setup Default")) << "error " << plat::sys().GetLastError();
+  ASSERT_TRUE(Make("Contract Setup Default")) << contract::LastError();
   ASSERT_TRUE(Make("Contract Setup Other"));
   ASSERT_TRUE(services::SetDefaultPrinterName("Contract Setup Other"));
   EXPECT_TRUE(services::ChangePrinterProperties(
       {"Contract Setup Default", "", "", "LPT1:", true, ""}))
-      << "error " << plat::sys().GetLastError();
+      << contract::LastError();
   std::string name;
   ASSERT_TRUE(services::GetDefaultPrinterName(name));
   EXPECT_EQ(name, "Contract Setup Default");
 }
 
 TEST_F(PrinterSetupContract, ProcessorNameInAnotherCaseSetsRawOnly) {
-  ASSERT_TRUE(Make("Contract Setup Processor")) << "error " << plat::sys().GetLastError();
+  ASSERT_TRUE(Make("Contract Setup Processor")) << contract::LastError();
   EXPECT_TRUE(services::ChangePrinterProperties(
       {"Contract Setup Processor", "", "", "", false, "winprint"}))
-      << "error " << plat::sys().GetLastError();
+      << contract::LastError();
   plat::PrinterInfo2 info = Read("Contract Setup Processor");
   EXPECT_TRUE(info.attributes & plat::kPrinterAttributeRawOnly);
   EXPECT_TRUE(info.printProcessor == "winprint" || info.printProcessor == "WinPrint")

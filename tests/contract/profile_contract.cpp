@@ -5,10 +5,13 @@
 #include <string>
 #include <vector>
 
+#include "check.h"
 #include "platform/common/profile_text.h"
 #include "platform/platform.h"
 
 namespace {
+
+class ProfileContract : public contract::ContractTest {};
 
 using Names = std::vector<std::string>;
 
@@ -62,7 +65,7 @@ struct StringCase {
   const char* expected;
 };
 
-TEST(ProfileContract, ValuesFollowTheProfileRules) {
+TEST_F(ProfileContract, ValuesFollowTheProfileRules) {
   TempIni ini(kModels);
   ASSERT_TRUE(ini.ok()) << ini.path();
   const StringCase cases[] = {
@@ -112,7 +115,7 @@ TEST(ProfileContract, ValuesFollowTheProfileRules) {
   }
 }
 
-TEST(ProfileContract, ValuesAtTheTwoKilobyteBuffer) {
+TEST_F(ProfileContract, ValuesAtTheTwoKilobyteBuffer) {
   const std::string fits(2047, 'a'), over(2048, 'b'), far(5000, 'c'), quoted(2047, 'q');
   TempIni ini("[S]\nFits=" + fits + "\nOver=" + over + "\nFar=" + far + "\nQuoted=\"" + quoted +
               "\"\nShortQuoted=\"" + quoted.substr(0, 2046) + "\"\n");
@@ -132,7 +135,7 @@ struct ListCase {
   Names expected;
 };
 
-TEST(ProfileContract, SectionNamesCutToTheBuffer) {
+TEST_F(ProfileContract, SectionNamesCutToTheBuffer) {
   TempIni ini("[aa]\nk=1\n[bbb]\n[c]\nk=2\n");
   ASSERT_TRUE(ini.ok());
   // The whole list "aa\0bbb\0c\0\0" takes 11 bytes. A name that fills the
@@ -151,7 +154,7 @@ TEST(ProfileContract, SectionNamesCutToTheBuffer) {
   }
 }
 
-TEST(ProfileContract, ManySectionsFillSixteenKilobytes) {
+TEST_F(ProfileContract, ManySectionsFillSixteenKilobytes) {
   // 2000 names of 11 characters: 12 bytes each in the list, 24000 in all.
   std::string content;
   for (int i = 0; i < 2000; ++i) {
@@ -172,7 +175,7 @@ TEST(ProfileContract, ManySectionsFillSixteenKilobytes) {
   EXPECT_EQ(plat::profile().GetString(ini.path(), "section1999", "key", "", 2048), "1999");
 }
 
-TEST(ProfileContract, KeyNamesSkipCommentsBlankLinesAndBareNames) {
+TEST_F(ProfileContract, KeyNamesSkipCommentsBlankLinesAndBareNames) {
   TempIni ini(kModels);
   ASSERT_TRUE(ini.ok());
   EXPECT_EQ(plat::profile().GetKeyNames(ini.path(), "MODELS", 4096),
@@ -200,7 +203,7 @@ TEST(ProfileContract, KeyNamesSkipCommentsBlankLinesAndBareNames) {
   }
 }
 
-TEST(ProfileContract, LineEndsOfBothKinds) {
+TEST_F(ProfileContract, LineEndsOfBothKinds) {
   for (const char* eol : {"\n", "\r\n"}) {
     SCOPED_TRACE(eol[0] == '\n' ? "LF" : "CR LF");
     const std::string e = eol;
@@ -213,7 +216,7 @@ TEST(ProfileContract, LineEndsOfBothKinds) {
   }
 }
 
-TEST(ProfileContract, MissingFileGivesTheDefault) {
+TEST_F(ProfileContract, MissingFileGivesTheDefault) {
   const std::string path = plat::sys().GetTempPath() + "pc_no_such_file_here.ini";
   ASSERT_FALSE(plat::files().FileExists(path));
   EXPECT_EQ(plat::profile().GetString(path, "S", "K", "fallback  ", 2048), "fallback");
@@ -222,7 +225,7 @@ TEST(ProfileContract, MissingFileGivesTheDefault) {
   EXPECT_EQ(plat::profile().GetKeyNames(path, "S", 2048), Names{});
 }
 
-TEST(ProfileContract, ChangedFileIsReadAgain) {
+TEST_F(ProfileContract, ChangedFileIsReadAgain) {
   TempIni ini("[S]\nK=old\n");
   ASSERT_TRUE(ini.ok());
   EXPECT_EQ(plat::profile().GetString(ini.path(), "S", "K", "", 2048), "old");
@@ -235,7 +238,7 @@ TEST(ProfileContract, ChangedFileIsReadAgain) {
   EXPECT_EQ(plat::profile().GetSectionNames(ini.path(), 16384), (Names{"S", "U"}));
 }
 
-TEST(ProfileContract, GarbageBytesAreSurvived) {
+TEST_F(ProfileContract, GarbageBytesAreSurvived) {
   std::string junk = "[Before]\r\nk=v\r\n";
   uint32_t x = 12345;
   for (int i = 0; i < 20000; ++i) {
@@ -282,7 +285,7 @@ void ExpectReadersAgree(const std::string& content) {
   }
 }
 
-TEST(ProfileContract, InMemoryReaderAnswersAsTheSystemDoes) {
+TEST_F(ProfileContract, InMemoryReaderAnswersAsTheSystemDoes) {
   {
     SCOPED_TRACE("the rules' table");
     ExpectReadersAgree(kModels);

@@ -2,6 +2,8 @@
 // are not there, and on queues and a driver that the tests make and remove.
 #include <gtest/gtest.h>
 
+#include "check.h"
+#include "platform/errors.h"
 #include "platform/platform.h"
 #include "services/printer_query.h"
 #include "uninstall/printer_removal.h"
@@ -9,11 +11,10 @@
 
 namespace {
 
+class RemovalContract : public contract::ContractTest {};
+
 constexpr char kNoQueue[] = "No Such Queue 5e1c";
 constexpr char kNoDriver[] = "No Such Driver 5e1c";
-constexpr uint32_t kErrorInvalidParameter = 87;
-constexpr uint32_t kErrorUnknownPrinterDriver = 1797;
-constexpr uint32_t kErrorPrinterDriverInUse = 3001;
 constexpr char kDriver[] = "Removal Contract PS";
 
 bool MakeQueue(const std::string& name) {
@@ -33,42 +34,39 @@ void DropQueue(const std::string& name) {
   if (auto h = plat::spooler().OpenPrinter(name, &d)) plat::spooler().DeletePrinter(*h);
 }
 
-TEST(RemovalContract, MissingQueueIsNotOpened) {
+TEST_F(RemovalContract, MissingQueueIsNotOpened) {
   std::string name = kNoQueue;
   EXPECT_EQ(uninstall::DeletePrinterEx("", "", name, true), uninstall::dprNotOpened);
   EXPECT_EQ(name, kNoQueue);
   EXPECT_EQ(uninstall::DeletePrinterByName(kNoQueue), uninstall::dprNotOpened);
 }
 
-TEST(RemovalContract, MissingQueueHasNoJobsAndLeavesTheList) {
+TEST_F(RemovalContract, MissingQueueHasNoJobsAndLeavesTheList) {
   std::vector<std::string> lines = {"sentinel"};
   EXPECT_EQ(uninstall::ListPrinterJobs(kNoQueue, &lines, "%s"), 0);
   EXPECT_EQ(lines, std::vector<std::string>{"sentinel"});
 }
 
-TEST(RemovalContract, MissingDriverFailsAfterTheRetry) {
+TEST_F(RemovalContract, MissingDriverFailsAfterTheRetry) {
   uint64_t start = plat::sys().TickCount();
-  EXPECT_FALSE(uninstall::RemovePrinterDriver(kNoDriver, ""));
-  uint32_t error = plat::sys().GetLastError();
+  EXPECT_FAILS_WITH(uninstall::RemovePrinterDriver(kNoDriver, ""),
+                    wine::DeleteDriverExRejectsUnusedFilesFlag() ? plat::kErrorInvalidParameter
+                                                                 : plat::kErrorUnknownPrinterDriver);
   EXPECT_GE(plat::sys().TickCount() - start, 1900u) << "the retry comes after a 2 s pause";
-  if (wine::DeleteDriverExRejectsUnusedFilesFlag())
-    EXPECT_EQ(error, kErrorInvalidParameter);
-  else
-    EXPECT_EQ(error, kErrorUnknownPrinterDriver);
 }
 
-TEST(RemovalContract, DefaultPrinterIsSettledAfterOneCall) {
+TEST_F(RemovalContract, DefaultPrinterIsSettledAfterOneCall) {
   uninstall::EnsureDefaultPrinter();
   // Either a default exists now or there is no printer to make one of.
   EXPECT_EQ(uninstall::EnsureDefaultPrinter(), "");
 }
 
-TEST(RemovalContract, DeletedDefaultQueueHandsTheDefaultOn) {
-  ASSERT_TRUE(plat::spooler().AddPrinterDriver(kDriver)) << "error " << plat::sys().GetLastError();
+TEST_F(RemovalContract, DeletedDefaultQueueHandsTheDefaultOn) {
+  ASSERT_TRUE(plat::spooler().AddPrinterDriver(kDriver)) << contract::LastError();
   std::string before;
   bool hadDefault = services::GetDefaultPrinterName(before);
-  ASSERT_TRUE(MakeQueue("Removal Queue A")) << "error " << plat::sys().GetLastError();
-  ASSERT_TRUE(MakeQueue("Removal Queue B")) << "error " << plat::sys().GetLastError();
+  ASSERT_TRUE(MakeQueue("Removal Queue A")) << contract::LastError();
+  ASSERT_TRUE(MakeQueue("Removal Queue B")) << contract::LastError();
   ASSERT_TRUE(services::SetDefaultPrinterName("Removal Queue A"));
 
   uint8_t result = uninstall::DeletePrinterByName("Removal Queue A");
@@ -80,7 +78,7 @@ TEST(RemovalContract, DeletedDefaultQueueHandsTheDefaultOn) {
     EXPECT_EQ(result, uninstall::dprDeleted);
     EXPECT_FALSE(services::PrinterExists("Removal Queue A"));
     std::string now;
-    ASSERT_TRUE(services::GetDefaultPrinterName(now)) << "error " << plat::sys().GetLastError();
+    ASSERT_TRUE(services::GetDefaultPrinterName(now)) << contract::LastError();
     std::vector<std::string> names;
     ASSERT_GE(services::GetPrinterNames(&names), 0);
     EXPECT_EQ(now, names.front());
@@ -92,24 +90,18 @@ TEST(RemovalContract, DeletedDefaultQueueHandsTheDefaultOn) {
   if (hadDefault && services::PrinterExists(before)) services::SetDefaultPrinterName(before);
 }
 
-TEST(RemovalContract, DriverInUseIsKeptThenDeletedOnceFree) {
-  ASSERT_TRUE(plat::spooler().AddPrinterDriver(kDriver)) << "error " << plat::sys().GetLastError();
-  ASSERT_TRUE(MakeQueue("Removal Driver User")) << "error " << plat::sys().GetLastError();
-  EXPECT_FALSE(uninstall::RemovePrinterDriver(kDriver, ""));
-  uint32_t error = plat::sys().GetLastError();
-  if (wine::DeleteDriverExRejectsUnusedFilesFlag())
-    EXPECT_EQ(error, kErrorInvalidParameter);
-  else
-    EXPECT_EQ(error, kErrorPrinterDriverInUse);
+TEST_F(RemovalContract, DriverInUseIsKeptThenDeletedOnceFree) {
+  ASSERT_TRUE(plat::spooler().AddPrinterDriver(kDriver)) << contract::LastError();
+  ASSERT_TRUE(MakeQueue("Removal Driver User")) << contract::LastError();
+  EXPECT_FAILS_WITH(uninstall::RemovePrinterDriver(kDriver, ""),
+                    wine::DeleteDriverExRejectsUnusedFilesFlag() ? plat::kErrorInvalidParameter
+                                                                 : plat::kErrorPrinterDriverInUse);
 
   DropQueue("Removal Driver User");
-  bool removed = uninstall::RemovePrinterDriver(kDriver, "");
-  if (wine::DeleteDriverExRejectsUnusedFilesFlag()) {
-    EXPECT_FALSE(removed);
-    EXPECT_EQ(plat::sys().GetLastError(), kErrorInvalidParameter);
-  } else {
-    EXPECT_TRUE(removed) << "error " << plat::sys().GetLastError();
-  }
+  if (wine::DeleteDriverExRejectsUnusedFilesFlag())
+    EXPECT_FAILS_WITH(uninstall::RemovePrinterDriver(kDriver, ""), plat::kErrorInvalidParameter);
+  else
+    EXPECT_SUCCEEDS(uninstall::RemovePrinterDriver(kDriver, ""));
 }
 
 }  // namespace

@@ -5,6 +5,7 @@
 
 #include <map>
 
+#include "check.h"
 #include "../../standins/emit_logic.h"
 #include "platform/platform.h"
 #include "services/runcmd.h"
@@ -36,7 +37,7 @@ plat::sim::SimRun Emit(const std::string& cmd) {
 }
 #endif
 
-class RunCmdContract : public testing::Test {
+class RunCmdContract : public contract::ContractTest {
  protected:
   void SetUp() override {
 #ifndef _WIN32
@@ -124,6 +125,7 @@ class ServiceContract : public RunCmdContract {
 #else
     plat::files().DeleteFile("services.state");
 #endif
+    ContractTest::TearDown();
   }
 
   void Set(const std::map<std::string, Svc>& all) {

@@ -11,6 +11,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "platform/errors.h"
 #include "services/system_checks.h"
 
 namespace setting {
@@ -34,6 +35,5 @@ inline const char* HelperLibraryWithoutFind() {
 inline const char* X64Control() { return sizeof(void*) == 8 ? "WebPrnCtl.ocx" : "WebPrnCtl64.ocx"; }
 
 // What starting a 64-bit program on a 32-bit Windows fails with.
-constexpr uint32_t kErrorBadExeFormat = 193;
 
 }  // namespace setting

@@ -5,6 +5,8 @@
 
 #include <algorithm>
 
+#include "check.h"
+#include "platform/errors.h"
 #include "platform/platform.h"
 #include "services/printer_query.h"
 #include "wine_departures.h"
@@ -45,11 +47,11 @@ class TestQueue {
   uint32_t error_ = 0;
 };
 
-class SpoolerContract : public testing::Test {
+class SpoolerContract : public contract::ContractTest {
  protected:
   void SetUp() override {
     ASSERT_TRUE(plat::spooler().AddPrinterDriver(kDriver))
-        << "AddPrinterDriver: error " << plat::sys().GetLastError();
+        << "AddPrinterDriver: " << contract::LastError();
   }
 };
 
@@ -96,9 +98,7 @@ TEST_F(SpoolerContract, PortsCompareExactly) {
 TEST_F(SpoolerContract, PortBufferTooSmallFailsWithTheSizeNeeded) {
   std::vector<plat::PortInfo2> ports;
   uint32_t needed = 0;
-  plat::sys().SetLastError(0);
-  EXPECT_FALSE(plat::spooler().EnumPorts2(16, ports, needed));
-  EXPECT_EQ(plat::sys().GetLastError(), 122u);  // ERROR_INSUFFICIENT_BUFFER
+  EXPECT_FAILS_WITH(plat::spooler().EnumPorts2(16, ports, needed), plat::kErrorInsufficientBuffer);
   ASSERT_GT(needed, 16u);
   EXPECT_TRUE(ports.empty());
   ASSERT_TRUE(plat::spooler().EnumPorts2(needed, ports, needed));
@@ -135,7 +135,7 @@ TEST_F(SpoolerContract, DefaultPrinterIsSetReadAndListedWithNamesKeptWhole) {
     ASSERT_MADE(first);
     ASSERT_MADE(lab);
     ASSERT_TRUE(services::SetDefaultPrinterName("Lab on 3rd floor"))
-        << "error " << plat::sys().GetLastError();
+        << contract::LastError();
     std::string name;
     ASSERT_TRUE(services::GetDefaultPrinterName(name));
     EXPECT_EQ(name, "Lab on 3rd floor");
@@ -164,14 +164,14 @@ TEST_F(SpoolerContract, NewQueueHasNoJobs) {
   TestQueue q("Contract Jobs");
   ASSERT_MADE(q);
   auto h = plat::spooler().OpenPrinter("Contract Jobs", nullptr);
-  ASSERT_TRUE(h) << "error " << plat::sys().GetLastError();
+  ASSERT_TRUE(h) << contract::LastError();
   std::vector<plat::JobInfo1> jobs = {plat::JobInfo1{}};
   uint32_t needed = 99;
   bool listed = plat::spooler().EnumJobs1(*h, 0, 100, 0, jobs, needed);
   if (wine::EnumJobsIsStub()) {
     EXPECT_FALSE(listed) << "Wine's EnumJobs now answers: drop the departure";
   } else {
-    ASSERT_TRUE(listed) << "error " << plat::sys().GetLastError();
+    ASSERT_TRUE(listed) << contract::LastError();
     EXPECT_TRUE(jobs.empty());
     EXPECT_EQ(needed, 0u);
   }
@@ -186,11 +186,13 @@ TEST_F(SpoolerContract, AddPrinterRefusesAnUnknownDriver) {
   info.driverName = "Contract Driver That Is Not Installed";
   info.portName = kPort;
   info.printProcessor = "WinPrint";
-  auto h = plat::spooler().AddPrinter2(info);
-  EXPECT_FALSE(h);
-  EXPECT_EQ(plat::sys().GetLastError(),
-            wine::AddPrinterUnknownDriverIsInvalidParameter() ? 87u : 1797u);  // ERROR_UNKNOWN_PRINTER_DRIVER
-  if (h) plat::spooler().DeletePrinter(*h);
+  auto made = contract::Run([&] { return plat::spooler().AddPrinter2(info); });
+  EXPECT_FALSE(made.result);
+  EXPECT_EQ(contract::ErrorName(made.error),
+            contract::ErrorName(wine::AddPrinterUnknownDriverIsInvalidParameter()
+                                    ? plat::kErrorInvalidParameter
+                                    : plat::kErrorUnknownPrinterDriver));
+  if (made.result) plat::spooler().DeletePrinter(*made.result);
 }
 
 TEST_F(SpoolerContract, BadNamesGiveTheNegativeAnswers) {

@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "check.h"
+#include "platform/errors.h"
 #include "platform/platform.h"
 #include "setting.h"
 #include "uninstall/uninstall_records.h"
@@ -50,7 +52,7 @@ constexpr char kViewRunOnce[] = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\R
 
 bool Exists(const std::string& path) {
   Key k;
-  return reg().OpenKey(nullptr, path, plat::RegAccess::Read, k) == plat::kRegOk;
+  return reg().OpenKey(nullptr, path, plat::RegAccess::Read, k) == plat::kErrorSuccess;
 }
 
 // An INF of the provider Pellacor listing |entry| in its models section.
@@ -64,7 +66,7 @@ std::string Inf(const std::string& cls, const std::string& entry, bool withProvi
 }
 std::string Quoted(const std::string& s) { return "\"" + s + "\""; }
 
-class UninstallRecordsContract : public testing::Test {
+class UninstallRecordsContract : public contract::ContractTest {
  protected:
   UninstallRecordsContract()
       : folder_(plat::sys().GetTempPath() + "InfClean5e1c\\"), scoped_(folder_) {
@@ -79,10 +81,10 @@ class UninstallRecordsContract : public testing::Test {
 
   static void DropRecords() {
     Key root;
-    if (reg().OpenKey(nullptr, Root(), plat::RegAccess::Read, root) == plat::kRegOk)
+    if (reg().OpenKey(nullptr, Root(), plat::RegAccess::Read, root) == plat::kErrorSuccess)
       reg().DeleteKeyTree(*root, kProduct);
     Key runOnce;
-    if (reg().OpenKey(nullptr, RunOnce(), plat::RegAccess::Full, runOnce) != plat::kRegOk) return;
+    if (reg().OpenKey(nullptr, RunOnce(), plat::RegAccess::Full, runOnce) != plat::kErrorSuccess) return;
     Names names;
     reg().ValueNames(*runOnce, names);
     for (const std::string& name : names) {
@@ -102,13 +104,13 @@ class UninstallRecordsContract : public testing::Test {
   // The product record with its uninstaller and one key per driver.
   static void MakeProduct(const Names& drivers, bool withUninstaller = true) {
     Key product;
-    ASSERT_EQ(reg().CreateKey(kViewProduct, product), plat::kRegOk);
+    ASSERT_EQ(reg().CreateKey(kViewProduct, product), plat::kErrorSuccess);
     if (withUninstaller) {
-      ASSERT_EQ(reg().WriteString(*product, "UninstallString", kUninstaller), plat::kRegOk);
+      ASSERT_EQ(reg().WriteString(*product, "UninstallString", kUninstaller), plat::kErrorSuccess);
     }
     for (const std::string& d : drivers) {
       Key k;
-      ASSERT_EQ(reg().CreateKey(kViewDrivers + d, k), plat::kRegOk);
+      ASSERT_EQ(reg().CreateKey(kViewDrivers + d, k), plat::kErrorSuccess);
     }
   }
 
@@ -122,12 +124,12 @@ class UninstallRecordsContract : public testing::Test {
     const std::string command = std::string(kUninstaller) + " /Driver " + Quoted(driver);
     Names out;
     Key k;
-    if (reg().OpenKey(nullptr, RunOnce(), plat::RegAccess::Read, k) != plat::kRegOk) return out;
+    if (reg().OpenKey(nullptr, RunOnce(), plat::RegAccess::Read, k) != plat::kErrorSuccess) return out;
     Names names;
     reg().ValueNames(*k, names);
     for (const std::string& name : names) {
       std::string data;
-      if (reg().ReadString(*k, name, data) == plat::kRegOk && data == command) out.push_back(name);
+      if (reg().ReadString(*k, name, data) == plat::kErrorSuccess && data == command) out.push_back(name);
     }
     return out;
   }
@@ -171,9 +173,9 @@ TEST_F(UninstallRecordsContract, LeaveOemInfOfZeroAloneKeepsTheInfs) {
     MakeProduct({kOtherDriver});
     if (row.driverKey) {
       Key k;
-      ASSERT_EQ(reg().CreateKey(std::string(kViewDrivers) + kDriver, k), plat::kRegOk);
+      ASSERT_EQ(reg().CreateKey(std::string(kViewDrivers) + kDriver, k), plat::kErrorSuccess);
       if (row.type) {
-        ASSERT_EQ(reg().WriteValue(*k, "Leave OEM INF", row.type, row.data), plat::kRegOk);
+        ASSERT_EQ(reg().WriteValue(*k, "Leave OEM INF", row.type, row.data), plat::kErrorSuccess);
       }
     }
     // Without its key the driver's record cannot be removed; the INFs still go.
@@ -223,9 +225,9 @@ TEST_F(UninstallRecordsContract, RemovalIsScheduledOnceThroughTheUninstaller) {
   {
     // Values of other programs, of other types, do not stop the scan.
     Key k;
-    ASSERT_EQ(reg().CreateKey(kViewRunOnce, k), plat::kRegOk);
-    ASSERT_EQ(reg().WriteDword(*k, "Number 5e1c", 1), plat::kRegOk);
-    ASSERT_EQ(reg().WriteValue(*k, "Binary 5e1c", plat::kRegBinary, "\1\2\3"), plat::kRegOk);
+    ASSERT_EQ(reg().CreateKey(kViewRunOnce, k), plat::kErrorSuccess);
+    ASSERT_EQ(reg().WriteDword(*k, "Number 5e1c", 1), plat::kErrorSuccess);
+    ASSERT_EQ(reg().WriteValue(*k, "Binary 5e1c", plat::kRegBinary, "\1\2\3"), plat::kErrorSuccess);
   }
   uninstall::ScheduleDriverRemoval(kDriver, kBrand, "C:\\Medium\\Setup.exe");
   // Another program name would be another value: the command is what is compared.
@@ -245,9 +247,9 @@ TEST_F(UninstallRecordsContract, NoUninstallerMeansNothingIsScheduled) {
   MakeProduct({kDriver}, false);
   uninstall::ScheduleDriverRemoval(kDriver, kBrand, "C:\\Medium\\Setup.exe");
   Key k;
-  ASSERT_EQ(reg().OpenKey(nullptr, RunOnce(), plat::RegAccess::Read, k), plat::kRegOk);
+  ASSERT_EQ(reg().OpenKey(nullptr, RunOnce(), plat::RegAccess::Read, k), plat::kErrorSuccess);
   Names names;
-  ASSERT_EQ(reg().ValueNames(*k, names), plat::kRegOk);
+  ASSERT_EQ(reg().ValueNames(*k, names), plat::kErrorSuccess);
   for (const std::string& name : names) {
     std::string data;
     reg().ReadString(*k, name, data);
@@ -258,9 +260,9 @@ TEST_F(UninstallRecordsContract, NoUninstallerMeansNothingIsScheduled) {
 TEST_F(UninstallRecordsContract, RunOnceEntryIsAStringValue) {
   uninstall::AddRunOnceEntry("Entry 5e1c", "C:\\x.exe /Driver \"5e1c\"");
   Key k;
-  ASSERT_EQ(reg().OpenKey(nullptr, RunOnce(), plat::RegAccess::Read, k), plat::kRegOk);
+  ASSERT_EQ(reg().OpenKey(nullptr, RunOnce(), plat::RegAccess::Read, k), plat::kErrorSuccess);
   std::string data;
-  EXPECT_EQ(reg().ReadString(*k, "Entry 5e1c", data), plat::kRegOk);
+  EXPECT_EQ(reg().ReadString(*k, "Entry 5e1c", data), plat::kErrorSuccess);
   EXPECT_EQ(data, "C:\\x.exe /Driver \"5e1c\"");
 }
 

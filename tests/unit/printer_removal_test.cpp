@@ -3,15 +3,13 @@
 
 #include <algorithm>
 
+#include "platform/errors.h"
 #include "sim_fixture.h"
 #include "uninstall/printer_removal.h"
 
 namespace {
 
 using namespace uninstall;
-
-constexpr uint32_t kErrorPrinterDriverInUse = 3001;
-constexpr uint32_t kErrorAccessDenied = 5;
 
 class PrinterRemovalTest : public SimTest {
  protected:
@@ -92,7 +90,7 @@ TEST_F(PrinterRemovalTest, ListIsLeftAloneWhenQueueCannotBeRead) {
   EXPECT_EQ(ListPrinterJobs("Nowhere", &lines, ""), 0);
   EXPECT_EQ(lines, std::vector<std::string>{"keep"});
 
-  machine.faults.Set("EnumJobs", 0, kErrorAccessDenied);
+  machine.faults.Set("EnumJobs", 0, plat::kErrorAccessDenied);
   EXPECT_EQ(ListPrinterJobs("Office", &lines, ""), 0);
   EXPECT_EQ(lines, std::vector<std::string>{"keep"});
   EXPECT_EQ(machine.handles.Total(), 0) << machine.handles.Describe();
@@ -128,7 +126,7 @@ TEST_F(PrinterRemovalTest, UnknownNameIsNotOpened) {
 
 TEST_F(PrinterRemovalTest, FailedStatusChangeKeepsTheQueue) {
   AddPrinter("Office", "Office Driver");
-  machine.faults.Set("SetPrinter", 0, kErrorAccessDenied);
+  machine.faults.Set("SetPrinter", 0, plat::kErrorAccessDenied);
   EXPECT_EQ(DeletePrinterByName("Office"), dprNotOpened);
   EXPECT_NE(Find("Office"), nullptr);
   EXPECT_EQ(Debug(), std::vector<std::string>{"SetPrinter Failt!"});
@@ -137,7 +135,7 @@ TEST_F(PrinterRemovalTest, FailedStatusChangeKeepsTheQueue) {
 
 TEST_F(PrinterRemovalTest, RefusedDeletionIsReportedWithTheName) {
   AddPrinter("Office", "Office Driver");
-  machine.faults.Set("DeletePrinter", 0, kErrorAccessDenied);
+  machine.faults.Set("DeletePrinter", 0, plat::kErrorAccessDenied);
   EXPECT_EQ(DeletePrinterByName("Office"), dprDeleteFailed);
   EXPECT_NE(Find("Office"), nullptr);
   EXPECT_EQ(Debug(), std::vector<std::string>{"Delete Special Printer Faile :Office"});
@@ -238,7 +236,7 @@ TEST_F(PrinterRemovalTest, FailedDefaultQueryChangesNothing) {
 TEST_F(PrinterRemovalTest, RefusedSetDefaultGivesEmpty) {
   AddPrinter("Alpha", "Driver A");
   machine.spooler.defaultPrinter = "";
-  machine.faults.Set("SetDefaultPrinter", 0, kErrorAccessDenied);
+  machine.faults.Set("SetDefaultPrinter", 0, plat::kErrorAccessDenied);
   EXPECT_EQ(EnsureDefaultPrinter(), "");
 }
 
@@ -257,7 +255,7 @@ TEST_F(PrinterRemovalTest, UnusedDriverIsDeletedAtOnce) {
 
 TEST_F(PrinterRemovalTest, FirstFailureIsRetriedOnceAfterTwoSeconds) {
   machine.spooler.drivers = {"Old Driver"};
-  machine.faults.Set("DeletePrinterDriverEx", 1, kErrorPrinterDriverInUse);
+  machine.faults.Set("DeletePrinterDriverEx", 1, plat::kErrorPrinterDriverInUse);
   EXPECT_TRUE(RemovePrinterDriver("Old Driver", ""));
   EXPECT_FALSE(HasDriver("Old Driver"));
   EXPECT_EQ(machine.now, 2000u);

@@ -1,6 +1,7 @@
 // What both registry backends share: typed writes and the depth-first tree
 // delete built on RegDeleteKey, which refuses a key that still has subkeys.
 #include "platform/registry.h"
+#include "platform/errors.h"
 
 namespace plat {
 
@@ -12,7 +13,7 @@ uint32_t Registry::WriteDword(RegistryKey& key, const std::string& name, uint32_
 
 uint32_t Registry::DeleteKeyTree(RegistryKey& parent, const std::string& name) {
   // An empty name would open |parent| itself and empty it.
-  if (name.find_first_not_of('\\') == std::string::npos) return kRegInvalidParameter;
+  if (name.find_first_not_of('\\') == std::string::npos) return kErrorInvalidParameter;
   {
     std::unique_ptr<RegistryKey> key;
     if (uint32_t e = OpenKey(&parent, name, RegAccess::Read, key)) return e;

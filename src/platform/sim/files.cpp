@@ -9,14 +9,11 @@
 #include <sstream>
 
 #include "platform/common/text.h"
+#include "platform/errors.h"
 #include "platform/sim/machine.h"
 
 namespace plat::sim {
 namespace {
-
-constexpr uint32_t kErrorFileNotFound = 2;
-constexpr uint32_t kErrorPathNotFound = 3;
-constexpr uint32_t kErrorFileExists = 80;
 
 class SimFiles : public Files {
  public:

@@ -2,12 +2,11 @@
 
 #include "../../../standins/sibling_command.h"
 #include "platform/common/text.h"
+#include "platform/errors.h"
 #include "platform/sim/programs.h"
 
 namespace plat::sim {
 namespace {
-
-constexpr uint32_t kErrorFileNotFound = 2;
 
 std::string BaseName(const std::string& program) {
   size_t slash = program.find_last_of("\\/:");

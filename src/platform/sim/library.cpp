@@ -9,13 +9,13 @@
 #include <algorithm>
 
 #include "platform/common/text.h"
+#include "platform/errors.h"
 #include "platform/sim/device_rules.h"
 #include "platform/sim/machine.h"
 
 namespace plat::sim {
 namespace {
 
-constexpr uint32_t kErrorModNotFound = 126;
 constexpr int32_t kENotImpl = static_cast<int32_t>(0x80004001);
 
 const char* const kHelperExports[] = {"FuncDrvKit", "FuncFindExistDevice", "RefreshHW",

@@ -5,15 +5,13 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "platform/errors.h"
 #include "platform/sim/handoff.h"
 #include "platform/sim/machine.h"
 #include "platform/sim/programs.h"
 
 namespace plat::sim {
 namespace {
-
-constexpr uint32_t kErrorFileNotFound = 2;
-constexpr uint32_t kErrorBrokenPipe = 109;
 
 // What is in flight between a running program and the pipe it writes to.
 struct Feed {

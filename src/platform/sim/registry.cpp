@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "platform/common/text.h"
+#include "platform/errors.h"
 #include "platform/sim/machine.h"
 
 namespace plat::sim {
@@ -129,9 +130,9 @@ class SimRegistry : public Registry {
     std::vector<std::string> at;
     if (uint32_t e = Start(parent, path, at)) return e;
     SimRegKey* k = Resolve(at);
-    if (!k) return kRegNotFound;
+    if (!k) return kErrorFileNotFound;
     out = std::make_unique<SimKey>(m_, at, k->id, access == RegAccess::Full);
-    return kRegOk;
+    return kErrorSuccess;
   }
 
   uint32_t CreateKey(const std::string& path, std::unique_ptr<RegistryKey>& out) override {
@@ -141,90 +142,90 @@ class SimRegistry : public Registry {
     SimRegKey* k = &m_.registry.hklm;
     for (const std::string& p : at) k = &AddChild(m_.registry, *k, p);
     out = std::make_unique<SimKey>(m_, at, k->id, true);
-    return kRegOk;
+    return kErrorSuccess;
   }
 
   uint32_t ReadString(RegistryKey& key, const std::string& name, std::string& out) override {
     const SimRegValue* v = nullptr;
     if (uint32_t e = Query(key, name, v)) return e;
-    if (v->type != kRegSz && v->type != kRegExpandSz) return kRegUnsupportedType;
+    if (v->type != kRegSz && v->type != kRegExpandSz) return kErrorUnsupportedType;
     out = v->data.substr(0, v->data.find('\0'));
-    return kRegOk;
+    return kErrorSuccess;
   }
 
   uint32_t ReadDword(RegistryKey& key, const std::string& name, uint32_t& out) override {
     const SimRegValue* v = nullptr;
     if (uint32_t e = Query(key, name, v)) return e;
-    if (v->type != kRegDword) return kRegUnsupportedType;
-    if (v->data.size() != 4) return kRegTypeMismatch;
+    if (v->type != kRegDword) return kErrorUnsupportedType;
+    if (v->data.size() != 4) return kErrorDatatypeMismatch;
     uint32_t n = 0;
     for (int i = 3; i >= 0; --i) n = n << 8 | static_cast<uint8_t>(v->data[i]);
     out = n;
-    return kRegOk;
+    return kErrorSuccess;
   }
 
   uint32_t WriteValue(RegistryKey& key, const std::string& name, uint32_t type,
                       const std::string& data) override {
     if (auto e = m_.faults.Check("RegSetValueEx")) return *e;
     SimRegKey* k = Live(key);
-    if (!k) return kRegKeyDeleted;
-    if (!Own(key).full) return kRegAccessDenied;
+    if (!k) return kErrorKeyDeleted;
+    if (!Own(key).full) return kErrorAccessDenied;
     if (SimRegValue* v = ValueOf(*k, name)) {
       v->type = type;
       v->data = data;
     } else {
       k->values.push_back({name, type, data});
     }
-    return kRegOk;
+    return kErrorSuccess;
   }
 
   uint32_t DeleteValue(RegistryKey& key, const std::string& name) override {
     if (auto e = m_.faults.Check("RegDeleteValue")) return *e;
     SimRegKey* k = Live(key);
-    if (!k) return kRegKeyDeleted;
-    if (!Own(key).full) return kRegAccessDenied;
+    if (!k) return kErrorKeyDeleted;
+    if (!Own(key).full) return kErrorAccessDenied;
     auto it = std::find_if(k->values.begin(), k->values.end(),
                            [&](const SimRegValue& v) { return text::EqualNoCase(v.name, name); });
-    if (it == k->values.end()) return kRegNotFound;
+    if (it == k->values.end()) return kErrorFileNotFound;
     k->values.erase(it);
-    return kRegOk;
+    return kErrorSuccess;
   }
 
   uint32_t ValueNames(RegistryKey& key, std::vector<std::string>& out) override {
     if (auto e = m_.faults.Check("RegEnumValue")) return *e;
     SimRegKey* k = Live(key);
-    if (!k) return kRegKeyDeleted;
+    if (!k) return kErrorKeyDeleted;
     out.clear();
     for (const SimRegValue& v : k->values) out.push_back(v.name);
-    return kRegOk;
+    return kErrorSuccess;
   }
 
   uint32_t SubKeyNames(RegistryKey& key, std::vector<std::string>& out) override {
     if (auto e = m_.faults.Check("RegEnumKeyEx")) return *e;
     SimRegKey* k = Live(key);
-    if (!k) return kRegKeyDeleted;
+    if (!k) return kErrorKeyDeleted;
     out.clear();
     for (const SimRegKey& c : k->subkeys) out.push_back(c.name);
-    return kRegOk;
+    return kErrorSuccess;
   }
 
   uint32_t DeleteKey(RegistryKey& parent, const std::string& name) override {
     if (auto e = m_.faults.Check("RegDeleteKey")) return *e;
     SimRegKey* p = Live(parent);
-    if (!p) return kRegKeyDeleted;
+    if (!p) return kErrorKeyDeleted;
     std::vector<std::string> parts = Parts(name);
     for (const std::string& s : parts)
-      if (s.size() > kMaxKeyName) return kRegInvalidParameter;
-    if (parts.empty()) return kRegAccessDenied;  // a key does not delete itself this way
+      if (s.size() > kMaxKeyName) return kErrorInvalidParameter;
+    if (parts.empty()) return kErrorAccessDenied;  // a key does not delete itself this way
     SimRegKey* holder = p;
     for (size_t i = 0; i + 1 < parts.size(); ++i)
-      if (!(holder = Child(*holder, parts[i]))) return kRegNotFound;
+      if (!(holder = Child(*holder, parts[i]))) return kErrorFileNotFound;
     auto it = std::find_if(holder->subkeys.begin(), holder->subkeys.end(),
                            [&](const SimRegKey& s) { return text::EqualNoCase(s.name, parts.back()); });
-    if (it == holder->subkeys.end()) return kRegNotFound;
-    if (!it->subkeys.empty()) return kRegAccessDenied;
+    if (it == holder->subkeys.end()) return kErrorFileNotFound;
+    if (!it->subkeys.empty()) return kErrorAccessDenied;
     holder->subkeys.erase(it);
-    return kRegOk;
+    return kErrorSuccess;
   }
 
  private:
@@ -233,9 +234,9 @@ class SimRegistry : public Registry {
   uint32_t Start(RegistryKey* parent, const std::string& path, std::vector<std::string>& at) {
     std::vector<std::string> parts = Parts(path);
     for (const std::string& s : parts)
-      if (s.size() > kMaxKeyName) return kRegInvalidParameter;
+      if (s.size() > kMaxKeyName) return kErrorInvalidParameter;
     if (parent) {
-      if (!Live(*parent)) return kRegKeyDeleted;
+      if (!Live(*parent)) return kErrorKeyDeleted;
       at = Own(*parent).path;
     } else if (m_.wow64) {
       SeedWow64View();
@@ -244,7 +245,7 @@ class SimRegistry : public Registry {
         parts.insert(parts.begin() + 1, "Wow6432Node");
     }
     at.insert(at.end(), parts.begin(), parts.end());
-    return kRegOk;
+    return kErrorSuccess;
   }
 
   // 64-bit Windows keeps the same standard keys in the 32-bit view.
@@ -271,9 +272,9 @@ class SimRegistry : public Registry {
   uint32_t Query(RegistryKey& key, const std::string& name, const SimRegValue*& v) {
     if (auto e = m_.faults.Check("RegQueryValueEx")) return *e;
     SimRegKey* k = Live(key);
-    if (!k) return kRegKeyDeleted;
+    if (!k) return kErrorKeyDeleted;
     v = ValueOf(*k, name);
-    return v ? kRegOk : kRegNotFound;
+    return v ? kErrorSuccess : kErrorFileNotFound;
   }
 
   SimMachine& m_;

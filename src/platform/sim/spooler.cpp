@@ -4,24 +4,13 @@
 #include <algorithm>
 
 #include "platform/common/text.h"
+#include "platform/errors.h"
 #include "platform/sim/machine.h"
 
 namespace plat::sim {
 namespace {
 
-constexpr uint32_t kErrorFileNotFound = 2;
-constexpr uint32_t kErrorInvalidHandle = 6;
-constexpr uint32_t kErrorInvalidParameter = 87;
-constexpr uint32_t kErrorInsufficientBuffer = 122;
-constexpr uint32_t kErrorUnknownPort = 1796;
-constexpr uint32_t kErrorUnknownPrinterDriver = 1797;
-constexpr uint32_t kErrorUnknownPrintProcessor = 1798;
-constexpr uint32_t kErrorAccessDenied = 5;
 constexpr uint32_t kPrinterAccessAdminister = 0x4;
-constexpr uint32_t kErrorInvalidPrinterName = 1801;
-constexpr uint32_t kErrorPrinterAlreadyExists = 1802;
-constexpr uint32_t kErrorInvalidPrinterCommand = 1803;
-constexpr uint32_t kErrorPrinterDriverInUse = 3001;
 constexpr uint32_t kMaxPrinterName = 220;  // longest queue name the spooler accepts
 constexpr uint32_t kPrinterStatusPendingDeletion = 0x4;
 constexpr uint32_t kPrinterStatusPaused = 0x1;

@@ -1,6 +1,7 @@
 // Files over the A functions of kernel32.
 #include "platform/win32/windows_lean.h"
 
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32.h"
 
 namespace plat::win32 {
@@ -40,9 +41,10 @@ class Win32Files : public Files {
 
   std::optional<std::string> ReadFile(const std::string& path,
                                       std::optional<FileStamp>* stamp = nullptr) override {
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                             nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return std::nullopt;
+    const ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return std::nullopt;
+    const HANDLE h = file.Get();
     const std::optional<FileStamp> before = stamp ? StampOf(h) : std::nullopt;
     std::string data;
     DWORD high = 0;
@@ -59,15 +61,10 @@ class Win32Files : public Files {
       if (got == 0) break;
       data.append(buf, got);
     }
-    DWORD err = ::GetLastError();
+    if (!ok) return std::nullopt;  // the read's error stays the last one
     if (stamp) {
-      const std::optional<FileStamp> after = ok ? StampOf(h) : std::nullopt;
+      const std::optional<FileStamp> after = StampOf(h);
       *stamp = before && after && *before == *after ? after : std::nullopt;
-    }
-    ::CloseHandle(h);
-    if (!ok) {
-      ::SetLastError(err);
-      return std::nullopt;
     }
     return data;
   }
@@ -80,14 +77,12 @@ class Win32Files : public Files {
   }
 
   bool WriteFile(const std::string& path, const std::string& data) override {
-    HANDLE h = ::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (h == INVALID_HANDLE_VALUE) return false;
+    const ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
     DWORD put = 0;
-    BOOL ok = data.empty() || ::WriteFile(h, data.data(), static_cast<DWORD>(data.size()), &put, nullptr);
-    DWORD err = ::GetLastError();
-    ::CloseHandle(h);
-    ::SetLastError(err);
+    BOOL ok = data.empty() ||
+              ::WriteFile(file.Get(), data.data(), static_cast<DWORD>(data.size()), &put, nullptr);
     return ok && put == data.size();
   }
 
@@ -108,12 +103,11 @@ class Win32Files : public Files {
   std::vector<std::string> FindFiles(const std::string& pattern) override {
     std::vector<std::string> out;
     WIN32_FIND_DATAA fd;
-    HANDLE h = ::FindFirstFileA(pattern.c_str(), &fd);
-    if (h == INVALID_HANDLE_VALUE) return out;
+    const ScopedFindHandle find(::FindFirstFileA(pattern.c_str(), &fd));
+    if (!find) return out;
     do {
       if (!(fd.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) out.push_back(fd.cFileName);
-    } while (::FindNextFileA(h, &fd));
-    ::FindClose(h);
+    } while (::FindNextFileA(find.Get(), &fd));
     return out;
   }
 

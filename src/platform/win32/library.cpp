@@ -1,7 +1,8 @@
 // Libraries loaded by path with LoadLibraryA, their exports looked up with
 // GetProcAddress and called with the helper library's __stdcall signatures.
-// FreeLibrary runs in the destructor and keeps the last error as it was.
+// The library is freed with its object, the last error kept as it was.
 #include "platform/win32/windows_lean.h"
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32.h"
 
 namespace plat::win32 {
@@ -17,13 +18,6 @@ using DllRegisterServerFn = LONG(WINAPI*)();
 class Win32Library : public Library {
  public:
   explicit Win32Library(HMODULE module) : module_(module) {}
-  ~Win32Library() override {
-    DWORD error = ::GetLastError();
-    ::FreeLibrary(module_);
-    ::SetLastError(error);
-  }
-  Win32Library(const Win32Library&) = delete;
-  Win32Library& operator=(const Win32Library&) = delete;
 
   bool HasExport(const std::string& name) override { return Proc(name.c_str()) != nullptr; }
 
@@ -59,10 +53,10 @@ class Win32Library : public Library {
  private:
   // GetProcAddress answers FARPROC; the casts above give each export its own type.
   void* Proc(const char* name) {
-    return reinterpret_cast<void*>(::GetProcAddress(module_, name));
+    return reinterpret_cast<void*>(::GetProcAddress(module_.Get(), name));
   }
 
-  HMODULE module_;
+  ScopedLibrary module_;
 };
 
 class Win32Libraries : public Libraries {

@@ -1,6 +1,7 @@
 // Message-only windows (a "STATIC" window under HWND_MESSAGE) that another
 // process can post to; Receive polls the thread's queue for that window.
 #include "platform/win32/windows_lean.h"
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32.h"
 
 namespace plat::win32 {
@@ -9,21 +10,14 @@ namespace {
 class Win32MessageWindow : public MessageWindow {
  public:
   explicit Win32MessageWindow(HWND window) : window_(window) {}
-  ~Win32MessageWindow() override {
-    DWORD error = ::GetLastError();
-    ::DestroyWindow(window_);
-    ::SetLastError(error);
-  }
-  Win32MessageWindow(const Win32MessageWindow&) = delete;
-  Win32MessageWindow& operator=(const Win32MessageWindow&) = delete;
 
-  uintptr_t Handle() override { return reinterpret_cast<uintptr_t>(window_); }
+  uintptr_t Handle() override { return reinterpret_cast<uintptr_t>(window_.Get()); }
 
   std::optional<WindowMessage> Receive(uint32_t ms) override {
     DWORD start = ::GetTickCount();
     for (;;) {
       MSG msg;
-      if (::PeekMessageA(&msg, window_, 0, 0, PM_REMOVE))
+      if (::PeekMessageA(&msg, window_.Get(), 0, 0, PM_REMOVE))
         return WindowMessage{msg.message, static_cast<uintptr_t>(msg.wParam),
                              static_cast<intptr_t>(msg.lParam)};
       if (::GetTickCount() - start >= ms) return std::nullopt;
@@ -32,7 +26,7 @@ class Win32MessageWindow : public MessageWindow {
   }
 
  private:
-  HWND window_;
+  ScopedWindow window_;
 };
 
 class Win32Messages : public Messages {

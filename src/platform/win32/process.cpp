@@ -4,36 +4,11 @@
 #include <vector>
 
 #include "platform/win32/windows_lean.h"
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32.h"
 
 namespace plat::win32 {
 namespace {
-
-class ScopedHandle {
- public:
-  ScopedHandle() = default;
-  explicit ScopedHandle(HANDLE h) { Set(h); }
-  ~ScopedHandle() { Close(); }
-  ScopedHandle(const ScopedHandle&) = delete;
-  ScopedHandle& operator=(const ScopedHandle&) = delete;
-
-  HANDLE Get() const { return h_; }
-  bool IsValid() const { return h_ != nullptr; }
-  void Set(HANDLE h) {
-    Close();
-    h_ = h == INVALID_HANDLE_VALUE ? nullptr : h;
-  }
-  void Close() {
-    if (!h_) return;
-    DWORD error = ::GetLastError();
-    ::CloseHandle(h_);
-    h_ = nullptr;
-    ::SetLastError(error);
-  }
-
- private:
-  HANDLE h_ = nullptr;
-};
 
 class Win32Pipe : public Pipe {
  public:

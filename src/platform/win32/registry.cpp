@@ -1,10 +1,12 @@
 // The registry over advapi32's A functions, all present on Windows 2000. No
 // view flags: a 32-bit program on 64-bit Windows gets the 32-bit view from the
 // system's own redirection, which is the view the installer means.
+#include "platform/errors.h"
 #include "platform/win32/windows_lean.h"
 
 #include <vector>
 
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32.h"
 
 namespace plat::win32 {
@@ -13,17 +15,10 @@ namespace {
 class Win32Key : public RegistryKey {
  public:
   explicit Win32Key(HKEY h) : h_(h) {}
-  ~Win32Key() override {
-    DWORD e = ::GetLastError();
-    ::RegCloseKey(h_);
-    ::SetLastError(e);
-  }
-  Win32Key(const Win32Key&) = delete;
-  Win32Key& operator=(const Win32Key&) = delete;
-  HKEY Get() const { return h_; }
+  HKEY Get() const { return h_.Get(); }
 
  private:
-  HKEY h_;
+  ScopedKey h_;
 };
 
 HKEY Raw(RegistryKey& k) { return static_cast<Win32Key&>(k).Get(); }
@@ -44,7 +39,7 @@ class Win32Registry : public Registry {
                              &h);
     if (r != ERROR_SUCCESS) return static_cast<uint32_t>(r);
     out = std::make_unique<Win32Key>(h);
-    return kRegOk;
+    return kErrorSuccess;
   }
 
   uint32_t CreateKey(const std::string& path, std::unique_ptr<RegistryKey>& out) override {
@@ -56,28 +51,28 @@ class Win32Registry : public Registry {
                                KEY_ALL_ACCESS, nullptr, &h, &disposition);
     if (r != ERROR_SUCCESS) return static_cast<uint32_t>(r);
     out = std::make_unique<Win32Key>(h);
-    return kRegOk;
+    return kErrorSuccess;
   }
 
   uint32_t ReadString(RegistryKey& key, const std::string& name, std::string& out) override {
     DWORD type = 0;
     std::string data;
     if (uint32_t e = Query(key, name, type, data)) return e;
-    if (type != REG_SZ && type != REG_EXPAND_SZ) return kRegUnsupportedType;
+    if (type != REG_SZ && type != REG_EXPAND_SZ) return kErrorUnsupportedType;
     out = data.substr(0, data.find('\0'));
-    return kRegOk;
+    return kErrorSuccess;
   }
 
   uint32_t ReadDword(RegistryKey& key, const std::string& name, uint32_t& out) override {
     DWORD type = 0;
     std::string data;
     if (uint32_t e = Query(key, name, type, data)) return e;
-    if (type != REG_DWORD) return kRegUnsupportedType;
-    if (data.size() != 4) return kRegTypeMismatch;
+    if (type != REG_DWORD) return kErrorUnsupportedType;
+    if (data.size() != 4) return kErrorDatatypeMismatch;
     uint32_t v = 0;
     for (int i = 3; i >= 0; --i) v = v << 8 | static_cast<uint8_t>(data[i]);
     out = v;
-    return kRegOk;
+    return kErrorSuccess;
   }
 
   uint32_t WriteValue(RegistryKey& key, const std::string& name, uint32_t type,
@@ -119,7 +114,7 @@ class Win32Registry : public Registry {
       r = ::RegQueryValueExA(Raw(key), name.c_str(), nullptr, &type, buf.data(), &got);
       if (r == ERROR_SUCCESS) {
         data.assign(reinterpret_cast<const char*>(buf.data()), got);
-        return kRegOk;
+        return kErrorSuccess;
       }
       if (r == ERROR_MORE_DATA) {
         size = got;
@@ -148,7 +143,7 @@ class Win32Registry : public Registry {
       ++i;
     }
     out = std::move(names);
-    return kRegOk;
+    return kErrorSuccess;
   }
 };
 

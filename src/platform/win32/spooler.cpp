@@ -5,6 +5,7 @@
 #include <cstring>
 #include <vector>
 
+#include "platform/win32/scoped_handle.h"
 #include "platform/win32/win32.h"
 
 namespace plat::win32 {
@@ -14,23 +15,14 @@ std::string Text(const char* s) { return s ? std::string(s) : std::string(); }
 // A null pointer for an empty text, as the spooler expects for optional fields.
 LPSTR Opt(const std::string& s) { return s.empty() ? nullptr : const_cast<LPSTR>(s.c_str()); }
 
-// Owns an open printer handle; ClosePrinter keeps the caller's last error.
+// An open printer handle behind the seam's interface.
 class Win32PrinterHandle : public PrinterHandle {
  public:
   explicit Win32PrinterHandle(HANDLE h) : h_(h) {}
-  ~Win32PrinterHandle() override {
-    if (h_) {
-      DWORD e = ::GetLastError();
-      ::ClosePrinter(h_);
-      ::SetLastError(e);
-    }
-  }
-  Win32PrinterHandle(const Win32PrinterHandle&) = delete;
-  Win32PrinterHandle& operator=(const Win32PrinterHandle&) = delete;
-  HANDLE Get() const { return h_; }
+  HANDLE Get() const { return h_.Get(); }
 
  private:
-  HANDLE h_;
+  ScopedPrinter h_;
 };
 
 HANDLE Raw(PrinterHandle& p) { return static_cast<Win32PrinterHandle&>(p).Get(); }
@@ -39,23 +31,14 @@ HANDLE Raw(PrinterHandle& p) { return static_cast<Win32PrinterHandle&>(p).Get();
 class Winspool {
  public:
   Winspool() : m_(::LoadLibraryA("winspool.drv")) {}
-  ~Winspool() {
-    if (m_) {
-      DWORD e = ::GetLastError();
-      ::FreeLibrary(m_);
-      ::SetLastError(e);
-    }
-  }
-  Winspool(const Winspool&) = delete;
-  Winspool& operator=(const Winspool&) = delete;
   template <typename Fn>
   Fn Find(const char* name) const {
     if (!m_) return nullptr;
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(m_, name)));
+    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(m_.Get(), name)));
   }
 
  private:
-  HMODULE m_;
+  ScopedLibrary m_;
 };
 
 void ToDevMode(const DEVMODEA* dm, std::optional<DevMode>& out) {

@@ -87,6 +87,15 @@ void Form::SetTopmost(bool on) {
 
 uintptr_t Form::Handle() { return backend().Handle(*this); }
 
+int Form::MessageBox(const std::string& text, const std::string& caption, uint32_t flags) {
+  return backend().MessageBox(this, text, caption, flags);
+}
+
+int Form::MessageBoxIn(const std::string& text, unsigned textCodePage, const std::string& caption,
+                       unsigned captionCodePage, uint32_t flags) {
+  return backend().MessageBoxIn(this, text, textCodePage, caption, captionCodePage, flags);
+}
+
 void Form::Repaint() { Changed(Prop::Other); }
 
 Control* Form::FindControl(const std::string& name) {
@@ -197,6 +206,11 @@ void Application::ProcessMessages() { backend().ProcessMessages(); }
 
 int Application::MessageBox(const std::string& text, const std::string& caption, uint32_t flags) {
   return backend().MessageBox(nullptr, text, caption, flags);
+}
+
+int Application::MessageBoxIn(const std::string& text, unsigned textCodePage, const std::string& caption,
+                              unsigned captionCodePage, uint32_t flags) {
+  return backend().MessageBoxIn(nullptr, text, textCodePage, caption, captionCodePage, flags);
 }
 
 void Application::Terminate() {
