@@ -23,9 +23,6 @@ class PrinterQueryTest : public SimTest {
     machine.spooler.printers.push_back(p);
     machine.spooler.drivers.push_back(driver);
   }
-  void TearDown() override {
-    EXPECT_EQ(machine.handles.Total(), 0) << machine.handles.Describe();
-  }
 };
 
 // Ports named "PORTnnn:" are 20 + 9 + 11 + 11 = 51 bytes each as PORT_INFO_2A.

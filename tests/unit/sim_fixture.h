@@ -8,7 +8,12 @@
 class SimTest : public testing::Test {
  protected:
   SimTest() : saved_(plat::backend()) { plat::SetBackend(machine.AsBackend()); }
-  ~SimTest() override { plat::SetBackend(saved_); }
+  // Runs after the derived fixtures let go of what they hold: whatever the
+  // test opened on the machine must be closed by now.
+  ~SimTest() override {
+    EXPECT_EQ(machine.handles.Total(), 0) << "left open: " << machine.handles.Describe();
+    plat::SetBackend(saved_);
+  }
 
   // Writes a file at a Windows path of the simulated machine.
   void Write(const std::string& path, const std::string& data) {
