@@ -56,50 +56,26 @@ class ScopedObject {
   Handle h_ = Handle();
 };
 
-// Kernel objects: files, processes, threads, pipes. Both NULL and
-// INVALID_HANDLE_VALUE mean none, as the functions that make them differ.
-struct KernelHandleTraits {
-  using Handle = HANDLE;
-  static bool IsNone(HANDLE h) { return h == nullptr || h == INVALID_HANDLE_VALUE; }
-  static void Close(HANDLE h) { ::CloseHandle(h); }
+// Traits of a kind: the handle type, its closing function, and whether
+// INVALID_HANDLE_VALUE also means none (the kernel's functions differ in
+// what they answer on failure).
+template <typename H, auto CloseFn, bool invalidValueIsNone = false>
+struct CloseTraits {
+  using Handle = H;
+  static bool IsNone(H h) {
+    return h == nullptr || (invalidValueIsNone && reinterpret_cast<HANDLE>(h) == INVALID_HANDLE_VALUE);
+  }
+  static void Close(H h) { CloseFn(h); }
 };
 
-struct FindHandleTraits {
-  using Handle = HANDLE;
-  static bool IsNone(HANDLE h) { return h == nullptr || h == INVALID_HANDLE_VALUE; }
-  static void Close(HANDLE h) { ::FindClose(h); }
-};
-
-struct PrinterHandleTraits {
-  using Handle = HANDLE;
-  static bool IsNone(HANDLE h) { return h == nullptr; }
-  static void Close(HANDLE h) { ::ClosePrinter(h); }
-};
-
-struct LibraryTraits {
-  using Handle = HMODULE;
-  static bool IsNone(HMODULE h) { return h == nullptr; }
-  static void Close(HMODULE h) { ::FreeLibrary(h); }
-};
-
-struct RegistryKeyTraits {
-  using Handle = HKEY;
-  static bool IsNone(HKEY h) { return h == nullptr; }
-  static void Close(HKEY h) { ::RegCloseKey(h); }
-};
-
-struct WindowTraits {
-  using Handle = HWND;
-  static bool IsNone(HWND h) { return h == nullptr; }
-  static void Close(HWND h) { ::DestroyWindow(h); }
-};
-
+using KernelHandleTraits = CloseTraits<HANDLE, ::CloseHandle, true>;  // files, processes, pipes
+using FindHandleTraits = CloseTraits<HANDLE, ::FindClose, true>;
+using PrinterHandleTraits = CloseTraits<HANDLE, ::ClosePrinter>;
+using LibraryTraits = CloseTraits<HMODULE, ::FreeLibrary>;
+using RegistryKeyTraits = CloseTraits<HKEY, ::RegCloseKey>;
+using WindowTraits = CloseTraits<HWND, ::DestroyWindow>;
 // Fonts, brushes, bitmaps: deleted once nothing selects them any more.
-struct GdiObjectTraits {
-  using Handle = HGDIOBJ;
-  static bool IsNone(HGDIOBJ h) { return h == nullptr; }
-  static void Close(HGDIOBJ h) { ::DeleteObject(h); }
-};
+using GdiObjectTraits = CloseTraits<HGDIOBJ, ::DeleteObject>;
 
 using ScopedHandle = ScopedObject<KernelHandleTraits>;
 using ScopedFindHandle = ScopedObject<FindHandleTraits>;
