@@ -21,6 +21,8 @@
 //   select WINDOW INDEX               select item INDEX of the first visible list view
 //                                     or list box, as a user's click would
 //   key WINDOW ENTER|ESCAPE|TAB|SPACE post the key to the window's focused control
+//   focus WINDOW                      "CLASS<TAB>TEXT" of the control that has the keyboard
+//                                     focus in that window ("-" when none of its controls has)
 //   close WINDOW                      ask the window to close (WM_CLOSE)
 //   dblclick WINDOW X Y               a double-click at client point X, Y of the window itself
 //   delete-printer NAME               delete the printer queue NAME (1: no such queue)
@@ -555,7 +557,7 @@ int main(int argc, char** argv) {
                                            : (cmd == "wait-gone" ? Wanted::kGone : Wanted::kHidden));
   }
   if (cmd != "exists" && cmd != "dump" && cmd != "rect" && cmd != "xid" && cmd != "wtexts" && cmd != "close" && cmd != "click" &&
-      cmd != "select" && cmd != "key" && cmd != "dblclick")
+      cmd != "select" && cmd != "key" && cmd != "dblclick" && cmd != "focus")
     return Usage();
   const bool oneArg = cmd == "click" || cmd == "select" || cmd == "key";
   if (rest != (cmd == "dblclick" ? 2 : oneArg ? 1 : 0)) return Usage();
@@ -579,6 +581,16 @@ int main(int argc, char** argv) {
     RECT r;
     ::GetWindowRect(top, &r);
     std::printf("%ld %ld %ld %ld\n", r.left, r.top, r.right - r.left, r.bottom - r.top);
+    return kOk;
+  }
+  if (cmd == "focus") {
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    if (::GetGUIThreadInfo(::GetWindowThreadProcessId(top, nullptr), &gui) && gui.hwndFocus &&
+        ::IsChild(top, gui.hwndFocus))
+      std::printf("%s\t%s\n", ClassOf(gui.hwndFocus).c_str(), Out(TextOf(gui.hwndFocus)).c_str());
+    else
+      std::printf("-\n");
     return kOk;
   }
   if (cmd == "close") return ::PostMessageA(top, WM_CLOSE, 0, 0) ? kOk : kFailed;

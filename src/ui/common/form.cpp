@@ -1,6 +1,5 @@
 // Forms and the application object: state here, windows and loops in the backend.
 #include <algorithm>
-#include <cctype>
 
 #include "ui/backend.h"
 #include "ui/ui.h"
@@ -131,8 +130,9 @@ char Mnemonic(const std::string& caption) {
       ++i;
       continue;
     }
-    const unsigned char c = static_cast<unsigned char>(caption[i + 1]);
-    if (c < 0x80 && std::isalnum(c)) return static_cast<char>(std::toupper(c));
+    const char c = caption[i + 1];
+    if (c >= 'a' && c <= 'z') return static_cast<char>(c - 'a' + 'A');
+    if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return c;
     return 0;
   }
   return 0;
@@ -219,7 +219,7 @@ bool Form::PressKey(Key k, bool shift) {
 }
 
 Control* Form::MnemonicTarget(char letter) {
-  const char want = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  const char want = Mnemonic(std::string("&") + letter);
   if (!want) return nullptr;
   std::vector<Control*> todo(Children().rbegin(), Children().rend());
   while (!todo.empty()) {
