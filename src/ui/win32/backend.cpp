@@ -40,7 +40,10 @@ class Win32Backend : public Backend {
         else
           ::SetWindowTextA(h, c.Caption().c_str());
         break;
-      case Prop::Enabled: ::EnableWindow(h, c.Enabled()); break;
+      case Prop::Enabled:
+        ::EnableWindow(h, c.Enabled());
+        if (auto* b = dynamic_cast<Button*>(&c)) ApplyGlyph(*b, h);
+        break;
       case Prop::Font: ApplyFont(c, h); ::InvalidateRect(h, nullptr, TRUE); break;
       case Prop::Items:
       case Prop::ItemIndex: FillList(c, h); break;
@@ -426,9 +429,14 @@ class Win32Backend : public Backend {
 
   // A bitmap button shows its kind's glyph beside the caption. The glyph's
   // grey (192, 192, 192) becomes the button face of the user's colours, also
-  // in high contrast. Windows before XP draw the caption alone.
+  // in high contrast. Windows before XP draw the caption alone. A disabled
+  // button shows none: greyed, the glyph's square would turn into a block.
   void ApplyGlyph(Button& b, HWND h) {
     if (!b.hasPicture) return;
+    if (!b.Enabled()) {
+      ::SendMessageA(h, BM_SETIMAGE, IMAGE_BITMAP, 0);
+      return;
+    }
     const char* name = GlyphResource(b.GetButtonKind());
     HBITMAP& glyph = glyphs_[name];
     if (!glyph)
