@@ -286,6 +286,13 @@ class Win32Backend : public Backend {
         auto cit = controls_.find(reinterpret_cast<HWND>(l));
         if (cit == controls_.end()) break;
         HDC dc = reinterpret_cast<HDC>(w);
+        // In high contrast the user's colours win over the designed ones
+        // (purple titles, teal on light yellow would be unreadable there).
+        if (HighContrast()) {
+          ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+          ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+          return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+        }
         ::SetTextColor(dc, cit->second->GetFont().color);
         Color bg = cit->second->GetColor();
         if (bg == kBtnFace) {
@@ -407,6 +414,11 @@ class Win32Backend : public Backend {
     wc.lpszClassName = kPanelClass;
     wc.hIcon = wc.hIconSm = nullptr;
     ::RegisterClassExA(&wc);
+  }
+
+  static bool HighContrast() {
+    HIGHCONTRASTA hc = {sizeof hc, 0, nullptr};
+    return ::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof hc, &hc, 0) && (hc.dwFlags & HCF_HIGHCONTRASTON);
   }
 
   static HICON ProgramIcon(int size) {
