@@ -83,6 +83,7 @@ TMainForm::TMainForm() : ui::Form("TMainForm") {
   GrpBoxPrinters->SetBounds(192, 16, 404, 254);
   GrpBoxPrinters->SetAnchors(ui::kAnchorLeft | ui::kAnchorTop | ui::kAnchorRight | ui::kAnchorBottom);
   LvPrinters = new ui::ListView(GrpBoxPrinters, "LvPrinters");
+  LvPrinters->largeImages = "IMGLISTPRINTER";  // ImgListPrinter: one printer picture
   LvPrinters->SetBounds(8, 18, 388, 228);
   LvPrinters->SetAnchors(ui::kAnchorLeft | ui::kAnchorTop | ui::kAnchorRight | ui::kAnchorBottom);
   EdtInfos = new ui::Edit(PnlPrinters, "EdtInfos");
@@ -105,6 +106,14 @@ TMainForm::TMainForm() : ui::Form("TMainForm") {
   BbtnExit->SetBounds(483, 307, 113, 35);
   BbtnExit->SetAnchors(ui::kAnchorRight | ui::kAnchorBottom);
   BbtnExit->SetCaption("&Exit");
+  // Tab: the models, then the ports, then the buttons; the information line
+  // only reports, so it is no stop. The form opens on the model list.
+  GrpBoxPrinters->SetTabOrder(0);
+  GrpBoxPort->SetTabOrder(1);
+  EdtInfos->SetTabOrder(2);
+  BbtnStart->SetTabOrder(3);
+  BbtnExit->SetTabOrder(4);
+  LvPrinters->SetFocus();
   StaBarInfo = new ui::StatusBar(this, "StaBarInfo");
   StaBarInfo->SetAlign(ui::Align::Bottom);
   StaBarInfo->SetBounds(0, 431, 627, 19);

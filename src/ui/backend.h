@@ -41,6 +41,11 @@ class Backend {
   virtual void SetScreenCursor(Cursor c) = 0;
   virtual void ApplicationTitleChanged(const std::string& title) = 0;
   virtual void ShowException(const std::string& message) = 0;
+
+ protected:
+  // The user moved the focus by the mouse or the window manager: the form
+  // learns it without being asked to move it.
+  static void NoteFocus(Form& f, Control* c) { f.activeControl_ = c; }
 };
 
 // The backend in use (the build's default unless replaced, e.g. by a test).

@@ -37,6 +37,12 @@ enum class Cursor { Default, HourGlass, HandPoint };
 enum class Align { None, Top, Bottom, Left, Right, Client };
 enum Anchors : uint8_t { kAnchorLeft = 1, kAnchorTop = 2, kAnchorRight = 4, kAnchorBottom = 8 };
 enum class TextAlign { Left, Center, Right };
+// The keys a form handles itself (the rest go to the focused control).
+enum class Key { Tab, Enter, Escape, Space, Up, Down, Left, Right, Home, End };
+
+// The key letter of a caption: the upper-case character after a single "&"
+// ("&Install" -> 'I', "Save && &Quit" -> 'Q'); 0 when it has none.
+char Mnemonic(const std::string& caption);
 
 struct Font {
   std::string name = "Tahoma";
@@ -105,6 +111,10 @@ class Control {
   bool TabStop() const { return tabStop_; }
   void SetTabStop(bool v) { tabStop_ = v; }
   bool Focused() const;
+  // The keyboard can reach it: a kind that takes the focus, a tab stop, and
+  // visible and enabled together with its parents.
+  bool CanFocus() const;
+  virtual bool TakesFocus() const { return false; }
 
   // Events
   std::function<void()> OnClick;
@@ -163,7 +173,10 @@ class Button : public Control {
   void SetDefault(bool v);
   bool IsCancel() const { return cancel_; }  // pressed by Escape
   void SetCancel(bool v);
-  bool hasPicture = false;  // bitmap button
+  // Bitmap button: a glyph by kind beside the caption, the program's bitmap
+  // resource BBOK, BBYES, BBCANCEL, BBNO, BBCLOSE or BBCUSTOM.
+  bool hasPicture = false;
+  bool TakesFocus() const override { return true; }
   void Click() override;    // OnClick, then the modal result or close of the kind
 
  private:
@@ -178,12 +191,14 @@ class Edit : public Control {  // single- or multi-line edit; the text is the ca
   const char* Kind() const override { return multiLine ? "Memo" : "Edit"; }
   bool readOnly = false;
   bool multiLine = false;
+  bool TakesFocus() const override { return true; }
 };
 
 class RichEdit : public Control {  // the text is the caption, lines joined by CR LF
  public:
   using Control::Control;
   const char* Kind() const override { return "RichEdit"; }
+  bool TakesFocus() const override { return true; }
   std::vector<std::string> Lines() const;
   void SetLines(const std::vector<std::string>& lines);
   void AppendLine(const std::string& line);
@@ -199,6 +214,7 @@ class ListBase : public Control {
   void SetItemIndex(int index);  // raises OnSelectItem when it changes
   std::function<void()> OnSelectItem;
   void UserSelect(int index);  // a user's choice, as a backend reports it
+  bool TakesFocus() const override { return true; }
 
  private:
   std::vector<std::string> items_;
@@ -209,6 +225,9 @@ class ListView : public ListBase {
  public:
   using ListBase::ListBase;
   const char* Kind() const override { return "ListView"; }
+  // The image list of the icon view: an icon resource of the program whose
+  // 32 x 32 image every item shows (empty: the system's application icon).
+  std::string largeImages;
 };
 
 class ListBox : public ListBase {
@@ -352,6 +371,20 @@ class Form : public Control {
   // The button Enter or Escape presses: the first visible, enabled default
   // (or cancel) button; nullptr when there is none.
   Button* DefaultButton(bool cancel);
+
+  // Keyboard, the same in every backend. Tab visits the controls that can be
+  // focused: siblings by tab order (ties in creation order), a container's
+  // children where the container stands. Enter presses the focused button,
+  // else the default one (a multi-line edit keeps it); Escape the cancel
+  // button; Space the focused button; arrows, Home and End move in a focused
+  // list. True when the form used the key.
+  std::vector<Control*> TabStops();
+  Control* NextTabStop(Control* from, bool backward);  // wraps round; nullptr: none
+  bool PressKey(Key k, bool shift = false);
+  // Alt+letter: the first usable button or clickable label whose caption
+  // carries that key letter is pressed (a button takes the focus first).
+  Control* MnemonicTarget(char letter);
+  bool PressMnemonic(char letter);
 
   // Backend bookkeeping: the client area got a new size; moves the children
   // by their Align and Anchors and raises OnResize.

@@ -23,6 +23,8 @@
 //   select WINDOW INDEX               select item INDEX of the first visible list view
 //                                     or list box, as a user's click would
 //   key WINDOW ENTER|ESCAPE|TAB|SPACE post the key to the window's focused control
+//   focus WINDOW                      "CLASS<TAB>TEXT" of the control that has the keyboard
+//                                     focus in that window ("-" when none of its controls has)
 //   close WINDOW                      ask the window to close (WM_CLOSE)
 //   dblclick WINDOW X Y               a double-click at client point X, Y of the window itself
 //   delete-printer NAME               delete the printer queue NAME (1: no such queue)
@@ -556,9 +558,9 @@ int main(int argc, char** argv) {
                       cmd == "wait-window" ? Wanted::kVisible
                                            : (cmd == "wait-gone" ? Wanted::kGone : Wanted::kHidden));
   }
-  if (cmd != "exists" && cmd != "dump" && cmd != "rect" && cmd != "xid" && cmd != "wtexts" && cmd != "alpha" &&
-      cmd != "close" && cmd != "click" &&
-      cmd != "select" && cmd != "key" && cmd != "dblclick")
+  if (cmd != "exists" && cmd != "dump" && cmd != "rect" && cmd != "xid" && cmd != "wtexts" &&
+      cmd != "alpha" && cmd != "focus" && cmd != "close" && cmd != "click" && cmd != "select" &&
+      cmd != "key" && cmd != "dblclick")
     return Usage();
   const bool oneArg = cmd == "click" || cmd == "select" || cmd == "key";
   if (rest != (cmd == "dblclick" ? 2 : oneArg ? 1 : 0)) return Usage();
@@ -597,6 +599,16 @@ int main(int argc, char** argv) {
       std::printf("%d on %u\n", visible, static_cast<unsigned>(alpha));
     else
       std::printf("%d off\n", visible);
+    return kOk;
+  }
+  if (cmd == "focus") {
+    GUITHREADINFO gui = {};
+    gui.cbSize = sizeof gui;
+    if (::GetGUIThreadInfo(::GetWindowThreadProcessId(top, nullptr), &gui) && gui.hwndFocus &&
+        ::IsChild(top, gui.hwndFocus))
+      std::printf("%s\t%s\n", ClassOf(gui.hwndFocus).c_str(), Out(TextOf(gui.hwndFocus)).c_str());
+    else
+      std::printf("-\n");
     return kOk;
   }
   if (cmd == "close") return ::PostMessageA(top, WM_CLOSE, 0, 0) ? kOk : kFailed;

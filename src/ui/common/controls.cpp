@@ -98,6 +98,13 @@ bool Control::Focused() const {
   return f && f->ActiveControl() == this;
 }
 
+bool Control::CanFocus() const {
+  if (!TakesFocus() || !tabStop_) return false;
+  for (const Control* c = this; c; c = c->parent_)
+    if (!c->visible_ || !c->enabled_) return false;
+  return true;
+}
+
 void Control::SetFocus() {
   if (Form* f = OwnerForm()) f->activeControl_ = this;
   backend().SetFocus(*this);

@@ -35,12 +35,21 @@ void Form::SetAlphaBlendValue(uint8_t v) {
 void Form::SetModalResult(ModalResult r) { modalResult_ = r; }
 
 void Form::Show() {
-  if (!showing_) {
+  const bool first = !showing_;
+  if (first) {
     showing_ = true;
     if (OnShow) OnShow();
     backend().ShowForm(*this, true);
   }
   Activate();
+  // A form opens with the focus where the keyboard can use it: the control
+  // chosen before, else the first tab stop.
+  if (first && showing_) {
+    if (activeControl_ && activeControl_->CanFocus())
+      backend().SetFocus(*activeControl_);
+    else if (Control* c = NextTabStop(nullptr, false))
+      c->SetFocus();
+  }
 }
 
 void Form::Hide() {
@@ -119,6 +128,126 @@ Button* Form::DefaultButton(bool cancel) {
     todo.insert(todo.end(), c->Children().rbegin(), c->Children().rend());
   }
   return nullptr;
+}
+
+// --- keyboard ----------------------------------------------------------
+
+char Mnemonic(const std::string& caption) {
+  for (size_t i = 0; i + 1 < caption.size(); ++i) {
+    if (caption[i] != '&') continue;
+    if (caption[i + 1] == '&') {
+      ++i;
+      continue;
+    }
+    const char c = caption[i + 1];
+    if (c >= 'a' && c <= 'z') return static_cast<char>(c - 'a' + 'A');
+    if ((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')) return c;
+    return 0;
+  }
+  return 0;
+}
+
+namespace {
+
+void CollectTabStops(Control& parent, std::vector<Control*>& out) {
+  std::vector<Control*> kids(parent.Children());
+  std::stable_sort(kids.begin(), kids.end(),
+                   [](Control* a, Control* b) { return a->TabOrder() < b->TabOrder(); });
+  for (Control* c : kids) {
+    if (!c->Visible() || !c->Enabled()) continue;
+    if (c->CanFocus()) out.push_back(c);
+    CollectTabStops(*c, out);
+  }
+}
+
+}  // namespace
+
+std::vector<Control*> Form::TabStops() {
+  std::vector<Control*> out;
+  CollectTabStops(*this, out);
+  return out;
+}
+
+Control* Form::NextTabStop(Control* from, bool backward) {
+  const std::vector<Control*> stops = TabStops();
+  if (stops.empty()) return nullptr;
+  auto it = std::find(stops.begin(), stops.end(), from);
+  if (it == stops.end()) return backward ? stops.back() : stops.front();
+  const size_t i = static_cast<size_t>(it - stops.begin()), n = stops.size();
+  return stops[backward ? (i + n - 1) % n : (i + 1) % n];
+}
+
+bool Form::PressKey(Key k, bool shift) {
+  Control* focused = activeControl_ && activeControl_->CanFocus() ? activeControl_ : nullptr;
+  auto* button = dynamic_cast<Button*>(focused);
+  switch (k) {
+    case Key::Tab:
+      if (Control* next = NextTabStop(focused, shift)) {
+        next->SetFocus();
+        return true;
+      }
+      return false;
+    case Key::Enter: {
+      if (auto* e = dynamic_cast<Edit*>(focused); e && e->multiLine) return false;
+      if (dynamic_cast<RichEdit*>(focused)) return false;
+      Button* b = button ? button : DefaultButton(false);
+      if (!b) return false;
+      b->Click();
+      return true;
+    }
+    case Key::Escape:
+      if (Button* b = DefaultButton(true)) {
+        b->Click();
+        return true;
+      }
+      return false;
+    case Key::Space:
+      if (!button) return false;
+      button->Click();
+      return true;
+    case Key::Up:
+    case Key::Down:
+    case Key::Left:
+    case Key::Right:
+    case Key::Home:
+    case Key::End: {
+      auto* list = dynamic_cast<ListBase*>(focused);
+      if (!list || list->Items().empty()) return false;
+      const int last = static_cast<int>(list->Items().size()) - 1, at = list->ItemIndex();
+      int to = at;
+      if (k == Key::Home) to = 0;
+      else if (k == Key::End) to = last;
+      else if (at < 0) to = 0;  // the first arrow picks the first item
+      else if (k == Key::Up || k == Key::Left) to = std::max(0, at - 1);
+      else to = std::min(last, at + 1);
+      list->SetItemIndex(to);
+      return true;
+    }
+  }
+  return false;
+}
+
+Control* Form::MnemonicTarget(char letter) {
+  const char want = Mnemonic(std::string("&") + letter);
+  if (!want) return nullptr;
+  std::vector<Control*> todo(Children().rbegin(), Children().rend());
+  while (!todo.empty()) {
+    Control* c = todo.back();
+    todo.pop_back();
+    if (!c->Visible() || !c->Enabled()) continue;
+    const bool pressable = dynamic_cast<Button*>(c) || (dynamic_cast<Label*>(c) && c->OnClick);
+    if (pressable && Mnemonic(c->Caption()) == want) return c;
+    todo.insert(todo.end(), c->Children().rbegin(), c->Children().rend());
+  }
+  return nullptr;
+}
+
+bool Form::PressMnemonic(char letter) {
+  Control* c = MnemonicTarget(letter);
+  if (!c) return false;
+  if (c->CanFocus()) c->SetFocus();
+  c->Click();
+  return true;
 }
 
 // Lays out the children of |parent| after its client area went from

@@ -37,6 +37,8 @@ const char* StepName(Step::Do d) {
     case Step::Do::DblClick: return "dblclick";
     case Step::Do::Hover: return "hover";
     case Step::Do::Activate: return "activate";
+    case Step::Do::Key: return "key";
+    case Step::Do::Alt: return "alt";
   }
   return "?";
 }
@@ -382,9 +384,14 @@ bool Headless::RunStep(const Step& s) {
     case Step::Do::Enter:
     case Step::Do::Escape:
       // With no such button the key does nothing, as on a real form.
-      if (Button* b = f->DefaultButton(s.what == Step::Do::Escape)) b->Click();
+      f->PressKey(s.what == Step::Do::Escape ? Key::Escape : Key::Enter);
       return true;
     case Step::Do::Close: f->Close(); return true;
+    case Step::Do::Key:
+      // An unused key goes nowhere, as on a real form.
+      f->PressKey(static_cast<Key>(s.value), s.shift);
+      return true;
+    case Step::Do::Alt: f->PressMnemonic(static_cast<char>(s.value)); return true;
     case Step::Do::DblClick: {
       Control* c = f->FindControl(s.control);
       if (!c || !c->Visible() || !c->Enabled()) return false;

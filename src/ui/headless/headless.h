@@ -33,10 +33,12 @@ namespace ui::headless {
 // One action of the scripted user. Steps run in order; a step waits until its
 // time (At) has come, its condition (When) holds and its target can be used.
 struct Step {
-  enum class Do { Answer, Press, Select, Enter, Escape, Close, DblClick, Hover, Activate };
+  enum class Do { Answer, Press, Select, Enter, Escape, Close, DblClick, Hover, Activate, Key, Alt };
   Do what = Do::Answer;
   std::string form, control;  // Press, Select, Close; Enter/Escape: empty = the active form
-  int value = 0;              // Answer: IDOK..IDNO; Select, DblClick: the item index (-1: none)
+  int value = 0;              // Answer: IDOK..IDNO; Select, DblClick: the item index (-1: none);
+                              // Key: the ui::Key; Alt: the letter
+  bool shift = false;         // Key: with Shift held
   uint64_t at = 0;            // not before this virtual time
   uint64_t after = 0;         // and not before this long after the previous step ran
   std::string when;           // Answer: the box's text or caption contains it;
@@ -63,6 +65,14 @@ struct Step {
   static Step Hover(std::string form, std::string control) { return Make(Do::Hover, form, control); }
   // The user switches to another program and back to |form|: it is activated anew.
   static Step Activate(std::string form) { return Make(Do::Activate, form); }
+  // A key pressed on |form| (empty: the active form), handled as the form's
+  // keyboard rules say; Alt(letter) is Alt with a key letter.
+  static Step Press(Key k, std::string form = "", bool shift = false) {
+    Step s = Make(Do::Key, std::move(form), "", static_cast<int>(k));
+    s.shift = shift;
+    return s;
+  }
+  static Step Alt(char letter, std::string form = "") { return Make(Do::Alt, std::move(form), "", letter); }
   Step At(uint64_t t) const { Step s = *this; s.at = t; return s; }
   Step When(std::string text) const { Step s = *this; s.when = std::move(text); return s; }
   Step After(uint64_t ms) const { Step s = *this; s.after = ms; return s; }

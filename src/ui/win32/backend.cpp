@@ -46,7 +46,10 @@ class Win32Backend : public Backend {
         else
           ::SetWindowTextA(h, c.Caption().c_str());
         break;
-      case Prop::Enabled: ::EnableWindow(h, c.Enabled()); break;
+      case Prop::Enabled:
+        ::EnableWindow(h, c.Enabled());
+        if (auto* b = dynamic_cast<Button*>(&c)) ApplyGlyph(*b, h);
+        break;
       case Prop::Font: ApplyFont(c, h); ::InvalidateRect(h, nullptr, TRUE); break;
       case Prop::Items:
       case Prop::ItemIndex: FillList(c, h); break;
@@ -56,8 +59,10 @@ class Win32Backend : public Backend {
       case Prop::Picture: ApplyPicture(c, h); break;
       case Prop::Kind:
         // The default button carries the heavy frame that tells which one Enter presses.
-        if (auto* b = dynamic_cast<Button*>(&c))
+        if (auto* b = dynamic_cast<Button*>(&c)) {
           ::SendMessageA(h, BM_SETSTYLE, b->IsDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+          ApplyGlyph(*b, h);
+        }
         break;
       default: ::InvalidateRect(h, nullptr, TRUE); break;
     }
@@ -167,7 +172,18 @@ class Win32Backend : public Backend {
   uintptr_t Handle(Form& f) override { return reinterpret_cast<uintptr_t>(Realize(f)); }
 
   void SetFocus(Control& c) override {
-    if (HWND h = static_cast<HWND>(c.peer)) ::SetFocus(h);
+    HWND h = static_cast<HWND>(c.peer);
+    if (!h) return;
+    ::SetFocus(h);
+    // Enter presses a focused button, so that one wears the default frame;
+    // elsewhere the form's default button has it back.
+    if (Form* f = c.OwnerForm()) {
+      Button* pressed = dynamic_cast<Button*>(&c);
+      if (!pressed) pressed = f->DefaultButton(false);
+      for (auto& [hwnd, control] : controls_)
+        if (auto* b = dynamic_cast<Button*>(control); b && b->OwnerForm() == f)
+          ::SendMessageA(hwnd, BM_SETSTYLE, b == pressed ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    }
   }
 
   void ZOrder(Form& f, bool top, bool topmost) override {
@@ -276,6 +292,13 @@ class Win32Backend : public Backend {
         auto cit = controls_.find(reinterpret_cast<HWND>(l));
         if (cit == controls_.end()) break;
         HDC dc = reinterpret_cast<HDC>(w);
+        // In high contrast the user's colours win over the designed ones
+        // (purple titles, teal on light yellow would be unreadable there).
+        if (HighContrast()) {
+          ::SetTextColor(dc, ::GetSysColor(COLOR_BTNTEXT));
+          ::SetBkColor(dc, ::GetSysColor(COLOR_BTNFACE));
+          return reinterpret_cast<LRESULT>(::GetSysColorBrush(COLOR_BTNFACE));
+        }
         ::SetTextColor(dc, cit->second->GetFont().color);
         Color bg = cit->second->GetColor();
         // A transparent label or image shows what lies beneath it.
@@ -291,7 +314,17 @@ class Win32Backend : public Backend {
         PaintBackground(*f, h, reinterpret_cast<HDC>(w));
         return 1;
       case WM_ACTIVATE:
-        if (f && LOWORD(w) != WA_INACTIVE && f->OnActivate) f->OnActivate();
+        if (!f) break;
+        if (LOWORD(w) == WA_INACTIVE) {
+          // Kept, so that the focus comes back where it was.
+          if (Control* c = FocusedControl(*f)) NoteFocus(*f, c);
+          break;
+        }
+        if (f->OnActivate) f->OnActivate();
+        if (Control* c = f->ActiveControl(); c && c->peer && c->CanFocus() && !HIWORD(w)) {
+          ::SetFocus(static_cast<HWND>(c->peer));
+          return 0;
+        }
         break;
       case WM_SIZE:
         if (f && w != SIZE_MINIMIZED) f->ClientResized(LOWORD(l), HIWORD(l));
@@ -316,20 +349,51 @@ class Win32Backend : public Backend {
     return ::DefWindowProcA(h, m, w, l);
   }
 
-  // Enter and Escape press the form's default and cancel buttons.
+  // The form's keyboard rules (ui::Form::PressKey) ahead of the controls:
+  // Tab and Shift+Tab, Enter, Escape and Alt+letter. Space and the arrows stay
+  // with the focused button or list, which handle them themselves.
   void Dispatch(MSG& msg) {
-    if (msg.message == WM_KEYDOWN && (msg.wParam == VK_RETURN || msg.wParam == VK_ESCAPE)) {
-      HWND top = ::GetAncestor(msg.hwnd, GA_ROOT);
-      auto it = controls_.find(top);
-      if (auto* f = it == controls_.end() ? nullptr : dynamic_cast<Form*>(it->second)) {
-        if (Button* b = f->DefaultButton(msg.wParam == VK_ESCAPE)) {
-          b->Click();
-          return;
-        }
-      }
-    }
+    if ((msg.message == WM_KEYDOWN || msg.message == WM_SYSKEYDOWN) && HandleKey(msg)) return;
     ::TranslateMessage(&msg);
     ::DispatchMessageA(&msg);
+  }
+
+  bool HandleKey(const MSG& msg) {
+    HWND top = ::GetAncestor(msg.hwnd, GA_ROOT);
+    auto it = controls_.find(top);
+    auto* f = it == controls_.end() ? nullptr : dynamic_cast<Form*>(it->second);
+    if (!f || !::IsWindowEnabled(top)) return false;
+    NoteFocus(*f, FocusedControl(*f));
+    const WPARAM vk = msg.wParam;
+    if (msg.message == WM_SYSKEYDOWN) {
+      const bool alt = (msg.lParam & (1L << 29)) != 0;
+      if (!alt || !((vk >= 'A' && vk <= 'Z') || (vk >= '0' && vk <= '9'))) return false;
+      ShowKeyboardCues(top);
+      return f->PressMnemonic(static_cast<char>(vk));
+    }
+    if (::GetKeyState(VK_MENU) < 0 || ::GetKeyState(VK_CONTROL) < 0) return false;
+    switch (vk) {
+      case VK_TAB:
+        ShowKeyboardCues(top);
+        f->PressKey(Key::Tab, ::GetKeyState(VK_SHIFT) < 0);
+        return true;  // never a tab character in an edit
+      case VK_RETURN: return f->PressKey(Key::Enter);
+      case VK_ESCAPE: return f->PressKey(Key::Escape);
+      default: return false;
+    }
+  }
+
+  // Focus rectangles and key letters show once the keyboard is in use, as
+  // the dialog manager does.
+  static void ShowKeyboardCues(HWND form) {
+    ::SendMessageA(form, WM_CHANGEUISTATE, MAKEWPARAM(UIS_CLEAR, UISF_HIDEFOCUS | UISF_HIDEACCEL), 0);
+  }
+
+  // The control of |f| that has the keyboard focus now, or nullptr.
+  Control* FocusedControl(Form& f) {
+    auto it = controls_.find(::GetFocus());
+    if (it == controls_.end() || it->second == &f || it->second->OwnerForm() != &f) return nullptr;
+    return it->second;
   }
 
   Control* FindById(UINT id) {
@@ -343,18 +407,63 @@ class Win32Backend : public Backend {
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
     ::InitCommonControlsEx(&icc);
     ::LoadLibraryA("riched20.dll");
-    WNDCLASSA wc = {};
+    WNDCLASSEXA wc = {};
+    wc.cbSize = sizeof wc;
     wc.lpfnWndProc = FormProc;
     wc.style = CS_DBLCLKS;  // a double-click on a panel reaches the form's window
     wc.hInstance = ::GetModuleHandleA(nullptr);
     wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.hIcon = ::LoadIconA(nullptr, IDI_APPLICATION);
+    // The program's own icon (resource 1) on every form, in the sizes the
+    // title bar and Alt+Tab ask for.
+    wc.hIcon = ProgramIcon(::GetSystemMetrics(SM_CXICON));
+    wc.hIconSm = ProgramIcon(::GetSystemMetrics(SM_CXSMICON));
     wc.lpszClassName = kFormClass;
-    ::RegisterClassA(&wc);
+    ::RegisterClassExA(&wc);
     wc.lpszClassName = kPanelClass;
-    wc.hIcon = nullptr;
-    ::RegisterClassA(&wc);
+    wc.hIcon = wc.hIconSm = nullptr;
+    ::RegisterClassExA(&wc);
+  }
+
+  static bool HighContrast() {
+    HIGHCONTRASTA hc = {sizeof hc, 0, nullptr};
+    return ::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof hc, &hc, 0) && (hc.dwFlags & HCF_HIGHCONTRASTON);
+  }
+
+  static HICON ProgramIcon(int size) {
+    HANDLE icon = ::LoadImageA(::GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1), IMAGE_ICON, size,
+                               size, LR_DEFAULTCOLOR);
+    return icon ? static_cast<HICON>(icon) : ::LoadIconA(nullptr, IDI_APPLICATION);
+  }
+
+  static const char* GlyphResource(ButtonKind k) {
+    switch (k) {
+      case ButtonKind::OK: return "BBOK";
+      case ButtonKind::Yes: return "BBYES";
+      case ButtonKind::Cancel: return "BBCANCEL";
+      case ButtonKind::No: return "BBNO";
+      case ButtonKind::Close: return "BBCLOSE";
+      case ButtonKind::Custom: break;
+    }
+    return "BBCUSTOM";
+  }
+
+  // A bitmap button shows its kind's glyph beside the caption. The glyph's
+  // grey (192, 192, 192) becomes the button face of the user's colours, also
+  // in high contrast. Windows before XP draw the caption alone. A disabled
+  // button shows none: greyed, the glyph's square would turn into a block.
+  void ApplyGlyph(Button& b, HWND h) {
+    if (!b.hasPicture) return;
+    if (!b.Enabled()) {
+      ::SendMessageA(h, BM_SETIMAGE, IMAGE_BITMAP, 0);
+      return;
+    }
+    const char* name = GlyphResource(b.GetButtonKind());
+    HBITMAP& glyph = glyphs_[name];
+    if (!glyph)
+      glyph = static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0,
+                                                0, LR_LOADMAP3DCOLORS));
+    if (glyph) ::SendMessageA(h, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(glyph));
   }
 
   HWND TimerWindow() {
@@ -416,21 +525,21 @@ class Win32Backend : public Backend {
       if (!l.wordWrap) style |= SS_LEFTNOWORDWRAP * (l.alignment == TextAlign::Left);
     } else if (kind == "Button") {
       cls = "BUTTON";
-      style |= WS_TABSTOP | (static_cast<Button&>(c).IsDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON);
+      style |= static_cast<Button&>(c).IsDefault() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON;
     } else if (kind == "Edit" || kind == "Memo") {
       cls = "EDIT";
       ex = WS_EX_CLIENTEDGE;
       auto& e = static_cast<Edit&>(c);
-      style |= ES_AUTOHSCROLL | (e.readOnly ? ES_READONLY : 0) | (c.TabStop() ? WS_TABSTOP : 0);
+      style |= ES_AUTOHSCROLL | (e.readOnly ? ES_READONLY : 0);
       if (e.multiLine) style |= ES_MULTILINE | ES_AUTOVSCROLL | WS_VSCROLL | ES_WANTRETURN;
     } else if (kind == "RichEdit") {
       cls = "RichEdit20A";
       ex = WS_EX_CLIENTEDGE;
-      style |= ES_MULTILINE | WS_VSCROLL | WS_HSCROLL | ES_NOHIDESEL | WS_TABSTOP;
+      style |= ES_MULTILINE | WS_VSCROLL | WS_HSCROLL | ES_NOHIDESEL;
     } else if (kind == "ListView") {
       cls = WC_LISTVIEWA;
       ex = WS_EX_CLIENTEDGE;
-      style |= LVS_ICON | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_AUTOARRANGE | WS_TABSTOP;
+      style |= LVS_ICON | LVS_SINGLESEL | LVS_SHOWSELALWAYS | LVS_AUTOARRANGE;
     } else if (kind == "ListBox") {
       cls = "LISTBOX";
       ex = WS_EX_CLIENTEDGE;
@@ -447,6 +556,9 @@ class Win32Backend : public Backend {
     } else if (kind == "Image") {
       style |= SS_BITMAP | SS_NOTIFY;
     }
+    // Each control that takes the focus is a tab stop and a group of its own:
+    // Tab follows the form's order, and arrows stay inside the control.
+    if (c.TakesFocus() && c.TabStop()) style |= WS_TABSTOP | WS_GROUP;
     UINT id = nextId_++;
     HWND h = ::CreateWindowExA(ex, cls, kind == "Image" ? "" : c.Caption().c_str(), style, 0, 0,
                                c.Width(), c.Height(), form, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
@@ -465,14 +577,22 @@ class Win32Backend : public Backend {
       ::SendMessageA(h, PBM_SETRANGE32, b.Min(), b.Max());
       ::SendMessageA(h, PBM_SETPOS, b.Position(), 0);
     } else if (kind == "ListView") {
-      HIMAGELIST il = ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 1, 1);
-      ImageList_ReplaceIcon(il, -1, ::LoadIconA(nullptr, IDI_APPLICATION));
+      // 24-bit colour and a mask: the 256-colour pictures as drawn, on any display.
+      HIMAGELIST il = ImageList_Create(32, 32, ILC_COLOR24 | ILC_MASK, 1, 1);
+      const std::string& images = static_cast<ListView&>(c).largeImages;
+      HANDLE picture = images.empty() ? nullptr
+                                      : ::LoadImageA(::GetModuleHandleA(nullptr), images.c_str(),
+                                                     IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR);
+      HICON icon = picture ? static_cast<HICON>(picture) : ::LoadIconA(nullptr, IDI_APPLICATION);
+      ImageList_ReplaceIcon(il, -1, icon);
+      if (picture) ::DestroyIcon(icon);
       ::SendMessageA(h, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(il));
       ::SendMessageA(h, LVM_SETBKCOLOR, 0, ::GetSysColor(COLOR_WINDOW));
       ::SendMessageA(h, LVM_SETTEXTBKCOLOR, 0, ::GetSysColor(COLOR_WINDOW));
       ::SendMessageA(h, LVM_SETTEXTCOLOR, 0, ::GetSysColor(COLOR_WINDOWTEXT));
     }
     ApplyFont(c, h);
+    if (kind == "Button") ApplyGlyph(static_cast<Button&>(c), h);
     if (kind == "ListView" || kind == "ListBox") FillList(c, h);
     if (kind == "Image") ApplyPicture(c, h);
     ::EnableWindow(h, c.Enabled());
@@ -689,6 +809,7 @@ class Win32Backend : public Backend {
   std::map<UINT_PTR, Timer*> timers_;
   std::map<std::string, HFONT> fonts_;
   std::map<Color, HBRUSH> brushes_;
+  std::map<std::string, HBITMAP> glyphs_;
 };
 
 Win32Backend& Win32Backend::Self() {
