@@ -4,15 +4,20 @@
 #  - the welcome splash's four JPEG pictures, data resources
 #    TWELCOMEFORM_IMG01..04, drawn from src/app/res/welcome/img01..04.mvg.
 # They land in ${RES_DIR} as NAME.bmp / NAME.jpg (NAME: the resource name),
-# read by setup-sim and the unit tests; PICTURE_RC holds the .rc lines that
-# put the same files into the Windows program.
+# read by setup-sim and the unit tests. LOGO_RC_<Brand> and SPLASH_RC hold
+# the .rc lines that put the same files into a brand's Windows program: each
+# carries LOGOVELMAR (the main window loads it) and its own logo; only the
+# maker's brand (MAKER_BRAND, the one that shows the splash) carries the
+# splash's pictures.
 find_program(CONVERT_EXECUTABLE convert REQUIRED)
 
 set(BRANDS Velmar Pellacor)
+set(MAKER_BRAND Pellacor)
+add_compile_definitions(MAKER_BRAND="${MAKER_BRAND}")
 set(RES_DIR ${CMAKE_BINARY_DIR}/generated/res)
 file(MAKE_DIRECTORY ${RES_DIR})
 set(PICTURES)
-set(PICTURE_RC "")
+set(SPLASH_RC "")
 
 foreach(brand ${BRANDS})
   string(TOUPPER "LOGO${brand}" name)
@@ -30,7 +35,7 @@ foreach(brand ${BRANDS})
     message(FATAL_ERROR "brand ${brand} has no logo: src/app/res/brands/${brand}.bmp or .mvg")
   endif()
   list(APPEND PICTURES ${out})
-  string(APPEND PICTURE_RC "${name} BITMAP \"${out}\"\n")
+  set(LOGO_RC_${brand} "${name} BITMAP \"${out}\"\n")
 endforeach()
 
 foreach(i 01 02 03 04)
@@ -43,7 +48,7 @@ foreach(i 01 02 03 04)
                              -sampling-factor 2x2 ${out}
                      DEPENDS ${src} COMMENT "drawing welcome picture ${i}" VERBATIM)
   list(APPEND PICTURES ${out})
-  string(APPEND PICTURE_RC "${name} RCDATA \"${out}\"\n")
+  string(APPEND SPLASH_RC "${name} RCDATA \"${out}\"\n")
 endforeach()
 
 

@@ -19,7 +19,6 @@ namespace {
 
 constexpr const char* kDebugMarker = "d:\\Debug";
 constexpr const char* kLogoResource = "LOGOVELMAR";
-constexpr const char* kMakerBrand = "Pellacor";
 // "连接端口为" (connected port is), in the code page the debug output is read in (GBK).
 constexpr const char kConnectedPortIs[] = "\xC1\xAC\xBD\xD3\xB6\xCB\xBF\xDA\xCE\xAA";
 

@@ -21,6 +21,14 @@ class TFormTest;
 
 namespace app {
 
+// The maker's own brand: the one whose program shows the welcome splash
+// (the build names it, as it also decides which program carries the
+// splash's pictures).
+#ifndef MAKER_BRAND
+#error "the build names the maker's brand (MAKER_BRAND)"
+#endif
+inline constexpr const char* kMakerBrand = MAKER_BRAND;
+
 using plat::kWmInstallError;
 using plat::kWmInstallSuccess;
 // A failure that left no error code of its own, as the library's missing

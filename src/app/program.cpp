@@ -6,7 +6,7 @@
 
 namespace app {
 
-std::unique_ptr<Program> StartProgram(const std::string& brand) {
+std::unique_ptr<Program> StartProgram(const std::string& brand, SplashShower splash) {
   // Module start-up: the catalogue in the system's default language.
   i18n::FillCatalogue(brand);
   // The log's message-box mode shows an ownerless box with the information icon.
@@ -17,7 +17,8 @@ std::unique_ptr<Program> StartProgram(const std::string& brand) {
   auto p = std::make_unique<Program>();
   p->mainForm = std::make_unique<TMainForm>();
   Program* program = p.get();
-  p->mainForm->showWelcomeSplash = [program](TMainForm&) { ShowWelcomeSplash(program->welcomeForm); };
+  if (splash)
+    p->mainForm->showWelcomeSplash = [program, splash](TMainForm&) { splash(program->welcomeForm); };
   ui::app().AddForm(p->mainForm.get());
   p->mainForm->FormCreate();
 
@@ -50,8 +51,8 @@ void RunProgram(Program&) {
   services::EndInstallAttempt("unfinished");
 }
 
-int ProgramMain(const std::string& brand) {
-  auto p = StartProgram(brand);
+int ProgramMain(const std::string& brand, SplashShower splash) {
+  auto p = StartProgram(brand, splash);
   RunProgram(*p);
   return 0;
 }

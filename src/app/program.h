@@ -23,13 +23,19 @@ struct Program {
   std::unique_ptr<TWelcomeForm> welcomeForm;
 };
 
+// Shows the welcome splash in the slot given; null where the program cannot
+// show it (a brand's program that never does leaves the splash, its
+// pictures and the JPEG decoder out).
+using SplashShower = void (*)(std::unique_ptr<TWelcomeForm>& slot);
+
 // Module start-up and the creation of the forms, up to the message loop.
 // |brand| is the program's brand key, fixed by the build (tests take the
 // default one).
-std::unique_ptr<Program> StartProgram(const std::string& brand = i18n::kDefaultBrand);
+std::unique_ptr<Program> StartProgram(const std::string& brand = i18n::kDefaultBrand,
+                                      SplashShower splash = &ShowWelcomeSplash);
 // Shows the main window (unless told not to) and runs the loop until it closes.
 void RunProgram(Program& p);
 // Both; always returns 0.
-int ProgramMain(const std::string& brand);
+int ProgramMain(const std::string& brand, SplashShower splash);
 
 }  // namespace app

@@ -230,14 +230,6 @@ void ProgressBar::SetPosition(int p) {
 
 // --- Image ---------------------------------------------------------------
 
-bool Image::SetJpeg(const std::string& jpeg) {
-  std::string bmp;
-  // A picture that does not decode leaves the image empty, never half drawn.
-  bool decoded = DecodeJpeg(jpeg, bmp);
-  SetPicture(bmp);
-  return decoded;
-}
-
 bool Image::SetPicture(const std::string& data) {
   const bool bitmap = data.size() >= 26 && data[0] == 'B' && data[1] == 'M';
   picture_ = bitmap ? data : std::string();

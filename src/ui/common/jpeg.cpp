@@ -9,6 +9,7 @@
 #include <jpeglib.h>
 
 #include "ui/picture.h"
+#include "ui/ui.h"
 
 namespace ui {
 
@@ -149,6 +150,16 @@ bool DecodeJpeg(const std::string& jpeg, std::string& bmp) {
   if (!Decode(job)) return false;
   bmp = std::move(out);
   return true;
+}
+
+// Here, beside the decoder, so that a program that shows no JPEG picture
+// links neither (the linker takes this file only for a caller of it).
+bool Image::SetJpeg(const std::string& jpeg) {
+  std::string bmp;
+  // A picture that does not decode leaves the image empty, never half drawn.
+  bool decoded = DecodeJpeg(jpeg, bmp);
+  SetPicture(bmp);
+  return decoded;
 }
 
 }  // namespace ui
