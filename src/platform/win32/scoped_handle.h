@@ -76,6 +76,7 @@ using RegistryKeyTraits = CloseTraits<HKEY, ::RegCloseKey>;
 using WindowTraits = CloseTraits<HWND, ::DestroyWindow>;
 // Fonts, brushes, bitmaps: deleted once nothing selects them any more.
 using GdiObjectTraits = CloseTraits<HGDIOBJ, ::DeleteObject>;
+using IconTraits = CloseTraits<HICON, ::DestroyIcon>;
 
 using ScopedHandle = ScopedObject<KernelHandleTraits>;
 using ScopedFindHandle = ScopedObject<FindHandleTraits>;
@@ -84,5 +85,6 @@ using ScopedLibrary = ScopedObject<LibraryTraits>;
 using ScopedKey = ScopedObject<RegistryKeyTraits>;
 using ScopedWindow = ScopedObject<WindowTraits>;
 using ScopedGdiObject = ScopedObject<GdiObjectTraits>;
+using ScopedIcon = ScopedObject<IconTraits>;
 
 }  // namespace plat::win32

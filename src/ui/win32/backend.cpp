@@ -7,6 +7,7 @@
 
 #include <map>
 
+#include "platform/win32/scoped_handle.h"
 #include "ui/backend.h"
 
 namespace ui {
@@ -72,6 +73,7 @@ class Win32Backend : public Backend {
     if (HWND h = static_cast<HWND>(c.peer)) {
       controls_.erase(h);
       ::DestroyWindow(h);
+      pictures_.erase(h);  // its bitmap goes once the window is gone
       c.peer = nullptr;
     }
   }
@@ -459,11 +461,10 @@ class Win32Backend : public Backend {
       return;
     }
     const char* name = GlyphResource(b.GetButtonKind());
-    HBITMAP& glyph = glyphs_[name];
+    plat::win32::ScopedGdiObject& glyph = glyphs_[name];
     if (!glyph)
-      glyph = static_cast<HBITMAP>(::LoadImageA(::GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0,
-                                                0, LR_LOADMAP3DCOLORS));
-    if (glyph) ::SendMessageA(h, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(glyph));
+      glyph.Set(::LoadImageA(::GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
+    if (glyph) ::SendMessageA(h, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(glyph.Get()));
   }
 
   HWND TimerWindow() {
@@ -580,12 +581,12 @@ class Win32Backend : public Backend {
       // 24-bit colour and a mask: the 256-colour pictures as drawn, on any display.
       HIMAGELIST il = ImageList_Create(32, 32, ILC_COLOR24 | ILC_MASK, 1, 1);
       const std::string& images = static_cast<ListView&>(c).largeImages;
-      HANDLE picture = images.empty() ? nullptr
-                                      : ::LoadImageA(::GetModuleHandleA(nullptr), images.c_str(),
-                                                     IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR);
-      HICON icon = picture ? static_cast<HICON>(picture) : ::LoadIconA(nullptr, IDI_APPLICATION);
-      ImageList_ReplaceIcon(il, -1, icon);
-      if (picture) ::DestroyIcon(icon);
+      // The image list keeps a copy of the picture.
+      const plat::win32::ScopedIcon picture(
+          images.empty() ? nullptr
+                         : static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), images.c_str(),
+                                                           IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
+      ImageList_ReplaceIcon(il, -1, picture ? picture.Get() : ::LoadIconA(nullptr, IDI_APPLICATION));
       ::SendMessageA(h, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(il));
       ::SendMessageA(h, LVM_SETBKCOLOR, 0, ::GetSysColor(COLOR_WINDOW));
       ::SendMessageA(h, LVM_SETTEXTBKCOLOR, 0, ::GetSysColor(COLOR_WINDOW));
@@ -618,9 +619,9 @@ class Win32Backend : public Backend {
 
   HBRUSH Brush(Color c) {
     if (c == kBtnFace) return ::GetSysColorBrush(COLOR_BTNFACE);
-    HBRUSH& b = brushes_[c];
-    if (!b) b = ::CreateSolidBrush(c);
-    return b;
+    plat::win32::ScopedGdiObject& b = brushes_[c];
+    if (!b) b.Set(::CreateSolidBrush(c));
+    return static_cast<HBRUSH>(b.Get());
   }
 
   // Whether a control paints itself without a window: shapes, and panels
@@ -703,12 +704,12 @@ class Win32Backend : public Backend {
   void ApplyFont(Control& c, HWND h) {
     const Font& f = c.GetFont();
     std::string key = f.name + "/" + std::to_string(f.height) + (f.bold ? "b" : "");
-    HFONT& font = fonts_[key];
+    plat::win32::ScopedGdiObject& font = fonts_[key];
     if (!font)
-      font = ::CreateFontA(-f.height, 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                           DEFAULT_PITCH | FF_DONTCARE, f.name.c_str());
-    ::SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font), TRUE);
+      font.Set(::CreateFontA(-f.height, 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
+                             DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
+                             DEFAULT_PITCH | FF_DONTCARE, f.name.c_str()));
+    ::SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
   }
 
   void FillList(Control& c, HWND h) {
@@ -751,7 +752,10 @@ class Win32Backend : public Backend {
     HBITMAP b = ::CreateDIBitmap(dc, &info->bmiHeader, CBM_INIT, bmp.data() + offset, info, DIB_RGB_COLORS);
     ::ReleaseDC(h, dc);
     HBITMAP old = reinterpret_cast<HBITMAP>(::SendMessageA(h, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(b)));
-    if (old) ::DeleteObject(old);
+    plat::win32::ScopedGdiObject& mine = pictures_[h];
+    // A control that drew a copy hands that back: it is ours to delete too.
+    if (old && old != mine.Get()) plat::win32::ScopedGdiObject copy(old);
+    mine.Set(b);
   }
 
   void FormChanged(Form& f, HWND h, Prop p) {
@@ -807,9 +811,11 @@ class Win32Backend : public Backend {
   std::map<HWND, Control*> controls_;
   std::map<UINT, Control*> ids_;
   std::map<UINT_PTR, Timer*> timers_;
-  std::map<std::string, HFONT> fonts_;
-  std::map<Color, HBRUSH> brushes_;
-  std::map<std::string, HBITMAP> glyphs_;
+  // The GDI objects the windows use, deleted with the backend.
+  std::map<std::string, plat::win32::ScopedGdiObject> fonts_;
+  std::map<Color, plat::win32::ScopedGdiObject> brushes_;
+  std::map<std::string, plat::win32::ScopedGdiObject> glyphs_;
+  std::map<HWND, plat::win32::ScopedGdiObject> pictures_;  // an image control's bitmap
 };
 
 Win32Backend& Win32Backend::Self() {
