@@ -64,6 +64,11 @@ class InstallSequence : public ProgramTest {
       if (q.info.printerName == name) return &q;
     return nullptr;
   }
+  bool InTranscript(const std::string& text) const {
+    for (const std::string& l : h.Transcript())
+      if (l.find(text) != std::string::npos) return true;
+    return false;
+  }
   bool Unlocked() {
     return main().BbtnStart->Enabled() && main().BbtnExit->Enabled() && main().LvPrinters->Enabled();
   }
@@ -202,10 +207,7 @@ TEST_F(InstallSequence, MissingHelperLibraryIsShownAndUnlocks) {
   Start("QuiteMode=1\r\nInstallDll2K=i386\\none.dll\r\n");
   machine.devices.present32 = false;
   Press();
-  bool shown = false;
-  for (const std::string& l : h.Transcript())
-    if (l.find("The DLL file is not found!") != std::string::npos) shown = true;
-  EXPECT_TRUE(shown);
+  EXPECT_TRUE(InTranscript("The DLL file is not found!"));
   EXPECT_TRUE(Unlocked());
   EXPECT_EQ(LibraryCalls("FuncDrvKit("), 0);
 }
@@ -298,10 +300,7 @@ TEST_F(InstallSequence, SixtyFourBitAttemptThatEndsBeforeTheHandOffUnlocks) {
   Start("QuiteMode=1\r\nInstallDll2K=i386\\none.dll\r\n");
   machine.devices.present32 = false;
   Press();
-  bool shown = false;
-  for (const std::string& l : h.Transcript())
-    if (l.find("The DLL file is not found!") != std::string::npos) shown = true;
-  EXPECT_TRUE(shown);
+  EXPECT_TRUE(InTranscript("The DLL file is not found!"));
   EXPECT_TRUE(Unlocked());
   EXPECT_EQ(main().InstallState, 2);
   EXPECT_TRUE(machine.handOff.posted.empty());
@@ -380,10 +379,7 @@ TEST_F(InstallSequence, HiddenAutomaticInstallThatFailsEndsTheProgram) {
   ASSERT_TRUE(main().HiddenMode);
   EXPECT_TRUE(main().TmrAutoInstall->Enabled());
   main().TmrAutoInstallTimer();
-  bool shown = false;
-  for (const std::string& l : h.Transcript())
-    if (l.find("The DLL file is not found!") != std::string::npos) shown = true;
-  EXPECT_TRUE(shown) << "the error is still shown";
+  EXPECT_TRUE(InTranscript("The DLL file is not found!")) << "the error is still shown";
   EXPECT_TRUE(ui::app().Terminated()) << "no invisible process left waiting";
 }
 
