@@ -38,8 +38,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       (listing.find("No matching devices found.") != 0))
     __builtin_trap();
 
-  plat::sim::SimMachine machine;
+  // One machine for every input: making its sandbox on disk costs more than a run.
+  static plat::sim::SimMachine machine;
   plat::SetBackend(machine.AsBackend());
+  machine.transcript.clear();
+  machine.started.clear();
+  machine.devices.devices.clear();
   plat::sim::SimDevice d;
   d.hardwareId = hwId;
   d.deviceId = deviceId;

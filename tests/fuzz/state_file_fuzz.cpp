@@ -9,8 +9,11 @@
 #include "platform/sim/machine.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  plat::sim::SimMachine machine;
+  // One machine for every input: making its sandbox on disk costs more than a run.
+  static plat::sim::SimMachine machine;
   plat::SetBackend(machine.AsBackend());
+  machine.transcript.clear();
+  machine.started.clear();
   plat::files().WriteFile("C:\\Medium\\drvkit-state.ini", std::string(reinterpret_cast<const char*>(data), size));
   const standin::DeviceState state(nullptr);
   for (const char* key : {"InstallResult", "LastErrorCode", "AnswerHighBits", "DevconFails"}) state.GetNumber(key);
