@@ -43,6 +43,28 @@ INI
 cp -r "$m" "$tmp/auto"
 sed -i '0,/^AutoMode=0/s//AutoMode=1/' "$tmp/auto/install.ini"
 
-ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1} \
-UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1} \
-  "$bin" --medium "$tmp" --scenarios tests/sweep --silent tests/sweep/silent.txt "$@"
+export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=0:abort_on_error=1}
+export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:abort_on_error=1:print_stacktrace=1}
+sweep() { "$bin" --medium "$tmp" --scenarios tests/sweep --silent tests/sweep/silent.txt "$@"; }
+passed=0 failed=0
+
+# The sweep's own checks: a run made to crash, hang or keep a handle open
+# is counted as such.
+for k in crash hang leak; do
+  out=$(sweep --only auto --limit 2 --wall 2 --inject "$k" 2>/dev/null | tail -2 | head -1)
+  case $k in crash) want="3 runs, 2 crashes, 0 hangs, 0 leaks, 0 silent" ;;
+             hang) want="3 runs, 0 crashes, 2 hangs, 0 leaks, 0 silent" ;;
+             leak) want="3 runs, 0 crashes, 0 hangs, 2 leaks, 0 silent" ;; esac
+  if [ "$out" = "$want" ]; then passed=$((passed + 1)); echo "ok   an injected $k is counted"
+  else failed=$((failed + 1)); echo "FAIL an injected $k is counted: $out"; fi
+done
+
+sweep "$@" | tee "$tmp/sweep.out"
+rc=${PIPESTATUS[0]}
+line=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$tmp/sweep.out" | tail -1)
+p=$(awk '{print $1}' <<<"$line")
+f=$(awk '{print $3}' <<<"$line")
+f=${f:-1}
+[ "$rc" != 0 ] && [ "$f" = 0 ] && f=1
+echo "$((passed + ${p:-0})) passed, $((failed + f)) failed"
+[ $((failed + f)) -eq 0 ]

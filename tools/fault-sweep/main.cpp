@@ -4,6 +4,10 @@
 // not started anew), so a crash or a hang ends only that run.
 //
 //   fault-sweep --medium DIR --scenarios DIR [--silent FILE] [--only NAME] [--verbose]
+//               [--limit RUNS] [--wall SECONDS] [--inject crash|hang|leak]
+// --inject makes every run fail that way after the installation, so that
+// the sweep's own checks can be seen to work; --limit stops each scenario
+// after that many runs with a fault.
 //
 // A scenario is NAME.ini (a machine file), NAME.script (a user script) and
 // optionally NAME.args (the program's command line, one argument a line) and
@@ -19,6 +23,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <dirent.h>
 #include <fstream>
@@ -39,8 +44,10 @@ namespace {
 
 // Wall-clock seconds one run may take before it counts as a hang, and the
 // virtual time after which a run that is still going counts as one.
-constexpr unsigned kWallSeconds = 60;
+unsigned wallSeconds = 60;
 constexpr uint64_t kVirtualLimitMs = 6 * 3600 * 1000ull;
+
+std::string inject;  // --inject
 
 struct Scenario {
   std::string name, machine, script, medium = "default";
@@ -85,7 +92,7 @@ uint32_t ErrorFor(const std::string& call) {
 
 // The run itself, in the child: the report goes to |fd|.
 [[noreturn]] void RunChild(const Scenario& s, const std::string& medium, const Fault& fault, int fd) {
-  alarm(kWallSeconds);
+  alarm(wallSeconds);
   plat::sim::SimMachine machine;
   plat::SetBackend(machine.AsBackend());
   machine.Mount("C:\\Medium", medium + "/" + s.medium);
@@ -109,6 +116,10 @@ uint32_t ErrorFor(const std::string& call) {
     auto program = app::StartProgram();
     app::RunProgram(*program);
   }
+  if (fault.nth > 0 && inject == "crash") abort();
+  if (fault.nth > 0 && inject == "hang")
+    for (;;) plat::sys().Sleep(1000);
+  if (fault.nth > 0 && inject == "leak") machine.handles.Open("injected");
   Report r;
   std::ostringstream out;
   for (const auto& [call, n] : machine.faults.Counts()) out << "count " << call << " " << n << "\n";
@@ -161,7 +172,7 @@ Outcome Run(const Scenario& s, const std::string& medium, const Fault& fault) {
   waitpid(pid, &status, 0);
   if (WIFSIGNALED(status) && WTERMSIG(status) == SIGALRM) {
     o.verdict = Verdict::Hang;
-    o.detail = "still running after " + std::to_string(kWallSeconds) + " s";
+    o.detail = "still running after " + std::to_string(wallSeconds) + " s";
     return o;
   }
   if (!WIFEXITED(status) || WEXITSTATUS(status) != 0) {
@@ -270,6 +281,7 @@ std::vector<Scenario> ReadScenarios(const std::string& dir, const std::string& o
 int main(int argc, char** argv) {
   std::string medium, scenarios, silentFile, only;
   bool verbose = false;
+  int limit = 1 << 30;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
     if (a == "--medium" && i + 1 < argc) medium = argv[++i];
@@ -277,6 +289,9 @@ int main(int argc, char** argv) {
     else if (a == "--silent" && i + 1 < argc) silentFile = argv[++i];
     else if (a == "--only" && i + 1 < argc) only = argv[++i];
     else if (a == "--verbose") verbose = true;
+    else if (a == "--limit" && i + 1 < argc) limit = atoi(argv[++i]);
+    else if (a == "--wall" && i + 1 < argc) wallSeconds = static_cast<unsigned>(atoi(argv[++i]));
+    else if (a == "--inject" && i + 1 < argc) inject = argv[++i];
     else {
       std::cerr << "usage: fault-sweep --medium DIR --scenarios DIR [--silent FILE] [--only NAME] [--verbose]\n";
       return 2;
@@ -324,7 +339,7 @@ int main(int argc, char** argv) {
     int scenarioRuns = 0;
     for (const auto& [call, n] : base.report.counts) {
       if (std::find(faultable.begin(), faultable.end(), call) == faultable.end()) continue;
-      for (int k = 1; k <= n; ++k) {
+      for (int k = 1; k <= n && scenarioRuns < limit; ++k) {
         const Fault f{call, k};
         const Outcome o = Run(s, medium, f);
         if (o.verdict != Verdict::Crash && o.verdict != Verdict::Hang && o.report.failed != 1) {
