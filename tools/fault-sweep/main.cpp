@@ -36,6 +36,7 @@
 #include "app/program.h"
 #include "platform/common/text.h"
 #include "platform/sim/machine.h"
+#include "services/log.h"
 #include "tools/setup-sim/machine_file.h"
 #include "tools/setup-sim/user_script.h"
 #include "ui/headless/headless.h"
@@ -66,6 +67,8 @@ struct Report {
   bool timedOut = false;
   uint64_t now = 0;
   std::string handleList;
+  std::vector<std::string> boxTexts;
+  std::string result;  // of the log's outcome line
 };
 
 bool ReadHostFile(const std::string& path, std::string& out) {
@@ -102,7 +105,16 @@ uint32_t ErrorFor(const std::string& call) {
     std::cerr << s.name << ".ini: " << error << "\n";
     _exit(3);
   }
-  if (fault.nth > 0) machine.faults.Set(fault.call, fault.nth, ErrorFor(fault.call));
+  // Only what the user sees from the failing call on counts as its outcome.
+  size_t mark = 0;
+  bool fired = false;
+  if (fault.nth > 0) {
+    machine.faults.Set(fault.call, fault.nth, ErrorFor(fault.call));
+    machine.faults.onFail = [&] {
+      if (!fired) mark = machine.transcript.size();
+      fired = true;
+    };
+  }
   ui::headless::Headless& ui = *ui::headless::Default();
   ui.machine = &machine;
   ui.timeLimit = kVirtualLimitMs;
@@ -123,8 +135,25 @@ uint32_t ErrorFor(const std::string& call) {
   Report r;
   std::ostringstream out;
   for (const auto& [call, n] : machine.faults.Counts()) out << "count " << call << " " << n << "\n";
-  for (const auto& e : machine.transcript) {
-    if (e.kind == "ui-msgbox") ++r.boxes;
+  // The result field of the log's last outcome line ("success", "failed", ...).
+  std::string result = "none";
+  machine.faults.Clear();
+  if (auto log = plat::files().ReadFile(services::LogFilePath()))
+    for (const std::string& line : plat::text::SplitLines(*log)) {
+      const size_t at = line.find("OUTCOME\t");
+      if (at == std::string::npos) continue;
+      const std::vector<std::string> f = plat::text::Split(line.substr(at + 8), '\t');
+      if (f.size() > 3) result = f[3];
+    }
+  out << "result " << result << "\n";
+  for (size_t i = mark; i < machine.transcript.size(); ++i) {
+    const auto& e = machine.transcript[i];
+    if (e.kind == "ui-msgbox") {
+      ++r.boxes;
+      std::string oneLine = e.text;
+      std::replace(oneLine.begin(), oneLine.end(), '\n', ' ');
+      out << "box " << oneLine << "\n";
+    }
     if (e.kind == "ui-timeout") r.timedOut = true;
   }
   out << "boxes " << r.boxes << "\nhandles " << machine.handles.Total() << "\nfailed " << machine.faults.Failed()
@@ -148,7 +177,7 @@ struct Outcome {
   std::string detail;
 };
 
-Outcome Run(const Scenario& s, const std::string& medium, const Fault& fault) {
+Outcome Run(const Scenario& s, const std::string& medium, const Fault& fault, const std::string& baseResult) {
   int fds[2];
   Outcome o;
   if (pipe(fds) != 0) {
@@ -202,6 +231,12 @@ Outcome Run(const Scenario& s, const std::string& medium, const Fault& fault) {
       w >> o.report.timedOut;
     } else if (key == "now") {
       w >> o.report.now;
+    } else if (key == "result") {
+      std::getline(w >> std::ws, o.report.result);
+    } else if (key == "box") {
+      std::string rest;
+      std::getline(w, rest);
+      o.report.boxTexts.push_back(rest);
     } else if (key == "list") {
       std::getline(w, o.report.handleList);
     }
@@ -212,9 +247,11 @@ Outcome Run(const Scenario& s, const std::string& medium, const Fault& fault) {
   } else if (o.report.handles != 0) {
     o.verdict = Verdict::Leak;
     o.detail = "open handles:" + o.report.handleList;
-  } else if (o.report.boxes == 0) {
+  } else if (o.report.boxes == 0 && !(o.report.result == "success" && baseResult == "success")) {
+    // Silent is right only where the installation still succeeded as it
+    // does without the fault (an automatic install ends without a box).
     o.verdict = Verdict::Silent;
-    o.detail = "no message box";
+    o.detail = "no message box after the fault (outcome " + o.report.result + ")";
   }
   return o;
 }
@@ -330,8 +367,10 @@ int main(int argc, char** argv) {
   };
 
   for (const Scenario& s : all) {
-    const Outcome base = Run(s, medium, Fault{});
+    const Outcome base = Run(s, medium, Fault{}, "");
     judge(s, Fault{}, base);
+    if (verbose)
+      for (const std::string& b : base.report.boxTexts) std::cout << "     " << s.name << " shows:" << b << "\n";
     if (base.verdict == Verdict::Crash || base.verdict == Verdict::Hang) {
       ++scenarioFailures;
       continue;
@@ -341,7 +380,7 @@ int main(int argc, char** argv) {
       if (std::find(faultable.begin(), faultable.end(), call) == faultable.end()) continue;
       for (int k = 1; k <= n && scenarioRuns < limit; ++k) {
         const Fault f{call, k};
-        const Outcome o = Run(s, medium, f);
+        const Outcome o = Run(s, medium, f, base.report.result);
         if (o.verdict != Verdict::Crash && o.verdict != Verdict::Hang && o.report.failed != 1) {
           // The calls before the failing one are the counting run's; it must be reached.
           std::cout << "FAIL " << s.name << " " << call << "#" << k << ": the fault did not fire\n";

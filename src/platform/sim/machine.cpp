@@ -51,6 +51,7 @@ std::optional<uint32_t> Faults::Check(const std::string& call) {
   ++f.calls;
   if (f.nth != 0 && f.calls != f.nth) return std::nullopt;
   ++failed_;
+  if (onFail) onFail();
   return f.error;
 }
 

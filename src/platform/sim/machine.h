@@ -8,6 +8,7 @@
 //   plat::SetBackend(m.AsBackend());
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -47,6 +48,8 @@ class Faults {
   // How often each call was made, failed or not; and how many were failed.
   const std::map<std::string, int>& Counts() const { return counts_; }
   int Failed() const { return failed_; }
+  // Called as a fault fires (the sweep marks where the run went astray).
+  std::function<void()> onFail;
 
  private:
   std::map<std::string, Fault> faults_;
