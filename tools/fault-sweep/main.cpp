@@ -17,6 +17,7 @@
 // case listed in the --silent file. The last lines are
 //   N runs, C crashes, H hangs, L leaks, S silent
 //   P passed, F failed
+#include <ftw.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -94,8 +95,7 @@ uint32_t ErrorFor(const std::string& call) {
 }
 
 // The run itself, in the child: the report goes to |fd|.
-[[noreturn]] void RunChild(const Scenario& s, const std::string& medium, const Fault& fault, int fd) {
-  alarm(wallSeconds);
+void RunInChild(const Scenario& s, const std::string& medium, const Fault& fault, int fd) {
   plat::sim::SimMachine machine;
   plat::SetBackend(machine.AsBackend());
   machine.Mount("C:\\Medium", medium + "/" + s.medium);
@@ -166,6 +166,13 @@ uint32_t ErrorFor(const std::string& call) {
     at += static_cast<size_t>(n);
   }
   close(fd);
+}
+
+[[noreturn]] void RunChild(const Scenario& s, const std::string& medium, const Fault& fault, int fd) {
+  alarm(wallSeconds);
+  // The machine's sandbox folder goes with it; _exit then skips the
+  // parent's copies of everything else.
+  RunInChild(s, medium, fault, fd);
   _exit(0);
 }
 
@@ -313,6 +320,8 @@ std::vector<Scenario> ReadScenarios(const std::string& dir, const std::string& o
   return out;
 }
 
+int RemoveEntry(const char* path, const struct stat*, int, struct FTW*) { return remove(path); }
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -340,6 +349,15 @@ int main(int argc, char** argv) {
     return 2;
   }
   const std::vector<SilentCase> silent = ReadSilentList(silentFile);
+  // Every simulated machine's sandbox (the runs' own and the default one
+  // each child makes) lands in one folder, removed at the end.
+  const char* base = getenv("TMPDIR");
+  std::string sandboxes = std::string(base && *base ? base : "/tmp") + "/fault-sweep.XXXXXX";
+  if (!mkdtemp(sandboxes.data())) {
+    std::cerr << "fault-sweep: cannot make " << sandboxes << "\n";
+    return 2;
+  }
+  setenv("TMPDIR", sandboxes.c_str(), 1);
   const std::vector<std::string>& faultable = plat::sim::FaultableCalls();
 
   int runs = 0, crashes = 0, hangs = 0, leaks = 0, silentRuns = 0, byDesign = 0, scenarioFailures = 0;
@@ -398,6 +416,7 @@ int main(int argc, char** argv) {
   std::cout << byDesign << " runs silent by design (" << silentFile << ")\n";
   std::cout << runs << " runs, " << crashes << " crashes, " << hangs << " hangs, " << leaks << " leaks, "
             << silentRuns << " silent\n";
+  nftw(sandboxes.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
   const int bad = crashes + hangs + leaks + silentRuns + scenarioFailures;
   std::cout << (runs - crashes - hangs - leaks - silentRuns) << " passed, " << bad << " failed\n";
   return bad == 0 ? 0 : 1;
