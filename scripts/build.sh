@@ -8,10 +8,10 @@ cd "$(dirname "$0")/.."
 jobs=${JOBS:-$(nproc)}
 cmake -S . -B build/host -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
 ninja -C build/host -j"$jobs"
-# The unit tests once more with ASan and UBSan (test-all.sh runs them when present).
+# The host suites once more with ASan and UBSan: unit, contract and the fault sweep.
 cmake -S . -B build/host-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON \
       -DOUT_DIR="$PWD/out/host-asan" >/dev/null
-ninja -C build/host-asan -j"$jobs" unit
+ninja -C build/host-asan -j"$jobs" unit contract fault-sweep
 cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
       -DCMAKE_BUILD_TYPE=Release >/dev/null
 ninja -C build/win32 -j"$jobs"

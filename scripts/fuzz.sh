@@ -1,60 +1,85 @@
 #!/bin/bash
-# Builds and runs one libFuzzer target of tests/fuzz for a number of seconds:
-#   scripts/fuzz.sh inf_reader_fuzz 600
-# Targets: inf_reader_fuzz, options_fuzz, profile_fuzz, machine_file_fuzz, user_script_fuzz,
-# jpeg_fuzz.
-# The corpus (build/fuzz/corpus/NAME) is seeded from samples/medium (and
-# tests/fuzz/seeds/NAME if there is one) and the program's pictures, and kept
-# between runs; crashes land in build/fuzz/crashes/NAME.
+# Builds and runs the libFuzzer targets of tests/fuzz (not part of the test run):
+#   scripts/fuzz.sh inf_reader_fuzz 600     one target for 600 s
+#   scripts/fuzz.sh all 600                 every target in turn, 600 s each
+# Each target ends with one line:
+#   NAME: executions=N exec/s=R cov=C findings=F
+# The corpus (build/fuzz/corpus/NAME) is seeded from samples/medium,
+# tests/fuzz/seeds/NAME, the program's pictures and long inputs made here (a value past 2048 bytes,
+# a section list past 16384 bytes, a line of 70 000 characters), and kept
+# between runs; crashes land in build/fuzz/crashes/NAME. MAX_LEN (default
+# 131072) bounds an input; it must stay above the longest seed.
 set -u
-name=${1:?usage: fuzz.sh NAME SECONDS}
-seconds=${2:?usage: fuzz.sh NAME SECONDS}
+target=${1:?usage: fuzz.sh NAME|all SECONDS}
+seconds=${2:?usage: fuzz.sh NAME|all SECONDS}
 root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${JOBS:-2}
-
-if [ ! -f "$root/tests/fuzz/$name.cpp" ]; then
-  echo "no target tests/fuzz/$name.cpp" >&2; exit 2
-fi
-if ! command -v clang++ >/dev/null; then
-  echo "installing clang"
-  sudo apt-get install -y clang >/dev/null || apt-get install -y clang >/dev/null || exit 2
-fi
-
+maxlen=${MAX_LEN:-131072}
 build=$root/build/fuzz
+
+if ! command -v clang++ >/dev/null; then
+  echo "clang++ is missing (apt-get install clang)" >&2; exit 2
+fi
 if [ ! -f "$build/build.ninja" ]; then
   cmake -S "$root" -B "$build" -G Ninja -DFUZZ=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo \
         -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_C_COMPILER=clang \
         -DOUT_DIR="$root/out/host-fuzz" -DCMAKE_CXX_FLAGS=-Wno-error >/dev/null || exit 2
 fi
-ninja -C "$build" -j"$jobs" "$name" >"$build/$name-build.log" 2>&1 || {
-  tail -30 "$build/$name-build.log"; echo "build of $name failed"; exit 2; }
 
-corpus=$build/corpus/$name
-crashes=$build/crashes/$name
-mkdir -p "$corpus" "$crashes"
-# Seeds: every text file of the sample medium (install.ini, the INFs, readmes),
-# and the program's pictures.
-for f in "$root"/samples/medium/* "$root"/tests/fuzz/seeds/"$name"/*; do
-  [ -f "$f" ] && cp -n "$f" "$corpus/seed-$(basename "$f")"
-done
-if ninja -C "$build" pictures >/dev/null 2>&1; then
-  for f in "$build"/generated/res/*; do cp -n "$f" "$corpus/seed-$(basename "$f")"; done
-fi
+# Long inputs every target starts from, whatever it reads.
+long_seeds() {  # folder
+  local d=$1 i
+  {
+    printf '[VP210]\r\nHint2='; head -c 3000 /dev/zero | tr '\0' 'h'; printf '\r\nInstallSettingFile2K=VP210.inf\r\n'
+  } >"$d/seed-long-value"
+  for i in $(seq 1 1500); do printf '[Section%05d]\r\nKey=%d\r\n' "$i" "$i"; done >"$d/seed-many-sections"
+  { printf '[Models]\r\n"Velmar VP-210" = VP210,LPTENUM\\'; head -c 70000 /dev/zero | tr '\0' 'x'; printf ',USBPRINT\\X\r\n'; } \
+    >"$d/seed-long-line"
+  { printf ' /Handle 1234 /Dll "'; head -c 3000 /dev/zero | tr '\0' 'd'; printf '" /Inf "..\\VP.inf" /HWID VP-210'; } \
+    >"$d/seed-long-command"
+}
 
-log=$build/$name.log
-echo "fuzzing $name for $seconds s (log $log)"
-ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-  "$root/out/host-fuzz/fuzz/$name" -max_total_time="$seconds" -max_len=65536 -timeout=10 -rss_limit_mb=2048 \
-  -artifact_prefix="$crashes/" -print_final_stats=1 "$corpus" >"$log" 2>&1
-rc=$?
-execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)
-[ -z "$execs" ] && execs=$(grep -o '#[0-9]*' "$log" | tail -1 | tr -d '#')
-cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1)
-echo "$name: executions=${execs:-0} ${cov:-} corpus=$(ls "$corpus" | wc -l)"
-if [ $rc -eq 0 ]; then
-  echo "$name: result=no crash in $seconds s"
-else
-  echo "$name: result=FAILED (exit $rc); artefacts:"; ls "$crashes"
-  grep -m5 -E 'ERROR|SUMMARY|runtime error' "$log"
+fuzz_one() {  # name seconds
+  local name=$1 secs=$2
+  if [ ! -f "$root/tests/fuzz/$name.cpp" ]; then
+    echo "no target tests/fuzz/$name.cpp" >&2; return 2
+  fi
+  ninja -C "$build" -j"$jobs" "$name" >"$build/$name-build.log" 2>&1 || {
+    tail -30 "$build/$name-build.log"; echo "$name: build failed"; return 2; }
+  local corpus=$build/corpus/$name crashes=$build/crashes/$name f
+  mkdir -p "$corpus" "$crashes"
+  for f in "$root"/samples/medium/* "$root"/tests/fuzz/seeds/"$name"/*; do
+    [ -f "$f" ] && cp -n "$f" "$corpus/seed-$(basename "$f")"
+  done
+  long_seeds "$corpus"
+  # The program's pictures (for the JPEG decoder, and as odd bytes for the rest).
+  if ninja -C "$build" pictures >/dev/null 2>&1; then
+    for f in "$build"/generated/res/*; do [ -f "$f" ] && cp -n "$f" "$corpus/seed-$(basename "$f")"; done
+  fi
+  local before log=$build/$name.log
+  before=$(ls "$crashes" | wc -l)
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+    "$root/out/host-fuzz/fuzz/$name" -max_total_time="$secs" -max_len="$maxlen" -timeout=10 -rss_limit_mb=2048 \
+    -artifact_prefix="$crashes/" -print_final_stats=1 "$corpus" >"$log" 2>&1
+  local rc=$? execs rate cov findings
+  execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)
+  [ -z "$execs" ] && execs=$(grep -o '^#[0-9]*' "$log" | tail -1 | tr -d '#')
+  rate=$(grep -o 'stat::average_exec_per_sec: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)
+  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | grep -o '[0-9]*')
+  findings=$(( $(ls "$crashes" | wc -l) - before ))
+  echo "$name: executions=${execs:-0} exec/s=${rate:-0} cov=${cov:-0} findings=$findings"
+  if [ $rc -ne 0 ]; then
+    echo "$name: FAILED (exit $rc), log $log"
+    grep -m5 -E 'ERROR|SUMMARY|runtime error' "$log"
+  fi
+  return $rc
+}
+
+if [ "$target" = all ]; then
+  status=0
+  for src in "$root"/tests/fuzz/*_fuzz.cpp; do
+    fuzz_one "$(basename "$src" .cpp)" "$seconds" || status=1
+  done
+  exit $status
 fi
-exit $rc
+fuzz_one "$target" "$seconds"

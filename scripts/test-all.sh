@@ -59,9 +59,18 @@ for s in tests/sim/*.sh; do
   [ -f "$s" ] || continue
   run_script "sim-$(basename "$s" .sh)" bash "$s"
 done
-if [ -x out/host-asan/tests/unit ]; then
-  run_gtest host-unit-asan out/host-asan/tests/unit
-fi
+# Every system call of whole installations failed in turn.
+run_script fault-sweep bash scripts/fault-sweep.sh
+# The host suites under ASan and UBSan; a missing sanitizer build is a failure.
+for t in tests/unit tests/contract fault-sweep; do
+  if [ ! -x "out/host-asan/$t" ]; then
+    echo "FAIL out/host-asan/$t is missing: scripts/build.sh builds the sanitizer suites"
+    failed=$((failed + 1))
+  fi
+done
+[ -x out/host-asan/tests/unit ] && run_gtest host-unit-asan out/host-asan/tests/unit
+[ -x out/host-asan/tests/contract ] && run_gtest host-contract-asan out/host-asan/tests/contract
+[ -x out/host-asan/fault-sweep ] && run_script fault-sweep-asan bash scripts/fault-sweep.sh --asan
 
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wineserver=/usr/lib/wine/wineserver64

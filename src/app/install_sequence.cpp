@@ -139,7 +139,7 @@ void TMainForm::InstallSelectedPrinter(bool online) {
   services::RunRegSetImage(true, regSetImage);
   const bool ok = InstallDriver(index, online, SelectedOption().QuiteMode);
   services::RunRegSetImage(false, regSetImage);
-  if (!services::IsWow64()) {
+  if (!(wow64Attempt_ ? *wow64Attempt_ : services::IsWow64())) {
     if (ok)
       WmInstallSuccess();
     else if (LastErrorCode != 0)
@@ -152,6 +152,7 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
   RemovedDriverName.clear();
   InstallState = kInstallRunning;
   siblingStarted_ = false;
+  wow64Attempt_.reset();
   attemptPrinter_.clear();
   if (services::GetOSVersion() < 50) return false;
 
@@ -224,7 +225,8 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
     Pause(100, 50, 100);
   }
 
-  if (services::IsWow64()) {
+  wow64Attempt_ = services::IsWow64();
+  if (*wow64Attempt_) {
     services::StartInstaller64(Handle(), model.InstallImage64, inf, online, ConnectedPort, setup64_,
                                dll, model.Installdll64, model.OfflinePrefix);
     const uint32_t startError = plat::sys().GetLastError();

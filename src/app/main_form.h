@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "config/options.h"
@@ -133,6 +134,10 @@ class TMainForm : public ui::Form {
   std::unique_ptr<plat::Process> setup64_;  // Setup64Process is its handle
   bool attemptOnline_ = false;  // whether the last installation attempt was online
   bool siblingStarted_ = false;  // the attempt under way handed off to the 64-bit sibling
+  // Whether the attempt under way took the 64-bit way, once it has chosen:
+  // asked once, so that a failing query cannot leave the outcome to a
+  // sibling that was never started.
+  std::optional<bool> wow64Attempt_;
   std::string attemptPrinter_;   // its printer, kept through activations until its outcome
   std::string SelectedDocument(std::string config::TOption::*field) const;
   void OpenDocument(std::string config::TOption::*field);

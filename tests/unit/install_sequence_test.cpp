@@ -431,3 +431,25 @@ TEST_F(InstallSequence, OlderThanWindows2000DoesNothing) {
 }
 
 }  // namespace
+
+// On 64-bit Windows a failing IsWow64Process makes one call answer "32-bit"
+// while the others answer "64-bit": the attempt still ends with a box.
+class InstallSequenceWow64Fault : public InstallSequence, public testing::WithParamInterface<int> {};
+
+TEST_P(InstallSequenceWow64Fault, AFailingWow64QueryStillEndsWithABox) {
+  machine.wow64 = true;
+  h.machine = &machine;
+  Start("QuiteMode=1\r\n");
+  const auto& counts = machine.faults.Counts();
+  const int before = counts.count("IsWow64Process") ? counts.at("IsWow64Process") : 0;
+  machine.faults.Set("IsWow64Process", before + GetParam(), 5);
+  h.Script(Step::Answer(ui::kIdOk).When("successfully"));
+  Press();
+  plat::sys().Sleep(static_cast<uint32_t>(machine.handOff.delay));
+  ui::app().ProcessMessages();
+  EXPECT_EQ(machine.faults.Failed(), 1);
+  EXPECT_FALSE(Boxes().empty()) << "the user is told how the attempt ended";
+  EXPECT_TRUE(Unlocked());
+}
+
+INSTANTIATE_TEST_SUITE_P(EachCallOfTheAttempt, InstallSequenceWow64Fault, testing::Values(1, 2, 3, 4));

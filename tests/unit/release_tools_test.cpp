@@ -272,3 +272,20 @@ TEST(UserScriptActions, DoubleClickHoverAndActivate) {
 }
 
 }  // namespace
+
+// The fault sweep counts every call of a run and fails the nth of one kind:
+// the counts include calls that were failed, and only the chosen one fails.
+TEST(FaultCounts, EveryCallIsCountedAndOnlyTheNthFails) {
+  plat::sim::SimMachine m;
+  const plat::Backend saved = plat::backend();
+  plat::SetBackend(m.AsBackend());
+  ASSERT_TRUE(plat::files().WriteFile("C:\\a.txt", "x"));
+  m.faults.Set("ReadFile", 2, 5);
+  EXPECT_TRUE(plat::files().ReadFile("C:\\a.txt"));
+  EXPECT_FALSE(plat::files().ReadFile("C:\\a.txt"));
+  EXPECT_TRUE(plat::files().ReadFile("C:\\a.txt"));
+  EXPECT_EQ(m.faults.Counts().at("ReadFile"), 3);
+  EXPECT_EQ(m.faults.Failed(), 1);
+  EXPECT_EQ(m.faults.Counts().count("DeleteFile"), 0u);
+  plat::SetBackend(saved);
+}

@@ -44,12 +44,15 @@ void Faults::Set(const std::string& call, int nth, uint32_t error) {
 }
 
 std::optional<uint32_t> Faults::Check(const std::string& call) {
+  ++counts_[call];
   auto it = faults_.find(call);
   if (it == faults_.end()) return std::nullopt;
   Fault& f = it->second;
   ++f.calls;
-  if (f.nth == 0 || f.calls == f.nth) return f.error;
-  return std::nullopt;
+  if (f.nth != 0 && f.calls != f.nth) return std::nullopt;
+  ++failed_;
+  if (onFail) onFail();
+  return f.error;
 }
 
 void SimMachine::NoteCreated(const std::string& windowsPath) {

@@ -8,6 +8,7 @@
 //   plat::SetBackend(m.AsBackend());
 #pragma once
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -44,9 +45,16 @@ class Faults {
   void Clear() { faults_.clear(); }
   // Counts the call; true (with the error to report) when it must fail.
   std::optional<uint32_t> Check(const std::string& call);
+  // How often each call was made, failed or not; and how many were failed.
+  const std::map<std::string, int>& Counts() const { return counts_; }
+  int Failed() const { return failed_; }
+  // Called as a fault fires (the sweep marks where the run went astray).
+  std::function<void()> onFail;
 
  private:
   std::map<std::string, Fault> faults_;
+  std::map<std::string, int> counts_;
+  int failed_ = 0;
 };
 
 class Handles {
