@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "bytes.h"
 #include "i18n/catalogue.h"
 #include "platform/platform.h"
 #include "platform/sim/machine.h"
@@ -12,22 +13,6 @@ namespace {
 
 using i18n::Entry;
 using i18n::Language;
-
-// "B4 F2 D3" -> the bytes. The expected texts are written as hex so that the
-// test does not depend on how this file or catalogue.txt is encoded.
-std::string Bytes(const char* hex) {
-  std::string out;
-  std::string digits;
-  for (const char* p = hex; *p; ++p) {
-    if (*p == ' ') continue;
-    digits += *p;
-    if (digits.size() == 2) {
-      out += static_cast<char>(std::stoi(digits, nullptr, 16));
-      digits.clear();
-    }
-  }
-  return out;
-}
 
 std::string Hex(const std::string& s) {
   static const char kDigits[] = "0123456789ABCDEF";

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "bytes.h"
 #include "app/program.h"
 #include "app/welcome_form.h"
 #include "i18n/catalogue.h"
@@ -34,20 +35,6 @@ const std::vector<std::string>& Pictures() {
     return v;
   }();
   return pictures;
-}
-
-// "B4 F2 D3" -> the bytes (the texts are GBK or Big5, whatever this file is in).
-std::string Bytes(const char* hex) {
-  std::string out, digits;
-  for (const char* p = hex; *p; ++p) {
-    if (*p == ' ') continue;
-    digits += *p;
-    if (digits.size() == 2) {
-      out += static_cast<char>(std::stoi(digits, nullptr, 16));
-      digits.clear();
-    }
-  }
-  return out;
 }
 
 class WelcomeSplash : public ProgramTest {

@@ -39,6 +39,7 @@
 #include "platform/sim/machine.h"
 #include "services/log.h"
 #include "tools/setup-sim/machine_file.h"
+#include "tools/setup-sim/host_file.h"
 #include "tools/setup-sim/user_script.h"
 #include "ui/headless/headless.h"
 
@@ -72,14 +73,7 @@ struct Report {
   std::string result;  // of the log's outcome line
 };
 
-bool ReadHostFile(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  out = s.str();
-  return true;
-}
+using simtool::ReadHostFile;
 
 // The error a failing call reports: what Windows gives for such a failure.
 uint32_t ErrorFor(const std::string& call) {

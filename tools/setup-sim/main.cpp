@@ -18,6 +18,7 @@
 #include "services/log.h"
 #include "platform/sim/state_dump.h"
 #include "tools/setup-sim/dump.h"
+#include "tools/setup-sim/host_file.h"
 #include "tools/setup-sim/machine_file.h"
 #include "tools/setup-sim/matrix.h"
 #include "tools/setup-sim/user_script.h"
@@ -41,14 +42,7 @@ int Usage() {
   return 2;
 }
 
-bool ReadHostFile(const std::string& path, std::string& out) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream s;
-  s << in.rdbuf();
-  out = s.str();
-  return true;
-}
+using simtool::ReadHostFile;
 
 // The program's resources from a folder: NAME.bmp as bitmap resource NAME,
 // NAME.jpg as data resource NAME.

@@ -69,15 +69,22 @@ struct Job {
   unsigned char* out;  // kFileHeader + kInfoHeader + Stride(width) * height bytes
 };
 
-// Reads the header only: the size of the picture. Plain C state only, for setjmp.
-bool ReadSize(Job& job) {
-  jpeg_decompress_struct cinfo;
-  ErrorManager err;
+// libjpeg reports through |err|: a fatal error jumps back to the caller's
+// setjmp (which must stay in the caller's own frame), a warning marks the
+// picture damaged.
+void UseErrorManager(jpeg_decompress_struct& cinfo, ErrorManager& err) {
   cinfo.err = jpeg_std_error(&err.pub);
   err.pub.error_exit = ErrorExit;
   err.pub.emit_message = EmitMessage;
   err.pub.output_message = OutputMessage;
   err.damaged = false;
+}
+
+// Reads the header only: the size of the picture. Plain C state only, for setjmp.
+bool ReadSize(Job& job) {
+  jpeg_decompress_struct cinfo;
+  ErrorManager err;
+  UseErrorManager(cinfo, err);
   if (setjmp(err.jump)) {
     jpeg_destroy_decompress(&cinfo);
     return false;
@@ -94,11 +101,7 @@ bool ReadSize(Job& job) {
 bool Decode(Job& job) {
   jpeg_decompress_struct cinfo;
   ErrorManager err;
-  cinfo.err = jpeg_std_error(&err.pub);
-  err.pub.error_exit = ErrorExit;
-  err.pub.emit_message = EmitMessage;
-  err.pub.output_message = OutputMessage;
-  err.damaged = false;
+  UseErrorManager(cinfo, err);
   if (setjmp(err.jump)) {
     jpeg_destroy_decompress(&cinfo);
     return false;

@@ -686,18 +686,14 @@ class Win32Backend : public Backend {
     return true;
   }
 
-  // Form coordinates of a control, and whether it and all its parents are visible.
+  // The control's window at its form coordinates, shown while it and all
+  // its parents are visible.
   void Place(Control& c) {
     HWND h = static_cast<HWND>(c.peer);
     if (!h) return;
-    int x = c.Left(), y = c.Top();
-    bool visible = c.Visible();
-    for (Control* p = c.Parent(); p && !dynamic_cast<Form*>(p); p = p->Parent()) {
-      x += p->Left();
-      y += p->Top();
-      visible = visible && p->Visible();
-    }
-    ::MoveWindow(h, x, y, c.Width(), c.Height(), TRUE);
+    RECT r;
+    const bool visible = FormRect(c, r);
+    ::MoveWindow(h, r.left, r.top, c.Width(), c.Height(), TRUE);
     ::ShowWindow(h, visible ? SW_SHOWNA : SW_HIDE);
   }
 
