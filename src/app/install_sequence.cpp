@@ -46,7 +46,6 @@ constexpr const char kServiceFailed[] =
 // The fixed Chinese texts above are GBK on every system.
 constexpr unsigned kGbk = 936;
 
-
 void Debug(const std::string& line) { plat::sys().OutputDebugString(line); }
 
 void Pause(uint32_t a, uint32_t b) {
@@ -126,7 +125,7 @@ void TMainForm::InstallSelectedPrinter(bool online) {
       // A running sibling's message unlocks the window. An attempt that ended
       // before the hand-off (an error, a queue that could not be replaced)
       // unlocks it here: no message can come to do it.
-      if (services::IsWow64() && m.siblingStarted_) return;
+      if (m.siblingStarted_) return;
       if (!m.HiddenMode) m.Show();
       m.InstallState = kInstallEnded;
       m.SetInstallControlsEnabled(true);
@@ -174,8 +173,8 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
     bool upgrade = true;
     bool asked = true;
     if (!quiet &&
-        MessageBox(i18n::StrAlreadyInstalled() + "\r\n" + i18n::StrAskUpgrade(),
-                                 i18n::StrNotice(), ui::kMbYesNo | ui::kMbIconQuestion) !=
+        MessageBox(i18n::StrAlreadyInstalled() + "\r\n" + i18n::StrAskUpgrade(), i18n::StrNotice(),
+                   ui::kMbYesNo | ui::kMbIconQuestion) !=
             static_cast<int>(ui::ModalResult::Yes)) {
       // Declined: the user's own choice, so there is nothing to report, also
       // after an earlier failed attempt (its code would offer that attempt's
