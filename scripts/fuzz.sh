@@ -9,6 +9,11 @@
 # a section list past 16384 bytes, a line of 70 000 characters), and kept
 # between runs; crashes land in build/fuzz/crashes/NAME. MAX_LEN (default
 # 131072) bounds an input; it must stay above the longest seed.
+# Every round adds its executions to build/fuzz/executions/NAME, and the
+# line ends with the sum over all rounds so far (total=N).
+# The simulated machines keep their files in a sandbox folder: it goes to
+# memory (/dev/shm) when there is one, as on disk every rewrite of an input
+# waits for the file system and the targets run ten to eighty times slower.
 set -u
 target=${1:?usage: fuzz.sh NAME|all SECONDS}
 seconds=${2:?usage: fuzz.sh NAME|all SECONDS}
@@ -16,6 +21,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${JOBS:-2}
 maxlen=${MAX_LEN:-131072}
 build=$root/build/fuzz
+if [ -z "${FUZZ_TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then FUZZ_TMPDIR=/dev/shm; fi
+sandbox=$(mktemp -d "${FUZZ_TMPDIR:-${TMPDIR:-/tmp}}/fuzz.XXXXXX") || exit 2
+trap 'rm -rf "$sandbox"' EXIT
 
 if ! command -v clang++ >/dev/null; then
   echo "clang++ is missing (apt-get install clang)" >&2; exit 2
@@ -58,7 +66,7 @@ fuzz_one() {  # name seconds
   fi
   local before log=$build/$name.log
   before=$(ls "$crashes" | wc -l)
-  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+  TMPDIR=$sandbox ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:malloc_context_size=5 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
     "$root/out/host-fuzz/fuzz/$name" -max_total_time="$secs" -max_len="$maxlen" -timeout=10 -rss_limit_mb=2048 \
     -artifact_prefix="$crashes/" -print_final_stats=1 "$corpus" >"$log" 2>&1
   local rc=$? execs rate cov findings
@@ -67,7 +75,12 @@ fuzz_one() {  # name seconds
   rate=$(grep -o 'stat::average_exec_per_sec: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)
   cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | grep -o '[0-9]*')
   findings=$(( $(ls "$crashes" | wc -l) - before ))
-  echo "$name: executions=${execs:-0} exec/s=${rate:-0} cov=${cov:-0} findings=$findings"
+  # A round that ended early (a finding, a timeout) still counts what it ran.
+  mkdir -p "$build/executions"
+  echo "$(date -u +%FT%TZ) ${execs:-0} ${rate:-0} $secs" >>"$build/executions/$name"
+  local total
+  total=$(awk '{ n += $2 } END { print n + 0 }' "$build/executions/$name")
+  echo "$name: executions=${execs:-0} exec/s=${rate:-0} cov=${cov:-0} findings=$findings total=$total"
   if [ $rc -ne 0 ]; then
     echo "$name: FAILED (exit $rc), log $log"
     grep -m5 -E 'ERROR|SUMMARY|runtime error' "$log"
