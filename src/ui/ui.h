@@ -132,6 +132,12 @@ class Control {
 
  protected:
   void Changed(Prop p);
+  // Stores a property and tells the backend.
+  template <typename T, typename V>
+  void Store(T& field, const V& value, Prop p) {
+    field = value;
+    Changed(p);
+  }
 
  private:
   std::string name_;
