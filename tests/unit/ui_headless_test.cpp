@@ -24,6 +24,23 @@ class Headless : public SimTest {
     app().AddForm(main);
     return main;
   }
+  // The test's second form; the fixture deletes it.
+  Form* MakeDialog(const std::string& name) {
+    dlg = new Form(name);
+    app().AddForm(dlg);
+    return dlg;
+  }
+  static Button* MakeButton(Form* form, const std::string& name, ButtonKind kind) {
+    auto* b = new Button(form, name);
+    b->SetButtonKind(kind);
+    return b;
+  }
+  // A running timer of |form|, ticking every |ms|.
+  static Timer* MakeTimer(Form* form, const std::string& name, uint32_t ms) {
+    auto* t = new Timer(form, name);
+    t->SetInterval(ms);
+    return t;
+  }
   uint64_t Now() { return plat::sys().TickCount(); }
   bool InTranscript(const std::string& part) {
     for (auto& l : h.Transcript())
@@ -42,8 +59,7 @@ class Headless : public SimTest {
 TEST_F(Headless, TimersFireOnlyWhereMessagesAreProcessed) {
   MakeMain();
   std::vector<uint64_t> ticks;
-  auto* t = new Timer(main, "tmrSteps");
-  t->SetInterval(100);
+  auto* t = MakeTimer(main, "tmrSteps", 100);
   t->OnTimer = [&] { ticks.push_back(Now()); };
 
   plat::sys().Sleep(350);  // the clock moves, nothing is dispatched
@@ -85,20 +101,16 @@ TEST_F(Headless, LoopReturnsWhenNothingIsPendingAndStopsAtTheTimeLimit) {
 
 TEST_F(Headless, ModalFormRunsTimersAndReturnsTheButtonsResult) {
   MakeMain();
-  auto* mainTimer = new Timer(main, "tmrMain");
+  auto* mainTimer = MakeTimer(main, "tmrMain", 50);
   int mainTicks = 0;
-  mainTimer->SetInterval(50);
   mainTimer->OnTimer = [&] { ++mainTicks; };
 
-  dlg = new Form("frmAsk");
+  MakeDialog("frmAsk");
   dlg->SetCaption("Question");
-  app().AddForm(dlg);
-  auto* ok = new Button(dlg, "btnOK");
-  ok->SetButtonKind(ButtonKind::OK);
+  auto* ok = MakeButton(dlg, "btnOK", ButtonKind::OK);
   int clicks = 0;
   ok->OnClick = [&] { ++clicks; };
-  auto* countdown = new Timer(dlg, "tmrCountdown");
-  countdown->SetInterval(1000);
+  auto* countdown = MakeTimer(dlg, "tmrCountdown", 1000);
   countdown->OnTimer = [&] { ok->SetCaption("OK (" + std::to_string(Now() / 1000) + ")"); };
 
   main->Show();
@@ -123,10 +135,8 @@ TEST_F(Headless, ButtonsBelowAModalFormWaitForIt) {
   auto* start = new Button(main, "BbtnStart");
   int starts = 0;
   start->OnClick = [&] { ++starts; };
-  dlg = new Form("frmAsk");
-  app().AddForm(dlg);
-  auto* t = new Timer(dlg, "tmrClose");
-  t->SetInterval(50);
+  MakeDialog("frmAsk");
+  auto* t = MakeTimer(dlg, "tmrClose", 50);
   t->OnTimer = [&] { dlg->SetModalResult(ModalResult::Abort); };
   main->Show();
   h.Script(Step::Press("frmMain", "BbtnStart").At(10));
@@ -156,9 +166,8 @@ TEST_F(Headless, ScriptedAnswersReachTheCaller) {
 
 TEST_F(Headless, TimersRunInsideAnUnansweredMessageBox) {
   MakeMain();
-  auto* t = new Timer(main, "tmr");
+  auto* t = MakeTimer(main, "tmr", 100);
   int ticks = 0;
-  t->SetInterval(100);
   t->OnTimer = [&] { ++ticks; };
   h.Script(Step::Answer(kIdCancel).At(1000));
   EXPECT_EQ(app().MessageBox("Wait", "Setup", kMbOkCancel), kIdCancel);
@@ -169,12 +178,9 @@ TEST_F(Headless, TimersRunInsideAnUnansweredMessageBox) {
 
 TEST_F(Headless, EnterAndEscapePressTheDefaultAndCancelButtons) {
   MakeMain();
-  dlg = new Form("frmAsk");
-  app().AddForm(dlg);
-  auto* yes = new Button(dlg, "btnYes");
-  yes->SetButtonKind(ButtonKind::Yes);
-  auto* cancel = new Button(dlg, "btnCancel");
-  cancel->SetButtonKind(ButtonKind::Cancel);
+  MakeDialog("frmAsk");
+  auto* yes = MakeButton(dlg, "btnYes", ButtonKind::Yes);
+  auto* cancel = MakeButton(dlg, "btnCancel", ButtonKind::Cancel);
   main->Show();
 
   h.Script(Step::Enter());
@@ -193,10 +199,8 @@ TEST_F(Headless, EnterAndEscapePressTheDefaultAndCancelButtons) {
 
 TEST_F(Headless, AButtonsKindAloneDecidesItsKeyAndItsPressesResult) {
   MakeMain();
-  dlg = new Form("frmSearch");
-  app().AddForm(dlg);
-  auto* b = new Button(dlg, "btnGo");
-  b->SetButtonKind(ButtonKind::Cancel);
+  MakeDialog("frmSearch");
+  auto* b = MakeButton(dlg, "btnGo", ButtonKind::Cancel);
   // The handler turns the button into another kind, as a dialog that ends its work does.
   b->OnClick = [&] { b->SetButtonKind(ButtonKind::Yes); };
   main->Show();
@@ -213,8 +217,7 @@ TEST_F(Headless, AButtonsKindAloneDecidesItsKeyAndItsPressesResult) {
 
 TEST_F(Headless, HidingAWindowActivatesTheOneBelow) {
   MakeMain();
-  dlg = new Form("frmAsk");
-  app().AddForm(dlg);
+  MakeDialog("frmAsk");
   int mainActivations = 0, dlgActivations = 0;
   main->OnActivate = [&] { ++mainActivations; };
   dlg->OnActivate = [&] { ++dlgActivations; };
