@@ -323,6 +323,9 @@ class Timer {
   bool enabled_ = true;
 };
 
+// A timer of |owner| made stopped: it ticks every |ms| once it is enabled.
+std::unique_ptr<Timer> MakeStoppedTimer(Form* owner, std::string name, uint32_t ms);
+
 enum class BorderStyle { Sizeable, Dialog, None };
 enum class Position { Designed, ScreenCenter, OwnerCenter };
 

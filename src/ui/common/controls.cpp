@@ -241,6 +241,13 @@ Timer::~Timer() {
   }
 }
 
+std::unique_ptr<Timer> MakeStoppedTimer(Form* owner, std::string name, uint32_t ms) {
+  auto t = std::make_unique<Timer>(owner, std::move(name));
+  t->SetEnabled(false);
+  t->SetInterval(ms);
+  return t;
+}
+
 void Timer::SetInterval(uint32_t ms) {
   interval_ = ms;
   backend().TimerChanged(*this);
