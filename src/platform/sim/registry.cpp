@@ -187,11 +187,13 @@ class SimRegistry : public Registry {
   }
 
   uint32_t ValueNames(RegistryKey& key, std::vector<std::string>& out) override {
-    return Names(key, "RegEnumValue", &SimRegKey::values, out);
+    if (auto e = m_.faults.Check("RegEnumValue")) return *e;
+    return Names(key, &SimRegKey::values, out);
   }
 
   uint32_t SubKeyNames(RegistryKey& key, std::vector<std::string>& out) override {
-    return Names(key, "RegEnumKeyEx", &SimRegKey::subkeys, out);
+    if (auto e = m_.faults.Check("RegEnumKeyEx")) return *e;
+    return Names(key, &SimRegKey::subkeys, out);
   }
 
   uint32_t DeleteKey(RegistryKey& parent, const std::string& name) override {
@@ -264,9 +266,7 @@ class SimRegistry : public Registry {
 
   // The names of a key's values or subkeys, in the order they are kept.
   template <typename Item>
-  uint32_t Names(RegistryKey& key, const char* call, std::vector<Item> SimRegKey::*items,
-                 std::vector<std::string>& out) {
-    if (auto e = m_.faults.Check(call)) return *e;
+  uint32_t Names(RegistryKey& key, std::vector<Item> SimRegKey::*items, std::vector<std::string>& out) {
     SimRegKey* k = Live(key);
     if (!k) return kErrorKeyDeleted;
     out.clear();
