@@ -107,6 +107,12 @@ class DriverInstallContract : public contract::ContractTest {
     return msg;
   }
 
+  // The sibling stand-in where the installer starts it.
+  static void PlaceSibling() {
+    ASSERT_TRUE(StandIn("Quenset64.exe")) << "Quenset64.exe is not beside the test";
+    ASSERT_TRUE(plat::files().CopyFile("Quenset64.exe", kSibling, false));
+  }
+
   // The sibling that could not install reports |error| to the window; on
   // 64-bit Windows only, where it runs at all.
   static void ExpectFailureAnswer(const std::optional<plat::WindowMessage>& msg, uint32_t error) {
@@ -145,8 +151,7 @@ TEST_F(DriverInstallContract, ControlIsCopiedToTheSystemFolderAndRegistered) {
 }
 
 TEST_F(DriverInstallContract, SiblingWithoutItsLibraryAnswersTheWindowWithAnError) {
-  ASSERT_TRUE(StandIn("Quenset64.exe")) << "Quenset64.exe is not beside the test";
-  ASSERT_TRUE(plat::files().CopyFile("Quenset64.exe", kSibling, false));
+  ASSERT_NO_FATAL_FAILURE(PlaceSibling());
   std::string port;
   auto msg = RunSibling("QueueContract\\X64\\absent64.dll", true, port);
   EXPECT_EQ(port, "LPT1:");
@@ -155,9 +160,8 @@ TEST_F(DriverInstallContract, SiblingWithoutItsLibraryAnswersTheWindowWithAnErro
 }
 
 TEST_F(DriverInstallContract, SiblingFindsItsLibraryRelativeToItsFolder) {
-  ASSERT_TRUE(StandIn("Quenset64.exe"));
+  ASSERT_NO_FATAL_FAILURE(PlaceSibling());
   ASSERT_TRUE(StandIn(setting::X64Control())) << setting::X64Control() << " is not beside the test";
-  ASSERT_TRUE(plat::files().CopyFile("Quenset64.exe", kSibling, false));
   // A library that loads but has no FuncDrvKit.
   ASSERT_TRUE(plat::files().CopyFile(setting::X64Control(), "QueueContract\\X64\\control64.ocx", false));
   std::string port;

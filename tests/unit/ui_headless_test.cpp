@@ -41,7 +41,17 @@ class Headless : public SimTest {
     t->SetInterval(ms);
     return t;
   }
+  // The dialog shown modally with |steps| scripted: its result.
+  ModalResult ShowDialogWith(std::initializer_list<Step> steps) {
+    for (const Step& step : steps) h.Script(step);
+    return dlg->ShowModal();
+  }
   uint64_t Now() { return plat::sys().TickCount(); }
+  // A control's place, "left,top widthxheight".
+  static std::string Box(const Control* c) {
+    return std::to_string(c->Left()) + "," + std::to_string(c->Top()) + " " + std::to_string(c->Width()) +
+           "x" + std::to_string(c->Height());
+  }
   bool InTranscript(const std::string& part) {
     for (auto& l : h.Transcript())
       if (l.find(part) != std::string::npos) return true;
@@ -183,17 +193,13 @@ TEST_F(Headless, EnterAndEscapePressTheDefaultAndCancelButtons) {
   auto* cancel = MakeButton(dlg, "btnCancel", ButtonKind::Cancel);
   main->Show();
 
-  h.Script(Step::Enter());
-  EXPECT_EQ(dlg->ShowModal(), ModalResult::Yes);
-  h.Script(Step::Escape("frmAsk"));
-  EXPECT_EQ(dlg->ShowModal(), ModalResult::Cancel);
+  EXPECT_EQ(ShowDialogWith({Step::Enter()}), ModalResult::Yes);
+  EXPECT_EQ(ShowDialogWith({Step::Escape("frmAsk")}), ModalResult::Cancel);
   // A disabled default button is not pressed by Enter; closing the box cancels.
   // (The cancel button is kept from the focus: a focused button takes Enter.)
   yes->SetEnabled(false);
   cancel->SetTabStop(false);
-  h.Script(Step::Enter());
-  h.Script(Step::Close("frmAsk").At(100));
-  EXPECT_EQ(dlg->ShowModal(), ModalResult::Cancel);
+  EXPECT_EQ(ShowDialogWith({Step::Enter(), Step::Close("frmAsk").At(100)}), ModalResult::Cancel);
   EXPECT_EQ(Now(), 100u);
 }
 
@@ -204,14 +210,13 @@ TEST_F(Headless, AButtonsKindAloneDecidesItsKeyAndItsPressesResult) {
   // The handler turns the button into another kind, as a dialog that ends its work does.
   b->OnClick = [&] { b->SetButtonKind(ButtonKind::Yes); };
   main->Show();
-  h.Script(Step::Escape("frmSearch"));
-  EXPECT_EQ(dlg->ShowModal(), ModalResult::Cancel) << "the kind at the press counts";
+  EXPECT_EQ(ShowDialogWith({Step::Escape("frmSearch")}), ModalResult::Cancel)
+      << "the kind at the press counts";
   EXPECT_TRUE(b->IsDefault());
   EXPECT_FALSE(b->IsCancel()) << "a cancel button turned yes no longer answers Escape";
   b->OnClick = nullptr;
-  h.Script(Step::Escape("frmSearch"));
-  h.Script(Step::Enter("frmSearch").At(50));
-  EXPECT_EQ(dlg->ShowModal(), ModalResult::Yes);
+  EXPECT_EQ(ShowDialogWith({Step::Escape("frmSearch"), Step::Enter("frmSearch").At(50)}),
+            ModalResult::Yes);
   EXPECT_EQ(Now(), 50u);
 }
 
@@ -288,12 +293,9 @@ TEST_F(Headless, ControlStateAndLayout) {
   list->SetBounds(10, 10, 380, 200);
   list->SetAnchors(kAnchorLeft | kAnchorTop | kAnchorRight | kAnchorBottom);
   main->ClientResized(500, 350);
-  EXPECT_EQ(status->Top(), 330);
-  EXPECT_EQ(status->Width(), 500);
-  EXPECT_EQ(close->Left(), 400);
-  EXPECT_EQ(close->Top(), 290);
-  EXPECT_EQ(list->Width(), 480);
-  EXPECT_EQ(list->Height(), 250);
+  EXPECT_EQ(Box(status), "0,330 500x20");
+  EXPECT_EQ(Box(close), "400,290 80x25");
+  EXPECT_EQ(Box(list), "10,10 480x250");
 
   // A container resized by the program moves its children as a resized
   // window does, down through nested containers; the form's outer bounds
@@ -311,12 +313,9 @@ TEST_F(Headless, ControlStateAndLayout) {
   corner->SetAnchors(kAnchorRight | kAnchorBottom);
   panel->SetWidth(260);
   panel->SetHeight(90);
-  EXPECT_EQ(group->Width(), 240);
-  EXPECT_EQ(group->Height(), 70);
-  EXPECT_EQ(inner->Width(), 224);
-  EXPECT_EQ(inner->Height(), 44);
-  EXPECT_EQ(corner->Left(), 210);
-  EXPECT_EQ(corner->Top(), 60);
+  EXPECT_EQ(Box(group), "10,10 240x70");
+  EXPECT_EQ(Box(inner), "8,18 224x44");
+  EXPECT_EQ(Box(corner), "210,60 40x20");
   panel->SetLeft(5);  // a move alone changes nothing inside
   EXPECT_EQ(group->Width(), 240);
   main->SetBounds(0, 0, 900, 700);
