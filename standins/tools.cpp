@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "../src/platform/common/tool_texts.h"
+#include "console.h"
 
 namespace {
 
@@ -67,13 +68,8 @@ bool TakeFailure(int& budget) {
   return true;
 }
 
-void Write(DWORD which, const std::string& text) {
-  DWORD written = 0;
-  HANDLE h = GetStdHandle(which);
-  if (h && h != INVALID_HANDLE_VALUE) WriteFile(h, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
-}
-void Out(const std::string& t) { Write(STD_OUTPUT_HANDLE, t); }
-void Err(const std::string& t) { Write(STD_ERROR_HANDLE, t); }
+void Out(const std::string& t) { console::Write(STD_OUTPUT_HANDLE, t); }
+void Err(const std::string& t) { console::Write(STD_ERROR_HANDLE, t); }
 
 using plat::tooltext::kNoSuchService;
 using plat::tooltext::Lines;
@@ -123,23 +119,18 @@ int Net(std::vector<Service>& all, const std::string& verb, const std::string& n
   if (verb != "stop" && verb != "start") return Err(Lines({"The syntax of this command is:"})), 1;
   if (!s) return Err(Lines({"The service name is invalid.", "", "More help is available by typing NET HELPMSG 2185.", ""})), 2;
   const std::string who = "The " + s->name + " service";
-  if (verb == "stop") {
-    if (!s->running)
-      return Err(who + " is not started." + kCrLf + kCrLf + "More help is available by typing NET HELPMSG 3521." + kCrLf + kCrLf), 2;
-    Out(who + " is stopping." + kCrLf);
-    Sleep(100);
-    if (TakeFailure(s->stopFailures)) return Out(who + " could not be stopped." + kCrLf + kCrLf), 2;
-    s->running = false;
-    Out(who + " was stopped successfully." + kCrLf + kCrLf);
-    return 0;
-  }
-  if (s->running)
+  const bool stop = verb == "stop";
+  if (stop && !s->running)
+    return Err(who + " is not started." + kCrLf + kCrLf + "More help is available by typing NET HELPMSG 3521." + kCrLf + kCrLf), 2;
+  if (!stop && s->running)
     return Err(Lines({"The requested service has already been started.", "", "More help is available by typing NET HELPMSG 2182.", ""})), 2;
-  Out(who + " is starting." + kCrLf);
+  const std::string done = stop ? "stopped" : "started";
+  Out(who + (stop ? " is stopping." : " is starting.") + kCrLf);
   Sleep(100);
-  if (TakeFailure(s->startFailures)) return Out(who + " could not be started." + kCrLf + kCrLf), 2;
-  s->running = true;
-  Out(who + " was started successfully." + kCrLf + kCrLf);
+  if (TakeFailure(stop ? s->stopFailures : s->startFailures))
+    return Out(who + " could not be " + done + "." + kCrLf + kCrLf), 2;
+  s->running = !stop;
+  Out(who + " was " + done + " successfully." + kCrLf + kCrLf);
   return 0;
 }
 
@@ -171,16 +162,7 @@ int main() {
   GetModuleFileNameA(nullptr, path, MAX_PATH);
   std::string self = path;
   std::string base = Upper(self.substr(self.find_last_of("\\/") + 1));
-  // The arguments: the command line after the program part.
-  std::string cmd = GetCommandLineA();
-  size_t i = 0;
-  if (!cmd.empty() && cmd[0] == '"') {
-    i = cmd.find('"', 1);
-    i = i == std::string::npos ? cmd.size() : i + 1;
-  } else {
-    Word(cmd, i);
-  }
-  std::string args = cmd.substr(i);
+  std::string args = console::Arguments();
   std::vector<Service> all = Load();
   int code;
   if (base == "SC.EXE" || base == "NET.EXE") {

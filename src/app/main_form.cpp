@@ -117,15 +117,9 @@ TMainForm::TMainForm() : ui::Form("TMainForm") {
   StaBarInfo->SetAlign(ui::Align::Bottom);
   StaBarInfo->SetBounds(0, 431, 627, 19);
 
-  TmrAutoInstall = std::make_unique<ui::Timer>(this, "TmrAutoInstall");
-  TmrAutoInstall->SetEnabled(false);
-  TmrAutoInstall->SetInterval(1000);
-  TimerSetup64Error = std::make_unique<ui::Timer>(this, "TimerSetup64Error");
-  TimerSetup64Error->SetEnabled(false);
-  TimerSetup64Error->SetInterval(5000);
-  TimerInstallingHints = std::make_unique<ui::Timer>(this, "TimerInstallingHints");
-  TimerInstallingHints->SetEnabled(false);
-  TimerInstallingHints->SetInterval(500);
+  TmrAutoInstall = ui::MakeStoppedTimer(this, "TmrAutoInstall", 1000);
+  TimerSetup64Error = ui::MakeStoppedTimer(this, "TimerSetup64Error", 5000);
+  TimerInstallingHints = ui::MakeStoppedTimer(this, "TimerInstallingHints", 500);
 
   // The 64-bit sibling reports its outcome by these two messages.
   OnMessage = [this](uint32_t message, uintptr_t, intptr_t lParam) {

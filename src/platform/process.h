@@ -7,19 +7,6 @@
 
 namespace plat {
 
-constexpr uint32_t kWaitObject0 = 0;
-constexpr uint32_t kWaitTimeout = 258;
-constexpr uint32_t kStillActive = 259;
-
-constexpr uint32_t kStartfUseShowWindow = 0x1;
-constexpr uint32_t kStartfUseStdHandles = 0x100;
-constexpr uint16_t kSwHide = 0;
-constexpr uint16_t kSwShowNormal = 1;
-constexpr uint16_t kSwShowDefault = 10;
-constexpr uint32_t kDetachedProcess = 0x8;
-constexpr uint32_t kCreateNewConsole = 0x10;
-constexpr uint32_t kNormalPriorityClass = 0x20;
-
 // An anonymous pipe; both ends are owned and closed on destruction.
 class Pipe {
  public:
@@ -31,6 +18,17 @@ class Pipe {
   virtual void CloseRead() = 0;
   virtual void CloseWrite() = 0;
 };
+
+// What a start takes: its creation flags, its startup flags (STARTF_*) and
+// how its window shows (SW_*, also for WinExec and ShellExecute).
+constexpr uint32_t kDetachedProcess = 0x8;
+constexpr uint32_t kCreateNewConsole = 0x10;
+constexpr uint32_t kNormalPriorityClass = 0x20;
+constexpr uint32_t kStartfUseShowWindow = 0x1;
+constexpr uint32_t kStartfUseStdHandles = 0x100;
+constexpr uint16_t kSwHide = 0;
+constexpr uint16_t kSwShowNormal = 1;
+constexpr uint16_t kSwShowDefault = 10;
 
 struct StartInfo {
   std::string commandLine;
@@ -52,6 +50,11 @@ class Process {
   virtual void CloseThread() = 0;
   virtual uintptr_t NativeHandle() = 0;
 };
+
+// What Process::Wait answers, and the exit code of a process still running.
+constexpr uint32_t kWaitObject0 = 0;
+constexpr uint32_t kWaitTimeout = 258;
+constexpr uint32_t kStillActive = 259;
 
 class Processes {
  public:

@@ -14,14 +14,9 @@
 #include <vector>
 
 #include "platform/errors.h"
+#include "platform/object_handle.h"
 
 namespace plat {
-
-constexpr uint32_t kRegSz = 1;
-constexpr uint32_t kRegExpandSz = 2;
-constexpr uint32_t kRegBinary = 3;
-constexpr uint32_t kRegDword = 4;
-constexpr uint32_t kRegMultiSz = 7;
 
 // The registry answers with these error codes (platform/errors.h):
 // kErrorSuccess; kErrorFileNotFound; kErrorAccessDenied (also for deleting a
@@ -31,10 +26,14 @@ constexpr uint32_t kRegMultiSz = 7;
 
 enum class RegAccess { Read, Full };  // KEY_READ, KEY_ALL_ACCESS
 
-class RegistryKey {
- public:
-  virtual ~RegistryKey() = default;  // RegCloseKey
-};
+class RegistryKey : public ObjectHandle {};  // RegCloseKey
+
+// Value types (REG_*), as WriteValue takes them.
+constexpr uint32_t kRegSz = 1;
+constexpr uint32_t kRegExpandSz = 2;
+constexpr uint32_t kRegBinary = 3;
+constexpr uint32_t kRegDword = 4;
+constexpr uint32_t kRegMultiSz = 7;
 
 class Registry {
  public:

@@ -9,21 +9,19 @@
 #include <string>
 #include <vector>
 
-namespace plat {
+#include "platform/object_handle.h"
 
-constexpr uint32_t kPrinterEnumLocal = 0x2;
-constexpr uint32_t kPrinterEnumConnections = 0x4;
-constexpr uint32_t kPrinterAllAccess = 0x000F000C;
-constexpr uint32_t kPrinterAttributeShared = 0x8;
-constexpr uint32_t kPrinterAttributeLocal = 0x40;
-constexpr uint32_t kPrinterAttributeRawOnly = 0x1000;
-constexpr uint32_t kPrinterStatusOffline = 0x80;
-constexpr uint32_t kPrinterControlSetStatus = 4;
-constexpr uint32_t kDpdDeleteUnusedFiles = 1;
+namespace plat {
 
 // The public part of a DEVMODEA (dmDeviceName .. dmPanningHeight).
 constexpr size_t kDevModeSize = 156;
 using DevMode = std::array<uint8_t, kDevModeSize>;
+
+// Bits of PrinterInfo2's attributes (PRINTER_ATTRIBUTE_*) and status.
+constexpr uint32_t kPrinterAttributeShared = 0x8;
+constexpr uint32_t kPrinterAttributeLocal = 0x40;
+constexpr uint32_t kPrinterAttributeRawOnly = 0x1000;
+constexpr uint32_t kPrinterStatusOffline = 0x80;
 
 struct PrinterInfo2 {
   std::string serverName, printerName, shareName, portName, driverName, comment, location;
@@ -44,16 +42,15 @@ struct JobInfo1 {
   uint32_t status = 0, priority = 0, position = 0, totalPages = 0, pagesPrinted = 0;
 };
 
+constexpr uint32_t kPrinterAllAccess = 0x000F000C;  // for desiredAccess
+
 struct PrinterDefaults {
   std::string datatype;  // empty: none
   std::optional<DevMode> devMode;
   uint32_t desiredAccess = 0;
 };
 
-class PrinterHandle {
- public:
-  virtual ~PrinterHandle() = default;  // ClosePrinter
-};
+class PrinterHandle : public ObjectHandle {};  // ClosePrinter
 
 class Spooler {
  public:
@@ -92,5 +89,12 @@ class Spooler {
     return false;
   }
 };
+
+// Flags and commands of the calls above: which printers EnumPrinters2 lists,
+// SetPrinter0's command, DeletePrinterDriverEx's delete flag.
+constexpr uint32_t kPrinterEnumLocal = 0x2;
+constexpr uint32_t kPrinterEnumConnections = 0x4;
+constexpr uint32_t kPrinterControlSetStatus = 4;
+constexpr uint32_t kDpdDeleteUnusedFiles = 1;
 
 }  // namespace plat

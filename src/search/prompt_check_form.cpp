@@ -1,6 +1,7 @@
 #include "search/prompt_check_form.h"
 
 #include "i18n/catalogue.h"
+#include "search/dialog_title.h"
 
 namespace search {
 
@@ -11,11 +12,7 @@ TFormPromptCheck::TFormPromptCheck() : ui::Form("TFormPromptCheck") {
   SetBounds(0, 0, 347, 170);
   SetFont({"Tahoma", 13, false, ui::kBlack});
 
-  lblPromptCheckLabel = new ui::Label(this, "lblPromptCheckLabel");
-  lblPromptCheckLabel->SetAlign(ui::Align::Top);
-  lblPromptCheckLabel->alignment = ui::TextAlign::Center;
-  lblPromptCheckLabel->SetFont({"Tahoma", 16, false, ui::kBlack});
-  lblPromptCheckLabel->SetBounds(0, 0, 341, 25);
+  lblPromptCheckLabel = MakeTitle(this, "lblPromptCheckLabel", false);
 
   lblPromprCheckInfo = new ui::Label(this, "lblPromprCheckInfo");
   lblPromprCheckInfo->wordWrap = true;

@@ -1,6 +1,7 @@
 #include "search/searching_form.h"
 
 #include "i18n/catalogue.h"
+#include "search/dialog_title.h"
 #include "search/prompt_check_form.h"
 
 namespace search {
@@ -8,6 +9,18 @@ namespace search {
 namespace {
 constexpr int kStep = 10;          // progress per one-second step: ten steps
 constexpr int32_t kCountdown = 10; // seconds before the Found state continues
+
+// One of the two picture buttons along the bottom, in the form's font,
+// disabled until the search has an outcome.
+ui::Button* BottomButton(ui::Form* form, const char* name, int tabOrder, int left) {
+  auto* b = new ui::Button(form, name);
+  b->hasPicture = true;
+  b->SetTabOrder(tabOrder);
+  b->SetFont(form->GetFont());
+  b->SetBounds(left, 186, 165, 36);
+  b->SetEnabled(false);
+  return b;
+}
 }  // namespace
 
 TFormSearching::TFormSearching() : ui::Form("TFormSearching") {
@@ -19,11 +32,7 @@ TFormSearching::TFormSearching() : ui::Form("TFormSearching") {
   SetBounds(0, 0, 373, 257);
   SetFont({"Tahoma", 16, false, ui::kBlack});
 
-  lblSearch = new ui::Label(this, "lblSearch");
-  lblSearch->SetAlign(ui::Align::Top);
-  lblSearch->alignment = ui::TextAlign::Center;
-  lblSearch->SetFont({"Tahoma", 16, true, ui::kBlack});
-  lblSearch->SetBounds(0, 0, 367, 25);
+  lblSearch = MakeTitle(this, "lblSearch", true);
 
   pbSteps = new ui::ProgressBar(this, "pbSteps");
   pbSteps->SetRange(0, 100);
@@ -35,27 +44,12 @@ TFormSearching::TFormSearching() : ui::Form("TFormSearching") {
   lblNotFound->SetBounds(8, 87, 347, 93);
   lblNotFound->SetVisible(false);
 
-  btnReSearch = new ui::Button(this, "btnReSearch");
-  btnReSearch->hasPicture = true;
-  btnReSearch->SetTabOrder(0);
-  btnReSearch->SetFont(GetFont());
-  btnReSearch->SetBounds(8, 186, 165, 36);
-  btnReSearch->SetEnabled(false);
-
-  btnCancelSearch = new ui::Button(this, "btnCancelSearch");
-  btnCancelSearch->hasPicture = true;
-  btnCancelSearch->SetTabOrder(1);
-  btnCancelSearch->SetFont(GetFont());
-  btnCancelSearch->SetBounds(190, 186, 165, 36);
+  btnReSearch = BottomButton(this, "btnReSearch", 0, 8);
+  btnCancelSearch = BottomButton(this, "btnCancelSearch", 1, 190);
   btnCancelSearch->SetButtonKind(ui::ButtonKind::Cancel);
-  btnCancelSearch->SetEnabled(false);
 
-  tmrSteps = std::make_unique<ui::Timer>(this, "tmrSteps");
-  tmrSteps->SetEnabled(false);
-  tmrSteps->SetInterval(1000);
-  tmrClickOK = std::make_unique<ui::Timer>(this, "tmrClickOK");
-  tmrClickOK->SetEnabled(false);
-  tmrClickOK->SetInterval(1000);
+  tmrSteps = ui::MakeStoppedTimer(this, "tmrSteps", 1000);
+  tmrClickOK = ui::MakeStoppedTimer(this, "tmrClickOK", 1000);
 
   OnShow = [this] { FormShow(); };
   OnActivate = [this] { FormActivate(); };

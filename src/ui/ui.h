@@ -132,6 +132,12 @@ class Control {
 
  protected:
   void Changed(Prop p);
+  // Stores a property and tells the backend.
+  template <typename T, typename V>
+  void Store(T& field, const V& value, Prop p) {
+    field = value;
+    Changed(p);
+  }
 
  private:
   std::string name_;
@@ -316,6 +322,9 @@ class Timer {
   uint32_t interval_ = 1000;
   bool enabled_ = true;
 };
+
+// A timer of |owner| made stopped: it ticks every |ms| once it is enabled.
+std::unique_ptr<Timer> MakeStoppedTimer(Form* owner, std::string name, uint32_t ms);
 
 enum class BorderStyle { Sizeable, Dialog, None };
 enum class Position { Designed, ScreenCenter, OwnerCenter };

@@ -107,6 +107,22 @@ class DriverInstallContract : public contract::ContractTest {
     return msg;
   }
 
+  // The sibling stand-in where the installer starts it.
+  static void PlaceSibling() {
+    ASSERT_TRUE(StandIn("Quenset64.exe")) << "Quenset64.exe is not beside the test";
+    ASSERT_TRUE(plat::files().CopyFile("Quenset64.exe", kSibling, false));
+  }
+
+  // The sibling that could not install reports |error| to the window; on
+  // 64-bit Windows only, where it runs at all.
+  static void ExpectFailureAnswer(const std::optional<plat::WindowMessage>& msg, uint32_t error) {
+    if (!setting::SixtyFourBitWindows()) return;
+    ASSERT_TRUE(msg) << "no answer from the sibling";
+    EXPECT_EQ(msg->message, kWmInstallError);
+    const auto code = static_cast<uint32_t>(msg->lParam);
+    EXPECT_EQ(code, error) << contract::ErrorName(code);
+  }
+
   plat::Backend saved_;
 };
 
@@ -135,30 +151,23 @@ TEST_F(DriverInstallContract, ControlIsCopiedToTheSystemFolderAndRegistered) {
 }
 
 TEST_F(DriverInstallContract, SiblingWithoutItsLibraryAnswersTheWindowWithAnError) {
-  ASSERT_TRUE(StandIn("Quenset64.exe")) << "Quenset64.exe is not beside the test";
-  ASSERT_TRUE(plat::files().CopyFile("Quenset64.exe", kSibling, false));
+  ASSERT_NO_FATAL_FAILURE(PlaceSibling());
   std::string port;
   auto msg = RunSibling("QueueContract\\X64\\absent64.dll", true, port);
   EXPECT_EQ(port, "LPT1:");
-  if (!setting::SixtyFourBitWindows()) return;
-  ASSERT_TRUE(msg) << "no answer from the sibling";
-  EXPECT_EQ(msg->message, kWmInstallError);
-  EXPECT_EQ(msg->lParam, 126);  // ERROR_MOD_NOT_FOUND: the command line was understood
+  // Not found: the command line was understood.
+  ExpectFailureAnswer(msg, plat::kErrorModNotFound);
 }
 
 TEST_F(DriverInstallContract, SiblingFindsItsLibraryRelativeToItsFolder) {
-  ASSERT_TRUE(StandIn("Quenset64.exe"));
+  ASSERT_NO_FATAL_FAILURE(PlaceSibling());
   ASSERT_TRUE(StandIn(setting::X64Control())) << setting::X64Control() << " is not beside the test";
-  ASSERT_TRUE(plat::files().CopyFile("Quenset64.exe", kSibling, false));
   // A library that loads but has no FuncDrvKit.
   ASSERT_TRUE(plat::files().CopyFile(setting::X64Control(), "QueueContract\\X64\\control64.ocx", false));
   std::string port;
   auto msg = RunSibling("QueueContract\\X64\\control64.ocx", false, port);
   EXPECT_EQ(port, "LPT1:");
-  if (!setting::SixtyFourBitWindows()) return;
-  ASSERT_TRUE(msg) << "no answer from the sibling";
-  EXPECT_EQ(msg->message, kWmInstallError);
-  EXPECT_EQ(msg->lParam, 127);  // ERROR_PROC_NOT_FOUND
+  ExpectFailureAnswer(msg, plat::kErrorProcNotFound);
 }
 
 TEST_F(DriverInstallContract, SiblingRefusesABadCommandLine) {
@@ -174,10 +183,7 @@ TEST_F(DriverInstallContract, SiblingRefusesABadCommandLine) {
   }
   auto process = plat::processes().CreateProcess(start);
   ASSERT_TRUE(process) << contract::LastError();
-  auto msg = window->Receive(20000);
-  ASSERT_TRUE(msg);
-  EXPECT_EQ(msg->message, kWmInstallError);
-  EXPECT_EQ(msg->lParam, 87);  // ERROR_INVALID_PARAMETER
+  ExpectFailureAnswer(window->Receive(20000), plat::kErrorInvalidParameter);
   ASSERT_EQ(process->Wait(20000), plat::kWaitObject0);
   uint32_t exit = 0;
   ASSERT_TRUE(process->GetExitCode(exit));

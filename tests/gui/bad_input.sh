@@ -5,10 +5,7 @@
 # closing it ends the program with exit code 0 (no crash, no hang).
 set -uo pipefail
 source "$(dirname "$0")/common.bash"
-cd "$gui_top"
-medium=$gui_top/out/medium
-require_file "$medium/install.ini" "$medium is not assembled"
-gui_setup
+gui_start install.ini
 export LC_ALL=en_US.UTF-8
 caption="Printer Installer"
 

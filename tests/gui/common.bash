@@ -15,6 +15,9 @@ WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 GUIDRIVER=$gui_top/out/win32/tests/guidriver.exe
 SETUP=${SETUP:-$gui_top/out/win32/Setup.exe}
+# The assembled medium, and where the suites keep their screenshots.
+medium=$gui_top/out/medium
+shots=$gui_top/out/screenshots
 gui_passed=0
 gui_failed=0
 gui_xvfb=
@@ -88,6 +91,34 @@ gui_setup() {
     finish
     exit 1
   fi
+}
+
+# gui_start FILE: the common start of a suite, from the top of the tree: FILE
+# of the medium must be there (else the suite's one failure says so), then a
+# display and a prefix (gui_setup).
+gui_start() {
+  cd "$gui_top" || exit 1
+  require_file "$medium/$1" "$medium is not assembled or lacks $1 (scripts/assemble-medium.sh)"
+  mkdir -p "$shots"
+  gui_setup
+}
+
+# A text of the program's catalogue in UTF-8: NAME LANG (en, zhs or zht).
+cat_text() {
+  awk -v name="$1" -v lang="$2" '
+    $0 == name { inside = 1; next }
+    inside && $1 == lang { s = $0; sub(/^[^"]*"/, "", s); sub(/"[^"]*$/, "", s); print s; exit }
+    inside && !/^[ \t]/ { inside = 0 }' "$gui_top/src/i18n/catalogue.txt"
+}
+
+# cat_texts LANG VAR=NAME...: each VAR (the caller's, best local) gets the
+# catalogue text NAME in LANG.
+cat_texts() {
+  local lang=$1 pair
+  shift
+  for pair in "$@"; do
+    printf -v "${pair%%=*}" '%s' "$(cat_text "${pair#*=}" "$lang")"
+  done
 }
 
 # guidriver ARGS...: the driver, never longer than a minute.

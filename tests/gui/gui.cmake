@@ -3,5 +3,5 @@
 if(BUILD_KIND STREQUAL win32)
   add_executable(guidriver ${CMAKE_SOURCE_DIR}/tests/gui/guidriver.cpp)
   set_target_properties(guidriver PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${OUT_DIR}/tests)
-  target_link_libraries(guidriver PRIVATE user32 kernel32 winspool ${WIN_LINK_FLAGS})
+  target_link_libraries(guidriver PRIVATE platform user32 kernel32 winspool ${WIN_LINK_FLAGS})
 endif()

@@ -73,6 +73,8 @@
 #include <string>
 #include <vector>
 
+#include "platform/common/text.h"
+
 namespace {
 
 constexpr DWORD kAnswerMs = 3000;  // per message to the target
@@ -100,14 +102,7 @@ std::string Out(const std::string& ansi) {
 }
 
 std::string Escape(const std::string& s) {
-  std::string r;
-  for (char c : s) {
-    if (c == '\r') r += "\\r";
-    else if (c == '\n') r += "\\n";
-    else if (c == '\t') r += "\\t";
-    else r += c;
-  }
-  return r;
+  return plat::text::Escaped(s, {{'\r', "\\r"}, {'\n', "\\n"}, {'\t', "\\t"}});
 }
 
 bool Ask(HWND h, UINT msg, WPARAM w, LPARAM l, LRESULT* result) {

@@ -11,10 +11,7 @@
 # spooler cannot (the old queue cannot be set offline), and that is reported.
 set -uo pipefail
 source "$(dirname "$0")/common.bash"
-cd "$gui_top"
-require_file "$gui_top/out/medium/i386/drvkit.dll" "out/medium is not assembled (scripts/assemble-medium.sh)"
-gui_setup
-mkdir -p "$gui_top/out/screenshots"
+gui_start i386/drvkit.dll
 model="Velmar VP-210"
 
 if [ "$GUI_WINDOWS" = wow64 ]; then langs="en"; else langs="en zh_CN zh_TW"; fi

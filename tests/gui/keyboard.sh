@@ -15,11 +15,7 @@
 # Window captures of every form and box go to out/screenshots/keyboard-*.png.
 set -uo pipefail
 source "$(dirname "$0")/common.bash"
-cd "$gui_top"
-require_file "$gui_top/out/medium/i386/drvkit-state.ini" "out/medium is not assembled (scripts/assemble-medium.sh)"
-gui_setup
-shots=$gui_top/out/screenshots
-mkdir -p "$shots"
+gui_start i386/drvkit-state.ini
 search=Search
 form=FormTest
 
@@ -27,14 +23,6 @@ form=FormTest
 drive_d=$gui_tmp/drive-d
 mkdir -p "$drive_d"
 ln -sfn "$drive_d" "$WINEPREFIX/dosdevices/d:"
-
-# A text of the program's catalogue in UTF-8: NAME LANG (en, zhs or zht).
-cat_text() {
-  awk -v name="$1" -v lang="$2" '
-    $0 == name { inside = 1; next }
-    inside && $1 == lang { s = $0; sub(/^[^"]*"/, "", s); sub(/"[^"]*$/, "", s); print s; exit }
-    inside && !/^[ \t]/ { inside = 0 }' "$gui_top/src/i18n/catalogue.txt"
-}
 
 # keys WINDOW [-b] KEY...: the X window of WINDOW gets the keyboard focus and
 # the keys are typed.
@@ -72,6 +60,14 @@ group_is() {
   if [[ "$got" == *"$3" ]]; then ok "$1"; else fail "$1" "group caption '$got'"; fi
 }
 
+# box_key TAG KEY BUTTON: KEY answers the notice box; a box that stays is
+# closed by BUTTON (its control ID) so that the run can go on.
+box_key() {
+  keys "$notice" -b "$2"
+  if guidriver -b wait-gone "$notice" 5000; then ok "$1"; else
+    fail "$1" "box still up"; guidriver -b click "$notice" "$3"; fi
+}
+
 shot() {  # NAME WINDOW [-b]
   screenshot "$2" "$shots/keyboard-$1.png" "${3:-}" || fail "screenshot $1" "no capture of \"$2\""
 }
@@ -80,13 +76,8 @@ run_lang() {  # LANG LOCALE
   local lang=$1 t=kb-$1
   export LC_ALL=$2
   local main install exit notice infos ok_text select
-  main=$(cat_text StrAppTitle "$lang")
-  install=$(cat_text StrInstallButton "$lang")
-  exit=$(cat_text StrExitButton "$lang")
-  notice=$(cat_text StrNotice "$lang")
-  infos=$(cat_text StrInfos "$lang")
-  ok_text=$(cat_text StrOK "$lang")
-  select=$(cat_text StrSelectDriver "$lang")
+  cat_texts "$lang" main=StrAppTitle install=StrInstallButton exit=StrExitButton notice=StrNotice \
+    infos=StrInfos ok_text=StrOK select=StrSelectDriver
   local medium=$gui_tmp/medium-$lang
   rm -rf "$medium"
   cp -r "$gui_top/out/medium" "$medium"
@@ -124,9 +115,7 @@ run_lang() {  # LANG LOCALE
   if guidriver -b wait-window "$notice" 10000; then
     ok "$t enter presses install"
     shot "confirm-$lang" "$notice" -b
-    keys "$notice" -b n
-    if guidriver -b wait-gone "$notice" 5000; then ok "$t N answers No"; else
-      fail "$t N answers No" "box still up"; guidriver -b click "$notice" "#7"; fi
+    box_key "$t N answers No" n "#7"
   else
     fail "$t enter presses install" "no \"$notice\" box"
   fi
@@ -161,9 +150,7 @@ run_lang() {  # LANG LOCALE
   # Whatever the outcome, it is a box of the program: captured, then Enter.
   if guidriver -b wait-window "$notice" 30000; then
     shot "outcome-$lang" "$notice" -b
-    keys "$notice" -b Return
-    if guidriver -b wait-gone "$notice" 5000; then ok "$t enter dismisses the outcome"; else
-      fail "$t enter dismisses the outcome" "box still up"; guidriver -b click "$notice" "#1"; fi
+    box_key "$t enter dismisses the outcome" Return "#1"
   else
     fail "$t outcome" "no box"
   fi

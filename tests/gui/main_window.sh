@@ -6,11 +6,7 @@
 # window ends the program with exit code 0. Then "/Hide" keeps it unseen.
 set -uo pipefail
 source "$(dirname "$0")/common.bash"
-cd "$gui_top"
-medium=$gui_top/out/medium
-shots=$gui_top/out/screenshots
-mkdir -p "$shots"
-gui_setup
+gui_start install.ini
 
 # What the simulated program shows for a language: its --dump in UTF-8.
 sim_dump() {  # LANGID FILE

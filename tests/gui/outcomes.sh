@@ -9,9 +9,7 @@
 #                  message, with the window in sight and with it hidden
 set -uo pipefail
 source "$(dirname "$0")/common.bash"
-cd "$gui_top"
-require_file "$gui_top/out/medium/i386/drvkit.dll" "out/medium is not assembled (scripts/assemble-medium.sh)"
-gui_setup
+gui_start i386/drvkit.dll
 export LC_ALL=en_US.UTF-8
 caption="Printer Installer"
 notice=Notice

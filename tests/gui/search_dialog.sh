@@ -10,12 +10,7 @@
 # Screenshots of the counting-down dialog go to out/screenshots/search-*.png.
 set -uo pipefail
 source "$(dirname "$0")/common.bash"
-cd "$gui_top"
-medium=$gui_top/out/medium
-shots=$gui_top/out/screenshots
-mkdir -p "$shots"
-require_file "$medium/i386/drvkit-state.ini" "$medium has no helper-library stand-in (run scripts/assemble-medium.sh)"
-gui_setup
+gui_start i386/drvkit-state.ini
 
 cp -r "$medium" "$gui_tmp/medium"
 medium=$gui_tmp/medium
@@ -25,14 +20,6 @@ sed -i 's/^ForceOnlineCheck=0/ForceOnlineCheck=1/; s/^QuiteMode=0/QuiteMode=1/' 
 printf 'QuiteMode=1\r\n' >>"$medium/install.ini"
 
 search=Search  # the dialog's caption is the same in every language
-
-# A text of the program's catalogue in UTF-8: NAME LANG (en, zhs or zht).
-cat_text() {
-  awk -v name="$1" -v lang="$2" '
-    $0 == name { inside = 1; next }
-    inside && $1 == lang { s = $0; sub(/^[^"]*"/, "", s); sub(/"[^"]*$/, "", s); print s; exit }
-    inside && !/^[ \t]/ { inside = 0 }' "$gui_top/src/i18n/catalogue.txt"
-}
 
 # The texts of WINDOW's controls of class CLASS, one a line, in UTF-8.
 texts() {  # WINDOW CLASS
@@ -89,12 +76,8 @@ run_found() {  # TAG LOCALE LANG
   local tag=search-$1 lang=$3
   export LC_ALL=$2
   local main install continue searching found_fmt notice
-  main=$(cat_text StrAppTitle "$lang")
-  notice=$(cat_text StrNotice "$lang")
-  install=$(cat_text StrInstallButton "$lang")
-  continue=$(cat_text StrContinueSetup "$lang")
-  searching=$(cat_text StrSearching "$lang")
-  found_fmt=$(cat_text StrPortFound "$lang")
+  cat_texts "$lang" main=StrAppTitle notice=StrNotice install=StrInstallButton \
+    continue=StrContinueSetup searching=StrSearching found_fmt=StrPortFound
 
   open_setup "$tag start" "$medium" "$main" || return
   if ! guidriver click "$main" "$install"; then
@@ -166,11 +149,8 @@ run_found() {  # TAG LOCALE LANG
 run_prompt() {
   local tag=prompt-en main install infos cancel notice
   export LC_ALL=en_US.UTF-8
-  main=$(cat_text StrAppTitle en)
-  notice=$(cat_text StrNotice en)
-  install=$(cat_text StrInstallButton en)
-  infos=$(cat_text StrInfos en)
-  cancel=$(cat_text StrCancelSearch en)
+  cat_texts en main=StrAppTitle notice=StrNotice install=StrInstallButton infos=StrInfos \
+    cancel=StrCancelSearch
   open_setup "$tag start" "$medium" "$main" || return
   guidriver select "$main" 1 && guidriver click "$main" "$install"
   if guidriver wait-window "$infos" 10000; then ok "$tag prompt shown"; else

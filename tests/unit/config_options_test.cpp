@@ -33,34 +33,29 @@ TEST_F(ConfigTest, SectionsBecomeRecordsInFileOrder) {
 }
 
 TEST_F(ConfigTest, EmptySectionTakesEveryDefault) {
-  TOption d = Load("[Only]\r\n").GetOption(0);
-  EXPECT_EQ(d.InstallSettingFile2K, "");
-  EXPECT_EQ(d.InstallGuide, "ReadmeEN.txt");
-  EXPECT_EQ(d.QuickGuide, "");
-  EXPECT_EQ(d.HandBook, "");
-  EXPECT_EQ(d.Hint, "");
-  EXPECT_EQ(d.OfflinePrefix, "LPTOFFLINE\\");
-  EXPECT_FALSE(d.SelectPort);
-  EXPECT_EQ(d.DefaultPortName, "");
-  EXPECT_FALSE(d.ForceOnlineCheck);
-  EXPECT_FALSE(d.PromptCheck);
-  EXPECT_EQ(d.InstallDll2K, "drvkit.dll");  // i386\drvkit.dll is not on this medium
-  EXPECT_EQ(d.UnInstallImage2K, "i386\\PKPrnUni.exe");
-  EXPECT_EQ(d.RegSetImage2000, "i386\\Setup");
-  EXPECT_EQ(d.InstallImage64, "X64\\Quenset64.exe");
-  EXPECT_EQ(d.Installdll64, "");
-  EXPECT_EQ(d.UnInstallImageCopy, "i386\\PKPrnUni.exe");
-  EXPECT_FALSE(d.AutoMode);
-  EXPECT_FALSE(d.QuiteMode);
-  EXPECT_EQ(d.PrintProcess, "WinPrint");
-  EXPECT_EQ(d.BeforeRun, "");
-  EXPECT_EQ(d.AfterRun, "");
-  EXPECT_EQ(d.ServiceName, "");
-  EXPECT_EQ(d.ServiceExe, "");
-  EXPECT_FALSE(d.ForceUninstallService);
-  EXPECT_EQ(d.NTX86FilesPath, "I386");
-  EXPECT_EQ(d.NTX64FilesPath, "X64");
-  EXPECT_EQ(d.NTIA64FilesPath, "IA64");
+  const TOption d = Load("[Only]\r\n").GetOption(0);
+  // Every text of the record, in its order, with its default.
+  const std::pair<std::string TOption::*, const char*> texts[] = {
+      {&TOption::InstallSettingFile2K, ""},     {&TOption::InstallGuide, "ReadmeEN.txt"},
+      {&TOption::QuickGuide, ""},               {&TOption::HandBook, ""},
+      {&TOption::Hint, ""},                     {&TOption::OfflinePrefix, "LPTOFFLINE\\"},
+      {&TOption::DefaultPortName, ""},
+      {&TOption::InstallDll2K, "drvkit.dll"},  // i386\drvkit.dll is not on this medium
+      {&TOption::UnInstallImage2K, "i386\\PKPrnUni.exe"}, {&TOption::RegSetImage2000, "i386\\Setup"},
+      {&TOption::InstallImage64, "X64\\Quenset64.exe"},  {&TOption::Installdll64, ""},
+      {&TOption::UnInstallImageCopy, "i386\\PKPrnUni.exe"}, {&TOption::PrintProcess, "WinPrint"},
+      {&TOption::BeforeRun, ""},                {&TOption::AfterRun, ""},
+      {&TOption::ServiceName, ""},              {&TOption::ServiceExe, ""},
+      {&TOption::NTX86FilesPath, "I386"},       {&TOption::NTX64FilesPath, "X64"},
+      {&TOption::NTIA64FilesPath, "IA64"},
+  };
+  for (size_t i = 0; i < std::size(texts); ++i)
+    EXPECT_EQ(d.*texts[i].first, texts[i].second) << "text row " << i;
+  // And every flag is off.
+  const bool TOption::*flags[] = {&TOption::SelectPort, &TOption::ForceOnlineCheck,
+                                  &TOption::PromptCheck, &TOption::AutoMode,
+                                  &TOption::QuiteMode, &TOption::ForceUninstallService};
+  for (size_t i = 0; i < std::size(flags); ++i) EXPECT_FALSE(d.*flags[i]) << "flag row " << i;
 }
 
 TEST_F(ConfigTest, DocumentKeysFollowTheSystemLanguage) {

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "i18n/catalogue.h"
+#include "platform/errors.h"
+#include "platform/install_messages.h"
 #include "platform/sim/handoff.h"
 #include "platform/sim/handoff_machine_file.h"
 #include "services/driver_install.h"
@@ -53,6 +55,20 @@ class DriverInstall : public SimTest {
 
   bool Install(bool online, std::string& port, int32_t& code) {
     return services::InstallDriverByDll(kWindow, code, kInf, online, port, kLib, "LPTOFFLINE\\");
+  }
+
+  // The 64-bit sibling started for the model: its process, null when none started.
+  std::unique_ptr<plat::Process> StartSibling(bool online, std::string& port,
+                                              const char* offlinePrefix = "LPTOFFLINE\\",
+                                              const char* sibling = kSibling) {
+    std::unique_ptr<plat::Process> process;
+    services::StartInstaller64(kWindow, sibling, kInf, online, port, process, kLib, kLib64, offlinePrefix);
+    return process;
+  }
+  // What the sibling posted once its hand-off delay has passed.
+  std::vector<plat::sim::PostedMessage> AnswersAfterTheDelay() {
+    machine.now += machine.handOff.delay;
+    return plat::sim::TakeDueMessages(machine);
   }
 };
 
@@ -168,8 +184,7 @@ TEST_F(DriverInstall, ShowDllErrorCodePassesAllBitsForTrue) {
 TEST_F(DriverInstall, SiblingIsNotStartedOn32BitWindows) {
   AttachUsb();
   std::string port = "kept";
-  std::unique_ptr<plat::Process> process;
-  services::StartInstaller64(kWindow, kSibling, kInf, true, port, process, kLib, kLib64, "LPTOFFLINE\\");
+  auto process = StartSibling(true, port);
   EXPECT_EQ(port, "kept");
   EXPECT_FALSE(process);
   EXPECT_TRUE(machine.transcript.empty());
@@ -181,8 +196,7 @@ TEST_F(DriverInstall, SiblingGetsTheCommandLineAndAnswersTheWindowLater) {
   machine.devices.lastErrorCode = 0;
   AttachUsb();
   std::string port;
-  std::unique_ptr<plat::Process> process;
-  services::StartInstaller64(kWindow, kSibling, kInf, true, port, process, kLib, kLib64, "LPTOFFLINE\\");
+  auto process = StartSibling(true, port);
   ASSERT_TRUE(process);
   uint64_t started = machine.now;  // after the rescan's pause
   EXPECT_EQ(port, "USB001");
@@ -204,7 +218,7 @@ TEST_F(DriverInstall, SiblingGetsTheCommandLineAndAnswersTheWindowLater) {
   auto due = plat::sim::TakeDueMessages(machine);
   ASSERT_EQ(due.size(), 1u);
   EXPECT_EQ(due[0].window, kWindow);
-  EXPECT_EQ(due[0].message, 0x0402u);  // WM_INSTALL_SUCCESS
+  EXPECT_EQ(due[0].message, plat::kWmInstallSuccess);
   EXPECT_EQ(due[0].at, started + 4000);
   process.reset();
 }
@@ -215,15 +229,13 @@ TEST_F(DriverInstall, SiblingOfflineFailureCarriesTheLibrarysCode) {
   machine.devices.lastErrorCode = 0xE000020B;
   AttachUsb();
   std::string port;
-  std::unique_ptr<plat::Process> process;
-  services::StartInstaller64(kWindow, kSibling, kInf, false, port, process, kLib, kLib64, "LPTOFFLINE\\");
+  auto process = StartSibling(false, port);
   ASSERT_TRUE(process);
   EXPECT_EQ(port, "LPT1:");
   EXPECT_EQ(DrvKitCall(), "FuncDrvKit(..\\VP210\\VP210.inf, LPTOFFLINE\\VelmarVP-2108E5C, LPT1:, 4242)");
-  machine.now += machine.handOff.delay;
-  auto due = plat::sim::TakeDueMessages(machine);
+  auto due = AnswersAfterTheDelay();
   ASSERT_EQ(due.size(), 1u);
-  EXPECT_EQ(due[0].message, 0x0401u);  // WM_INSTALL_ERROR
+  EXPECT_EQ(due[0].message, plat::kWmInstallError);
   EXPECT_EQ(static_cast<uint32_t>(due[0].lParam), 0xE000020Bu);
   uint32_t exit = 0;
   ASSERT_TRUE(process->GetExitCode(exit));
@@ -234,26 +246,21 @@ TEST_F(DriverInstall, SiblingWithoutItsLibraryReportsAnError) {
   machine.wow64 = true;
   machine.devices.present64 = false;
   std::string port;
-  std::unique_ptr<plat::Process> process;
-  services::StartInstaller64(kWindow, kSibling, kInf, true, port, process, kLib, kLib64, "");
+  auto process = StartSibling(true, port, "");
   ASSERT_TRUE(process);
-  machine.now += machine.handOff.delay;
-  auto due = plat::sim::TakeDueMessages(machine);
+  auto due = AnswersAfterTheDelay();
   ASSERT_EQ(due.size(), 1u);
-  EXPECT_EQ(due[0].message, 0x0401u);
-  EXPECT_EQ(due[0].lParam, 126);
+  EXPECT_EQ(due[0].message, plat::kWmInstallError);
+  EXPECT_EQ(due[0].lParam, plat::kErrorModNotFound);
 }
 
 TEST_F(DriverInstall, SiblingThatCannotStartLeavesNoProcess) {
   machine.wow64 = true;
   std::string port;
-  std::unique_ptr<plat::Process> handle;
-  services::StartInstaller64(kWindow, "X64\\Missing.exe", kInf, true, port, handle, kLib, kLib64, "");
-  EXPECT_FALSE(handle);
+  EXPECT_FALSE(StartSibling(true, port, "", "X64\\Missing.exe"));
   EXPECT_EQ(port, "LPT1:");
   machine.faults.Set("CreateProcess", 0, 1450);
-  services::StartInstaller64(kWindow, kSibling, kInf, true, port, handle, kLib, kLib64, "");
-  EXPECT_FALSE(handle);
+  EXPECT_FALSE(StartSibling(true, port, ""));
   EXPECT_TRUE(plat::sim::TakeDueMessages(machine).empty());
 }
 

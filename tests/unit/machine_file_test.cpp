@@ -1,5 +1,5 @@
-// setup-sim's machine file: the device and helper-library sections, and that
-// a file which fails part-way changes nothing.
+// setup-sim's machine file: the device, helper-library and faults sections,
+// and that a file which fails part-way changes nothing.
 #include "sim_fixture.h"
 #include "tools/setup-sim/machine_file.h"
 
@@ -98,6 +98,42 @@ TEST_F(MachineFile, AFailedLoadLeavesTheMachineUnchanged) {
   EXPECT_EQ(machine.version.major, 6u);
   EXPECT_TRUE(plat::files().FileExists("D:\\Debug"));
   EXPECT_EQ(machine.devices.devices.size(), 2u);
+}
+
+// The faults section: which call fails, when, and with what code.
+class FaultsSection : public MachineFile {};
+
+TEST_F(FaultsSection, AlwaysOrTheNthCallWithItsCode) {
+  ASSERT_TRUE(Load("[Faults]\nopenprinter=2,5\nCopyFile=always,0x70\nFuncDrvKit=1,0xE0000247\n")) << error;
+  auto open = [] { return plat::spooler().OpenPrinter("X", nullptr) != nullptr; };
+  machine.spooler.printers.push_back({});
+  machine.spooler.printers.back().info.printerName = "X";
+  EXPECT_TRUE(open());
+  EXPECT_FALSE(open());
+  EXPECT_EQ(plat::sys().GetLastError(), 5u);
+  EXPECT_TRUE(open()) << "only the second call";
+  Write("C:\\a.txt", "a");
+  EXPECT_FALSE(plat::files().CopyFile("C:\\a.txt", "C:\\b.txt", false));
+  EXPECT_EQ(plat::sys().GetLastError(), 0x70u);
+  Write("C:\\drvkit.dll", "MZ");
+  auto lib = plat::libraries().Load("C:\\drvkit.dll");
+  ASSERT_TRUE(lib);
+  EXPECT_EQ(lib->FuncDrvKit("a.inf", "X", "USB001", 0), 2);
+  EXPECT_EQ(lib->LastInstallErrorCode(), 0xE0000247u) << "the library's code is the fault's";
+}
+
+TEST_F(FaultsSection, BadEntriesStopTheLoadAndChangeNothing) {
+  for (const char* bad : {"[Faults]\nOpenPrinterA=always,5\n", "[Faults]\nOpenPrinter=0,5\n",
+                          "[Faults]\nOpenPrinter=always\n", "[Faults]\nOpenPrinter=sometimes,5\n",
+                          "[Faults]\nOpenPrinter=1,x\n", "[Faults]\nReadFile=always,5\n[Bogus]\n"}) {
+    EXPECT_FALSE(Load(bad)) << bad;
+    EXPECT_FALSE(error.empty());
+  }
+  Write("C:\\a.txt", "a");
+  EXPECT_TRUE(plat::files().ReadFile("C:\\a.txt")) << "the refused file set no fault";
+  // Every name the machine file takes is a call some part of the sim fails.
+  for (const std::string& name : plat::sim::FaultableCalls())
+    EXPECT_TRUE(Load("[Faults]\n" + name + "=always,5\n")) << name << ": " << error;
 }
 
 }  // namespace

@@ -14,14 +14,9 @@ class PrinterQueryTest : public SimTest {
  protected:
   void AddQueue(const std::string& name, const std::string& driver, const std::string& port = "LPT1:",
                 int jobs = 0) {
-    SimPrinter p;
-    p.info.printerName = name;
-    p.info.driverName = driver;
-    p.info.portName = port;
+    SimPrinter& p = AddPrinter(name, driver, port);
     p.info.printProcessor = "WinPrint";
     for (int i = 0; i < jobs; ++i) p.jobs.push_back({machine.spooler.nextJobId++, "doc", 0});
-    machine.spooler.printers.push_back(p);
-    machine.spooler.drivers.push_back(driver);
   }
 };
 

@@ -13,19 +13,19 @@ using namespace uninstall;
 
 class PrinterRemovalTest : public SimTest {
  protected:
+  // A local queue as the installer sets one up.
   plat::sim::SimPrinter& AddPrinter(const std::string& name, const std::string& driver) {
-    plat::sim::SimPrinter p;
-    p.info.printerName = name;
-    p.info.driverName = driver;
-    p.info.portName = "LPT1:";
+    plat::sim::SimPrinter& p = SimTest::AddPrinter(name, driver);
     p.info.printProcessor = "WinPrint";
     p.info.datatype = "RAW";
     p.info.attributes = plat::kPrinterAttributeLocal;
-    auto& drivers = machine.spooler.drivers;
-    if (std::find(drivers.begin(), drivers.end(), driver) == drivers.end())
-      drivers.push_back(driver);
-    machine.spooler.printers.push_back(p);
-    return machine.spooler.printers.back();
+    return p;
+  }
+
+  // Queues of drivers of their own ("Alpha" prints with "Driver A"), and the default.
+  void AddQueues(std::initializer_list<std::string> names, const std::string& defaultPrinter) {
+    for (const std::string& name : names) AddPrinter(name, std::string("Driver ") + name[0]);
+    machine.spooler.defaultPrinter = defaultPrinter;
   }
 
   void AddJob(plat::sim::SimPrinter& p, const std::string& document, uint32_t status) {
@@ -44,6 +44,16 @@ class PrinterRemovalTest : public SimTest {
   }
 
   std::vector<std::string> Debug() const { return machine.DebugLines(); }
+
+  // With |call| refused, deleting a queue answers |result|, keeps the queue and
+  // says so in one debug line.
+  void ExpectRefusalKeepsTheQueue(const char* call, uint8_t result, const std::string& line) {
+    AddPrinter("Office", "Office Driver");
+    machine.faults.Set(call, 0, plat::kErrorAccessDenied);
+    EXPECT_EQ(DeletePrinterByName("Office"), result);
+    EXPECT_NE(Find("Office"), nullptr);
+    EXPECT_EQ(Debug(), std::vector<std::string>{line});
+  }
 };
 
 // --- JobStatusText
@@ -121,43 +131,28 @@ TEST_F(PrinterRemovalTest, UnknownNameIsNotOpened) {
 }
 
 TEST_F(PrinterRemovalTest, FailedStatusChangeKeepsTheQueue) {
-  AddPrinter("Office", "Office Driver");
-  machine.faults.Set("SetPrinter", 0, plat::kErrorAccessDenied);
-  EXPECT_EQ(DeletePrinterByName("Office"), dprNotOpened);
-  EXPECT_NE(Find("Office"), nullptr);
-  EXPECT_EQ(Debug(), std::vector<std::string>{"SetPrinter Failt!"});
+  ExpectRefusalKeepsTheQueue("SetPrinter", dprNotOpened, "SetPrinter Failt!");
 }
 
 TEST_F(PrinterRemovalTest, RefusedDeletionIsReportedWithTheName) {
-  AddPrinter("Office", "Office Driver");
-  machine.faults.Set("DeletePrinter", 0, plat::kErrorAccessDenied);
-  EXPECT_EQ(DeletePrinterByName("Office"), dprDeleteFailed);
-  EXPECT_NE(Find("Office"), nullptr);
-  EXPECT_EQ(Debug(), std::vector<std::string>{"Delete Special Printer Faile :Office"});
+  ExpectRefusalKeepsTheQueue("DeletePrinter", dprDeleteFailed, "Delete Special Printer Faile :Office");
 }
 
 TEST_F(PrinterRemovalTest, DeletingTheDefaultPassesItToTheFirstListed) {
-  AddPrinter("Alpha", "Driver A");
-  AddPrinter("Beta", "Driver B");
-  AddPrinter("Gamma", "Driver C");
-  machine.spooler.defaultPrinter = "Beta";
+  AddQueues({"Alpha", "Beta", "Gamma"}, "Beta");
   EXPECT_EQ(DeletePrinterByName("Beta"), dprDeleted);
   EXPECT_EQ(Find("Beta"), nullptr);
   EXPECT_EQ(machine.spooler.defaultPrinter, "Alpha");
 }
 
 TEST_F(PrinterRemovalTest, DeletingAnotherQueueKeepsTheDefault) {
-  AddPrinter("Alpha", "Driver A");
-  AddPrinter("Beta", "Driver B");
-  AddPrinter("Gamma", "Driver C");
-  machine.spooler.defaultPrinter = "Gamma";
+  AddQueues({"Alpha", "Beta", "Gamma"}, "Gamma");
   EXPECT_EQ(DeletePrinterByName("Alpha"), dprDeleted);
   EXPECT_EQ(machine.spooler.defaultPrinter, "Gamma");
 }
 
 TEST_F(PrinterRemovalTest, DeletingTheLastQueueLeavesNoDefault) {
-  AddPrinter("Alpha", "Driver A");
-  machine.spooler.defaultPrinter = "Alpha";
+  AddQueues({"Alpha"}, "Alpha");
   EXPECT_EQ(DeletePrinterByName("Alpha"), dprDeleted);
   EXPECT_TRUE(machine.spooler.printers.empty());
   EXPECT_EQ(machine.spooler.defaultPrinter, "");
@@ -200,25 +195,20 @@ TEST_F(PrinterRemovalTest, WithoutDeleteDriverTheDriverStays) {
 // --- EnsureDefaultPrinter
 
 TEST_F(PrinterRemovalTest, ExistingDefaultIsNeverChanged) {
-  AddPrinter("Alpha", "Driver A");
-  AddPrinter("Beta", "Driver B");
-  machine.spooler.defaultPrinter = "Beta";
+  AddQueues({"Alpha", "Beta"}, "Beta");
   EXPECT_EQ(EnsureDefaultPrinter(), "");
   EXPECT_EQ(machine.spooler.defaultPrinter, "Beta");
 }
 
 TEST_F(PrinterRemovalTest, MissingDefaultGoesToTheFirstPrinter) {
-  AddPrinter("Alpha", "Driver A");
-  AddPrinter("Beta", "Driver B");
-  machine.spooler.defaultPrinter = "";
+  AddQueues({"Alpha", "Beta"}, "");
   EXPECT_EQ(EnsureDefaultPrinter(), "Alpha");
   EXPECT_EQ(machine.spooler.defaultPrinter, "Alpha");
   EXPECT_TRUE(Debug().empty());
 }
 
 TEST_F(PrinterRemovalTest, FailedDefaultQueryChangesNothing) {
-  AddPrinter("Alpha", "Driver A");
-  machine.spooler.defaultPrinter = "";
+  AddQueues({"Alpha"}, "");
   machine.faults.Set("GetDefaultPrinter", 0, 0x6BA);  // RPC server unavailable
   EXPECT_EQ(EnsureDefaultPrinter(), "");
   EXPECT_EQ(machine.spooler.defaultPrinter, "");
@@ -226,8 +216,7 @@ TEST_F(PrinterRemovalTest, FailedDefaultQueryChangesNothing) {
 }
 
 TEST_F(PrinterRemovalTest, RefusedSetDefaultGivesEmpty) {
-  AddPrinter("Alpha", "Driver A");
-  machine.spooler.defaultPrinter = "";
+  AddQueues({"Alpha"}, "");
   machine.faults.Set("SetDefaultPrinter", 0, plat::kErrorAccessDenied);
   EXPECT_EQ(EnsureDefaultPrinter(), "");
 }

@@ -1,7 +1,7 @@
 // The release engineer's tools on the simulated machine: the outcome line of
 // each installation attempt, "/Hide" with and without an automatic model in
-// the headless loop, the end-state description, faults from the machine
-// file, and the new scripted-user actions.
+// the headless loop, the end-state description, and the new scripted-user
+// actions.
 #include <algorithm>
 #include <memory>
 
@@ -9,7 +9,6 @@
 #include "platform/sim/state_dump.h"
 #include "program_fixture.h"
 #include "services/log.h"
-#include "tools/setup-sim/machine_file.h"
 #include "tools/setup-sim/user_script.h"
 
 namespace {
@@ -205,48 +204,6 @@ TEST_F(ReleaseTools, ScriptedDoubleClickHoverAndActivate) {
     boxWithButtons |= line.find("msgbox") != std::string::npos && line.find(" | OK Information") != std::string::npos;
   }
   EXPECT_TRUE(hovered && activated && boxWithButtons);
-}
-
-class FaultsSection : public SimTest {
- protected:
-  bool Load(const std::string& text) {
-    error.clear();
-    return simtool::ApplyMachineFile(simtool::ParseIni(text), machine, error);
-  }
-  std::string error;
-};
-
-TEST_F(FaultsSection, AlwaysOrTheNthCallWithItsCode) {
-  ASSERT_TRUE(Load("[Faults]\nopenprinter=2,5\nCopyFile=always,0x70\nFuncDrvKit=1,0xE0000247\n")) << error;
-  auto open = [] { return plat::spooler().OpenPrinter("X", nullptr) != nullptr; };
-  machine.spooler.printers.push_back({});
-  machine.spooler.printers.back().info.printerName = "X";
-  EXPECT_TRUE(open());
-  EXPECT_FALSE(open());
-  EXPECT_EQ(plat::sys().GetLastError(), 5u);
-  EXPECT_TRUE(open()) << "only the second call";
-  Write("C:\\a.txt", "a");
-  EXPECT_FALSE(plat::files().CopyFile("C:\\a.txt", "C:\\b.txt", false));
-  EXPECT_EQ(plat::sys().GetLastError(), 0x70u);
-  Write("C:\\drvkit.dll", "MZ");
-  auto lib = plat::libraries().Load("C:\\drvkit.dll");
-  ASSERT_TRUE(lib);
-  EXPECT_EQ(lib->FuncDrvKit("a.inf", "X", "USB001", 0), 2);
-  EXPECT_EQ(lib->LastInstallErrorCode(), 0xE0000247u) << "the library's code is the fault's";
-}
-
-TEST_F(FaultsSection, BadEntriesStopTheLoadAndChangeNothing) {
-  for (const char* bad : {"[Faults]\nOpenPrinterA=always,5\n", "[Faults]\nOpenPrinter=0,5\n",
-                          "[Faults]\nOpenPrinter=always\n", "[Faults]\nOpenPrinter=sometimes,5\n",
-                          "[Faults]\nOpenPrinter=1,x\n", "[Faults]\nReadFile=always,5\n[Bogus]\n"}) {
-    EXPECT_FALSE(Load(bad)) << bad;
-    EXPECT_FALSE(error.empty());
-  }
-  Write("C:\\a.txt", "a");
-  EXPECT_TRUE(plat::files().ReadFile("C:\\a.txt")) << "the refused file set no fault";
-  // Every name the machine file takes is a call some part of the sim fails.
-  for (const std::string& name : plat::sim::FaultableCalls())
-    EXPECT_TRUE(Load("[Faults]\n" + name + "=always,5\n")) << name << ": " << error;
 }
 
 TEST(UserScriptActions, DoubleClickHoverAndActivate) {

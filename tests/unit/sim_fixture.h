@@ -2,6 +2,8 @@
 #pragma once
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "platform/platform.h"
 #include "platform/sim/machine.h"
 
@@ -18,6 +20,20 @@ class SimTest : public testing::Test {
   // Writes a file at a Windows path of the simulated machine.
   void Write(const std::string& path, const std::string& data) {
     ASSERT_TRUE(plat::files().WriteFile(path, data)) << path;
+  }
+
+  // A queue on the simulated spooler, its driver installed once. The
+  // reference holds until the next queue is added.
+  plat::sim::SimPrinter& AddPrinter(const std::string& name, const std::string& driver,
+                                    const std::string& port = "LPT1:") {
+    plat::sim::SimPrinter p;
+    p.info.printerName = name;
+    p.info.driverName = driver;
+    p.info.portName = port;
+    auto& drivers = machine.spooler.drivers;
+    if (std::find(drivers.begin(), drivers.end(), driver) == drivers.end()) drivers.push_back(driver);
+    machine.spooler.printers.push_back(p);
+    return machine.spooler.printers.back();
   }
 
   plat::sim::SimMachine machine;

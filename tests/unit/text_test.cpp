@@ -14,3 +14,11 @@ TEST(Text, TrimAndSplit) {
   EXPECT_EQ(Hex8(0xE000022F), "0xE000022F");
   EXPECT_EQ(Hex8(5), "0x00000005");
 }
+
+TEST(Text, EscapedWritesOnlyTheNamedCharactersAsText) {
+  EXPECT_EQ(Escaped("a<b>&c", {{'<', "&lt;"}, {'>', "&gt;"}, {'&', "&amp;"}}), "a&lt;b&gt;&amp;c");
+  // Each character once: a replacement is not escaped again.
+  EXPECT_EQ(Escaped("\r\n\\", {{'\r', "\\r"}, {'\n', "\\n"}}), "\\r\\n\\");
+  EXPECT_EQ(Escaped(std::string("a\0b", 3), {{'\0', "\\0"}}), "a\\0b");
+  EXPECT_EQ(Escaped("", {{'x', "y"}}), "");
+}

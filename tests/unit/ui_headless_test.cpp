@@ -24,7 +24,34 @@ class Headless : public SimTest {
     app().AddForm(main);
     return main;
   }
+  // The test's second form; the fixture deletes it.
+  Form* MakeDialog(const std::string& name) {
+    dlg = new Form(name);
+    app().AddForm(dlg);
+    return dlg;
+  }
+  static Button* MakeButton(Form* form, const std::string& name, ButtonKind kind) {
+    auto* b = new Button(form, name);
+    b->SetButtonKind(kind);
+    return b;
+  }
+  // A running timer of |form|, ticking every |ms|.
+  static Timer* MakeTimer(Form* form, const std::string& name, uint32_t ms) {
+    auto* t = new Timer(form, name);
+    t->SetInterval(ms);
+    return t;
+  }
+  // The dialog shown modally with |steps| scripted: its result.
+  ModalResult ShowDialogWith(std::initializer_list<Step> steps) {
+    for (const Step& step : steps) h.Script(step);
+    return dlg->ShowModal();
+  }
   uint64_t Now() { return plat::sys().TickCount(); }
+  // A control's place, "left,top widthxheight".
+  static std::string Box(const Control* c) {
+    return std::to_string(c->Left()) + "," + std::to_string(c->Top()) + " " + std::to_string(c->Width()) +
+           "x" + std::to_string(c->Height());
+  }
   bool InTranscript(const std::string& part) {
     for (auto& l : h.Transcript())
       if (l.find(part) != std::string::npos) return true;
@@ -42,8 +69,7 @@ class Headless : public SimTest {
 TEST_F(Headless, TimersFireOnlyWhereMessagesAreProcessed) {
   MakeMain();
   std::vector<uint64_t> ticks;
-  auto* t = new Timer(main, "tmrSteps");
-  t->SetInterval(100);
+  auto* t = MakeTimer(main, "tmrSteps", 100);
   t->OnTimer = [&] { ticks.push_back(Now()); };
 
   plat::sys().Sleep(350);  // the clock moves, nothing is dispatched
@@ -85,20 +111,16 @@ TEST_F(Headless, LoopReturnsWhenNothingIsPendingAndStopsAtTheTimeLimit) {
 
 TEST_F(Headless, ModalFormRunsTimersAndReturnsTheButtonsResult) {
   MakeMain();
-  auto* mainTimer = new Timer(main, "tmrMain");
+  auto* mainTimer = MakeTimer(main, "tmrMain", 50);
   int mainTicks = 0;
-  mainTimer->SetInterval(50);
   mainTimer->OnTimer = [&] { ++mainTicks; };
 
-  dlg = new Form("frmAsk");
+  MakeDialog("frmAsk");
   dlg->SetCaption("Question");
-  app().AddForm(dlg);
-  auto* ok = new Button(dlg, "btnOK");
-  ok->SetButtonKind(ButtonKind::OK);
+  auto* ok = MakeButton(dlg, "btnOK", ButtonKind::OK);
   int clicks = 0;
   ok->OnClick = [&] { ++clicks; };
-  auto* countdown = new Timer(dlg, "tmrCountdown");
-  countdown->SetInterval(1000);
+  auto* countdown = MakeTimer(dlg, "tmrCountdown", 1000);
   countdown->OnTimer = [&] { ok->SetCaption("OK (" + std::to_string(Now() / 1000) + ")"); };
 
   main->Show();
@@ -123,10 +145,8 @@ TEST_F(Headless, ButtonsBelowAModalFormWaitForIt) {
   auto* start = new Button(main, "BbtnStart");
   int starts = 0;
   start->OnClick = [&] { ++starts; };
-  dlg = new Form("frmAsk");
-  app().AddForm(dlg);
-  auto* t = new Timer(dlg, "tmrClose");
-  t->SetInterval(50);
+  MakeDialog("frmAsk");
+  auto* t = MakeTimer(dlg, "tmrClose", 50);
   t->OnTimer = [&] { dlg->SetModalResult(ModalResult::Abort); };
   main->Show();
   h.Script(Step::Press("frmMain", "BbtnStart").At(10));
@@ -156,9 +176,8 @@ TEST_F(Headless, ScriptedAnswersReachTheCaller) {
 
 TEST_F(Headless, TimersRunInsideAnUnansweredMessageBox) {
   MakeMain();
-  auto* t = new Timer(main, "tmr");
+  auto* t = MakeTimer(main, "tmr", 100);
   int ticks = 0;
-  t->SetInterval(100);
   t->OnTimer = [&] { ++ticks; };
   h.Script(Step::Answer(kIdCancel).At(1000));
   EXPECT_EQ(app().MessageBox("Wait", "Setup", kMbOkCancel), kIdCancel);
@@ -169,52 +188,41 @@ TEST_F(Headless, TimersRunInsideAnUnansweredMessageBox) {
 
 TEST_F(Headless, EnterAndEscapePressTheDefaultAndCancelButtons) {
   MakeMain();
-  dlg = new Form("frmAsk");
-  app().AddForm(dlg);
-  auto* yes = new Button(dlg, "btnYes");
-  yes->SetButtonKind(ButtonKind::Yes);
-  auto* cancel = new Button(dlg, "btnCancel");
-  cancel->SetButtonKind(ButtonKind::Cancel);
+  MakeDialog("frmAsk");
+  auto* yes = MakeButton(dlg, "btnYes", ButtonKind::Yes);
+  auto* cancel = MakeButton(dlg, "btnCancel", ButtonKind::Cancel);
   main->Show();
 
-  h.Script(Step::Enter());
-  EXPECT_EQ(dlg->ShowModal(), ModalResult::Yes);
-  h.Script(Step::Escape("frmAsk"));
-  EXPECT_EQ(dlg->ShowModal(), ModalResult::Cancel);
+  EXPECT_EQ(ShowDialogWith({Step::Enter()}), ModalResult::Yes);
+  EXPECT_EQ(ShowDialogWith({Step::Escape("frmAsk")}), ModalResult::Cancel);
   // A disabled default button is not pressed by Enter; closing the box cancels.
   // (The cancel button is kept from the focus: a focused button takes Enter.)
   yes->SetEnabled(false);
   cancel->SetTabStop(false);
-  h.Script(Step::Enter());
-  h.Script(Step::Close("frmAsk").At(100));
-  EXPECT_EQ(dlg->ShowModal(), ModalResult::Cancel);
+  EXPECT_EQ(ShowDialogWith({Step::Enter(), Step::Close("frmAsk").At(100)}), ModalResult::Cancel);
   EXPECT_EQ(Now(), 100u);
 }
 
 TEST_F(Headless, AButtonsKindAloneDecidesItsKeyAndItsPressesResult) {
   MakeMain();
-  dlg = new Form("frmSearch");
-  app().AddForm(dlg);
-  auto* b = new Button(dlg, "btnGo");
-  b->SetButtonKind(ButtonKind::Cancel);
+  MakeDialog("frmSearch");
+  auto* b = MakeButton(dlg, "btnGo", ButtonKind::Cancel);
   // The handler turns the button into another kind, as a dialog that ends its work does.
   b->OnClick = [&] { b->SetButtonKind(ButtonKind::Yes); };
   main->Show();
-  h.Script(Step::Escape("frmSearch"));
-  EXPECT_EQ(dlg->ShowModal(), ModalResult::Cancel) << "the kind at the press counts";
+  EXPECT_EQ(ShowDialogWith({Step::Escape("frmSearch")}), ModalResult::Cancel)
+      << "the kind at the press counts";
   EXPECT_TRUE(b->IsDefault());
   EXPECT_FALSE(b->IsCancel()) << "a cancel button turned yes no longer answers Escape";
   b->OnClick = nullptr;
-  h.Script(Step::Escape("frmSearch"));
-  h.Script(Step::Enter("frmSearch").At(50));
-  EXPECT_EQ(dlg->ShowModal(), ModalResult::Yes);
+  EXPECT_EQ(ShowDialogWith({Step::Escape("frmSearch"), Step::Enter("frmSearch").At(50)}),
+            ModalResult::Yes);
   EXPECT_EQ(Now(), 50u);
 }
 
 TEST_F(Headless, HidingAWindowActivatesTheOneBelow) {
   MakeMain();
-  dlg = new Form("frmAsk");
-  app().AddForm(dlg);
+  MakeDialog("frmAsk");
   int mainActivations = 0, dlgActivations = 0;
   main->OnActivate = [&] { ++mainActivations; };
   dlg->OnActivate = [&] { ++dlgActivations; };
@@ -285,12 +293,9 @@ TEST_F(Headless, ControlStateAndLayout) {
   list->SetBounds(10, 10, 380, 200);
   list->SetAnchors(kAnchorLeft | kAnchorTop | kAnchorRight | kAnchorBottom);
   main->ClientResized(500, 350);
-  EXPECT_EQ(status->Top(), 330);
-  EXPECT_EQ(status->Width(), 500);
-  EXPECT_EQ(close->Left(), 400);
-  EXPECT_EQ(close->Top(), 290);
-  EXPECT_EQ(list->Width(), 480);
-  EXPECT_EQ(list->Height(), 250);
+  EXPECT_EQ(Box(status), "0,330 500x20");
+  EXPECT_EQ(Box(close), "400,290 80x25");
+  EXPECT_EQ(Box(list), "10,10 480x250");
 
   // A container resized by the program moves its children as a resized
   // window does, down through nested containers; the form's outer bounds
@@ -308,12 +313,9 @@ TEST_F(Headless, ControlStateAndLayout) {
   corner->SetAnchors(kAnchorRight | kAnchorBottom);
   panel->SetWidth(260);
   panel->SetHeight(90);
-  EXPECT_EQ(group->Width(), 240);
-  EXPECT_EQ(group->Height(), 70);
-  EXPECT_EQ(inner->Width(), 224);
-  EXPECT_EQ(inner->Height(), 44);
-  EXPECT_EQ(corner->Left(), 210);
-  EXPECT_EQ(corner->Top(), 60);
+  EXPECT_EQ(Box(group), "10,10 240x70");
+  EXPECT_EQ(Box(inner), "8,18 224x44");
+  EXPECT_EQ(Box(corner), "210,60 40x20");
   panel->SetLeft(5);  // a move alone changes nothing inside
   EXPECT_EQ(group->Width(), 240);
   main->SetBounds(0, 0, 900, 700);

@@ -248,12 +248,7 @@ TEST_F(UninstallRecordsTest, MissingRunOnceKeyIsMadeAndAFailedWriteIsQuiet) {
 
 TEST_F(UninstallRecordsTest, UndeletableDriverIsScheduledAndNamed) {
   MakeProduct({kDriver});
-  plat::sim::SimPrinter p;
-  p.info.printerName = "Office";
-  p.info.driverName = kDriver;
-  p.info.portName = "LPT1:";
-  machine.spooler.printers.push_back(p);
-  machine.spooler.drivers.push_back(kDriver);
+  AddPrinter("Office", kDriver);
   machine.faults.Set("DeletePrinterDriverEx", 0, 3001);  // still in use
   machine.longTime = "10:00:00";
 
@@ -268,12 +263,7 @@ TEST_F(UninstallRecordsTest, UndeletableDriverIsScheduledAndNamed) {
 TEST_F(UninstallRecordsTest, DeletedDriverTakesItsRecordAndInfs) {
   MakeProduct({kDriver});
   Write("C:\\WINDOWS\\inf\\oem3.inf", Inf("Printer", kListsDriver));
-  plat::sim::SimPrinter p;
-  p.info.printerName = "Office";
-  p.info.driverName = kDriver;
-  p.info.portName = "LPT1:";
-  machine.spooler.printers.push_back(p);
-  machine.spooler.drivers.push_back(kDriver);
+  AddPrinter("Office", kDriver);
 
   std::string name = "Office";
   EXPECT_EQ(DeletePrinterEx("C:\\Medium\\Setup.exe", "Pellacor", name, true), dprDeleted);

@@ -131,14 +131,7 @@ std::string Joined(const std::vector<std::string>& v, const std::string& sep) {
 }
 
 std::string Html(const std::string& s) {
-  std::string out;
-  for (char ch : s) {
-    if (ch == '<') out += "&lt;";
-    else if (ch == '>') out += "&gt;";
-    else if (ch == '&') out += "&amp;";
-    else out += ch;
-  }
-  return out;
+  return plat::text::Escaped(s, {{'<', "&lt;"}, {'>', "&gt;"}, {'&', "&amp;"}});
 }
 
 std::string Cleaned(std::string s) {

@@ -1,7 +1,9 @@
 // Small text helpers on 8-bit strings, with Windows' ASCII case rules.
 #pragma once
 #include <cstdint>
+#include <initializer_list>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace plat::text {
@@ -12,6 +14,9 @@ bool EqualNoCase(const std::string& a, const std::string& b);
 std::string Trim(const std::string& s);  // blanks and control characters at both ends
 std::vector<std::string> Split(const std::string& s, char sep);
 std::string Join(const std::vector<std::string>& parts, const std::string& sep);
+// |s| with each character that |escapes| names written as its text:
+// Escaped("a<b", {{'<', "&lt;"}}) gives "a&lt;b".
+std::string Escaped(const std::string& s, std::initializer_list<std::pair<char, const char*>> escapes);
 // "0x%.8X" of a 32-bit code.
 std::string Hex8(uint32_t code);
 bool Contains(const std::string& hay, const std::string& needle);

@@ -33,16 +33,11 @@ std::string FileNameOf(const std::string& path) {
 
 class SimLibrary : public Library {
  public:
-  SimLibrary(SimMachine& m, std::string path, bool helper) : m_(m), path_(std::move(path)), helper_(helper) {
-    m_.handles.Open("library");
+  SimLibrary(SimMachine& m, std::string path, bool helper)
+      : m_(m), counted_(m.handles, "library"), path_(std::move(path)), helper_(helper) {
     m_.Record("library", "LoadLibrary(" + path_ + ")");
   }
-  ~SimLibrary() override {
-    m_.Record("library", "FreeLibrary(" + path_ + ")");
-    m_.handles.Close("library");
-  }
-  SimLibrary(const SimLibrary&) = delete;
-  SimLibrary& operator=(const SimLibrary&) = delete;
+  ~SimLibrary() override { m_.Record("library", "FreeLibrary(" + path_ + ")"); }
 
   bool HasExport(const std::string& name) override {
     if (auto e = m_.faults.Check("GetProcAddress")) {
@@ -127,6 +122,7 @@ class SimLibrary : public Library {
   }
 
   SimMachine& m_;
+  CountedHandle counted_;
   std::string path_;
   bool helper_;
 };

@@ -161,16 +161,9 @@ SimMachine::~SimMachine() {
 }
 
 plat::Backend SimMachine::AsBackend() {
-  plat::Backend b;
-  b.system = system_.get();
-  b.files = files_.get();
-  b.profile = profile_.get();
-  b.processes = processes_.get();
-  b.libraries = libraries_.get();
-  b.spooler = spoolerApi_.get();
-  b.messages = messages_.get();
-  b.registry = registryApi_.get();
-  return b;
+  return {.system = system_.get(), .files = files_.get(), .profile = profile_.get(),
+          .processes = processes_.get(), .libraries = libraries_.get(),
+          .spooler = spoolerApi_.get(), .messages = messages_.get(), .registry = registryApi_.get()};
 }
 
 void SimMachine::Mount(const std::string& windowsFolder, const std::string& hostFolder) {

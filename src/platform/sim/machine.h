@@ -69,6 +69,22 @@ class Handles {
   std::map<std::string, int> open_;
 };
 
+// One handle of |kind| counted open for as long as this lives: what a
+// simulated key, printer, library or window holds, so that a leak shows.
+class CountedHandle {
+ public:
+  CountedHandle(Handles& handles, std::string kind) : handles_(handles), kind_(std::move(kind)) {
+    handles_.Open(kind_);
+  }
+  ~CountedHandle() { handles_.Close(kind_); }
+  CountedHandle(const CountedHandle&) = delete;
+  CountedHandle& operator=(const CountedHandle&) = delete;
+
+ private:
+  Handles& handles_;
+  std::string kind_;
+};
+
 struct SimVersion {
   uint32_t major = 5, minor = 1, build = 2600;
 };

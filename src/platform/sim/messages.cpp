@@ -10,16 +10,14 @@ namespace {
 
 class SimMessageWindow : public MessageWindow {
  public:
-  SimMessageWindow(SimMachine& m, uintptr_t handle) : m_(m), handle_(handle) { m_.handles.Open("window"); }
+  SimMessageWindow(SimMachine& m, uintptr_t handle)
+      : m_(m), counted_(m.handles, "window"), handle_(handle) {}
   ~SimMessageWindow() override {
     auto& posted = m_.handOff.posted;
     posted.erase(std::remove_if(posted.begin(), posted.end(),
                                 [&](const PostedMessage& p) { return p.window == handle_; }),
                  posted.end());
-    m_.handles.Close("window");
   }
-  SimMessageWindow(const SimMessageWindow&) = delete;
-  SimMessageWindow& operator=(const SimMessageWindow&) = delete;
 
   uintptr_t Handle() override { return handle_; }
 
@@ -44,6 +42,7 @@ class SimMessageWindow : public MessageWindow {
 
  private:
   SimMachine& m_;
+  CountedHandle counted_;
   uintptr_t handle_;
 };
 

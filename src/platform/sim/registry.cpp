@@ -102,15 +102,10 @@ namespace {
 class SimKey : public RegistryKey {
  public:
   SimKey(SimMachine& m, std::vector<std::string> path, uint64_t id, bool full)
-      : m_(m), path(std::move(path)), id(id), full(full) {
-    m_.handles.Open("registry");
-  }
-  ~SimKey() override { m_.handles.Close("registry"); }
-  SimKey(const SimKey&) = delete;
-  SimKey& operator=(const SimKey&) = delete;
+      : handle_(m.handles, "registry"), path(std::move(path)), id(id), full(full) {}
 
  private:
-  SimMachine& m_;
+  CountedHandle handle_;
 
  public:
   std::vector<std::string> path;  // stored path of the key
@@ -193,20 +188,12 @@ class SimRegistry : public Registry {
 
   uint32_t ValueNames(RegistryKey& key, std::vector<std::string>& out) override {
     if (auto e = m_.faults.Check("RegEnumValue")) return *e;
-    SimRegKey* k = Live(key);
-    if (!k) return kErrorKeyDeleted;
-    out.clear();
-    for (const SimRegValue& v : k->values) out.push_back(v.name);
-    return kErrorSuccess;
+    return Names(key, &SimRegKey::values, out);
   }
 
   uint32_t SubKeyNames(RegistryKey& key, std::vector<std::string>& out) override {
     if (auto e = m_.faults.Check("RegEnumKeyEx")) return *e;
-    SimRegKey* k = Live(key);
-    if (!k) return kErrorKeyDeleted;
-    out.clear();
-    for (const SimRegKey& c : k->subkeys) out.push_back(c.name);
-    return kErrorSuccess;
+    return Names(key, &SimRegKey::subkeys, out);
   }
 
   uint32_t DeleteKey(RegistryKey& parent, const std::string& name) override {
@@ -275,6 +262,16 @@ class SimRegistry : public Registry {
     if (!k) return kErrorKeyDeleted;
     v = ValueOf(*k, name);
     return v ? kErrorSuccess : kErrorFileNotFound;
+  }
+
+  // The names of a key's values or subkeys, in the order they are kept.
+  template <typename Item>
+  uint32_t Names(RegistryKey& key, std::vector<Item> SimRegKey::*items, std::vector<std::string>& out) {
+    SimRegKey* k = Live(key);
+    if (!k) return kErrorKeyDeleted;
+    out.clear();
+    for (const Item& item : k->*items) out.push_back(item.name);
+    return kErrorSuccess;
   }
 
   SimMachine& m_;

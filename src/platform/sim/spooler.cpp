@@ -40,15 +40,10 @@ uint32_t JobSize(const JobInfo1& j) {
 class SimPrinterHandle : public PrinterHandle {
  public:
   SimPrinterHandle(SimMachine& m, std::string name, uint32_t access)
-      : m_(m), name(std::move(name)), access(access) {
-    m_.handles.Open("printer");
-  }
-  ~SimPrinterHandle() override { m_.handles.Close("printer"); }
-  SimPrinterHandle(const SimPrinterHandle&) = delete;
-  SimPrinterHandle& operator=(const SimPrinterHandle&) = delete;
+      : handle_(m.handles, "printer"), name(std::move(name)), access(access) {}
 
  private:
-  SimMachine& m_;
+  CountedHandle handle_;
 
  public:
   std::string name;  // the queue it was opened on

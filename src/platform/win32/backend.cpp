@@ -12,16 +12,9 @@ Backend DefaultBackend() {
   static auto spooler = win32::MakeSpooler();
   static auto messages = win32::MakeMessages();
   static auto registry = win32::MakeRegistry();
-  Backend b;
-  b.system = system.get();
-  b.files = files.get();
-  b.profile = profile.get();
-  b.processes = processes.get();
-  b.libraries = libraries.get();
-  b.spooler = spooler.get();
-  b.messages = messages.get();
-  b.registry = registry.get();
-  return b;
+  return {.system = system.get(), .files = files.get(), .profile = profile.get(),
+          .processes = processes.get(), .libraries = libraries.get(), .spooler = spooler.get(),
+          .messages = messages.get(), .registry = registry.get()};
 }
 
 bool RunningUnderWine() {

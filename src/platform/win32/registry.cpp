@@ -12,16 +12,8 @@
 namespace plat::win32 {
 namespace {
 
-class Win32Key : public RegistryKey {
- public:
-  explicit Win32Key(HKEY h) : h_(h) {}
-  HKEY Get() const { return h_.Get(); }
-
- private:
-  ScopedKey h_;
-};
-
-HKEY Raw(RegistryKey& k) { return static_cast<Win32Key&>(k).Get(); }
+using Win32Key = HandleObject<RegistryKey, RegistryKeyTraits>;
+HKEY Raw(RegistryKey& k) { return Win32Key::Of(k); }
 
 // Names longer than this (in bytes of the code page) are not expected; the
 // buffer grows up to it when the system asks for more.

@@ -87,4 +87,19 @@ using ScopedWindow = ScopedObject<WindowTraits>;
 using ScopedGdiObject = ScopedObject<GdiObjectTraits>;
 using ScopedIcon = ScopedObject<IconTraits>;
 
+// A seam object that is one owned handle and nothing more (a registry key, an
+// open printer): the seam's interface with the handle kept behind it.
+template <typename Interface, typename Traits>
+class HandleObject : public Interface {
+ public:
+  using Handle = typename Traits::Handle;
+  explicit HandleObject(Handle h) : h_(h) {}
+  Handle Get() const { return h_.Get(); }
+  // The handle behind an object this backend made.
+  static Handle Of(Interface& object) { return static_cast<HandleObject&>(object).Get(); }
+
+ private:
+  ScopedObject<Traits> h_;
+};
+
 }  // namespace plat::win32

@@ -15,17 +15,8 @@ std::string Text(const char* s) { return s ? std::string(s) : std::string(); }
 // A null pointer for an empty text, as the spooler expects for optional fields.
 LPSTR Opt(const std::string& s) { return s.empty() ? nullptr : const_cast<LPSTR>(s.c_str()); }
 
-// An open printer handle behind the seam's interface.
-class Win32PrinterHandle : public PrinterHandle {
- public:
-  explicit Win32PrinterHandle(HANDLE h) : h_(h) {}
-  HANDLE Get() const { return h_.Get(); }
-
- private:
-  ScopedPrinter h_;
-};
-
-HANDLE Raw(PrinterHandle& p) { return static_cast<Win32PrinterHandle&>(p).Get(); }
+using Win32PrinterHandle = HandleObject<PrinterHandle, PrinterHandleTraits>;
+HANDLE Raw(PrinterHandle& p) { return Win32PrinterHandle::Of(p); }
 
 // "winspool.drv", loaded for one call and released at its end.
 class Winspool {
@@ -50,28 +41,33 @@ void ToDevMode(const DEVMODEA* dm, std::optional<DevMode>& out) {
   out = d;
 }
 
+// PRINTER_INFO_2A and PrinterInfo2 field by field, one list for both
+// directions (the DEVMODE goes on its own).
+using Api = PRINTER_INFO_2A;
+using Info = PrinterInfo2;
+template <typename RawType, typename Type>
+struct Field {
+  RawType Api::*raw;
+  Type Info::*value;
+};
+constexpr Field<LPSTR, std::string> kTextFields[] = {
+    {&Api::pServerName, &Info::serverName}, {&Api::pPrinterName, &Info::printerName},
+    {&Api::pShareName, &Info::shareName},   {&Api::pPortName, &Info::portName},
+    {&Api::pDriverName, &Info::driverName}, {&Api::pComment, &Info::comment},
+    {&Api::pLocation, &Info::location},     {&Api::pSepFile, &Info::sepFile},
+    {&Api::pDatatype, &Info::datatype},     {&Api::pParameters, &Info::parameters},
+    {&Api::pPrintProcessor, &Info::printProcessor}};
+constexpr Field<DWORD, uint32_t> kNumberFields[] = {
+    {&Api::Attributes, &Info::attributes}, {&Api::Priority, &Info::priority},
+    {&Api::DefaultPriority, &Info::defaultPriority}, {&Api::StartTime, &Info::startTime},
+    {&Api::UntilTime, &Info::untilTime}, {&Api::Status, &Info::status},
+    {&Api::cJobs, &Info::jobs}, {&Api::AveragePPM, &Info::averagePpm}};
+
 PrinterInfo2 FromInfo(const PRINTER_INFO_2A& p) {
   PrinterInfo2 i;
-  i.serverName = Text(p.pServerName);
-  i.printerName = Text(p.pPrinterName);
-  i.shareName = Text(p.pShareName);
-  i.portName = Text(p.pPortName);
-  i.driverName = Text(p.pDriverName);
-  i.comment = Text(p.pComment);
-  i.location = Text(p.pLocation);
+  for (const auto& f : kTextFields) i.*f.value = Text(p.*f.raw);
+  for (const auto& f : kNumberFields) i.*f.value = p.*f.raw;
   ToDevMode(p.pDevMode, i.devMode);
-  i.sepFile = Text(p.pSepFile);
-  i.printProcessor = Text(p.pPrintProcessor);
-  i.datatype = Text(p.pDatatype);
-  i.parameters = Text(p.pParameters);
-  i.attributes = p.Attributes;
-  i.priority = p.Priority;
-  i.defaultPriority = p.DefaultPriority;
-  i.startTime = p.StartTime;
-  i.untilTime = p.UntilTime;
-  i.status = p.Status;
-  i.jobs = p.cJobs;
-  i.averagePpm = p.AveragePPM;
   return i;
 }
 
@@ -92,26 +88,9 @@ struct DevModeBuffer {
 PRINTER_INFO_2A ToInfo(const PrinterInfo2& i, DEVMODEA* dm) {
   PRINTER_INFO_2A p;
   ZeroMemory(&p, sizeof p);
-  p.pServerName = Opt(i.serverName);
-  p.pPrinterName = Opt(i.printerName);
-  p.pShareName = Opt(i.shareName);
-  p.pPortName = Opt(i.portName);
-  p.pDriverName = Opt(i.driverName);
-  p.pComment = Opt(i.comment);
-  p.pLocation = Opt(i.location);
+  for (const auto& f : kTextFields) p.*f.raw = Opt(i.*f.value);
+  for (const auto& f : kNumberFields) p.*f.raw = i.*f.value;
   p.pDevMode = dm;
-  p.pSepFile = Opt(i.sepFile);
-  p.pPrintProcessor = Opt(i.printProcessor);
-  p.pDatatype = Opt(i.datatype);
-  p.pParameters = Opt(i.parameters);
-  p.Attributes = i.attributes;
-  p.Priority = i.priority;
-  p.DefaultPriority = i.defaultPriority;
-  p.StartTime = i.startTime;
-  p.UntilTime = i.untilTime;
-  p.Status = i.status;
-  p.cJobs = i.jobs;
-  p.AveragePPM = i.averagePpm;
   return p;
 }
 
@@ -119,38 +98,48 @@ PRINTER_INFO_2A ToInfo(const PrinterInfo2& i, DEVMODEA* dm) {
 std::vector<BYTE> Buffer(uint32_t size) { return std::vector<BYTE>(size ? size : 1); }
 LPBYTE Ptr(std::vector<BYTE>& b, uint32_t size) { return size ? b.data() : nullptr; }
 
+// One enumeration call into a buffer of bufferSize bytes: |call| fills it and
+// reports the bytes needed and the records written, each converted for |out|.
+template <typename Record, typename T, typename Call, typename Convert>
+bool Enumerate(uint32_t bufferSize, std::vector<T>& out, uint32_t& needed, Call call,
+               Convert convert) {
+  std::vector<BYTE> buf = Buffer(bufferSize);
+  DWORD need = 0, count = 0;
+  BOOL ok = call(Ptr(buf, bufferSize), &need, &count);
+  needed = need;
+  if (!ok) return false;
+  out.clear();
+  const auto* records = reinterpret_cast<const Record*>(buf.data());
+  for (DWORD i = 0; i < count; ++i) out.push_back(convert(records[i]));
+  return true;
+}
+
 class Win32Spooler : public Spooler {
  public:
   bool EnumPrinters2(uint32_t flags, uint32_t bufferSize, std::vector<PrinterInfo2>& out,
                      uint32_t& needed) override {
-    std::vector<BYTE> buf = Buffer(bufferSize);
-    DWORD need = 0, count = 0;
-    BOOL ok = ::EnumPrintersA(flags, nullptr, 2, Ptr(buf, bufferSize), bufferSize, &need, &count);
-    needed = need;
-    if (!ok) return false;
-    out.clear();
-    const auto* p = reinterpret_cast<const PRINTER_INFO_2A*>(buf.data());
-    for (DWORD i = 0; i < count; ++i) out.push_back(FromInfo(p[i]));
-    return true;
+    return Enumerate<PRINTER_INFO_2A>(
+        bufferSize, out, needed,
+        [&](LPBYTE buf, DWORD* need, DWORD* count) {
+          return ::EnumPrintersA(flags, nullptr, 2, buf, bufferSize, need, count);
+        },
+        FromInfo);
   }
 
   bool EnumPorts2(uint32_t bufferSize, std::vector<PortInfo2>& out, uint32_t& needed) override {
-    std::vector<BYTE> buf = Buffer(bufferSize);
-    DWORD need = 0, count = 0;
-    BOOL ok = ::EnumPortsA(nullptr, 2, Ptr(buf, bufferSize), bufferSize, &need, &count);
-    needed = need;
-    if (!ok) return false;
-    out.clear();
-    const auto* p = reinterpret_cast<const PORT_INFO_2A*>(buf.data());
-    for (DWORD i = 0; i < count; ++i) {
-      PortInfo2 port;
-      port.portName = Text(p[i].pPortName);
-      port.monitorName = Text(p[i].pMonitorName);
-      port.description = Text(p[i].pDescription);
-      port.portType = p[i].fPortType;
-      out.push_back(port);
-    }
-    return true;
+    return Enumerate<PORT_INFO_2A>(
+        bufferSize, out, needed,
+        [&](LPBYTE buf, DWORD* need, DWORD* count) {
+          return ::EnumPortsA(nullptr, 2, buf, bufferSize, need, count);
+        },
+        [](const PORT_INFO_2A& p) {
+          PortInfo2 port;
+          port.portName = Text(p.pPortName);
+          port.monitorName = Text(p.pMonitorName);
+          port.description = Text(p.pDescription);
+          port.portType = p.fPortType;
+          return port;
+        });
   }
 
   std::unique_ptr<PrinterHandle> OpenPrinter(const std::string& name,
@@ -196,31 +185,27 @@ class Win32Spooler : public Spooler {
 
   bool EnumJobs1(PrinterHandle& printer, uint32_t firstJob, uint32_t count, uint32_t bufferSize,
                  std::vector<JobInfo1>& out, uint32_t& needed) override {
-    std::vector<BYTE> buf = Buffer(bufferSize);
-    DWORD need = 0, returned = 0;
-    BOOL ok = ::EnumJobsA(Raw(printer), firstJob, count, 1, Ptr(buf, bufferSize), bufferSize,
-                          &need, &returned);
-    needed = need;
-    if (!ok) return false;
-    out.clear();
-    const auto* j = reinterpret_cast<const JOB_INFO_1A*>(buf.data());
-    for (DWORD i = 0; i < returned; ++i) {
-      JobInfo1 job;
-      job.jobId = j[i].JobId;
-      job.printerName = Text(j[i].pPrinterName);
-      job.machineName = Text(j[i].pMachineName);
-      job.userName = Text(j[i].pUserName);
-      job.document = Text(j[i].pDocument);
-      job.datatype = Text(j[i].pDatatype);
-      job.statusText = Text(j[i].pStatus);
-      job.status = j[i].Status;
-      job.priority = j[i].Priority;
-      job.position = j[i].Position;
-      job.totalPages = j[i].TotalPages;
-      job.pagesPrinted = j[i].PagesPrinted;
-      out.push_back(job);
-    }
-    return true;
+    return Enumerate<JOB_INFO_1A>(
+        bufferSize, out, needed,
+        [&](LPBYTE buf, DWORD* need, DWORD* returned) {
+          return ::EnumJobsA(Raw(printer), firstJob, count, 1, buf, bufferSize, need, returned);
+        },
+        [](const JOB_INFO_1A& j) {
+          JobInfo1 job;
+          job.jobId = j.JobId;
+          job.printerName = Text(j.pPrinterName);
+          job.machineName = Text(j.pMachineName);
+          job.userName = Text(j.pUserName);
+          job.document = Text(j.pDocument);
+          job.datatype = Text(j.pDatatype);
+          job.statusText = Text(j.pStatus);
+          job.status = j.Status;
+          job.priority = j.Priority;
+          job.position = j.Position;
+          job.totalPages = j.TotalPages;
+          job.pagesPrinted = j.PagesPrinted;
+          return job;
+        });
   }
 
   std::unique_ptr<PrinterHandle> AddPrinter2(const PrinterInfo2& info) override {

@@ -73,25 +73,10 @@ void Control::SetVisible(bool v) {
   Changed(Prop::Visible);
 }
 
-void Control::SetFont(const Font& f) {
-  font_ = f;
-  Changed(Prop::Font);
-}
-
-void Control::SetFontColor(Color c) {
-  font_.color = c;
-  Changed(Prop::Font);
-}
-
-void Control::SetColor(Color c) {
-  color_ = c;
-  Changed(Prop::Color);
-}
-
-void Control::SetCursor(Cursor c) {
-  cursor_ = c;
-  Changed(Prop::Cursor);
-}
+void Control::SetFont(const Font& f) { Store(font_, f, Prop::Font); }
+void Control::SetFontColor(Color c) { Store(font_.color, c, Prop::Font); }
+void Control::SetColor(Color c) { Store(color_, c, Prop::Color); }
+void Control::SetCursor(Cursor c) { Store(cursor_, c, Prop::Cursor); }
 
 bool Control::Focused() const {
   Form* f = const_cast<Control*>(this)->OwnerForm();
@@ -135,15 +120,8 @@ void Button::SetButtonKind(ButtonKind k) {
   Changed(Prop::Kind);
 }
 
-void Button::SetDefault(bool v) {
-  default_ = v;
-  Changed(Prop::Kind);
-}
-
-void Button::SetCancel(bool v) {
-  cancel_ = v;
-  Changed(Prop::Kind);
-}
+void Button::SetDefault(bool v) { Store(default_, v, Prop::Kind); }
+void Button::SetCancel(bool v) { Store(cancel_, v, Prop::Kind); }
 
 void Button::Click() {
   Form* f = OwnerForm();
@@ -261,6 +239,13 @@ Timer::~Timer() {
     auto& v = owner_->timers_;
     v.erase(std::remove(v.begin(), v.end(), this), v.end());
   }
+}
+
+std::unique_ptr<Timer> MakeStoppedTimer(Form* owner, std::string name, uint32_t ms) {
+  auto t = std::make_unique<Timer>(owner, std::move(name));
+  t->SetEnabled(false);
+  t->SetInterval(ms);
+  return t;
 }
 
 void Timer::SetInterval(uint32_t ms) {

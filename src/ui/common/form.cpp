@@ -22,15 +22,8 @@ void Form::SetClientSize(int w, int h) {
   Changed(Prop::Bounds);
 }
 
-void Form::SetAlphaBlend(bool on) {
-  alphaBlend_ = on;
-  Changed(Prop::Alpha);
-}
-
-void Form::SetAlphaBlendValue(uint8_t v) {
-  alphaValue_ = v;
-  Changed(Prop::Alpha);
-}
+void Form::SetAlphaBlend(bool on) { Store(alphaBlend_, on, Prop::Alpha); }
+void Form::SetAlphaBlendValue(uint8_t v) { Store(alphaValue_, v, Prop::Alpha); }
 
 void Form::SetModalResult(ModalResult r) { modalResult_ = r; }
 

@@ -61,7 +61,7 @@ void WriteHeaders(unsigned char* bmp, uint32_t width, uint32_t height) {
 }
 
 // Where the decoder needs the caller's buffer: the caller learns the size
-// from ReadSize, makes room, and Decode fills it.
+// from a first Decode, makes room, and a second Decode fills it.
 struct Job {
   const unsigned char* data;
   unsigned long size;
@@ -80,24 +80,8 @@ void UseErrorManager(jpeg_decompress_struct& cinfo, ErrorManager& err) {
   err.damaged = false;
 }
 
-// Reads the header only: the size of the picture. Plain C state only, for setjmp.
-bool ReadSize(Job& job) {
-  jpeg_decompress_struct cinfo;
-  ErrorManager err;
-  UseErrorManager(cinfo, err);
-  if (setjmp(err.jump)) {
-    jpeg_destroy_decompress(&cinfo);
-    return false;
-  }
-  jpeg_create_decompress(&cinfo);
-  jpeg_mem_src(&cinfo, job.data, job.size);
-  jpeg_read_header(&cinfo, TRUE);
-  job.width = cinfo.image_width;
-  job.height = cinfo.image_height;
-  jpeg_destroy_decompress(&cinfo);
-  return !err.damaged;
-}
-
+// Reads the header, and the pixels too once job.out has room for them: the
+// caller asks first for the size. Plain C state only, for setjmp.
 bool Decode(Job& job) {
   jpeg_decompress_struct cinfo;
   ErrorManager err;
@@ -109,6 +93,12 @@ bool Decode(Job& job) {
   jpeg_create_decompress(&cinfo);
   jpeg_mem_src(&cinfo, job.data, job.size);
   jpeg_read_header(&cinfo, TRUE);
+  if (!job.out) {
+    job.width = cinfo.image_width;
+    job.height = cinfo.image_height;
+    jpeg_destroy_decompress(&cinfo);
+    return !err.damaged;
+  }
   cinfo.out_color_space = JCS_RGB;  // grey is widened; CMYK is refused here
   jpeg_start_decompress(&cinfo);
   if (cinfo.output_width != job.width || cinfo.output_height != job.height ||
@@ -143,7 +133,7 @@ bool DecodeJpeg(const std::string& jpeg, std::string& bmp) {
     return false;
   Job job{reinterpret_cast<const unsigned char*>(jpeg.data()),
           static_cast<unsigned long>(jpeg.size()), 0, 0, nullptr};
-  if (!ReadSize(job) || job.width == 0 || job.height == 0 ||
+  if (!Decode(job) || job.width == 0 || job.height == 0 ||
       job.width > static_cast<uint32_t>(kMaxPictureSide) ||
       job.height > static_cast<uint32_t>(kMaxPictureSide))
     return false;
