@@ -13,7 +13,7 @@
 # line ends with the sum over all rounds so far (total=N).
 # The simulated machines keep their files in a sandbox folder: it goes to
 # memory (/dev/shm) when there is one, as on disk every rewrite of an input
-# waits for the file system and the targets run ten to eighty times slower.
+# waits for the file system, and the targets ran up to eighty times slower.
 set -u
 target=${1:?usage: fuzz.sh NAME|all SECONDS}
 seconds=${2:?usage: fuzz.sh NAME|all SECONDS}
