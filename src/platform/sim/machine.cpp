@@ -43,8 +43,11 @@ void Faults::Set(const std::string& call, int nth, uint32_t error) {
   faults_[call] = Fault{nth, error, 0};
 }
 
-std::optional<uint32_t> Faults::Check(const std::string& call) {
-  ++counts_[call];
+std::optional<uint32_t> Faults::Check(std::string_view call) {
+  auto counted = counts_.find(call);
+  if (counted == counts_.end()) counted = counts_.emplace(std::string(call), 0).first;
+  ++counted->second;
+  if (faults_.empty()) return std::nullopt;
   auto it = faults_.find(call);
   if (it == faults_.end()) return std::nullopt;
   Fault& f = it->second;

@@ -13,6 +13,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "platform/platform.h"
@@ -44,16 +45,18 @@ class Faults {
   void Set(const std::string& call, int nth, uint32_t error);
   void Clear() { faults_.clear(); }
   // Counts the call; true (with the error to report) when it must fail.
-  std::optional<uint32_t> Check(const std::string& call);
+  std::optional<uint32_t> Check(std::string_view call);
   // How often each call was made, failed or not; and how many were failed.
-  const std::map<std::string, int>& Counts() const { return counts_; }
+  const std::map<std::string, int, std::less<>>& Counts() const { return counts_; }
   int Failed() const { return failed_; }
   // Called as a fault fires (the sweep marks where the run went astray).
   std::function<void()> onFail;
 
  private:
-  std::map<std::string, Fault> faults_;
-  std::map<std::string, int> counts_;
+  // Looked up by the caller's name as it stands: every call of the machine
+  // passes here, and making a string of each name cost more than the call.
+  std::map<std::string, Fault, std::less<>> faults_;
+  std::map<std::string, int, std::less<>> counts_;
   int failed_ = 0;
 };
 
