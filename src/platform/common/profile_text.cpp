@@ -12,7 +12,7 @@ bool IsBlank(char c) {
 
 // Names match with ASCII letters folded; lengths first, as files may hold
 // very long lines.
-bool SameName(const std::string& a, const std::string& b) {
+bool SameName(std::string_view a, std::string_view b) {
   if (a.size() != b.size()) return false;
   for (size_t i = 0; i < a.size(); ++i) {
     char x = a[i], y = b[i];
@@ -23,18 +23,19 @@ bool SameName(const std::string& a, const std::string& b) {
   return true;
 }
 
-std::string Folded(std::string s) {
+std::string Folded(std::string_view name) {
+  std::string s(name);
   for (char& c : s)
     if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
   return s;
 }
 
 // Names and values are C strings to the system: an embedded NUL ends them.
-std::string UpToNul(std::string s) {
-  size_t z = s.find('\0');
-  if (z != std::string::npos) s.resize(z);
-  return s;
+std::string_view UpToNulView(std::string_view s) {
+  return s.substr(0, s.find('\0'));
 }
+
+std::string UpToNul(std::string_view s) { return std::string(UpToNulView(s)); }
 
 bool IsUtf16(std::string_view bytes) {
   return bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
@@ -59,15 +60,14 @@ std::string Narrow16(std::string_view bytes) {
 // The value as the buffer receives it: one pair of enclosing quotes removed.
 // The closing quote is dropped as the last character of what was copied, so
 // when the quoted text only just fits the copy loses one more character.
-std::string CopyEntry(const std::string& value, uint32_t len) {
+std::string CopyEntry(std::string_view v, uint32_t len) {
   if (len == 0) return {};
-  std::string v = value;
   bool quoted = false;
   if (v.size() >= 2 && (v[0] == '"' || v[0] == '\'') && v.back() == v[0]) {
     quoted = true;
-    v.erase(0, 1);
+    v.remove_prefix(1);
   }
-  std::string out = v.substr(0, len - 1);
+  std::string out(v.substr(0, len - 1));
   if (quoted && len >= v.size() && !out.empty()) out.pop_back();
   return out;
 }
@@ -81,7 +81,7 @@ std::string TrimDefault(const std::string& def) {
   return d.substr(0, p + 1);
 }
 
-std::string TrimRequest(const std::string& name) {
+std::string_view TrimmedView(std::string_view name) {
   size_t b = 0, e = name.size();
   while (b < e && IsBlank(name[b])) ++b;
   while (e > b && IsBlank(name[e - 1])) --e;
@@ -148,7 +148,7 @@ bool Text::HeaderAt(size_t b, size_t eol, std::string& name) const {
   size_t close = eol - 1;
   while (close > b && bytes_[close] != ']') --close;
   if (close <= b) return false;
-  name = UpToNul(TrimRequest(std::string(bytes_.substr(b + 1, close - b - 1))));
+  name = UpToNul(TrimmedView(bytes_.substr(b + 1, close - b - 1)));
   return true;
 }
 
@@ -197,7 +197,7 @@ void Text::IndexByBrackets() {
 }
 
 // Only the first section of a name is ever searched.
-const Section* Text::Find(const std::string& name) const {
+const Section* Text::Find(std::string_view name) const {
   auto it = firstByName_.find(Folded(name));
   if (it == firstByName_.end()) return nullptr;
   std::unique_ptr<Section>& slot = parsed_[it->second];
@@ -222,16 +222,19 @@ std::string DefaultOnly(const std::string& def, uint32_t bufferSize) {
   return TrimDefault(def).substr(0, bufferSize - 1);
 }
 
+// Read on every key of every model at start-up: the names are looked at in
+// place, and only the answer is copied.
 std::string Text::GetString(const std::string& section, const std::string& key,
                             const std::string& def, uint32_t bufferSize) const {
-  const std::string d = TrimDefault(def);
-  const std::string s = TrimRequest(UpToNul(section));
-  const std::string k = TrimRequest(UpToNul(key));
-  if (k.empty()) return CopyEntry(d, bufferSize);
-  if (const Section* sec = Find(s))
-    for (const Key& entry : sec->keys)
-      if (SameName(entry.name, k)) return CopyEntry(entry.hasValue ? entry.value : d, bufferSize);
-  return CopyEntry(d, bufferSize);
+  const std::string_view k = TrimmedView(UpToNulView(key));
+  if (!k.empty())
+    if (const Section* sec = Find(TrimmedView(UpToNulView(section))))
+      for (const Key& entry : sec->keys)
+        if (SameName(entry.name, k)) {
+          if (entry.hasValue) return CopyEntry(entry.value, bufferSize);
+          break;
+        }
+  return CopyEntry(TrimDefault(def), bufferSize);
 }
 
 std::vector<std::string> Text::SectionNames(uint32_t bufferSize) const {
@@ -255,8 +258,7 @@ std::vector<std::string> Text::SectionNames(uint32_t bufferSize) const {
 
 std::vector<std::string> Text::KeyNames(const std::string& section, uint32_t bufferSize) const {
   std::vector<std::string> names;
-  const std::string s = UpToNul(section);
-  if (const Section* sec = Find(s)) {
+  if (const Section* sec = Find(UpToNulView(section))) {
     size_t len = bufferSize;
     for (const Key& k : sec->keys) {
       if (len <= 2) break;

@@ -51,7 +51,7 @@ class Text {
   // Key names of a section, as they fit a buffer of bufferSize.
   std::vector<std::string> KeyNames(const std::string& section, uint32_t bufferSize) const;
   // A section's entries, parsed; nullptr when there is no section of that name.
-  const Section* Find(const std::string& section) const;
+  const Section* Find(std::string_view section) const;
 
  private:
   struct Header {
