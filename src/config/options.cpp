@@ -45,10 +45,10 @@ Language SystemLanguage() {
 class SectionReader {
  public:
   SectionReader(const plat::profile_text::Text& file, const std::string& section)
-      : file_(file), section_(section) {}
+      : section_(file.SectionFor(section)) {}
 
   std::string Text(const std::string& key, const std::string& def) const {
-    return file_.GetString(section_, key, def, kValueBuffer);
+    return plat::profile_text::Text::ValueIn(section_, key, def, kValueBuffer);
   }
   bool Flag(const std::string& key) const {
     std::optional<int32_t> v = ParseProfileInteger(Text(key, ""));
@@ -56,8 +56,7 @@ class SectionReader {
   }
 
  private:
-  const plat::profile_text::Text& file_;
-  const std::string& section_;
+  const plat::profile_text::Section* section_;  // nullptr: every key gives its default
 };
 
 // The whole INF is read for this; the model list names the models from the

@@ -222,18 +222,26 @@ std::string DefaultOnly(const std::string& def, uint32_t bufferSize) {
   return TrimDefault(def).substr(0, bufferSize - 1);
 }
 
-// Read on every key of every model at start-up: the names are looked at in
-// place, and only the answer is copied.
 std::string Text::GetString(const std::string& section, const std::string& key,
                             const std::string& def, uint32_t bufferSize) const {
+  return ValueIn(SectionFor(section), key, def, bufferSize);
+}
+
+const Section* Text::SectionFor(const std::string& section) const {
+  return Find(TrimmedView(UpToNulView(section)));
+}
+
+// Read on every key of every model at start-up: the names are looked at in
+// place, and only the answer is copied.
+std::string Text::ValueIn(const Section* section, const std::string& key, const std::string& def,
+                          uint32_t bufferSize) {
   const std::string_view k = TrimmedView(UpToNulView(key));
-  if (!k.empty())
-    if (const Section* sec = Find(TrimmedView(UpToNulView(section))))
-      for (const Key& entry : sec->keys)
-        if (SameName(entry.name, k)) {
-          if (entry.hasValue) return CopyEntry(entry.value, bufferSize);
-          break;
-        }
+  if (section && !k.empty())
+    for (const Key& entry : section->keys)
+      if (SameName(entry.name, k)) {
+        if (entry.hasValue) return CopyEntry(entry.value, bufferSize);
+        break;
+      }
   return CopyEntry(TrimDefault(def), bufferSize);
 }
 

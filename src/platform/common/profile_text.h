@@ -52,6 +52,12 @@ class Text {
   std::vector<std::string> KeyNames(const std::string& section, uint32_t bufferSize) const;
   // A section's entries, parsed; nullptr when there is no section of that name.
   const Section* Find(std::string_view section) const;
+  // The section GetString reads when asked for |section| (the name trimmed
+  // and cut at a NUL), and the answer it gives from it: a reader of many
+  // keys of one section looks the section up once.
+  const Section* SectionFor(const std::string& section) const;
+  static std::string ValueIn(const Section* section, const std::string& key,
+                             const std::string& def, uint32_t bufferSize);
 
  private:
   struct Header {
