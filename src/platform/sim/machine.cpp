@@ -213,14 +213,22 @@ std::string SimMachine::HostPath(const std::string& windowsPath) {
       break;
     }
   }
-  if (base.empty()) {
+  const bool drive = base.empty();
+  if (drive) {
     base = root_ + "/" + std::string(1, static_cast<char>(toupper(full[0])));
-    mkdir(base.c_str(), 0755);
     rest = full.size() > 2 ? full.substr(2) : "";
   }
+  const std::vector<std::string> parts = Components(rest);
+  // Most paths name what is there, spelled as it is: then every folder on
+  // the way is there too, and one look at the whole path answers.
+  std::string direct = base;
+  for (const std::string& part : parts) direct += "/" + part;
+  struct stat whole;
+  if (stat(direct.c_str(), &whole) == 0) return direct;
+  if (drive) mkdir(base.c_str(), 0755);
   // Resolve each component without regard to case, as Windows does.
   std::string host = base;
-  for (const std::string& part : Components(rest)) {
+  for (const std::string& part : parts) {
     std::string exact = host + "/" + part;
     struct stat st;
     if (stat(exact.c_str(), &st) == 0) {
