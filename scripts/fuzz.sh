@@ -3,14 +3,15 @@
 #   scripts/fuzz.sh inf_reader_fuzz 600     one target for 600 s
 #   scripts/fuzz.sh all 600                 every target in turn, 600 s each
 # Each target ends with one line:
-#   NAME: executions=N exec/s=R cov=C findings=F
+#   NAME: executions=N exec/s=R cov=C findings=F total=N full=N
 # The corpus (build/fuzz/corpus/NAME) is seeded from samples/medium,
 # tests/fuzz/seeds/NAME, the program's pictures and long inputs made here (a value past 2048 bytes,
 # a section list past 16384 bytes, a line of 70 000 characters), and kept
 # between runs; crashes land in build/fuzz/crashes/NAME. MAX_LEN (default
 # 131072) bounds an input; it must stay above the longest seed.
-# Rounds of short inputs (MAX_LEN=4096 scripts/fuzz.sh NAME SECONDS) run many
-# times faster on the readers whose cost grows with the input: they keep a
+# Rounds of shorter inputs (MAX_LEN=20000 scripts/fuzz.sh NAME SECONDS: still
+# past the largest buffer the program reads into, 16384 bytes) run several
+# times faster on the readers whose cost grows with the input. They keep a
 # corpus of their own (build/fuzz/corpus/NAME.maxN, started from the inputs of
 # the full corpus that fit) and leave the long seeds out.
 # Every round adds its executions to build/fuzz/executions/NAME (with its
