@@ -3,24 +3,13 @@
 
 #include <cstring>
 
+#include "platform/common/text.h"
+
 namespace plat::profile_text {
 namespace {
 
 bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == 0x1a;
-}
-
-// Names match with ASCII letters folded; lengths first, as files may hold
-// very long lines.
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    char x = a[i], y = b[i];
-    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
-    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
-    if (x != y) return false;
-  }
-  return true;
 }
 
 std::string Folded(std::string_view name) {
@@ -238,7 +227,7 @@ std::string Text::ValueIn(const Section* section, const std::string& key, const 
   const std::string_view k = TrimmedView(UpToNulView(key));
   if (section && !k.empty())
     for (const Key& entry : section->keys)
-      if (SameName(entry.name, k)) {
+      if (text::EqualNoCase(entry.name, k)) {
         if (entry.hasValue) return CopyEntry(entry.value, bufferSize);
         break;
       }

@@ -21,7 +21,19 @@ std::string Lower(std::string s) {
   return s;
 }
 
-bool EqualNoCase(const std::string& a, const std::string& b) { return Upper(a) == Upper(b); }
+// ASCII letters folded, compared in place and lengths first: names are
+// matched this way in loops over every key and entry, and files may hold
+// very long lines.
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size()) return false;
+  for (size_t i = 0; i < a.size(); ++i) {
+    char x = a[i], y = b[i];
+    if (x >= 'a' && x <= 'z') x = static_cast<char>(x - 'a' + 'A');
+    if (y >= 'a' && y <= 'z') y = static_cast<char>(y - 'a' + 'A');
+    if (x != y) return false;
+  }
+  return true;
+}
 
 std::string Trim(const std::string& s) {
   size_t b = 0, e = s.size();

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <initializer_list>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -10,7 +11,7 @@ namespace plat::text {
 
 std::string Upper(std::string s);  // ASCII letters only, as the ANSI upper-casing of the installer's texts
 std::string Lower(std::string s);
-bool EqualNoCase(const std::string& a, const std::string& b);
+bool EqualNoCase(std::string_view a, std::string_view b);
 std::string Trim(const std::string& s);  // blanks and control characters at both ends
 std::vector<std::string> Split(const std::string& s, char sep);
 std::string Join(const std::vector<std::string>& parts, const std::string& sep);
