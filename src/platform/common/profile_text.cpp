@@ -62,8 +62,8 @@ std::string CopyEntry(std::string_view v, uint32_t len) {
 }
 
 // Trailing spaces (only spaces) go; a default of nothing but spaces keeps one.
-std::string TrimDefault(const std::string& def) {
-  std::string d = UpToNul(def);
+std::string_view TrimDefault(std::string_view def) {
+  std::string_view d = UpToNulView(def);
   if (d.empty()) return d;
   size_t p = d.size() - 1;
   while (p > 0 && d[p] == ' ') --p;
@@ -208,7 +208,7 @@ const Section* Text::Find(std::string_view name) const {
 
 std::string DefaultOnly(const std::string& def, uint32_t bufferSize) {
   if (bufferSize == 0) return {};
-  return TrimDefault(def).substr(0, bufferSize - 1);
+  return std::string(TrimDefault(def).substr(0, bufferSize - 1));
 }
 
 std::string Text::GetString(const std::string& section, const std::string& key,
