@@ -47,10 +47,10 @@ class SectionReader {
   SectionReader(const plat::profile_text::Text& file, const std::string& section)
       : section_(file.SectionFor(section)) {}
 
-  std::string Text(const std::string& key, const std::string& def) const {
+  std::string Text(std::string_view key, std::string_view def) const {
     return plat::profile_text::Text::ValueIn(section_, key, def, kValueBuffer);
   }
-  bool Flag(const std::string& key) const {
+  bool Flag(std::string_view key) const {
     std::optional<int32_t> v = ParseProfileInteger(Text(key, ""));
     return v.has_value() && *v != 0;
   }
@@ -67,26 +67,32 @@ std::string OfflinePrefixOf(const std::string& inf) {
   return "LPTOFFLINE\\";
 }
 
-// Whether files exist, asked once per load: every model tends to name the
-// same helper libraries, and a missing file is the slowest answer.
-class ExistsOnce {
+// Files asked about once per load: every model tends to name the same helper
+// libraries, and often the same INF, and a missing file is the slowest answer.
+class AskedOnce {
  public:
-  bool operator()(const std::string& path) {
-    auto it = known_.find(path);
-    if (it == known_.end()) it = known_.emplace(path, plat::files().FileExists(path)).first;
+  bool Exists(const std::string& path) {
+    auto it = exists_.find(path);
+    if (it == exists_.end()) it = exists_.emplace(path, plat::files().FileExists(path)).first;
+    return it->second;
+  }
+  const std::string& OfflinePrefix(const std::string& inf) {
+    auto it = prefix_.find(inf);
+    if (it == prefix_.end()) it = prefix_.emplace(inf, OfflinePrefixOf(inf)).first;
     return it->second;
   }
 
  private:
-  std::map<std::string, bool> known_;
+  std::map<std::string, bool> exists_;
+  std::map<std::string, std::string> prefix_;
 };
 
 TOption ReadSection(const plat::profile_text::Text& file, const std::string& section,
-                    ExistsOnce& exists) {
+                    AskedOnce& asked) {
   SectionReader r(file, section);
   TOption o;
   o.InstallSettingFile2K = r.Text("InstallSettingFile2K", "");
-  o.OfflinePrefix = OfflinePrefixOf(o.InstallSettingFile2K);
+  o.OfflinePrefix = asked.OfflinePrefix(o.InstallSettingFile2K);
 
   const Language lang = SystemLanguage();
   const std::string sfx = lang.suffix;
@@ -103,16 +109,16 @@ TOption ReadSection(const plat::profile_text::Text& file, const std::string& sec
   // A helper library that is not on the medium is left to the system's
   // library search under its bare name.
   o.InstallDll2K = r.Text("InstallDll2K", "i386\\drvkit.dll");
-  if (!exists(o.InstallDll2K)) o.InstallDll2K = "drvkit.dll";
+  if (!asked.Exists(o.InstallDll2K)) o.InstallDll2K = "drvkit.dll";
 
   o.UnInstallImage2K = r.Text("UnInstallImage2K", "i386\\PKPrnUni.exe");
   o.RegSetImage2000 = r.Text("RegSetImage2000", "i386\\Setup");
   o.InstallImage64 = r.Text("InstallImage64", "X64\\Quenset64.exe");
 
   o.Installdll64 = r.Text("Installdll64", "X64\\drvkit64.dll");
-  if (!exists(o.Installdll64)) {
+  if (!asked.Exists(o.Installdll64)) {
     o.Installdll64 = "drvkit64.dll";
-    if (!exists(o.Installdll64)) o.Installdll64.clear();
+    if (!asked.Exists(o.Installdll64)) o.Installdll64.clear();
   }
 
   o.UnInstallImageCopy = r.Text("UnInstallImage2K", o.UnInstallImage2K);
@@ -175,8 +181,8 @@ void TIniOptions::LoadFromIni(const IniFile* ini) {
   const std::vector<std::string> sections = file.SectionNames(kSectionBuffer);
   std::vector<TOption> records;
   records.reserve(sections.size());
-  ExistsOnce exists;
-  for (const std::string& s : sections) records.push_back(ReadSection(file, s, exists));
+  AskedOnce asked;
+  for (const std::string& s : sections) records.push_back(ReadSection(file, s, asked));
   Options = std::move(records);
   Count = static_cast<int>(Options.size());
 }

@@ -81,10 +81,10 @@ std::string_view TrimmedView(std::string_view name) {
 // stands before the first '=', both halves trimmed.
 Key ParseKeyLine(std::string_view bytes, size_t b, size_t e) {
   while (e > b && IsBlank(bytes[e - 1])) --e;
-  const std::string line(bytes.substr(b, e - b));
+  const std::string_view line = bytes.substr(b, e - b);
   Key k;
   size_t eq = line.find('=');
-  if (eq == std::string::npos) {
+  if (eq == std::string_view::npos) {
     k.name = UpToNul(line);
     return k;
   }
@@ -206,23 +206,23 @@ const Section* Text::Find(std::string_view name) const {
   return slot.get();
 }
 
-std::string DefaultOnly(const std::string& def, uint32_t bufferSize) {
+std::string DefaultOnly(std::string_view def, uint32_t bufferSize) {
   if (bufferSize == 0) return {};
   return std::string(TrimDefault(def).substr(0, bufferSize - 1));
 }
 
-std::string Text::GetString(const std::string& section, const std::string& key,
-                            const std::string& def, uint32_t bufferSize) const {
+std::string Text::GetString(std::string_view section, std::string_view key, std::string_view def,
+                            uint32_t bufferSize) const {
   return ValueIn(SectionFor(section), key, def, bufferSize);
 }
 
-const Section* Text::SectionFor(const std::string& section) const {
+const Section* Text::SectionFor(std::string_view section) const {
   return Find(TrimmedView(UpToNulView(section)));
 }
 
 // Read on every key of every model at start-up: the names are looked at in
 // place, and only the answer is copied.
-std::string Text::ValueIn(const Section* section, const std::string& key, const std::string& def,
+std::string Text::ValueIn(const Section* section, std::string_view key, std::string_view def,
                           uint32_t bufferSize) {
   const std::string_view k = TrimmedView(UpToNulView(key));
   if (section && !k.empty())

@@ -44,8 +44,8 @@ class Text {
   Text(const Text&) = delete;
   Text& operator=(const Text&) = delete;
 
-  std::string GetString(const std::string& section, const std::string& key,
-                        const std::string& def, uint32_t bufferSize) const;
+  std::string GetString(std::string_view section, std::string_view key, std::string_view def,
+                        uint32_t bufferSize) const;
   // Section names in file order, as they fit a buffer of bufferSize.
   std::vector<std::string> SectionNames(uint32_t bufferSize) const;
   // Key names of a section, as they fit a buffer of bufferSize.
@@ -55,9 +55,9 @@ class Text {
   // The section GetString reads when asked for |section| (the name trimmed
   // and cut at a NUL), and the answer it gives from it: a reader of many
   // keys of one section looks the section up once.
-  const Section* SectionFor(const std::string& section) const;
-  static std::string ValueIn(const Section* section, const std::string& key,
-                             const std::string& def, uint32_t bufferSize);
+  const Section* SectionFor(std::string_view section) const;
+  static std::string ValueIn(const Section* section, std::string_view key, std::string_view def,
+                             uint32_t bufferSize);
 
  private:
   struct Header {
@@ -81,6 +81,6 @@ class Text {
 };
 
 // What the answer for a file that cannot be read is: the default, trimmed and cut.
-std::string DefaultOnly(const std::string& def, uint32_t bufferSize);
+std::string DefaultOnly(std::string_view def, uint32_t bufferSize);
 
 }  // namespace plat::profile_text
