@@ -17,6 +17,8 @@
 # Every round adds its executions to build/fuzz/executions/NAME (with its
 # max_len), and the line ends with the sum over all rounds so far (total=N)
 # and the part of it run at the full length (full=N).
+# WORKERS=N runs N processes of the target at once over its corpus (one per
+# core); the round's executions and exec/s are their sums.
 # The simulated machines keep their files in a sandbox folder: it goes to
 # memory (/dev/shm) when there is one, as on disk every rewrite of an input
 # waits for the file system, and the targets ran up to eighty times slower.
@@ -27,6 +29,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 jobs=${JOBS:-2}
 fulllen=131072
 maxlen=${MAX_LEN:-$fulllen}
+workers=${WORKERS:-1}
 build=$root/build/fuzz
 if [ -z "${FUZZ_TMPDIR:-}" ] && [ -d /dev/shm ] && [ -w /dev/shm ]; then FUZZ_TMPDIR=/dev/shm; fi
 sandbox=$(mktemp -d "${FUZZ_TMPDIR:-${TMPDIR:-/tmp}}/fuzz.XXXXXX") || exit 2
@@ -54,6 +57,11 @@ long_seeds() {  # folder
     >"$d/seed-long-command"
 }
 
+# The first worker's log keeps the name it always had.
+log_of() {  # name worker
+  if [ "$2" -eq 1 ]; then echo "$build/$1.log"; else echo "$build/$1.$2.log"; fi
+}
+
 fuzz_one() {  # name seconds
   local name=$1 secs=$2
   if [ ! -f "$root/tests/fuzz/$name.cpp" ]; then
@@ -76,20 +84,36 @@ fuzz_one() {  # name seconds
   if ninja -C "$build" pictures >/dev/null 2>&1; then
     for f in "$build"/generated/res/*; do [ -f "$f" ] && cp -n "$f" "$corpus/seed-$(basename "$f")"; done
   fi
-  local before log=$build/$name.log
+  local before i rc=0 execs=0 rate=0 cov=0 findings n r c
   before=$(ls "$crashes" | wc -l)
-  TMPDIR=$sandbox ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:malloc_context_size=5 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
-    "$root/out/host-fuzz/fuzz/$name" -max_total_time="$secs" -max_len="$maxlen" -timeout=10 -rss_limit_mb=2048 \
-    -artifact_prefix="$crashes/" -print_final_stats=1 "$corpus" >"$log" 2>&1
-  local rc=$? execs rate cov findings
-  execs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)
-  [ -z "$execs" ] && execs=$(grep -o '^#[0-9]*' "$log" | tail -1 | tr -d '#')
-  rate=$(grep -o 'stat::average_exec_per_sec: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)
-  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | grep -o '[0-9]*')
+  # WORKERS processes share the corpus and reread it every ten seconds for
+  # what the others found; a single one never rereads it (libFuzzer's
+  # default lists it again every second). Each has its own sandbox and log.
+  local reload=0
+  [ "$workers" -gt 1 ] && reload=10
+  for i in $(seq 1 "$workers"); do
+    mkdir -p "$sandbox/w$i"
+    TMPDIR=$sandbox/w$i ASAN_OPTIONS=detect_leaks=1:abort_on_error=1:malloc_context_size=5 UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 \
+      "$root/out/host-fuzz/fuzz/$name" -max_total_time="$secs" -max_len="$maxlen" -timeout=10 -rss_limit_mb=2048 -reload=$reload \
+      -artifact_prefix="$crashes/" -print_final_stats=1 "$corpus" >"$(log_of "$name" "$i")" 2>&1 &
+  done
+  for i in $(seq 1 "$workers"); do wait -n || rc=$?; done
+  for i in $(seq 1 "$workers"); do
+    local log
+    log=$(log_of "$name" "$i")
+    n=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)
+    [ -z "$n" ] && n=$(grep -o '^#[0-9]*' "$log" | tail -1 | tr -d '#')
+    r=$(grep -o 'stat::average_exec_per_sec: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)
+    c=$(grep -o 'cov: [0-9]*' "$log" | tail -1 | grep -o '[0-9]*')
+    execs=$(( execs + ${n:-0} )); rate=$(( rate + ${r:-0} ))
+    [ "${c:-0}" -gt "$cov" ] && cov=$c
+  done
   findings=$(( $(ls "$crashes" | wc -l) - before ))
   # A round that ended early (a finding, a timeout) still counts what it ran.
   mkdir -p "$build/executions"
-  echo "$(date -u +%FT%TZ) ${execs:-0} ${rate:-0} $secs max_len=$maxlen" >>"$build/executions/$name"
+  local extra=""
+  [ "$workers" -gt 1 ] && extra=" workers=$workers"
+  echo "$(date -u +%FT%TZ) $execs $rate $secs max_len=$maxlen$extra" >>"$build/executions/$name"
   local total full
   total=$(awk '{ n += $2 } END { print n + 0 }' "$build/executions/$name")
   # Rounds written before the length was recorded ran at the full length.
@@ -97,8 +121,10 @@ fuzz_one() {  # name seconds
            "$build/executions/$name")
   echo "$name: executions=${execs:-0} exec/s=${rate:-0} cov=${cov:-0} findings=$findings total=$total full=$full"
   if [ $rc -ne 0 ]; then
-    echo "$name: FAILED (exit $rc), log $log"
-    grep -m5 -E 'ERROR|SUMMARY|runtime error' "$log"
+    for i in $(seq 1 "$workers"); do
+      echo "$name: FAILED (exit $rc), log $(log_of "$name" "$i")"
+      grep -m5 -E 'ERROR|SUMMARY|runtime error' "$(log_of "$name" "$i")"
+    done
   fi
   return $rc
 }
