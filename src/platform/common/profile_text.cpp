@@ -12,16 +12,11 @@ bool IsBlank(char c) {
   return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r' || c == 0x1a;
 }
 
-std::string Folded(std::string_view name) {
-  std::string s(name);
-  for (char& c : s)
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  return s;
-}
-
 // Names and values are C strings to the system: an embedded NUL ends them.
 std::string_view UpToNulView(std::string_view s) {
-  return s.substr(0, s.find('\0'));
+  const void* nul = std::memchr(s.data(), 0, s.size());
+  return nul ? std::string_view(s.data(), static_cast<size_t>(static_cast<const char*>(nul) - s.data()))
+             : s;
 }
 
 std::string UpToNul(std::string_view s) { return std::string(UpToNulView(s)); }
@@ -74,7 +69,7 @@ std::string_view TrimmedView(std::string_view name) {
   size_t b = 0, e = name.size();
   while (b < e && IsBlank(name[b])) ++b;
   while (e > b && IsBlank(name[e - 1])) --e;
-  return name.substr(b, e - b);
+  return std::string_view(name.data() + b, e - b);
 }
 
 // One entry line, its blanks already skipped at the front: the name is what
@@ -118,7 +113,21 @@ void Text::Index(std::string_view raw, Scan scan) {
     IndexByBrackets();
   else
     IndexEveryLine();
-  for (size_t i = 0; i < headers_.size(); ++i) firstByName_.emplace(Folded(headers_[i].name), i);
+  // headers_ is complete: the views of its names stay valid.
+  for (size_t i = 0; i < headers_.size(); ++i) firstByName_.emplace(headers_[i].name, i);
+}
+
+size_t Text::NameHash::operator()(std::string_view name) const {
+  uint64_t h = 14695981039346656037ull;
+  for (char c : name) {
+    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
+    h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
+  }
+  return static_cast<size_t>(h);
+}
+
+bool Text::NameEqual::operator()(std::string_view a, std::string_view b) const {
+  return text::EqualNoCase(a, b);
 }
 
 // A line ends at the first '\r' or '\n'; a pair of them ends it once, and
@@ -187,7 +196,7 @@ void Text::IndexByBrackets() {
 
 // Only the first section of a name is ever searched.
 const Section* Text::Find(std::string_view name) const {
-  auto it = firstByName_.find(Folded(name));
+  auto it = firstByName_.find(name);
   if (it == firstByName_.end()) return nullptr;
   std::unique_ptr<Section>& slot = parsed_[it->second];
   if (!slot) {

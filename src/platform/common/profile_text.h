@@ -76,7 +76,15 @@ class Text {
   std::string narrowed_;  // a UTF-16 file as 8-bit text
   std::string_view bytes_;  // what is read: the bytes, without a byte order mark
   std::vector<Header> headers_;  // file order; [0] is the unnamed leading block
-  std::unordered_map<std::string, size_t> firstByName_;  // folded name -> header
+  // Names without regard to case, as the system compares them.
+  struct NameHash {
+    size_t operator()(std::string_view name) const;
+  };
+  struct NameEqual {
+    bool operator()(std::string_view a, std::string_view b) const;
+  };
+  // name (a view of headers_[i].name) -> i, the first header of that name
+  std::unordered_map<std::string_view, size_t, NameHash, NameEqual> firstByName_;
   mutable std::unordered_map<size_t, std::unique_ptr<Section>> parsed_;
 };
 
