@@ -227,8 +227,14 @@ std::string SimMachine::HostPath(const std::string& windowsPath) {
   if (stat(direct.c_str(), &whole) == 0) return direct;
   if (drive) mkdir(base.c_str(), 0755);
   // Resolve each component without regard to case, as Windows does.
+  // Below a component that is not there nothing is, so the rest is only spelled out.
   std::string host = base;
+  bool missing = false;
   for (const std::string& part : parts) {
+    if (missing) {
+      host += "/" + part;
+      continue;
+    }
     std::string exact = host + "/" + part;
     struct stat st;
     if (stat(exact.c_str(), &st) == 0) {
@@ -245,7 +251,8 @@ std::string SimMachine::HostPath(const std::string& windowsPath) {
       }
       closedir(d);
     }
-    host += "/" + (found.empty() ? part : found);
+    missing = found.empty();
+    host += "/" + (missing ? part : found);
   }
   return host;
 }
