@@ -3,6 +3,7 @@
 // the headless loop, the end-state description, and the new scripted-user
 // actions.
 #include <algorithm>
+#include <cstdint>
 #include <memory>
 
 #include "platform/common/text.h"
@@ -245,4 +246,19 @@ TEST(FaultCounts, EveryCallIsCountedAndOnlyTheNthFails) {
   EXPECT_EQ(m.faults.Failed(), 1);
   EXPECT_EQ(m.faults.Counts().count("DeleteFile"), 0u);
   plat::SetBackend(saved);
+}
+
+// A fuzzing process keeps one machine for millions of inputs: a call made a
+// thousand times an input passed two billion within half an hour, and the
+// count overflowed. Counts, a fault's calls and the failed count keep going.
+TEST(FaultCounts, GoOnPastTwoBillionCalls) {
+  plat::sim::Faults f;
+  const int64_t past = int64_t{INT32_MAX} + 1;
+  f.StartCountAt("ReadFile", INT32_MAX);
+  EXPECT_FALSE(f.Check("ReadFile"));
+  EXPECT_EQ(f.Counts().at("ReadFile"), past);
+  f.Set("ReadFile", 0, 5);
+  for (int i = 0; i < 3; ++i) EXPECT_EQ(f.Check("ReadFile"), 5u);
+  EXPECT_EQ(f.Counts().at("ReadFile"), past + 3);
+  EXPECT_EQ(f.Failed(), 3);
 }

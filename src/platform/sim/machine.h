@@ -34,7 +34,7 @@ struct Event {
 struct Fault {
   int nth = 0;  // 0: every call
   uint32_t error = 0;
-  int calls = 0;
+  int64_t calls = 0;
 };
 
 // The names a fault can be set on: the system calls the installer makes
@@ -48,8 +48,12 @@ class Faults {
   // Counts the call; true (with the error to report) when it must fail.
   std::optional<uint32_t> Check(std::string_view call);
   // How often each call was made, failed or not, by name; and how many were failed.
-  std::map<std::string, int> Counts() const { return {counts_.begin(), counts_.end()}; }
-  int Failed() const { return failed_; }
+  // A machine that lives as long as a fuzzing process makes billions of
+  // calls, so the counts do not stop at 32 bits.
+  std::map<std::string, int64_t> Counts() const { return {counts_.begin(), counts_.end()}; }
+  int64_t Failed() const { return failed_; }
+  // Tests of a long-lived machine start a count where billions of calls would leave it.
+  void StartCountAt(std::string_view call, int64_t n) { counts_[std::string(call)] = n; }
   // Called as a fault fires (the sweep marks where the run went astray).
   std::function<void()> onFail;
 
@@ -62,8 +66,8 @@ class Faults {
     size_t operator()(std::string_view s) const { return std::hash<std::string_view>{}(s); }
   };
   std::map<std::string, Fault, std::less<>> faults_;
-  std::unordered_map<std::string, int, NameHash, std::equal_to<>> counts_;
-  int failed_ = 0;
+  std::unordered_map<std::string, int64_t, NameHash, std::equal_to<>> counts_;
+  int64_t failed_ = 0;
 };
 
 class Handles {
