@@ -21,8 +21,8 @@ class PrinterSetupTest : public SimTest {
     return nullptr;
   }
 
-  int SpoolerCalls() const {
-    int n = 0;
+  int64_t SpoolerCalls() const {
+    int64_t n = 0;
     for (const auto& [call, count] : machine.spooler.calls) n += count;
     return n;
   }

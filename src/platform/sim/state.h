@@ -32,7 +32,7 @@ struct SpoolerState {
   bool hasGetDefaultPrinter = true, hasSetDefaultPrinter = true, hasDeletePrinterDriverEx = true;
   uint32_t nextJobId = 1;
   // How often each spooler function was called (key: the name faults use).
-  std::map<std::string, int> calls;
+  std::map<std::string, int64_t> calls;
 };
 
 struct SimService {
