@@ -119,12 +119,22 @@ fuzz_one() {  # name seconds
   # Rounds written before the length was recorded ran at the full length.
   full=$(awk -v f="max_len=$fulllen" 'NF < 5 || $5 == f { n += $2 } END { print n + 0 }' \
            "$build/executions/$name")
-  echo "$name: executions=${execs:-0} exec/s=${rate:-0} cov=${cov:-0} findings=$findings total=$total full=$full"
+  echo "$name: executions=$execs exec/s=$rate cov=$cov findings=$findings total=$total full=$full"
   if [ $rc -ne 0 ]; then
+    # Name the worker that stopped; the others ran their time out.
+    local named=0
     for i in $(seq 1 "$workers"); do
-      echo "$name: FAILED (exit $rc), log $(log_of "$name" "$i")"
-      grep -m5 -E 'ERROR|SUMMARY|runtime error' "$(log_of "$name" "$i")"
+      log=$(log_of "$name" "$i")
+      grep -q -E 'ERROR|runtime error' "$log" || continue
+      echo "$name: FAILED (exit $rc), log $log"
+      grep -m5 -E 'ERROR|SUMMARY|runtime error' "$log"
+      named=1
     done
+    if [ $named -eq 0 ]; then
+      local logs=""
+      for i in $(seq 1 "$workers"); do logs="$logs $(log_of "$name" "$i")"; done
+      echo "$name: FAILED (exit $rc), logs$logs"
+    fi
   fi
   return $rc
 }
