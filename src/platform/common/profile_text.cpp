@@ -119,10 +119,7 @@ void Text::Index(std::string_view raw, Scan scan) {
 
 size_t Text::NameHash::operator()(std::string_view name) const {
   uint64_t h = 14695981039346656037ull;
-  for (char c : name) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    h = (h ^ static_cast<unsigned char>(c)) * 1099511628211ull;
-  }
+  for (char c : name) h = (h ^ static_cast<unsigned char>(text::UpperAscii(c))) * 1099511628211ull;
   return static_cast<size_t>(h);
 }
 

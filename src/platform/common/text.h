@@ -10,6 +10,8 @@
 namespace plat::text {
 
 std::string Upper(std::string s);  // ASCII letters only, as the ANSI upper-casing of the installer's texts
+// One character by the same rule, for code that compares or hashes names in place.
+inline char UpperAscii(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
 std::string Lower(std::string s);
 bool EqualNoCase(std::string_view a, std::string_view b);
 std::string Trim(const std::string& s);  // blanks and control characters at both ends
