@@ -84,7 +84,7 @@ fuzz_one() {  # name seconds
   if ninja -C "$build" pictures >/dev/null 2>&1; then
     for f in "$build"/generated/res/*; do [ -f "$f" ] && cp -n "$f" "$corpus/seed-$(basename "$f")"; done
   fi
-  local before i rc=0 execs=0 rate=0 cov=0 findings n r c
+  local before i log rc=0 execs=0 rate=0 cov=0 findings n r c
   before=$(ls "$crashes" | wc -l)
   # WORKERS processes share the corpus and reread it every ten seconds for
   # what the others found; a single one never rereads it (libFuzzer's
@@ -99,7 +99,6 @@ fuzz_one() {  # name seconds
   done
   for i in $(seq 1 "$workers"); do wait -n || rc=$?; done
   for i in $(seq 1 "$workers"); do
-    local log
     log=$(log_of "$name" "$i")
     n=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$log" | grep -o '[0-9]*$' | tail -1)
     [ -z "$n" ] && n=$(grep -o '^#[0-9]*' "$log" | tail -1 | tr -d '#')
