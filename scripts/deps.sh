@@ -5,7 +5,7 @@ set -euo pipefail
 pkgs=(cmake ninja-build g++ googletest
       g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 binutils-mingw-w64-i686
       wine wine64 wine32:i386 xvfb xauth x11-apps xdotool imagemagick locales
-      fonts-wqy-microhei fonts-arphic-uming python3)
+      fonts-wqy-microhei fonts-arphic-uming python3 icoutils)
 pkgs+=(libjpeg62-turbo-dev dpkg-dev)  # libjpeg: the host build's, and apt-get source for the Windows builds
 SUDO=""
 [ "$(id -u)" = 0 ] || SUDO=sudo

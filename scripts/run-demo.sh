@@ -2,7 +2,9 @@
 # Runs the installer on the sample medium: the shipped program
 # (out/win32/Setup.exe) under 32-bit Wine in out/medium, on a 32-bit Windows
 # prefix (out/wineprefix; WINEARCH=win64 with another WINEPREFIX gives a
-# 64-bit Windows, where the program hands off to the 64-bit sibling).
+# 64-bit Windows, where the program hands off to the 64-bit sibling). On a
+# machine that cannot run 32-bit programs, the x64 build of the same sources
+# in out/medium-x64 on a 64-bit prefix (out/wineprefix-x64) instead.
 # LC_ALL=zh_CN.UTF-8 or zh_TW.UTF-8 shows the Chinese texts. The helper
 # library stand-in of the medium reports a USB printer of the first model and
 # installs it, so pressing Install installs that model.
@@ -17,16 +19,28 @@ scripts/deps.sh
 scripts/build.sh
 top=$(pwd)
 export WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
-export WINEARCH=${WINEARCH:-win32}
-export WINEPREFIX=${WINEPREFIX:-$top/out/wineprefix}
-wine=/usr/lib/wine/wine
-guidriver() { timeout 90 "$wine" "$top/out/win32/tests/guidriver.exe" "$@"; }
+wine=${WINE32:-/usr/lib/wine/wine}
+medium=out/medium
+build=out/win32
+if "$wine" --version >/dev/null 2>&1; then
+  export WINEARCH=${WINEARCH:-win32}
+  export WINEPREFIX=${WINEPREFIX:-$top/out/wineprefix}
+else
+  # No 32-bit programs here: the x64 build of the same sources on its medium.
+  echo "this machine does not run 32-bit programs: showing the x64 build of the program (out/medium-x64) on a 64-bit Windows prefix"
+  wine=/usr/lib/wine/wine64
+  medium=out/medium-x64
+  build=out/win64
+  export WINEARCH=win64
+  export WINEPREFIX=${WINEPREFIX:-$top/out/wineprefix-x64}
+fi
+guidriver() { timeout 90 "$wine" "$top/$build/tests/guidriver.exe" "$@"; }
 echo "setup-sim state of the same medium:"
-out/host/setup-sim --medium out/medium --dump | grep -E '^(Application|TMainForm\.(Caption|LvPrinters\.Items))' || true
+out/host/setup-sim --medium "$medium" --dump | grep -E '^(Application|TMainForm\.(Caption|LvPrinters\.Items))' || true
 
 if [ -n "${DISPLAY:-}" ]; then
   scripts/prepare-wine-prefix.sh
-  cd out/medium
+  cd "$medium"
   exec "$wine" Setup.exe "$@"
 fi
 
@@ -46,7 +60,7 @@ export DISPLAY=":$(head -1 "$work/display")"
 scripts/prepare-wine-prefix.sh
 # Each demo installs afresh: a queue left by an earlier one goes first.
 guidriver delete-printer "Velmar VP-210" >/dev/null 2>&1 || true
-(cd out/medium && exec "$wine" Setup.exe "$@") >/dev/null 2>&1 &
+(cd "$medium" && exec "$wine" Setup.exe "$@") >/dev/null 2>&1 &
 prog=$!
 
 # The main window's caption, in the language Wine runs in.
@@ -56,7 +70,7 @@ case "${LC_ALL:-${LANG:-}}" in
   *) lang=0x0409 notice=Notice ;;
 esac
 printf '[System]\nLangID=%s\n' "$lang" > "$work/machine.ini"
-caption=$(out/host/setup-sim --machine "$work/machine.ini" --medium out/medium --dump |
+caption=$(out/host/setup-sim --machine "$work/machine.ini" --medium "$medium" --dump |
           sed -n 's/^TMainForm\.Caption=//p')
 mkdir -p out/screenshots
 # A capture of one window: a capture of the screen paints boxes and title
@@ -74,7 +88,7 @@ sleep 2
 capture "$caption" out/screenshots/demo.png
 
 # Install the first model: Yes to the question, then the outcome.
-install=$(out/host/setup-sim --machine "$work/machine.ini" --medium out/medium --dump |
+install=$(out/host/setup-sim --machine "$work/machine.ini" --medium "$medium" --dump |
           sed -n 's/^TMainForm\.BbtnStart\.Caption=//p')
 guidriver click "$caption" "$install" >/dev/null 2>&1 || { echo "could not press $install" >&2; exit 1; }
 for step in 1 2; do

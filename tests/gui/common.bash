@@ -3,20 +3,32 @@
 # scripts/test-all.sh counts ("ok NAME", "FAIL NAME: why", "N passed, M failed").
 #
 # The program under test is the shipped one, out/win32/Setup.exe (i686), run
-# by 32-bit Wine in one of two Windows settings, chosen by GUI_WINDOWS:
+# by 32-bit Wine, or its x64 build (the vehicle for machines that cannot run
+# 32-bit programs), in one of three Windows settings, chosen by GUI_WINDOWS:
 #   win32  (default) a 32-bit Windows: the helper library installs in process
 #   wow64  a 64-bit Windows: the same program under WoW64 hands the
 #          installation to the 64-bit sibling
+#   x64    a 64-bit Windows running out/win64/Setup.exe natively on
+#          out/medium-x64: in process, as on a 32-bit Windows
 
 gui_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 GUI_WINDOWS=${GUI_WINDOWS:-win32}
-WINE=/usr/lib/wine/wine
 WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
-GUIDRIVER=$gui_top/out/win32/tests/guidriver.exe
-SETUP=${SETUP:-$gui_top/out/win32/Setup.exe}
+if [ "$GUI_WINDOWS" = x64 ]; then
+  # The build folder of the programs under test, and the medium's suffix.
+  gui_out=$gui_top/out/win64
+  gui_medium=$gui_top/out/medium-x64
+  WINE=$WINE64
+else
+  gui_out=$gui_top/out/win32
+  gui_medium=$gui_top/out/medium
+  WINE=${WINE32:-/usr/lib/wine/wine}
+fi
+GUIDRIVER=$gui_out/tests/guidriver.exe
+SETUP=${SETUP:-$gui_out/Setup.exe}
 # The assembled medium, and where the suites keep their screenshots.
-medium=$gui_top/out/medium
+medium=$gui_medium
 shots=$gui_top/out/screenshots
 gui_passed=0
 gui_failed=0
@@ -79,8 +91,8 @@ gui_setup() {
   export WINEPREFIX=$gui_tmp/prefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
   case "$GUI_WINDOWS" in
     win32) export WINEARCH=win32 ;;
-    wow64) export WINEARCH=win64 ;;
-    *) fail setup "GUI_WINDOWS must be win32 or wow64, not $GUI_WINDOWS"; finish; exit 1 ;;
+    wow64 | x64) export WINEARCH=win64 ;;
+    *) fail setup "GUI_WINDOWS must be win32, wow64 or x64, not $GUI_WINDOWS"; finish; exit 1 ;;
   esac
   "$gui_top/scripts/prepare-wine-prefix.sh"
   # The program must see the Windows it is meant to: WoW64 or not.
@@ -199,6 +211,7 @@ usable() {
 
 # Where the Wine GUI suites and the demo copy the medium: the stand-ins'
 # call log and state of one setting's helper library.
+# A 64-bit program (x64) installs in process from i386\ as a 32-bit one does.
 helper_dir() {  # MEDIUM
   if [ "$GUI_WINDOWS" = wow64 ]; then echo "$1/X64"; else echo "$1/i386"; fi
 }

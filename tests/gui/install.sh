@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# settings: win32 wow64
+# settings: win32 wow64 x64
 # The shipped Setup.exe installs the first model of the sample medium through
 # the real message boxes: Yes to the confirmation, then the success notice.
 # On a 32-bit Windows the helper library installs in process (in the three
@@ -29,7 +29,7 @@ for lang in $langs; do
   esac
   t="$GUI_WINDOWS-$lang"
   medium=$gui_tmp/medium-$lang
-  cp -r "$gui_top/out/medium" "$medium"
+  cp -r "$gui_medium" "$medium"
   helper=$(helper_dir "$medium")
   : >"$gui_tmp/debug.log"
 

@@ -80,7 +80,7 @@ run_lang() {  # LANG LOCALE
     infos=StrInfos ok_text=StrOK select=StrSelectDriver
   local medium=$gui_tmp/medium-$lang
   rm -rf "$medium"
-  cp -r "$gui_top/out/medium" "$medium"
+  cp -r "$gui_medium" "$medium"
   rm -f "$drive_d/Debug"
 
   open_setup "$t start" "$medium" "$main" || return

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# settings: win32 x64
 # The real Setup.exe under Wine on a virtual display, in the three languages:
 # the main window comes up, its controls show the texts and states that the
 # simulated program shows for the same language, the texts are the code

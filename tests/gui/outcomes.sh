@@ -3,9 +3,9 @@
 # The shipped Setup.exe when an installation cannot succeed: every case ends
 # with a message and a window that can be used again (or, in automatic mode
 # under "/Hide", with the program ending), never with a locked window.
-#   both settings: the helper library missing; FuncDrvKit failing with a code;
+#   every setting: the helper library missing; FuncDrvKit failing with a code;
 #                  an automatic install under /Hide without the library
-#   64-bit only:   the sibling missing; the sibling ending at once without a
+#   WoW64 only:    the sibling missing; the sibling ending at once without a
 #                  message, with the window in sight and with it hidden
 set -uo pipefail
 source "$(dirname "$0")/common.bash"
@@ -18,7 +18,7 @@ w=$GUI_WINDOWS
 # fresh TAG: a copy of the sample medium, printed.
 fresh() {
   local dir=$gui_tmp/medium-$1
-  cp -r "$gui_top/out/medium" "$dir"
+  cp -r "$gui_medium" "$dir"
   echo "$dir"
 }
 
@@ -56,7 +56,7 @@ start_setup "$dir" /Hide
 answer "$w-auto-hidden error" "$caption" "The DLL file is not found!" OK
 check "$w-auto-hidden ends" 0 "$(stop_setup 20)"
 
-if [ "$w" = win32 ]; then
+if [ "$w" != wow64 ]; then
   # A service that does not come up: the fixed Simplified Chinese notice,
   # readable on this English system, then the success.
   dir=$(fresh service)

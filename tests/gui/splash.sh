@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# The welcome splash of the Pellacor program under 32-bit Wine, in the three
+# The welcome splash of the Pellacor program under Wine, in the three
 # languages: the splash comes up with the banner and the "Loading" line, its
 # pictures appear one after another (window captures at about 0.9 s and
 # 3.3 s, kept in out/screenshots/ with the main window after it), the main
@@ -7,13 +7,13 @@
 # gone. The Velmar program, and the Pellacor one with "/Hide", never show it.
 set -uo pipefail
 source "$(dirname "$0")/common.bash"
-SETUP=$gui_top/out/win32-pellacor/Setup.exe
-velmar=$gui_top/out/win32/Setup.exe
+SETUP=$gui_out-pellacor/Setup.exe
+velmar=$gui_out/Setup.exe
 cd "$gui_top"
 require_file "$velmar" "$velmar is not built"
 shots=$gui_top/out/screenshots
 mkdir -p "$shots"
-medium=$gui_top/out/medium
+medium=$gui_medium
 [ -f "$medium/install.ini" ] || medium=$gui_top/samples/medium
 gui_setup
 
