@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # setup-sim and setup-lint from the command line, as a release engineer runs
 # them: the end state after a scripted run, faults from the machine file,
-# "/Hide" with an automatic model, the readers refusing bad input, and the
-# linter's exit codes on a clean and on broken media.
+# "/Hide" with an automatic model, the readers refusing bad input, --strict
+# for a CI job, and the linter's exit codes on a clean and on broken media.
+# SETUP_SIM and SETUP_LINT choose the programs (default out/host/...).
 set -uo pipefail
 cd "$(dirname "$0")/../.."
-SIM=out/host/setup-sim
-LINT=out/host/setup-lint
+SIM=${SETUP_SIM:-out/host/setup-sim}
+LINT=${SETUP_LINT:-out/host/setup-lint}
 passed=0 failed=0
 ok() { passed=$((passed + 1)); echo "ok   $1"; }
 fail() { failed=$((failed + 1)); echo "FAIL $1"; }
@@ -101,6 +102,41 @@ check "a bad machine file stops setup-sim with 2 ($err)" '[ $rc -eq 2 ] && [[ $e
 printf 'press TMainForm.BbtnStart\nhover\n' >"$tmp/bad.txt"
 err=$("$SIM" --medium "$medium" --user "$tmp/bad.txt" 2>&1 >/dev/null); rc=$?
 check "a bad user script stops setup-sim with 2 ($err)" '[ $rc -eq 2 ] && [[ $err == *"bad.txt: line 2: usage: hover"* ]]'
+printf '[System]\nVersion=6.1\n[Spooler\nPorts=USB009\n' >"$tmp/header.ini"
+err=$("$SIM" --medium "$medium" --machine "$tmp/header.ini" 2>&1 >/dev/null); rc=$?
+check "a header without its ']' is refused with its line ($err)" \
+  '[ $rc -eq 2 ] && [[ $err == "setup-sim: $tmp/header.ini: line 3: the section header [Spooler has no closing '"']'"'" ]]'
+{ cat "$tmp/usb.ini"; printf '[Printer.1]\nName=Old\nDriver=Old\nPort=USB009\n'; } >"$tmp/port.ini"
+err=$("$SIM" --medium "$medium" --machine "$tmp/port.ini" 2>&1 >/dev/null); rc=$?
+check "... and a bad value with the line of its key ($err)" '[ $rc -eq 2 ] && [[ $err == *"port.ini: line 12: [Printer.1]: Port USB009"* ]]'
+err=$("$SIM" --medium "$tmp/typo" --dump 2>&1 >/dev/null); rc=$?
+check "a medium that is not there stops setup-sim with 2 ($err)" '[ $rc -eq 2 ] && [[ $err == *"no medium at $tmp/typo"* ]]'
+mkdir "$tmp/nomodel" && printf '; nothing yet\n' >"$tmp/nomodel/install.ini"
+err=$("$SIM" --medium "$tmp/nomodel" --dump 2>&1 >/dev/null); rc=$?
+check "... and so does a medium without a model ($err)" '[ $rc -eq 2 ] && [[ $err == *"has no install.ini with a model"* ]]'
+
+# --strict: what a CI job must not let pass ends with 1, each with its reason.
+out=$("$SIM" --medium "$medium" --machine "$tmp/usb.ini" --user "$tmp/press.txt" --strict 2>&1); rc=$?
+check "--strict passes a clean installation (exit $rc)" '[ $rc -eq 0 ] && ! grep -q "^setup-sim:" <<<"$out"'
+printf 'select TMainForm.LvPrinters 5\npress TMainForm.BtnNone\npress TMainForm.BbtnStart\n' >"$tmp/typos.txt"
+err=$("$SIM" --medium "$medium" --machine "$tmp/usb.ini" --user "$tmp/typos.txt" 2>&1 >/dev/null); rc=$?
+check "script lines that cannot run are named with their reason, exit 0 without --strict" \
+  '[ $rc -eq 0 ] && [[ $err == *"typos.txt: line 2: TMainForm has no control BtnNone"* ]] &&
+   [[ $err == *"typos.txt: line 1: TMainForm.LvPrinters has no item 5 (it lists 2)"* ]]'
+"$SIM" --medium "$medium" --machine "$tmp/usb.ini" --user "$tmp/typos.txt" --strict >/dev/null 2>&1
+check "... and exit 1 with it" '[ $? -eq 1 ]'
+err=$("$SIM" --medium "$medium" --machine "$tmp/fault.ini" --user "$tmp/press.txt" --strict 2>&1 >/dev/null); rc=$?
+check "a failed installation ends --strict with 1 ($err)" \
+  '[ $rc -eq 1 ] && [[ $err == *"the installation of Velmar VP-210 ended failed (0x00001234)"* ]]'
+sed 's/USBPRINT\\/LPTENUM\\/; s/&0&USB001/\&0\&LPT1/; s/^PortInfo=.*/PortInfo=LPT1/' "$tmp/usb.ini" >"$tmp/lpt.ini"
+out=$("$SIM" --medium "$medium" --machine "$tmp/lpt.ini" --user "$tmp/press.txt" --strict --dump 2>&1); rc=$?
+check "a queue on another port than the printer's ends --strict with 1" \
+  '[ $rc -eq 1 ] && grep -qx "System.Printer\[0\].Port=USB001" <<<"$out" &&
+   grep -q "^setup-sim: the queue Velmar VP-210 is on port USB001 but the printer is on port LPT1: (it will not print)" <<<"$out"'
+# The stand-ins' state file names the driver under [HelperLibrary]: so may a machine file.
+sed 's/^\[HandOff64\]/[HelperLibrary]/' "$tmp/usb.ini" >"$tmp/helper.ini"
+out=$("$SIM" --medium "$medium" --machine "$tmp/helper.ini" --user "$tmp/press.txt" --strict --dump); rc=$?
+check "[HelperLibrary] InstallsDriver installs the driver (exit $rc)" '[ $rc -eq 0 ] && grep -qx "System.Printers=1" <<<"$out"'
 
 # The linter: clean, warnings only, errors.
 "$LINT" "$medium" >"$tmp/lint.out"; rc=$?

@@ -1,5 +1,6 @@
 // setup-sim's machine file: the device, helper-library and faults sections,
-// and that a file which fails part-way changes nothing.
+// that a file which fails part-way changes nothing, and that every error
+// names its line.
 #include "sim_fixture.h"
 #include "tools/setup-sim/machine_file.h"
 
@@ -9,7 +10,7 @@ class MachineFile : public SimTest {
  protected:
   bool Load(const std::string& text) {
     error.clear();
-    return simtool::ApplyMachineFile(simtool::ParseIni(text), machine, error);
+    return simtool::LoadMachineFile(text, machine, error);
   }
   std::string error;
 };
@@ -134,6 +135,69 @@ TEST_F(FaultsSection, BadEntriesStopTheLoadAndChangeNothing) {
   // Every name the machine file takes is a call some part of the sim fails.
   for (const std::string& name : plat::sim::FaultableCalls())
     EXPECT_TRUE(Load("[Faults]\n" + name + "=always,5\n")) << name << ": " << error;
+}
+
+// Lines the reader cannot take are refused with their number, not skipped
+// (a skipped header would hand its keys to the section before it).
+TEST_F(MachineFile, EveryRefusedLineIsNamed) {
+  const struct {
+    const char* text;
+    const char* error;
+  } cases[] = {
+      {"[System]\nVersion=6.1\n[Spooler\nPorts=USB009\n", "line 3: the section header [Spooler has no closing ']'"},
+      {"; a comment\n[System]\nWow64 1\n", "line 3: 'Wow64 1' is no KEY=VALUE line"},
+      {"[System] Version=6.1\n", "line 1: text after the section header: [System] Version=6.1"},
+      {"[ ]\n", "line 1: a section header without a name"},
+      {"[System]\n=1\n", "line 2: a value without a key name: =1"},
+      {"Version=6.1\n[System]\n", "line 1: Version= stands before any [Section] header (or under a broken one)"},
+      {"[System]\nWow64=1\n\nwow64=0\n", "line 4: [System] wow64 is set twice (first on line 2)"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_FALSE(Load(c.text)) << c.text;
+    EXPECT_EQ(error, c.error) << c.text;
+    EXPECT_FALSE(machine.wow64) << c.text;
+    EXPECT_EQ(machine.version.major, 5u) << c.text;
+  }
+  // A comment after a header, and blanks and CR LF, are no faults.
+  ASSERT_TRUE(Load("[System] ; the machine\r\n  Version = 6.1 \r\n")) << error;
+  EXPECT_EQ(machine.version.major, 6u);
+}
+
+// Errors found when the sections are applied, by this reader or by the
+// simulation's own section loaders, name the line of their key, or of their
+// section's header when the key is missing.
+TEST_F(MachineFile, ValueErrorsNameTheLineOfTheirKey) {
+  const struct {
+    const char* text;
+    const char* line;
+  } cases[] = {
+      {"[System]\nVersion=6.1\nlangid=x\n", "line 3: [System] LangID"},
+      {"[Spooler]\nPorts=LPT1:\n[Printer.1]\nName=A\nDriver=B\nPort=USB009\n", "line 6: [Printer.1]: Port USB009"},
+      {"[Printer.1]\nName=A\nPort=LPT1:\n", "line 1: [Printer.1]: Driver is missing"},
+      {"[Spooler]\nPorts=LPT1:\nDefault=Nobody\n", "line 3: [Spooler]: Default names no"},
+      {"[Device.1]\nHardwareId=A\n", "line 1: [Device.1] needs a DeviceId"},
+      {"[HandOff64]\n\nDelay=soon\n", "line 3: [HandOff64]: Delay"},
+      {"[Faults]\nOpenPrinter=1,5\nNoSuchCall=always,5\n", "line 3: [Faults] no call is named 'NoSuchCall'"},
+      {"[System]\n[Colours]\nRed=1\n", "line 2: [Colours] is no section"},
+  };
+  for (const auto& c : cases) {
+    EXPECT_FALSE(Load(c.text)) << c.text;
+    EXPECT_EQ(error.rfind(c.line, 0), 0u) << c.text << "\n" << error;
+  }
+}
+
+// The stand-ins' state file names the installed driver under
+// [HelperLibrary]; the machine file takes it there as under [HandOff64],
+// but not two different names.
+TEST_F(MachineFile, InstalledDriverInEitherSection) {
+  ASSERT_TRUE(Load("[HelperLibrary]\nInstallsDriver=Velmar VP-210\n")) << error;
+  EXPECT_EQ(machine.devices.installsDriver, "Velmar VP-210");
+  ASSERT_TRUE(Load("[HelperLibrary]\nInstallsDriver=A\n[HandOff64]\nInstallsDriver=A\n")) << error;
+  EXPECT_EQ(machine.devices.installsDriver, "A");
+  EXPECT_FALSE(Load("[HelperLibrary]\nInstallsDriver=B\n[HandOff64]\nInstallsDriver=C\n"));
+  EXPECT_EQ(error.rfind("line 4: [HandOff64] InstallsDriver=C differs from [HelperLibrary] InstallsDriver=B", 0), 0u)
+      << error;
+  EXPECT_EQ(machine.devices.installsDriver, "A");
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
 // The release engineer's tools on the simulated machine: the outcome line of
 // each installation attempt, "/Hide" with and without an automatic model in
-// the headless loop, the end-state description, and the new scripted-user
-// actions.
+// the headless loop, the end-state description, the new scripted-user
+// actions, and what setup-sim says of script lines that cannot run.
 #include <algorithm>
 #include <cstdint>
 #include <memory>
@@ -205,6 +205,40 @@ TEST_F(ReleaseTools, ScriptedDoubleClickHoverAndActivate) {
     boxWithButtons |= line.find("msgbox") != std::string::npos && line.find(" | OK Information") != std::string::npos;
   }
   EXPECT_TRUE(hovered && activated && boxWithButtons);
+}
+
+// What setup-sim reports of a script: targets the program does not have
+// before the run, and after it each line that could not be carried out, by
+// its line number (scripted answers count as lines, default ones do not).
+TEST_F(ReleaseTools, ScriptLinesThatCannotRunAreNamedWithTheirReason) {
+  Start();
+  h.machine = &machine;
+  std::vector<Step> steps;
+  std::vector<int> lines;
+  std::string error;
+  ASSERT_TRUE(simtool::ParseUserScript("# the user\n"
+                                       "select TMainForm.LvPrinters 3\n"
+                                       "press TMainForm.BbtnStart\n"
+                                       "when \"sure\" answer no\n"
+                                       "press TMainForm.NoSuchButton\n"
+                                       "select TMainForm.BbtnStart 0\n"
+                                       "press TMainForm.lblReadQuickGuide\n"
+                                       "select TMainForm.LvPrinters 0\n",
+                                       1252, steps, error, &lines))
+      << error;
+  EXPECT_EQ(lines, (std::vector<int>{2, 3, 4, 5, 6, 7, 8}));
+  EXPECT_EQ(simtool::CheckScriptTargets(steps, lines),
+            (std::vector<std::string>{"line 5: TMainForm has no control NoSuchButton",
+                                      "line 6: TMainForm.BbtnStart is no list"}));
+  for (const Step& s : steps) h.Script(s);
+  ui::app().Run();
+  const std::vector<std::string> failed = simtool::FailedScriptSteps(machine.transcript, steps, lines);
+  ASSERT_EQ(failed.size(), 4u);
+  EXPECT_EQ(failed[0], "line 2: TMainForm.LvPrinters has no item 3 (it lists 1)");
+  EXPECT_EQ(failed[1].rfind("line 5: TMainForm.NoSuchButton could not be used", 0), 0u) << failed[1];
+  EXPECT_EQ(failed[2].rfind("line 6: ", 0), 0u) << failed[2];
+  EXPECT_EQ(failed[3].rfind("line 7: TMainForm.lblReadQuickGuide could not be used at ", 0), 0u) << failed[3];
+  EXPECT_TRUE(machine.spooler.printers.empty()) << "the user said no";
 }
 
 TEST(UserScriptActions, DoubleClickHoverAndActivate) {

@@ -1,6 +1,7 @@
 #include "tools/setup-sim/machine_file.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdlib>
 
 #include "platform/common/text.h"
@@ -11,16 +12,40 @@
 
 namespace simtool {
 
-IniData ParseIni(const std::string& text) {
-  IniData out;
+namespace {
+
+// One pass over the lines; the first error is kept, and the line it is on is
+// skipped, so that the lenient reader can go on.
+void Parse(const std::string& text, MachineFileText& out, std::string& firstError) {
   std::string section;
+  bool inSection = false;
+  std::map<std::pair<std::string, std::string>, int> seen;  // lower-cased names
+  int number = 0;
+  auto refuse = [&](const std::string& why) {
+    if (firstError.empty()) firstError = "line " + std::to_string(number) + ": " + why;
+  };
   for (std::string line : plat::text::Split(text, '\n')) {
+    ++number;
     line = plat::text::Trim(line);
     if (line.empty() || line[0] == ';' || line[0] == '#') continue;
     if (line[0] == '[') {
-      size_t end = line.find(']');
-      section = plat::text::Trim(line.substr(1, end == std::string::npos ? std::string::npos : end - 1));
-      out[section];
+      const size_t end = line.find(']');
+      if (end == std::string::npos) {
+        refuse("the section header " + line + " has no closing ']'");
+        inSection = false;  // its keys belong to no section we know
+        continue;
+      }
+      const std::string name = plat::text::Trim(line.substr(1, end - 1));
+      const std::string rest = plat::text::Trim(line.substr(end + 1));
+      if (name.empty() || (!rest.empty() && rest[0] != ';' && rest[0] != '#')) {
+        refuse(name.empty() ? "a section header without a name" : "text after the section header: " + line);
+        inSection = false;
+        continue;
+      }
+      section = name;
+      inSection = true;
+      out.ini[section];
+      out.sectionLine.emplace(section, number);
       continue;
     }
     // A ';' after a blank starts a comment to the end of the line.
@@ -29,11 +54,87 @@ IniData ParseIni(const std::string& text) {
         line = plat::text::Trim(line.substr(0, i));
         break;
       }
-    size_t eq = line.find('=');
-    if (eq == std::string::npos) continue;
-    out[section][plat::text::Trim(line.substr(0, eq))] = plat::text::Trim(line.substr(eq + 1));
+    const size_t eq = line.find('=');
+    if (eq == std::string::npos) {
+      refuse("'" + line + "' is no KEY=VALUE line");
+      continue;
+    }
+    const std::string key = plat::text::Trim(line.substr(0, eq));
+    if (key.empty()) {
+      refuse("a value without a key name: " + line);
+      continue;
+    }
+    if (!inSection) {
+      refuse(key + "= stands before any [Section] header (or under a broken one)");
+      continue;
+    }
+    auto [first, added] = seen.emplace(std::make_pair(plat::text::Lower(section), plat::text::Lower(key)), number);
+    if (!added) {
+      refuse("[" + section + "] " + key + " is set twice (first on line " + std::to_string(first->second) + ")");
+      continue;
+    }
+    out.ini[section][key] = plat::text::Trim(line.substr(eq + 1));
+    out.keyLine[{section, key}] = number;
   }
-  return out;
+}
+
+bool IsNameChar(char c) { return isalnum(static_cast<unsigned char>(c)) || c == '_'; }
+
+// The line an apply error is about. Every message begins with the section
+// in brackets, and names the key it is about, if any, as a word of its own:
+// the key's line, else the header's.
+int LineOf(const MachineFileText& f, const std::string& error) {
+  if (error.empty() || error[0] != '[') return 0;
+  const size_t close = error.find(']');
+  if (close == std::string::npos) return 0;
+  const std::string section = error.substr(1, close - 1);
+  const std::string* name = nullptr;
+  int line = 0;
+  for (const auto& [s, at] : f.sectionLine)
+    if (s == section || (!name && plat::text::EqualNoCase(s, section))) name = &s, line = at;
+  if (!name) return 0;
+  const std::string rest = plat::text::Lower(error.substr(close + 1));
+  size_t best = std::string::npos, bestLength = 0;
+  for (const auto& [written, value] : f.ini.at(*name)) {
+    const std::string key = plat::text::Lower(written);
+    for (size_t at = rest.find(key); at != std::string::npos; at = rest.find(key, at + 1)) {
+      const size_t end = at + key.size();
+      if ((at > 0 && IsNameChar(rest[at - 1])) || (end < rest.size() && IsNameChar(rest[end]))) continue;
+      if (at < best || (at == best && key.size() > bestLength)) {
+        best = at, bestLength = key.size();
+        line = f.keyLine.at({*name, written});
+      }
+      break;
+    }
+  }
+  return line;
+}
+
+}  // namespace
+
+bool ParseMachineFile(const std::string& text, MachineFileText& out, std::string& error) {
+  out = {};
+  error.clear();
+  Parse(text, out, error);
+  return error.empty();
+}
+
+IniData ParseIni(const std::string& text) {
+  MachineFileText f;
+  std::string ignored;
+  Parse(text, f, ignored);
+  return f.ini;
+}
+
+bool LoadMachineFile(const std::string& text, plat::sim::SimMachine& m, std::string& error) {
+  MachineFileText f;
+  if (!ParseMachineFile(text, f, error)) return false;
+  if (ApplyMachineFile(f.ini, m, error)) return true;
+  const int line = LineOf(f, error);
+  // Each message names its section, so the line is found; a file without
+  // sections has nothing to be wrong in.
+  error = "line " + std::to_string(line > 0 ? line : 1) + ": " + error;
+  return false;
 }
 
 namespace {
@@ -114,7 +215,7 @@ bool ApplyDevice(const std::string& section, const std::map<std::string, std::st
     }
   }
   if (d.hardwareId.empty() || d.deviceId.empty()) {
-    error = "[" + section + "] needs HardwareId and DeviceId";
+    error = "[" + section + "] needs a " + (d.hardwareId.empty() ? "HardwareId" : "DeviceId");
     return false;
   }
   m.devices.devices.push_back(d);
@@ -126,6 +227,11 @@ bool ApplyHelperLibrary(const std::map<std::string, std::string>& keys, plat::si
   for (const auto& [key, value] : keys) {
     std::string k = plat::text::Lower(key);
     long n = 0;
+    if (k == "installsdriver") {
+      // Where the stand-ins' state file has it; [HandOff64] takes it too.
+      m.devices.installsDriver = value;
+      continue;
+    }
     if (k == "missingexports") {
       m.devices.missingExports.clear();
       for (const std::string& e : plat::text::Split(value, ','))
@@ -213,11 +319,25 @@ bool ApplyAll(const IniData& ini, plat::sim::SimMachine& m, bool& debugMarker, s
     } else if (s != "spooler" && s.rfind("printer.", 0) != 0 && s.rfind("service.", 0) != 0 &&
                s != "handoff64" && s != "helperlibrary" && s.rfind("device.", 0) != 0 &&
                s != "registry" && s.rfind("registry\\", 0) != 0) {
-      error = "unknown section [" + section + "]";
+      error = "[" + section + "] is no section of a machine file";
       return false;
     }
   }
   if (!ApplyDeviceSections(ini, m, error)) return false;
+  // One driver is installed, by the 32- or the 64-bit library: two names
+  // would leave one of them unused without a word.
+  const std::string* named[2] = {nullptr, nullptr};
+  for (const auto& [section, keys] : ini)
+    for (const auto& [key, value] : keys)
+      if (plat::text::EqualNoCase(key, "InstallsDriver")) {
+        if (plat::text::EqualNoCase(section, "HelperLibrary")) named[0] = &value;
+        if (plat::text::EqualNoCase(section, "HandOff64")) named[1] = &value;
+      }
+  if (named[0] && named[1] && *named[0] != *named[1]) {
+    error = "[HandOff64] InstallsDriver=" + *named[1] + " differs from [HelperLibrary] InstallsDriver=" +
+            *named[0] + " (one key, in either section, names the driver)";
+    return false;
+  }
   return plat::sim::LoadSpoolerSections(ini, m, error) && plat::sim::LoadServiceSections(ini, m, error) &&
          plat::sim::LoadHandOffSection(ini, m, error) && plat::sim::LoadRegistrySections(ini, m, error);
 }

@@ -64,7 +64,7 @@ const std::map<std::string, int>& AnswerNames() {
 }  // namespace
 
 bool ParseUserScript(const std::string& text, unsigned codePage, std::vector<Step>& steps,
-                     std::string& error) {
+                     std::string& error, std::vector<int>* lines) {
   std::istringstream in(text);
   std::string line;
   uint64_t pendingWait = 0;
@@ -162,12 +162,66 @@ bool ParseUserScript(const std::string& text, unsigned codePage, std::vector<Ste
     s.after = pendingWait;
     pendingWait = 0;
     steps.push_back(s);
+    if (lines) lines->push_back(number);
   }
   if (pendingWait) {
     error = "a \"wait\" at the end has no action to delay";
     return false;
   }
   return true;
+}
+
+namespace {
+
+bool TakesItem(const Step& s) { return s.what == Step::Do::Select || (s.what == Step::Do::DblClick && s.value >= 0); }
+
+std::string Target(const Step& s) { return s.form + (s.control.empty() ? "" : "." + s.control); }
+
+}  // namespace
+
+std::vector<std::string> CheckScriptTargets(const std::vector<Step>& steps, const std::vector<int>& lines) {
+  std::vector<std::string> out;
+  std::string names;
+  for (ui::Form* f : ui::app().Forms()) names += (names.empty() ? "" : ", ") + f->Name();
+  for (size_t i = 0; i < steps.size(); ++i) {
+    const Step& s = steps[i];
+    const std::string at = "line " + std::to_string(i < lines.size() ? lines[i] : 0) + ": ";
+    if (s.what == Step::Do::Answer || s.form.empty()) continue;
+    ui::Form* form = nullptr;
+    for (ui::Form* f : ui::app().Forms())
+      if (f->Name() == s.form) form = f;
+    if (!form) {
+      out.push_back(at + "no window is named " + s.form + " (the program's windows: " + names + ")");
+      continue;
+    }
+    if (s.control.empty()) continue;
+    ui::Control* c = form->FindControl(s.control);
+    if (!c) out.push_back(at + s.form + " has no control " + s.control);
+    else if (TakesItem(s) && !dynamic_cast<ui::ListBase*>(c)) out.push_back(at + Target(s) + " is no list");
+  }
+  return out;
+}
+
+std::vector<std::string> FailedScriptSteps(const std::vector<plat::sim::Event>& transcript,
+                                           const std::vector<Step>& steps, const std::vector<int>& lines) {
+  std::vector<std::string> out;
+  size_t ran = 0;  // steps carried out so far, in script order
+  for (const plat::sim::Event& e : transcript) {
+    const bool answered = e.kind == "ui-answer" && e.text.find("(default)") == std::string::npos;
+    if (e.kind == "ui-user" || answered) ++ran;
+    if (e.kind != "ui-script-error" || ran == 0 || ran > steps.size()) continue;
+    const Step& s = steps[ran - 1];
+    std::string why = Target(s) + " could not be used at " + std::to_string(e.time) + " ms (disabled or hidden)";
+    ui::Form* form = nullptr;
+    for (ui::Form* f : ui::app().Forms())
+      if (f->Name() == s.form) form = f;
+    auto* list = form ? dynamic_cast<ui::ListBase*>(form->FindControl(s.control)) : nullptr;
+    if (TakesItem(s) && list && s.value >= static_cast<int>(list->Items().size()))
+      why = Target(s) + " has no item " + std::to_string(s.value) + " (it lists " +
+            std::to_string(list->Items().size()) + ")";
+    out.push_back("line " + std::to_string(ran - 1 < lines.size() ? lines[ran - 1] : 0) + ": " + why);
+  }
+  return out;
 }
 
 }  // namespace simtool
