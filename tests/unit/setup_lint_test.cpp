@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <iconv.h>
+
+#include <algorithm>
 #include <cstdlib>
 #include <fstream>
 
@@ -35,6 +38,17 @@ class SetupLint : public testing::Test {
     return out;
   }
   int Code() const { return lint::ExitCode(findings_); }
+  // |utf8| in a Windows code page ("CP936" GBK, "CP950" Big5).
+  static std::string In(const char* codePage, const std::string& utf8) {
+    iconv_t cd = iconv_open(codePage, "UTF-8");
+    std::string in = utf8, out(utf8.size() * 2, '\0');
+    char *ip = in.data(), *op = out.data();
+    size_t il = in.size(), ol = out.size();
+    EXPECT_NE(iconv(cd, &ip, &il, &op, &ol), static_cast<size_t>(-1)) << utf8;
+    iconv_close(cd);
+    out.resize(out.size() - ol);
+    return out;
+  }
   static bool Any(const std::vector<std::string>& v, const std::string& part) {
     for (const auto& s : v)
       if (s.find(part) != std::string::npos) return true;
@@ -43,14 +57,14 @@ class SetupLint : public testing::Test {
 
   static constexpr const char* kInf =
       "[Version]\r\nSignature=\"$Windows NT$\"\r\n[Strings]\r\nProviderName=Velmar\r\n"
-      "[Velmar]\r\n\"Velmar VP-210\" = VP210, LPTENUM\\VelmarVP-2108E5C\r\n";
+      "[Velmar]\r\n\"Velmar VP-210\" = VP210, LPTENUM\\VelmarVP-2108E5C, USBPRINT\\VelmarVP-2108E5C\r\n";
   std::string dir_;
   std::vector<lint::Finding> findings_;
 };
 
 TEST_F(SetupLint, TheSampleMediumWithItsBuiltPiecesIsClean) {
-  // The sample's own install.ini and INFs, with the stand-ins where the build puts them.
-  for (const char* f : {"install.ini", "VP210.inf", "VP350S.inf"}) {
+  // The sample's own install.ini, INFs and guides, with the stand-ins where the build puts them.
+  for (const char* f : {"install.ini", "VP210.inf", "VP350S.inf", "ReadmeEN.txt", "ReadmeCN.txt", "ReadmeCHT.txt"}) {
     std::ifstream in(std::string(SAMPLE_MEDIUM) + "/" + f, std::ios::binary);
     ASSERT_TRUE(in) << f;
     std::string data((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -75,7 +89,10 @@ TEST_F(SetupLint, KeysAndValuesTheProgramReadsOtherwiseThanMeant) {
       "InstallSettingFile2K=vp210.inf\r\n"       // 9
       "AutoMode=1\r\n"                           // 10 ignored: A comes first
       "DefaultPortName=LPT1:\r\n"                // 11 fine
-      "Hint=\xC3\x28\x81\x81\r\n");              // 12 bytes of no code page
+      "Hint=\xC3\x28\x81\x81\r\n"                // 12 bytes of no code page
+      "Hint9=\xC3\x28\x81\x81\r\n"               // 13 the same in an unknown key
+      "[a]\r\n"                                  // 14 A again
+      "Hint=\xC3\x28\r\n");                      // 15 never read
   auto out = Lint();
   EXPECT_TRUE(Any(out, "install.ini:3: warning: [A] unknown key 'AutoMdoe' (did you mean AutoMode?)"))
       << testing::PrintToString(out);
@@ -85,7 +102,11 @@ TEST_F(SetupLint, KeysAndValuesTheProgramReadsOtherwiseThanMeant) {
   EXPECT_TRUE(Any(out, "install.ini:7: warning: [A] DefaultPortName 'USB1'"));
   EXPECT_TRUE(Any(out, "install.ini:10: warning: [B] AutoMode is ignored: the model at line 6"));
   EXPECT_FALSE(Any(out, "install.ini:11:"));
-  EXPECT_TRUE(Any(out, "install.ini:12: error: bytes that are no text"));
+  EXPECT_TRUE(Any(out, "install.ini:12: error: [B] Hint has bytes that are no text in GBK"));
+  EXPECT_TRUE(Any(out, "install.ini:13: error: bytes that are no text in Windows-1252, GBK or Big5"));
+  EXPECT_TRUE(Any(out, "install.ini:14: warning: [a] is there twice: the model list shows the model twice, "
+                       "both times with the keys from line 1"));
+  EXPECT_FALSE(Any(out, "install.ini:15:"));
   EXPECT_EQ(Code(), 2);
 }
 
@@ -127,9 +148,77 @@ TEST_F(SetupLint, InfsTheInstallerCannotRead) {
       "[Strings]\r\nProviderName=V\r\n[V]\r\n\"Velmar VP-210 Professional Edition II\" = M, LPTENUM\\M\r\n");
   auto out = Lint();
   EXPECT_TRUE(Any(out, "wide.inf:1: error: is UTF-16 text")) << testing::PrintToString(out);
-  EXPECT_TRUE(Any(out, "nolpt.inf: warning: no line holds \"LPTENUM\\\""));
+  EXPECT_TRUE(Any(out, "nolpt.inf:3: warning: no line holds \"LPTENUM\\\""));
   EXPECT_TRUE(Any(out, "noprov.inf:2: error: [Strings] has no ProviderName"));
   EXPECT_TRUE(Any(out, "long.inf:4: warning: the model name 'Velmar VP-210 Professional Edition II' has 37"));
+  EXPECT_EQ(Code(), 2);
+}
+
+TEST_F(SetupLint, TextsInTheCodePageOfTheirLanguage) {
+  // Hint0 is read on Traditional Chinese systems (Big5), Hint on Simplified
+  // ones (GBK), Hint2 everywhere else; the guides they name likewise.
+  const std::string big5 = In("CP950", "請先連接印表機電纜並開機"), gbk = In("CP936", "请先连接打印机电缆并开机");
+  Put("install.ini",
+      "[A]\r\n"                                                       // 1
+      "InstallSettingFile2K=vp210.inf\r\n"                            // 2
+      "Hint=Tarrow TP-58U\xEF\xBC\x9A\xE8\xAF\xB7\xE8\xBF\x9E\xE6\x8E\xA5\r\n"  // 3 UTF-8
+      "Hint0=" + gbk + "\r\n"                                         // 4 GBK for Big5
+      "Hint2=" + std::string(300, 'w') + "\r\n"                       // 5 wider than the status bar
+      "InstallGuide=GuideCN.txt\r\n"                                  // 6 a UTF-8 file
+      "[B]\r\n"                                                       // 7
+      "InstallSettingFile2K=vp210.inf\r\n"                            // 8
+      "Hint=" + big5 + "\r\n"                                         // 9 Big5 for GBK
+      "Hint0=" + big5 + "\r\n"                                        // 10 fine
+      "Hint2=Caf\xE9 " + std::string(84, 'w') + "\r\n"               // 11 Western; 89 bytes fit
+      "InstallGuide0=GuideCN.txt\r\n");                               // 12 the same, for Big5
+  Put("GuideCN.txt", "Tarrow\r\n\r\n\xE8\xAF\xB7\xE5\x85\x88\xE8\xBF\x9E\xE6\x8E\xA5\xE6\x89\x93\r\n");
+  Put("ReadmeCN.txt", "Velmar\r\n" + gbk + "\r\n");
+  auto out = Lint();
+  EXPECT_TRUE(Any(out, "install.ini:3: error: [A] Hint is UTF-8 text: Simplified Chinese systems read it in GBK"))
+      << testing::PrintToString(out);
+  EXPECT_TRUE(Any(out, "install.ini:4: error: [A] Hint0 is GBK text: Traditional Chinese systems read it in Big5"));
+  EXPECT_TRUE(Any(out, "install.ini:5: warning: [A] Hint2 is 300 bytes"));
+  EXPECT_TRUE(Any(out, "shows about the first 89 bytes"));
+  EXPECT_TRUE(Any(out, "GuideCN.txt:3: error: a Simplified Chinese document ([A] InstallGuide) is UTF-8 text"));
+  EXPECT_TRUE(Any(out, "install.ini:9: error: [B] Hint is Big5 text: Simplified Chinese systems read it in GBK"));
+  EXPECT_FALSE(Any(out, "install.ini:10:"));
+  EXPECT_TRUE(Any(out, "install.ini:11: warning: [B] Hint2 is not ASCII"));
+  EXPECT_EQ(std::count_if(out.begin(), out.end(), [](const std::string& f) { return f.find("[B] Hint2") != f.npos; }),
+            1) << "the status bar holds 89 bytes";
+  EXPECT_FALSE(Any(out, "ReadmeCN.txt")) << "[B]'s Simplified guide is the GBK default";
+  EXPECT_TRUE(Any(out, "GuideCN.txt:3: error: a Traditional Chinese document ([B] InstallGuide0) is UTF-8"));
+  EXPECT_EQ(Code(), 2);
+}
+
+TEST_F(SetupLint, HardwareIdsThatDisagree) {
+  Put("install.ini",
+      "[A]\r\nInstallSettingFile2K=ids.inf\r\n[B]\r\nInstallSettingFile2K=usbfirst.inf\r\n");
+  Put("ids.inf",
+      "[Manufacturer]\r\n"                                             // 1
+      "%ProviderName%=Velmar,NTamd64\r\n"                              // 2
+      "[Velmar]\r\n"                                                   // 3
+      "\"VP-210\" = VP210,LPTENUM\\VelmarVP-2104E1A,USBPRINT\\VelmarVP-2104E1A\r\n"   // 4
+      "\"VP-350S\" = VP350S,LPTENUM\\VelmarVP-350S9C07,USBPRINT\\VelmarVP-350S9CO7\r\n"  // 5 O for 0
+      "\"VP-350S\" = VP350S,SERENUM\\VelmarVP-350S9C07 ; no x64 line\r\n"  // 6
+      "[Velmar.NTamd64]\r\n"                                           // 7
+      "\"VP-210\" = VP210,LPTENUM\\VelmarVP-2104E1B,USBPRINT\\VelmarVP-2104E1B\r\n"   // 8 not line 4's
+      "\"VP-350S\" = VP350S,LPTENUM\\VelmarVP-350S9C07,USBPRINT\\VelmarVP-350S9CO7\r\n"  // 9
+      "[Strings]\r\nProviderName=Velmar\r\n");
+  Put("usbfirst.inf",
+      "[Strings]\r\nProviderName=V\r\n[V]\r\n"
+      "\"M\" = M,USBPRINT\\VelmarM01,LPTENUM\\VelmarM01\r\n");     // 4
+  auto out = Lint();
+  EXPECT_TRUE(Any(out, "ids.inf:5: error: [Velmar] 'VP-350S': LPTENUM\\VelmarVP-350S9C07 and "
+                       "USBPRINT\\VelmarVP-350S9CO7 name different printers"))
+      << testing::PrintToString(out);
+  EXPECT_FALSE(Any(out, "ids.inf:4:"));
+  EXPECT_TRUE(Any(out, "ids.inf:8: error: [Velmar.NTamd64] 'VP-210' names LPTENUM\\VelmarVP-2104E1B,"
+                       "USBPRINT\\VelmarVP-2104E1B where [Velmar] line 4 names LPTENUM\\VelmarVP-2104E1A"));
+  EXPECT_TRUE(Any(out, "ids.inf:6: error: [Velmar] 'VP-350S' SERENUM\\VelmarVP-350S9C07 has no line in "
+                       "[Velmar.NTamd64]: 64-bit Windows does not know this printer"));
+  EXPECT_FALSE(Any(out, "ids.inf:9: error: [Velmar.NTamd64] 'VP-350S' names")) << "it has line 5's IDs";
+  EXPECT_TRUE(Any(out, "usbfirst.inf:4: error: the installer reads the hardware ID from \"LPTENUM\\\" to the next "
+                       "comma and finds none"));
   EXPECT_EQ(Code(), 2);
 }
 
