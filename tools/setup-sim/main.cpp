@@ -232,6 +232,8 @@ int main(int argc, char** argv) {
     for (const std::string& p : scriptProblems)
       std::cerr << "setup-sim: " << userFile << ": " << simtool::ToUtf8(p, machine.codePage) << "\n";
     if (!strict) return 0;
+    // The run is over: the machine file's faults must not hide its log.
+    machine.faults.Clear();
     const std::vector<std::string> installs = InstallProblems(machine);
     for (const std::string& p : installs) std::cerr << "setup-sim: " << p << "\n";
     return scriptProblems.empty() && installs.empty() ? 0 : 1;
