@@ -82,9 +82,10 @@ int CountModels(const std::string& medium) {
   return options.Count;
 }
 
-// The port a present device's printer is on, as the search reports it: a
-// USB port at the end of its port text, else the LPT or COM port its port
-// text or instance ID names. Empty when none can be told.
+// The port a present device's printer is really on: a USB port at the end of
+// its port text, else the LPT or COM port its port text or instance ID names
+// (the installer takes every parallel printer for LPT1:; one on LPT2 is not
+// there). Empty when none can be told.
 std::string PortOf(const plat::sim::SimDevice& d) {
   using plat::text::Contains;
   if (Contains(plat::text::Upper(d.deviceId), "USBPRINT"))
