@@ -71,6 +71,7 @@ x64=$(grep -l 'Quenset64' out/matrix/cells/1-*x64*.txt | wc -l)
 check "64-bit cells hand over to the 64-bit setup ($x64 of 36)" '[ "$x64" -eq 36 ]'
 
 # Bad input: exit 2 with a word, and no table.
+rm -rf out/matrix-bad
 err=$("$SIM" --matrix out/no-such-medium --out out/matrix-bad 2>&1); rc=$?
 check "a missing medium exits 2 ($err)" '[ $rc -eq 2 ] && [[ $err == *"no medium at"* ]] && [ ! -e out/matrix-bad ]'
 printf 'press TMainForm.BbtnStart\nhover\n' >out/matrix-bad.script
