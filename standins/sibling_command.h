@@ -6,8 +6,10 @@
 //   // c.window 1234, c.dll "drvkit64.dll", c.inf "..\VP.inf", c.hwid "VP-210"
 #pragma once
 #include <cstdint>
+#include <optional>
 #include <string>
 
+#include "platform/common/device_port.h"
 #include "platform/errors.h"
 #include "platform/install_messages.h"
 
@@ -77,12 +79,13 @@ inline bool Parse(const std::string& args, Command& c) {
   return !c.hwid.empty() && c.hwid.find_first_of(" \"") == std::string::npos;
 }
 
-// The port for the device the library found: a USB device's port is the
-// last six characters of its port information, anything else "LPT1:".
+// The port for the device the library found, as the installer derives it
+// (a USB device's from its port information, a serial one's COM port);
+// "LPT1:" when that gives none.
 inline std::string PortFor(bool found, const std::string& deviceId, const std::string& portInfo) {
-  if (found && deviceId.find("USBPRINT") != std::string::npos && !portInfo.empty())
-    return portInfo.size() <= 6 ? portInfo : portInfo.substr(portInfo.size() - 6);
-  return "LPT1:";
+  if (!found) return "LPT1:";
+  const std::optional<std::string> port = plat::DevicePort(deviceId, portInfo);
+  return port && !port->empty() ? *port : "LPT1:";
 }
 
 // The library's answer as the message to post: success when 1 or less.

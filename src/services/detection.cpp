@@ -1,8 +1,10 @@
 #include "services/detection.h"
 
 #include <cstring>
+#include <optional>
 #include <vector>
 
+#include "platform/common/device_port.h"
 #include "platform/common/text.h"
 #include "platform/platform.h"
 #include "services/inf_reader.h"
@@ -16,7 +18,6 @@ namespace {
 constexpr uint32_t kRefreshPauseMs = 200;
 constexpr const char kBrand[] = "Pellacor";
 constexpr const char kLpt1Marker[] = "LPT1.4";
-constexpr size_t kUsbPortLength = 6;
 
 // Debug lines in the code page they are read in (GBK); the brand word is
 // part of the fixed text.
@@ -81,11 +82,7 @@ int DetectPrinterPort(const std::string& infFile, const std::string& libraryFile
     port.clear();
     return 0;
   }
-  if (plat::text::Contains(deviceId, "USBPRINT")) {
-    port = portInfo.size() > kUsbPortLength ? portInfo.substr(portInfo.size() - kUsbPortLength) : portInfo;
-  } else if (plat::text::Contains(deviceId, "LPTENUM")) {
-    port = "LPT1:";
-  }
+  if (std::optional<std::string> found = plat::DevicePort(deviceId, portInfo)) port = *found;
   return result;
 }
 

@@ -16,7 +16,9 @@ bool FindExistDevice(const std::string& libraryFile, const std::string& hwId, st
 
 // 0 nothing found (port cleared), 1 found by the INF's hardware ID, 2 by its
 // compatible tail. A USB device gives the last six characters of its port
-// information, a parallel one "LPT1:"; any other device keeps the port passed in.
+// information, a parallel one "LPT1:", a serial one the COM port its port
+// information names ("COM1:"); any other device keeps the port passed in
+// (plat::DevicePort).
 int DetectPrinterPort(const std::string& infFile, const std::string& libraryFile, std::string& port);
 
 // -1 the status listing printed nothing, 0 no parallel printer, 1 a printer

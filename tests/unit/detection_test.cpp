@@ -157,6 +157,21 @@ TEST_F(Detection, PortFollowsTheEnumeratorOfTheDeviceFound) {
   EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), 1);
   EXPECT_EQ(port, "LPT1:");
 
+  // A serial printer: the COM port its information names last, as the spooler names it.
+  usb.deviceId = "SERENUM\\VELMARVP-2108E5C\\4&2E7D&0&0000";
+  usb.portInfo = "Communications Port (COM12)";
+  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), 1);
+  EXPECT_EQ(port, "COM12:");
+  usb.portInfo = "com1 then COM3";
+  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), 1);
+  EXPECT_EQ(port, "COM3:");
+  for (const char* noPort : {"", "Communications Port", "COM0", "COM07", "COM257", "COMX1"}) {
+    usb.portInfo = noPort;
+    port = "LPT2:";
+    EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), 1);
+    EXPECT_EQ(port, "LPT2:") << "no COM port named in '" << noPort << "': the caller's port stays";
+  }
+
   usb.deviceId = "ROOT\\PRINTER\\0000";
   port = "COM1:";
   EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), 1);
