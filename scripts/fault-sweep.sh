@@ -5,10 +5,11 @@
 # With --asan the ASan/UBSan build (out/host-asan) runs it; a report of
 # either stops the run it happens in, which then counts as a crash.
 # Ends with "N runs, C crashes, H hangs, L leaks, S silent" and
-# "P passed, F failed"; fails on any count but N.
+# "P passed, F failed"; fails on any count but N. FAULT_SWEEP_BIN names
+# another build's binary.
 set -uo pipefail
 cd "$(dirname "$0")/.."
-bin=out/host/fault-sweep
+bin=${FAULT_SWEEP_BIN:-out/host/fault-sweep}
 if [ "${1:-}" = --asan ]; then bin=out/host-asan/fault-sweep; shift; fi
 if [ ! -x "$bin" ]; then
   echo "FAIL $bin is not built (scripts/build.sh builds it)"

@@ -36,8 +36,6 @@ constexpr const char kInstalledPrinterNameIs[] = "Install PrinterName \xCE\xAA("
 // 准备为打印机 %s 进行其它设置
 constexpr const char kPreparePrinter[] = "\xD7\xBC\xB1\xB8\xCE\xAA\xB4\xF2\xD3\xA1\xBB\xFA ";
 constexpr const char kFurtherSettings[] = " \xBD\xF8\xD0\xD0\xC6\xE4\xCB\xFC\xC9\xE8\xD6\xC3";
-// The caption of the no-port box: 提示 with a trailing blank.
-constexpr const char kNoticeCaption[] = "\xCC\xE1\xCA\xBE ";
 // 程序启动服务失败，点击确定后自动重新启动。
 constexpr const char kServiceFailed[] =
     "\xB3\xCC\xD0\xF2\xC6\xF4\xB6\xAF\xB7\xFE\xCE\xF1\xCA\xA7\xB0\xDC\xA3\xAC\xB5\xE3\xBB\xF7"
@@ -58,6 +56,22 @@ void Pause(uint32_t a, uint32_t b, uint32_t c) {
   Pause(a, b);
   plat::sys().Sleep(0);
   plat::sys().Sleep(c);
+}
+
+// SetupAPI's "the required line was not found in the INF": what an INF
+// that names no printer fails with.
+constexpr uint32_t kErrorLineNotFound = 0xE0000102;
+
+// Why an INF names no printer: missing, unreadable (the read's error), or
+// without the ProviderName line or the models section it names.
+uint32_t InfError(const std::string& inf) {
+  plat::Files& files = plat::files();
+  if (!files.FileExists(inf)) return plat::kErrorFileNotFound;
+  if (!files.ReadFile(inf)) {
+    const uint32_t error = plat::sys().GetLastError();
+    return error != 0 ? error : kErrorNoCode;
+  }
+  return kErrorLineNotFound;
 }
 
 // The program's folder with its trailing backslash.
@@ -153,6 +167,7 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
   siblingStarted_ = false;
   wow64Attempt_.reset();
   attemptPrinter_.clear();
+  attemptOnline_ = online;  // as asked; the search dialog may still take it offline
   if (services::GetOSVersion() < 50) return false;
 
   const config::TOption model = IniOptions ? IniOptions->GetOption(modelIndex) : config::TOption();
@@ -166,6 +181,12 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
   std::string hwId, compatId;
   services::ReadInfHardwareIds(inf, hwId, compatId);
   Debug(kInfHardwareIdIs + hwId);
+  // Without the printer's name there is no queue to set up: the attempt
+  // fails before anything is installed, on either Windows.
+  if (name.empty()) {
+    EndBeforeHandOff(InfError(inf));
+    return false;
+  }
   services::ShowDllErrorCode(dll, false);
   if (online) DetectConnectedPort(ConnectedPort);
 
@@ -192,12 +213,9 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
       if (r == uninstall::dprHasJobs && !quiet)
         MessageBox(i18n::StrPrinterBusy(), i18n::StrNotice(), ui::kMbIconError);
       // The user asked for the upgrade: a queue that cannot be removed is a
-      // failure to report, not a silent end. On 32-bit Windows the caller
-      // reports LastErrorCode; on 64-bit Windows nobody else will.
-      if (r == uninstall::dprNotOpened || r == uninstall::dprDeleteFailed) {
-        LastErrorCode = deleteError != 0 ? deleteError : kErrorNoCode;
-        if (services::IsWow64()) WmInstallError(LastErrorCode);
-      }
+      // failure to report, not a silent end.
+      if (r == uninstall::dprNotOpened || r == uninstall::dprDeleteFailed)
+        EndBeforeHandOff(deleteError != 0 ? deleteError : kErrorNoCode);
       if (r == uninstall::dprDeleted) {
         upgrade = false;
         if (services::GetOSVersion() == 50) {
@@ -265,17 +283,32 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
   return ok;
 }
 
+void TMainForm::EndBeforeHandOff(uint32_t code) {
+  LastErrorCode = code;
+  wow64Attempt_ = false;
+}
+
+void TMainForm::ReleaseSibling() {
+  setup64_.reset();
+  Setup64Process = 0;
+}
+
 void TMainForm::WmInstallSuccess() {
   // An activation in between (a box of the sequence closing, the user
   // switching windows during the hand-off) cleared the name; the queue to
   // set up is still the attempt's.
   if (InstalledPrinterName.empty()) InstalledPrinterName = attemptPrinter_;
   attemptPrinter_.clear();
+  ReleaseSibling();
   Debug(kInstalledDriverNameIs + InstalledPrinterName + ")");
+  // Without its queue the printer cannot be used: not a success, whatever
+  // the library said (a success with no printer named has no queue either).
+  if (InstalledPrinterName.empty()) {
+    WmInstallError(kErrorNoCode);
+    return;
+  }
   if (!services::PrinterExists(InstalledPrinterName) &&
-      !services::AddPrinterQueue(InstalledPrinterName, InstalledPrinterName) &&
-      !InstalledPrinterName.empty()) {
-    // Without its queue the printer cannot be used: not a success.
+      !services::AddPrinterQueue(InstalledPrinterName, InstalledPrinterName)) {
     const uint32_t error = plat::sys().GetLastError();
     if (!services::PrinterExists(InstalledPrinterName)) {
       WmInstallError(error != 0 ? error : kErrorNoCode);
@@ -288,27 +321,25 @@ void TMainForm::WmInstallSuccess() {
   InstallState = kInstallEnded;
   SetInstallControlsEnabled(true);
 
-  bool restartNote = false;
-  std::string port;
-  if (!InstalledPrinterName.empty()) {
-    const config::TOption model = SelectedOption();
-    port = model.DefaultPortName;
-    if (!services::PortExists(port)) port = ConnectedPort;
-    services::TChangePrinterInfo info;
-    info.printerName = InstalledPrinterName;
-    info.portName = port;
-    info.setDefault = true;
-    info.printProcessor = model.PrintProcess.empty() ? "WinPrint" : model.PrintProcess;
-    restartNote = !model.PrintProcess.empty();
-    Debug(kPreparePrinter + InstalledPrinterName + kFurtherSettings);
-    services::ChangePrinterProperties(info);
-  }
+  const config::TOption model = SelectedOption();
+  std::string port = model.DefaultPortName;
+  if (!services::PortExists(port)) port = ConnectedPort;
+  services::TChangePrinterInfo info;
+  info.printerName = InstalledPrinterName;
+  info.portName = port;
+  info.setDefault = true;
+  info.printProcessor = model.PrintProcess.empty() ? "WinPrint" : model.PrintProcess;
+  const bool restartNote = !model.PrintProcess.empty();
+  Debug(kPreparePrinter + InstalledPrinterName + kFurtherSettings);
+  services::ChangePrinterProperties(info);
 
   Debug(kInstalledPrinterNameIs + InstalledPrinterName + ")");
   services::GetPrinterPort(InstalledPrinterName, FinalPort);
   if (FinalPort.empty()) {
+    // The queue is there but its port could not be read: the error number,
+    // under the catalogue's caption so that every system can read it.
     const uint32_t error = plat::sys().GetLastError();
-    MessageBoxIn(std::to_string(error), 0, kNoticeCaption, kGbk, ui::kMbIconInformation);
+    MessageBox(std::to_string(error), i18n::StrNotice(), ui::kMbIconInformation);
     FinalPort = port.empty() ? "LPT1:" : port;
   }
   std::string text = i18n::FormatText(i18n::StrInstallSuccess(), FinalPort);
@@ -321,6 +352,7 @@ void TMainForm::WmInstallSuccess() {
 }
 
 void TMainForm::WmInstallError(uint32_t code) {
+  ReleaseSibling();
   if (!HiddenMode) Show();
   InstallState = kInstallEnded;
   SetInstallControlsEnabled(true);

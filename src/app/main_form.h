@@ -136,8 +136,12 @@ class TMainForm : public ui::Form {
   bool siblingStarted_ = false;  // the attempt under way handed off to the 64-bit sibling
   // Whether the attempt under way took the 64-bit way, once it has chosen:
   // asked once, so that a failing query cannot leave the outcome to a
-  // sibling that was never started.
+  // sibling that was never started. An attempt that ended before the
+  // hand-off did not take it: its caller reports it, as on 32-bit Windows.
   std::optional<bool> wow64Attempt_;
+  void EndBeforeHandOff(uint32_t code);
+  // The sibling's process handle is kept only until its outcome arrives.
+  void ReleaseSibling();
   std::string attemptPrinter_;   // its printer, kept through activations until its outcome
   std::string SelectedDocument(std::string config::TOption::*field) const;
   void OpenDocument(std::string config::TOption::*field);

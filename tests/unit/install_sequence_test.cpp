@@ -1,9 +1,11 @@
 // The install sequence end to end on the simulated machine and the headless
 // UI: the press of the install button, the questions, the upgrade of an
 // existing queue, the helper library's answer and the reported outcome.
+#include <algorithm>
 #include <memory>
 
 #include "i18n/catalogue.h"
+#include "platform/sim/state_dump.h"
 #include "program_fixture.h"
 
 namespace {
@@ -352,6 +354,115 @@ TEST_F(InstallSequence, UpgradeWhoseOldQueueCannotBeDeletedSaysSo) {
   EXPECT_EQ(Queue(kModel)->info.driverName, "Old Driver") << "nothing was replaced";
   EXPECT_EQ(LibraryCalls("FuncDrvKit("), 0);
   EXPECT_TRUE(Unlocked());
+}
+
+// An INF that names no printer can give no queue: the attempt fails with the
+// failure box before the library or the sibling is asked, never "installed
+// successfully" after a bare number.
+TEST_F(InstallSequence, InfThatNamesNoPrinterFailsBeforeInstalling) {
+  struct Case {
+    const char* inf;  // nullptr: no INF
+    bool wow64;
+    const char* box;
+  };
+  const Case cases[] = {
+      {nullptr, false, "Notice | Driver install is Failed (0x00000002).\r\nPlease retry later!"},
+      {nullptr, true, "Notice | Driver install is Failed (0x00000002).\r\nPlease retry later!"},
+      {"[Strings]\r\n[Velmar]\r\n\"Velmar VP-210\" = VP210, LPTENUM\\VelmarVP-2108E5C\r\n", false,
+       "Notice | Driver install is Failed (0xE0000102).\r\nPlease retry later!"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(std::string(c.inf ? c.inf : "no INF") + (c.wow64 ? ", 64-bit" : ", 32-bit"));
+    p.reset();
+    const size_t before = Boxes().size();
+    machine.transcript.clear();
+    machine.wow64 = c.wow64;
+    h.machine = &machine;
+    if (c.inf) Write("C:\\Medium\\vp210.inf", c.inf);
+    else plat::files().DeleteFile("C:\\Medium\\vp210.inf");
+    Start();
+    h.Script(Step::Answer(ui::kIdYes).When("Are you sure"));
+    h.Script(Step::Answer(ui::kIdOk).When("Failed"));
+    Press();
+    plat::sys().Sleep(static_cast<uint32_t>(machine.handOff.delay));
+    ui::app().ProcessMessages();
+    ASSERT_EQ(Boxes().size(), before + 2);
+    EXPECT_EQ(Boxes().back(), c.box);
+    EXPECT_EQ(LibraryCalls("FuncDrvKit("), 0);
+    EXPECT_TRUE(machine.handOff.posted.empty() && machine.started.empty()) << "no sibling, no devcon";
+    EXPECT_TRUE(machine.spooler.printers.empty());
+    EXPECT_TRUE(Unlocked());
+    EXPECT_EQ(main().InstallState, 2);
+  }
+}
+
+// The queue is there but its port cannot be read: the error number comes
+// under the catalogue's caption, which every system can show.
+TEST_F(InstallSequence, UnreadablePortIsShownUnderAReadableCaption) {
+  Start("QuiteMode=1\r\n");
+  machine.faults.Set("GetPrinter", 0, 5);
+  Press();
+  ASSERT_EQ(h.MessageBoxes().size(), 2u);
+  const ui::headless::BoxRecord& number = h.MessageBoxes()[0];
+  EXPECT_EQ(number.caption, "Notice");
+  EXPECT_EQ(number.captionCodePage, 0u);
+  EXPECT_EQ(number.text, "5");
+  EXPECT_NE(h.MessageBoxes()[1].text.find("successfully"), std::string::npos);
+}
+
+// The sibling's process handle goes once its answer is in: nothing is left
+// open after a hand-off (the simulated machine names what is).
+TEST_F(InstallSequence, HandOffLeavesNoHandleOpen) {
+  machine.wow64 = true;
+  h.machine = &machine;
+  Start("QuiteMode=1\r\n");
+  machine.devices.lastErrorCode = 5;
+  for (int32_t installResult : {0, 3}) {
+    machine.devices.installResult = installResult;
+    Press();
+    // Watched while the sibling runs; the end-state dump names it by its maker.
+    const std::vector<std::string> dump = plat::sim::DescribeSystem(machine);
+    EXPECT_NE(std::find(dump.begin(), dump.end(), "System.OpenHandles=1"), dump.end());
+    EXPECT_EQ(dump.back().rfind("System.OpenHandle[0]=process from CreateProcess(X64\\Quenset64.exe /Handle ", 0), 0u)
+        << dump.back();
+    plat::sys().Sleep(static_cast<uint32_t>(machine.handOff.delay));
+    ui::app().ProcessMessages();
+    EXPECT_EQ(main().InstallState, 2);
+    EXPECT_EQ(machine.handles.Total(), 0) << machine.handles.Describe();
+    EXPECT_EQ(main().Setup64Process, 0u);
+  }
+  ASSERT_EQ(Boxes().size(), 2u);
+  EXPECT_NE(Boxes()[1].find("Failed"), std::string::npos) << "the failure's answer releases it as well";
+}
+
+// A printer on the serial enumerator is installed on the COM port the
+// library reports, by this program and by the 64-bit sibling alike.
+TEST_F(InstallSequence, SerialPrinterIsInstalledOnItsComPort) {
+  machine.spooler.ports = {"LPT1:", "COM1:", "COM2:", "FILE:"};
+  plat::sim::SimDevice serial;
+  serial.hardwareId = "SERENUM\\VelmarVP-2108E5C";
+  serial.deviceId = "SERENUM\\VELMARVP-2108E5C\\4&2E7D&0&0000";
+  serial.portInfo = "Communications Port (COM2)";
+  machine.devices.devices.push_back(serial);
+  for (bool wow64 : {false, true}) {
+    SCOPED_TRACE(wow64 ? "64-bit" : "32-bit");
+    p.reset();
+    machine.spooler.printers.clear();
+    machine.transcript.clear();
+    machine.wow64 = wow64;
+    h.machine = &machine;
+    Start("QuiteMode=1\r\n");
+    Press();
+    plat::sys().Sleep(static_cast<uint32_t>(machine.handOff.delay));
+    ui::app().ProcessMessages();
+    ASSERT_EQ(LibraryCalls("FuncDrvKit("), 1);
+    for (const auto& e : machine.transcript) {
+      if (e.text.rfind("FuncDrvKit(", 0) != 0) continue;
+      EXPECT_NE(e.text.find(", VelmarVP-2108E5C, COM2:, "), std::string::npos) << e.text;
+    }
+    ASSERT_NE(Queue(kModel), nullptr);
+    EXPECT_EQ(Queue(kModel)->info.portName, "COM2:");
+  }
 }
 
 TEST_F(InstallSequence, FixedChineseTextsKeepTheirCodePageOnEverySystem) {

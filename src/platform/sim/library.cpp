@@ -34,7 +34,7 @@ std::string FileNameOf(const std::string& path) {
 class SimLibrary : public Library {
  public:
   SimLibrary(SimMachine& m, std::string path, bool helper)
-      : m_(m), counted_(m.handles, "library"), path_(std::move(path)), helper_(helper) {
+      : m_(m), counted_(m.handles, "library", "LoadLibrary(" + path + ")"), path_(std::move(path)), helper_(helper) {
     m_.Record("library", "LoadLibrary(" + path_ + ")");
   }
   ~SimLibrary() override { m_.Record("library", "FreeLibrary(" + path_ + ")"); }

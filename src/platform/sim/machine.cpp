@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <cstdlib>
 #include <cstring>
-#include <sstream>
 #include <stdexcept>
 
 #include "platform/common/text.h"
@@ -66,8 +65,10 @@ void SimMachine::NoteCreated(const std::string& windowsPath) {
 }
 
 int Handles::Count(const std::string& kind) const {
-  auto it = open_.find(kind);
-  return it == open_.end() ? 0 : it->second;
+  int n = 0;
+  for (const auto& [key, v] : open_)
+    if (key.first == kind) n += v;
+  return n;
 }
 
 int Handles::Total() const {
@@ -76,10 +77,20 @@ int Handles::Total() const {
   return n;
 }
 
+std::vector<std::string> Handles::List() const {
+  std::vector<std::string> out;
+  for (const auto& [key, v] : open_) {
+    const std::string what = key.first + (key.second.empty() ? "" : " from " + key.second);
+    if (v < 0) out.push_back(what + " closed " + std::to_string(-v) + " more time(s) than opened");
+    for (int i = 0; i < v; ++i) out.push_back(what);
+  }
+  return out;
+}
+
 std::string Handles::Describe() const {
-  std::ostringstream s;
-  for (const auto& [k, v] : open_) s << k << "=" << v << " ";
-  return s.str();
+  std::string out;
+  for (const std::string& h : List()) out += (out.empty() ? "" : "; ") + h;
+  return out.empty() ? "none" : out;
 }
 
 namespace {

@@ -70,32 +70,40 @@ class Faults {
   int64_t failed_ = 0;
 };
 
+// The handles the simulated program holds, each by its kind ("process",
+// "printer", ...) and the call that made it, so that a leak names its maker:
+//   handles.Open("process", "CreateProcess(X64\Quenset64.exe ...)");
+//   handles.List();  // {"process from CreateProcess(X64\Quenset64.exe ...)"}
 class Handles {
  public:
-  void Open(const std::string& kind) { ++open_[kind]; }
-  void Close(const std::string& kind) { --open_[kind]; }
+  void Open(const std::string& kind, const std::string& madeBy = "") { ++open_[{kind, madeBy}]; }
+  void Close(const std::string& kind, const std::string& madeBy = "") { --open_[{kind, madeBy}]; }
   int Count(const std::string& kind) const;
   int Total() const;
-  std::string Describe() const;  // "printer=1 library=0" for failure messages
+  // One "KIND from CALL" per handle still open (a kind closed more often
+  // than opened says so), in the order of kind and call.
+  std::vector<std::string> List() const;
+  std::string Describe() const;  // List() on one line, for failure messages
 
  private:
-  std::map<std::string, int> open_;
+  std::map<std::pair<std::string, std::string>, int> open_;
 };
 
 // One handle of |kind| counted open for as long as this lives: what a
 // simulated key, printer, library or window holds, so that a leak shows.
 class CountedHandle {
  public:
-  CountedHandle(Handles& handles, std::string kind) : handles_(handles), kind_(std::move(kind)) {
-    handles_.Open(kind_);
+  CountedHandle(Handles& handles, std::string kind, std::string madeBy = "")
+      : handles_(handles), kind_(std::move(kind)), madeBy_(std::move(madeBy)) {
+    handles_.Open(kind_, madeBy_);
   }
-  ~CountedHandle() { handles_.Close(kind_); }
+  ~CountedHandle() { handles_.Close(kind_, madeBy_); }
   CountedHandle(const CountedHandle&) = delete;
   CountedHandle& operator=(const CountedHandle&) = delete;
 
  private:
   Handles& handles_;
-  std::string kind_;
+  std::string kind_, madeBy_;
 };
 
 struct SimVersion {

@@ -11,7 +11,7 @@ namespace {
 class SimMessageWindow : public MessageWindow {
  public:
   SimMessageWindow(SimMachine& m, uintptr_t handle)
-      : m_(m), counted_(m.handles, "window"), handle_(handle) {}
+      : m_(m), counted_(m.handles, "window", "CreateWindow"), handle_(handle) {}
   ~SimMessageWindow() override {
     auto& posted = m_.handOff.posted;
     posted.erase(std::remove_if(posted.begin(), posted.end(),

@@ -13,6 +13,10 @@
 namespace plat::sim {
 namespace {
 
+// The two ends of a pipe, as an open handle names its maker.
+constexpr const char kReadEnd[] = "CreatePipe, read end";
+constexpr const char kWriteEnd[] = "CreatePipe, write end";
+
 // What is in flight between a running program and the pipe it writes to.
 struct Feed {
   SimRun run;
@@ -47,8 +51,8 @@ struct PipeData {
 class SimPipe : public Pipe {
  public:
   explicit SimPipe(SimMachine& m) : m_(m) {
-    m_.handles.Open("pipe");
-    m_.handles.Open("pipe");
+    m_.handles.Open("pipe", kReadEnd);
+    m_.handles.Open("pipe", kWriteEnd);
   }
   ~SimPipe() override {
     CloseRead();
@@ -77,11 +81,11 @@ class SimPipe : public Pipe {
   }
 
   void CloseRead() override {
-    if (readOpen_) m_.handles.Close("pipe");
+    if (readOpen_) m_.handles.Close("pipe", kReadEnd);
     readOpen_ = false;
   }
   void CloseWrite() override {
-    if (writeOpen_) m_.handles.Close("pipe");
+    if (writeOpen_) m_.handles.Close("pipe", kWriteEnd);
     writeOpen_ = false;
   }
 
@@ -101,14 +105,15 @@ class SimPipe : public Pipe {
 
 class SimProcess : public Process {
  public:
-  SimProcess(SimMachine& m, std::shared_ptr<Feed> feed, std::weak_ptr<PipeData> pipe)
-      : m_(m), feed_(std::move(feed)), pipe_(std::move(pipe)) {
-    m_.handles.Open("process");
-    m_.handles.Open("thread");
+  SimProcess(SimMachine& m, std::shared_ptr<Feed> feed, std::weak_ptr<PipeData> pipe,
+             const std::string& commandLine)
+      : m_(m), feed_(std::move(feed)), pipe_(std::move(pipe)), madeBy_("CreateProcess(" + commandLine + ")") {
+    m_.handles.Open("process", madeBy_);
+    m_.handles.Open("thread", madeBy_);
   }
   ~SimProcess() override {
     CloseThread();
-    m_.handles.Close("process");
+    m_.handles.Close("process", madeBy_);
   }
 
   uint32_t Wait(uint32_t ms) override {
@@ -135,7 +140,7 @@ class SimProcess : public Process {
   }
 
   void CloseThread() override {
-    if (threadOpen_) m_.handles.Close("thread");
+    if (threadOpen_) m_.handles.Close("thread", madeBy_);
     threadOpen_ = false;
   }
 
@@ -145,6 +150,7 @@ class SimProcess : public Process {
   SimMachine& m_;
   std::shared_ptr<Feed> feed_;
   std::weak_ptr<PipeData> pipe_;
+  std::string madeBy_;
   bool threadOpen_ = true;
 };
 
@@ -179,7 +185,7 @@ class SimProcesses : public Processes {
       pipe->Data()->feeds.push_back(feed);
       data = pipe->Data();
     }
-    return std::make_unique<SimProcess>(m_, feed, data);
+    return std::make_unique<SimProcess>(m_, feed, data, info.commandLine);
   }
 
   bool WinExec(const std::string& commandLine, uint16_t show) override {

@@ -101,8 +101,8 @@ namespace {
 
 class SimKey : public RegistryKey {
  public:
-  SimKey(SimMachine& m, std::vector<std::string> path, uint64_t id, bool full)
-      : handle_(m.handles, "registry"), path(std::move(path)), id(id), full(full) {}
+  SimKey(SimMachine& m, const char* call, std::vector<std::string> path, uint64_t id, bool full)
+      : handle_(m.handles, "registry", call + ("(" + text::Join(path, "\\") + ")")), path(std::move(path)), id(id), full(full) {}
 
  private:
   CountedHandle handle_;
@@ -126,7 +126,7 @@ class SimRegistry : public Registry {
     if (uint32_t e = Start(parent, path, at)) return e;
     SimRegKey* k = Resolve(at);
     if (!k) return kErrorFileNotFound;
-    out = std::make_unique<SimKey>(m_, at, k->id, access == RegAccess::Full);
+    out = std::make_unique<SimKey>(m_, "RegOpenKeyEx", at, k->id, access == RegAccess::Full);
     return kErrorSuccess;
   }
 
@@ -136,7 +136,7 @@ class SimRegistry : public Registry {
     if (uint32_t e = Start(nullptr, path, at)) return e;
     SimRegKey* k = &m_.registry.hklm;
     for (const std::string& p : at) k = &AddChild(m_.registry, *k, p);
-    out = std::make_unique<SimKey>(m_, at, k->id, true);
+    out = std::make_unique<SimKey>(m_, "RegCreateKeyEx", at, k->id, true);
     return kErrorSuccess;
   }
 

@@ -39,8 +39,8 @@ uint32_t JobSize(const JobInfo1& j) {
 
 class SimPrinterHandle : public PrinterHandle {
  public:
-  SimPrinterHandle(SimMachine& m, std::string name, uint32_t access)
-      : handle_(m.handles, "printer"), name(std::move(name)), access(access) {}
+  SimPrinterHandle(SimMachine& m, const char* call, std::string name, uint32_t access)
+      : handle_(m.handles, "printer", call + ("(" + name + ")")), name(std::move(name)), access(access) {}
 
  private:
   CountedHandle handle_;
@@ -96,7 +96,7 @@ class SimSpooler : public Spooler {
     }
     // Without defaults a handle may only print (PRINTER_ACCESS_USE).
     uint32_t access = defaults && defaults->desiredAccess ? defaults->desiredAccess : 0x8;
-    return std::make_unique<SimPrinterHandle>(m_, p->info.printerName, access);
+    return std::make_unique<SimPrinterHandle>(m_, "OpenPrinter", p->info.printerName, access);
   }
 
   bool GetPrinter2(PrinterHandle& printer, uint32_t bufferSize, PrinterInfo2& out,
@@ -204,7 +204,7 @@ class SimSpooler : public Spooler {
     p.info.status = 0;
     p.info.jobs = 0;
     m_.spooler.printers.push_back(p);
-    return std::make_unique<SimPrinterHandle>(m_, info.printerName, kPrinterAllAccess);
+    return std::make_unique<SimPrinterHandle>(m_, "AddPrinter", info.printerName, kPrinterAllAccess);
   }
 
   bool DeletePrinter(PrinterHandle& printer) override {

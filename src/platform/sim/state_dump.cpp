@@ -48,6 +48,8 @@ std::vector<std::string> DescribeSystem(const SimMachine& m) {
   for (size_t i = 0; i < m.started.size(); ++i) add("Started[" + std::to_string(i) + "]", m.started[i]);
   for (size_t i = 0; i < m.created.size(); ++i) add("Created[" + std::to_string(i) + "]", m.created[i]);
   add("OpenHandles", std::to_string(m.handles.Total()));
+  const std::vector<std::string> open = m.handles.List();
+  for (size_t i = 0; i < open.size(); ++i) add("OpenHandle[" + std::to_string(i) + "]", open[i]);
   return lines;
 }
 
