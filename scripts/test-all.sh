@@ -33,23 +33,25 @@ run_gtest() {  # name command...
 }
 
 # Adds the counts of a script suite that ends with "N passed, M failed".
-run_script() {  # name command...
-  local name=$1
-  shift
-  "$@" >"$top/$logdir/$name.log" 2>&1
-  local rc=$?
-  local line
-  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$top/$logdir/$name.log" | tail -1)
-  local p f
+count_script() {  # name logfile exitcode
+  local line p f
+  line=$(grep -E '^[0-9]+ passed, [0-9]+ failed$' "$2" | tail -1)
   p=$(echo "$line" | awk '{print $1}')
   f=$(echo "$line" | awk '{print $3}')
   p=${p:-0}
   f=${f:-0}
-  if [ "$rc" != 0 ] && [ "$f" = 0 ]; then f=1; fi
-  grep -E '^FAIL' "$top/$logdir/$name.log" | head -20
-  echo "$name: $p passed, $f failed"
+  if [ "$3" != 0 ] && [ "$f" = 0 ]; then f=1; fi
+  grep -E '^FAIL' "$2" | head -20
+  echo "$1: $p passed, $f failed"
   passed=$((passed + p))
   failed=$((failed + f))
+}
+
+run_script() {  # name command...
+  local name=$1
+  shift
+  "$@" >"$top/$logdir/$name.log" 2>&1
+  count_script "$name" "$top/$logdir/$name.log" $?
 }
 
 run_gtest host-unit out/host/tests/unit
@@ -142,13 +144,10 @@ rm -rf "$work"
 # Windows settings their header names ("# settings: win32 wow64 x64"; without
 # one, a 32-bit Windows). x64 is the vehicle: named in a header, it runs on
 # every machine, so that the fallback cannot rot unseen; without 32-bit it
-# also stands in for win32.
-gui_ran=0
-run_gui() {  # name setting suite
-  local before=$passed
-  run_script "$1" env GUI_WINDOWS="$2" timeout 1200 bash "$3"
-  [ "$passed" -gt "$before" ] && gui_ran=$((gui_ran + 1))
-}
+# also stands in for win32. The suites mostly wait for windows, so two run
+# at a time, each on its own display and prefix; a suite whose header says
+# "# alone:" runs by itself afterwards. They are counted in order.
+gui_jobs=()
 for s in tests/gui/*.sh; do
   [ -f "$s" ] || continue
   settings=$(sed -n 's/^# settings://p' "$s" | head -1)
@@ -156,14 +155,37 @@ for s in tests/gui/*.sh; do
   base=$(basename "$s" .sh)
   for setting in $settings; do
     if [ $can32 = 1 ] || [ "$setting" = x64 ]; then
-      run_gui "gui-$setting-$base" "$setting" "$s"
+      gui_jobs+=("gui-$setting-$base $setting $s")
       continue
     fi
     skip32 "gui-$setting-$base"
     if [ "$setting" = win32 ] && ! grep -qw x64 <<<"$settings"; then
-      run_gui "gui-x64-$base" x64 "$s"
+      gui_jobs+=("gui-x64-$base x64 $s")
     fi
   done
+done
+gui_run() {  # name setting suite: its log and exit code under $logdir
+  env GUI_WINDOWS="$2" timeout 1200 bash "$3" >"$top/$logdir/$1.log" 2>&1
+  echo $? >"$top/$logdir/$1.rc"
+}
+for job in "${gui_jobs[@]}"; do
+  read -r name setting suite <<<"$job"
+  rm -f "$top/$logdir/$name.rc"
+  grep -q '^# alone:' "$suite" && continue
+  while [ "$(jobs -rp | wc -l)" -ge 2 ]; do wait -n; done
+  gui_run "$name" "$setting" "$suite" &
+done
+wait
+for job in "${gui_jobs[@]}"; do
+  read -r name setting suite <<<"$job"
+  grep -q '^# alone:' "$suite" && gui_run "$name" "$setting" "$suite"
+done
+gui_ran=0
+for job in "${gui_jobs[@]}"; do
+  read -r name setting suite <<<"$job"
+  before=$passed
+  count_script "$name" "$top/$logdir/$name.log" "$(cat "$top/$logdir/$name.rc" 2>/dev/null || echo 1)"
+  [ "$passed" -gt "$before" ] && gui_ran=$((gui_ran + 1))
 done
 if [ "$gui_ran" = 0 ]; then
   echo "FAIL no GUI suite ran: neither the shipped program nor the x64 vehicle"

@@ -29,8 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   plat::SetBackend(machine.AsBackend());
   const std::string before = Fingerprint(machine);
   std::string error;
-  const bool ok = simtool::ApplyMachineFile(
-      simtool::ParseIni(std::string(reinterpret_cast<const char*>(data), size)), machine, error);
+  const bool ok = simtool::LoadMachineFile(
+      std::string(reinterpret_cast<const char*>(data), size), machine, error);
   if (!ok) {
     if (error.empty()) __builtin_trap();
     if (Fingerprint(machine) != before) __builtin_trap();

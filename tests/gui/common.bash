@@ -27,9 +27,11 @@ else
 fi
 GUIDRIVER=$gui_out/tests/guidriver.exe
 SETUP=${SETUP:-$gui_out/Setup.exe}
-# The assembled medium, and where the suites keep their screenshots.
+# The assembled medium, and where the suites keep their screenshots (the
+# vehicle's apart, since a suite may run in two settings at once).
 medium=$gui_medium
 shots=$gui_top/out/screenshots
+[ "$GUI_WINDOWS" = x64 ] && shots=$shots/x64
 gui_passed=0
 gui_failed=0
 gui_xvfb=

@@ -37,7 +37,7 @@ for lang in $langs; do
   guidriver click "$caption" "$btn" || fail "$t press" "could not press Install"
   answer "$t confirmation" "$notice" "$confirm" Yes
   guidriver -b wait-window "$notice" 30000 && sleep 1 &&
-    screenshot "$notice" "$gui_top/out/screenshots/install-$t-success.png" -b
+    screenshot "$notice" "$shots/install-$t-success.png" -b
   answer "$t success" "$notice" "$success" OK
   usable "$t after install" "$caption"
 

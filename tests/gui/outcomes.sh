@@ -71,8 +71,7 @@ if [ "$w" != wow64 ]; then
       else
         fail "$w-service notice in Chinese" "shows: $shown"
       fi
-      mkdir -p "$gui_top/out/screenshots"
-      screenshot "$notice" "$gui_top/out/screenshots/service-notice-en.png" -b
+      screenshot "$notice" "$shots/service-notice-en.png" -b
       guidriver -b click "$notice" '#1'
     else
       fail "$w-service notice in Chinese" "no box"

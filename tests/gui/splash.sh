@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# alone: its captures are timed, so no other suite runs beside it
 # The welcome splash of the Pellacor program under Wine, in the three
 # languages: the splash comes up with the banner and the "Loading" line, its
 # pictures appear one after another (window captures at about 0.9 s and
@@ -11,7 +12,6 @@ SETUP=$gui_out-pellacor/Setup.exe
 velmar=$gui_out/Setup.exe
 cd "$gui_top"
 require_file "$velmar" "$velmar is not built"
-shots=$gui_top/out/screenshots
 mkdir -p "$shots"
 medium=$gui_medium
 [ -f "$medium/install.ini" ] || medium=$gui_top/samples/medium

@@ -95,7 +95,7 @@ void RunInChild(const Scenario& s, const std::string& medium, const Fault& fault
   machine.Mount("C:\\Medium", medium + "/" + s.medium);
   machine.args = s.args;
   std::string error;
-  if (!simtool::ApplyMachineFile(simtool::ParseIni(s.machine), machine, error)) {
+  if (!simtool::LoadMachineFile(s.machine, machine, error)) {
     std::cerr << s.name << ".ini: " << error << "\n";
     _exit(3);
   }
