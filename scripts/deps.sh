@@ -7,6 +7,7 @@ pkgs=(cmake ninja-build g++ googletest
       wine wine64 wine32:i386 xvfb xauth x11-apps xdotool imagemagick locales
       fonts-wqy-microhei fonts-arphic-uming python3 icoutils)
 pkgs+=(libjpeg62-turbo-dev dpkg-dev)  # libjpeg: the host build's, and apt-get source for the Windows builds
+pkgs+=(osslsigncode openssl xorriso zip unzip)  # scripts/release.sh: signing, the CD image, the archive
 SUDO=""
 [ "$(id -u)" = 0 ] || SUDO=sudo
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
