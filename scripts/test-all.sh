@@ -54,26 +54,6 @@ run_script() {  # name command...
   count_script "$name" "$top/$logdir/$name.log" $?
 }
 
-run_gtest host-unit out/host/tests/unit
-run_gtest host-contract out/host/tests/contract
-# The release engineer's tools on the simulated machine.
-for s in tests/sim/*.sh; do
-  [ -f "$s" ] || continue
-  run_script "sim-$(basename "$s" .sh)" bash "$s"
-done
-# Every system call of whole installations failed in turn.
-run_script fault-sweep bash scripts/fault-sweep.sh
-# The host suites under ASan and UBSan; a missing sanitizer build is a failure.
-for t in tests/unit tests/contract fault-sweep; do
-  if [ ! -x "out/host-asan/$t" ]; then
-    echo "FAIL out/host-asan/$t is missing: scripts/build.sh builds the sanitizer suites"
-    failed=$((failed + 1))
-  fi
-done
-[ -x out/host-asan/tests/unit ] && run_gtest host-unit-asan out/host-asan/tests/unit
-[ -x out/host-asan/tests/contract ] && run_gtest host-contract-asan out/host-asan/tests/contract
-[ -x out/host-asan/fault-sweep ] && run_script fault-sweep-asan bash scripts/fault-sweep.sh --asan
-
 export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 wineserver=/usr/lib/wine/wineserver64
 
@@ -95,6 +75,73 @@ skip32() {  # name
   echo "$1: skipped: this machine does not run 32-bit programs"
   skipped=$((skipped + 1))
 }
+
+# The GUI suites run the shipped program in a prefix of their own, in the
+# Windows settings their header names ("# settings: win32 wow64 x64"; without
+# one, a 32-bit Windows). x64 is the vehicle: named in a header, it runs on
+# every machine, so that the fallback cannot rot unseen; without 32-bit it
+# also stands in for win32. The suites mostly wait for windows, so two run
+# at a time, each on its own display and prefix; a suite whose header says
+# "# alone:" runs by itself afterwards. They are counted in order.
+gui_jobs=()
+for s in tests/gui/*.sh; do
+  [ -f "$s" ] || continue
+  settings=$(sed -n 's/^# settings://p' "$s" | head -1)
+  settings=${settings:-win32}
+  base=$(basename "$s" .sh)
+  for setting in $settings; do
+    if [ $can32 = 1 ] || [ "$setting" = x64 ]; then
+      gui_jobs+=("gui-$setting-$base $setting $s")
+      continue
+    fi
+    skip32 "gui-$setting-$base"
+    if [ "$setting" = win32 ] && ! grep -qw x64 <<<"$settings"; then
+      gui_jobs+=("gui-x64-$base x64 $s")
+    fi
+  done
+done
+gui_run() {  # name setting suite: its log and exit code under $logdir
+  env GUI_WINDOWS="$2" timeout 1200 bash "$3" >"$top/$logdir/$1.log" 2>&1
+  echo $? >"$top/$logdir/$1.rc"
+}
+gui_pool() {
+  local job name setting suite
+  for job in "${gui_jobs[@]}"; do
+    read -r name setting suite <<<"$job"
+    grep -q '^# alone:' "$suite" && continue
+    while [ "$(jobs -rp | wc -l)" -ge 2 ]; do wait -n; done
+    gui_run "$name" "$setting" "$suite" &
+  done
+  wait
+}
+for job in "${gui_jobs[@]}"; do
+  read -r name setting suite <<<"$job"
+  rm -f "$top/$logdir/$name.rc"
+done
+# Started now, they run beside the host suites below.
+gui_pool &
+gui_pool_pid=$!
+
+run_gtest host-unit out/host/tests/unit
+run_gtest host-contract out/host/tests/contract
+# The release engineer's tools on the simulated machine.
+for s in tests/sim/*.sh; do
+  [ -f "$s" ] || continue
+  run_script "sim-$(basename "$s" .sh)" bash "$s"
+done
+run_script release bash tests/release/release.sh
+# Every system call of whole installations failed in turn.
+run_script fault-sweep bash scripts/fault-sweep.sh
+# The host suites under ASan and UBSan; a missing sanitizer build is a failure.
+for t in tests/unit tests/contract fault-sweep; do
+  if [ ! -x "out/host-asan/$t" ]; then
+    echo "FAIL out/host-asan/$t is missing: scripts/build.sh builds the sanitizer suites"
+    failed=$((failed + 1))
+  fi
+done
+[ -x out/host-asan/tests/unit ] && run_gtest host-unit-asan out/host-asan/tests/unit
+[ -x out/host-asan/tests/contract ] && run_gtest host-contract-asan out/host-asan/tests/contract
+[ -x out/host-asan/fault-sweep ] && run_script fault-sweep-asan bash scripts/fault-sweep.sh --asan
 
 # A contract suite in a prefix of its own folder, beside its stand-ins: the
 # ones of its own architecture, and the x64 sibling setup with the x64
@@ -140,42 +187,7 @@ fi
 unset WINEPREFIX
 rm -rf "$work"
 
-# The GUI suites run the shipped program in a prefix of their own, in the
-# Windows settings their header names ("# settings: win32 wow64 x64"; without
-# one, a 32-bit Windows). x64 is the vehicle: named in a header, it runs on
-# every machine, so that the fallback cannot rot unseen; without 32-bit it
-# also stands in for win32. The suites mostly wait for windows, so two run
-# at a time, each on its own display and prefix; a suite whose header says
-# "# alone:" runs by itself afterwards. They are counted in order.
-gui_jobs=()
-for s in tests/gui/*.sh; do
-  [ -f "$s" ] || continue
-  settings=$(sed -n 's/^# settings://p' "$s" | head -1)
-  settings=${settings:-win32}
-  base=$(basename "$s" .sh)
-  for setting in $settings; do
-    if [ $can32 = 1 ] || [ "$setting" = x64 ]; then
-      gui_jobs+=("gui-$setting-$base $setting $s")
-      continue
-    fi
-    skip32 "gui-$setting-$base"
-    if [ "$setting" = win32 ] && ! grep -qw x64 <<<"$settings"; then
-      gui_jobs+=("gui-x64-$base x64 $s")
-    fi
-  done
-done
-gui_run() {  # name setting suite: its log and exit code under $logdir
-  env GUI_WINDOWS="$2" timeout 1200 bash "$3" >"$top/$logdir/$1.log" 2>&1
-  echo $? >"$top/$logdir/$1.rc"
-}
-for job in "${gui_jobs[@]}"; do
-  read -r name setting suite <<<"$job"
-  rm -f "$top/$logdir/$name.rc"
-  grep -q '^# alone:' "$suite" && continue
-  while [ "$(jobs -rp | wc -l)" -ge 2 ]; do wait -n; done
-  gui_run "$name" "$setting" "$suite" &
-done
-wait
+wait "$gui_pool_pid"
 for job in "${gui_jobs[@]}"; do
   read -r name setting suite <<<"$job"
   grep -q '^# alone:' "$suite" && gui_run "$name" "$setting" "$suite"
