@@ -4,13 +4,13 @@
 #   scripts/fault-sweep.sh [--asan] [--only NAME] [--verbose]
 # With --asan the ASan/UBSan build (out/host-asan) runs it; a report of
 # either stops the run it happens in, which then counts as a crash.
-# Ends with "N runs, C crashes, H hangs, L leaks, S silent" and
+# Ends with "N runs, C crashes, H hangs, L leaks, S silent, W wrong" and
 # "P passed, F failed"; fails on any count but N. FAULT_SWEEP_BIN names
-# another build's binary.
+# another build's binary (with --asan as well).
 set -uo pipefail
 cd "$(dirname "$0")/.."
 bin=${FAULT_SWEEP_BIN:-out/host/fault-sweep}
-if [ "${1:-}" = --asan ]; then bin=out/host-asan/fault-sweep; shift; fi
+if [ "${1:-}" = --asan ]; then bin=${FAULT_SWEEP_BIN:-out/host-asan/fault-sweep}; shift; fi
 if [ ! -x "$bin" ]; then
   echo "FAIL $bin is not built (scripts/build.sh builds it)"
   echo "0 passed, 1 failed"
@@ -49,13 +49,14 @@ export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:abort_on_error=1:print_sta
 sweep() { "$bin" --medium "$tmp" --scenarios tests/sweep --silent tests/sweep/silent.txt "$@"; }
 passed=0 failed=0
 
-# The sweep's own checks: a run made to crash, hang or keep a handle open
-# is counted as such.
-for k in crash hang leak; do
+# The sweep's own checks: a run made to crash, hang, keep a handle open or
+# log a success with its queue gone is counted as such.
+for k in crash hang leak wrong; do
   out=$(sweep --only auto --limit 2 --wall 2 --inject "$k" 2>/dev/null | tail -2 | head -1)
-  case $k in crash) want="3 runs, 2 crashes, 0 hangs, 0 leaks, 0 silent" ;;
-             hang) want="3 runs, 0 crashes, 2 hangs, 0 leaks, 0 silent" ;;
-             leak) want="3 runs, 0 crashes, 0 hangs, 2 leaks, 0 silent" ;; esac
+  case $k in crash) want="3 runs, 2 crashes, 0 hangs, 0 leaks, 0 silent, 0 wrong" ;;
+             hang) want="3 runs, 0 crashes, 2 hangs, 0 leaks, 0 silent, 0 wrong" ;;
+             leak) want="3 runs, 0 crashes, 0 hangs, 2 leaks, 0 silent, 0 wrong" ;;
+             wrong) want="3 runs, 0 crashes, 0 hangs, 0 leaks, 0 silent, 2 wrong" ;; esac
   if [ "$out" = "$want" ]; then passed=$((passed + 1)); echo "ok   an injected $k is counted"
   else failed=$((failed + 1)); echo "FAIL an injected $k is counted: $out"; fi
 done

@@ -3,6 +3,9 @@
 // three timers and the preparation that runs on every activation.
 #include "app/main_form.h"
 #include "i18n/catalogue.h"
+#include "platform/errors.h"
+#include "platform/platform.h"
+#include "services/log.h"
 #include "services/system_checks.h"
 
 namespace app {
@@ -19,6 +22,26 @@ void TMainForm::PrepareAutoInstall() {
   }
   InstallState = kInstallIdle;
   InstalledPrinterName.clear();
+}
+
+void TMainForm::EndHiddenWithoutModels() {
+  // install.ini missing or unreadable: nobody can see the window, nothing can
+  // ever be installed, so the program does not wait unseen for good. The
+  // code says why: the file is missing, the read's error, or none (the file
+  // names no model).
+  const char kIni[] = "install.ini";
+  uint32_t code = 0;
+  if (!plat::files().FileExists(kIni)) {
+    code = plat::kErrorFileNotFound;
+  } else if (!plat::files().ReadFile(kIni)) {
+    code = plat::sys().GetLastError();
+    if (code == 0) code = kErrorNoCode;
+  }
+  services::InstallOutcome o;
+  o.result = "not installed";
+  o.code = code;
+  services::WriteInstallOutcome(o);
+  Close();
 }
 
 void TMainForm::TmrAutoInstallTimer() {

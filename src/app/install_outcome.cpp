@@ -36,10 +36,12 @@ services::InstallOutcome TMainForm::OutcomeOf(const std::string& result, uint32_
 }
 
 void TMainForm::NoteInstallOutcome(const std::string& result, uint32_t code, const std::string& shown) {
-  // The success box also comes when the queue could not be made; a script
-  // reading the log must not take that for an installed printer.
+  // A script reading the log must not take a queue gone since the success
+  // handler found it for an installed printer. A spooler that cannot be
+  // asked proves nothing: the queue found there stands.
   services::InstallOutcome o = OutcomeOf(result, code, shown);
-  if (result == "success" && !services::PrinterExists(o.model)) o.result = "no queue";
+  bool exists = true;
+  if (result == "success" && services::AskPrinterExists(o.model, &exists) && !exists) o.result = "no queue";
   services::WriteInstallOutcome(o);
 }
 

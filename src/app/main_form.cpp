@@ -198,7 +198,10 @@ void TMainForm::FormCreate() {
 
   // 8-9.
   FillModelList();
-  if (HiddenMode) PrepareAutoInstall();
+  if (HiddenMode) {
+    PrepareAutoInstall();
+    if (LvPrinters->Items().empty()) EndHiddenWithoutModels();
+  }
 }
 
 void TMainForm::FillModelList() {

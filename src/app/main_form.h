@@ -80,6 +80,8 @@ class TMainForm : public ui::Form {
 
   // The automatic install, the progress text and the 64-bit watchdog (auto_install.cpp).
   void PrepareAutoInstall();
+  // Hidden with no model to install: the outcome goes to the log and the program ends.
+  void EndHiddenWithoutModels();
   void TmrAutoInstallTimer();
   void TimerInstallingHintsTimer();
   void TimerSetup64ErrorTimer();

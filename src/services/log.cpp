@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <vector>
 
+#include "platform/errors.h"
 #include "platform/platform.h"
 
 namespace services {
@@ -34,17 +35,37 @@ std::string Stamp(const std::string& tag) {
   return out;
 }
 
+// The temporary folder with its trailing backslash; empty when the system
+// cannot name it.
+std::string LogFolder() {
+  std::string dir = plat::sys().GetTempPath();
+  if (!dir.empty() && dir.back() != '\\') dir += '\\';
+  return dir;
+}
+
+// A line the log file cannot take (no temporary folder, a file that cannot
+// be read or written) goes to the debug output, where a debug-output viewer
+// shows it; a log that exists but cannot be read is never replaced by the
+// new line alone.
 void AppendLine(const std::string& line) {
-  std::string path = LogFilePath();
+  const std::string folder = LogFolder();
+  if (folder.empty()) {
+    plat::sys().OutputDebugString(line);
+    return;
+  }
+  const std::string path = folder + LogFileName();
   std::vector<std::string> lines;
-  if (plat::files().FileExists(path)) {
-    if (auto data = plat::files().ReadFile(path)) lines = plat::text::SplitLines(*data);
+  if (auto data = plat::files().ReadFile(path)) {
+    lines = plat::text::SplitLines(*data);
+  } else if (plat::sys().GetLastError() != plat::kErrorFileNotFound) {
+    plat::sys().OutputDebugString(line);
+    return;
   }
   if (lines.size() >= kMaxLines) lines.erase(lines.begin(), lines.end() - (kMaxLines - 1));
   lines.push_back(line);
   std::string out;
   for (const std::string& l : lines) out += l + "\r\n";
-  plat::files().WriteFile(path, out);
+  if (!plat::files().WriteFile(path, out)) plat::sys().OutputDebugString(line);
 }
 
 // One field of the outcome line: no tabs or line breaks inside.
@@ -83,17 +104,17 @@ void WriteLog(const std::string& msg, int mode, const std::string& tag) {
 int LogMode() { return g_mode; }
 void SetLogMode(int mode) { g_mode = mode; }
 
-std::string LogFilePath() {
+std::string LogFileName() {
   std::string module = plat::sys().ModuleFileName();
   size_t slash = module.find_last_of("\\/:");
   std::string base = slash == std::string::npos ? module : module.substr(slash + 1);
   size_t dot = base.find_last_of('.');
   if (dot != std::string::npos && dot > 0) base.resize(dot);
   if (base.empty()) base = "Setup";
-  std::string dir = plat::sys().GetTempPath();
-  if (!dir.empty() && dir.back() != '\\') dir += '\\';
-  return dir + base + ".log";
+  return base + ".log";
 }
+
+std::string LogFilePath() { return LogFolder() + LogFileName(); }
 
 void SetLogMessageBox(std::function<void(const std::string&, const std::string&)> show) {
   g_messageBox = std::move(show);

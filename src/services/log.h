@@ -17,6 +17,8 @@ void SetLogMode(int mode);
 // The file of mode 1: the temporary folder, named after the program
 // ("C:\Temp\Setup.exe" logs to "<temp>\Setup.log").
 std::string LogFilePath();
+// Its name alone ("Setup.log").
+std::string LogFileName();
 
 // How mode 2 shows its box (text, caption); the program wires this to the
 // UI. Without one, mode 2 shows nothing.

@@ -20,6 +20,9 @@ constexpr uint32_t kDefaultPrinterBufferSize = 260;
 
 // A local queue of that name, letter case ignored.
 bool PrinterExists(const std::string& printerName);
+// The same question where "cannot tell" matters: false when the spooler
+// cannot be asked, else true with *exists the answer.
+bool AskPrinterExists(const std::string& printerName, bool* exists);
 // A listed port of exactly that name.
 bool PortExists(const std::string& portName);
 // Appends every port name; false (nothing appended) when the list does not fit 2000 bytes.

@@ -6,6 +6,7 @@
 
 #include "i18n/catalogue.h"
 #include "platform/sim/state_dump.h"
+#include "services/log.h"
 #include "program_fixture.h"
 
 namespace {
@@ -465,6 +466,24 @@ TEST_F(InstallSequence, SerialPrinterIsInstalledOnItsComPort) {
   }
 }
 
+// The model's default port is not on this machine: the queue, which the
+// library first makes on LPT1:, goes to the port the printer was found on.
+TEST_F(InstallSequence, MissingDefaultPortGivesWayToThePrintersPort) {
+  machine.spooler.ports = {"LPT1:", "USB002", "FILE:"};
+  plat::sim::SimDevice usb;
+  usb.hardwareId = "USBPRINT\\VelmarVP-210";
+  usb.deviceId = "USBPRINT\\VELMARVP-210\\7&1A2B3C4D&0&USB002";
+  usb.portInfo = "Virtual printer port for USB002";
+  machine.devices.devices.push_back(usb);
+  Start("QuiteMode=1\r\n");  // DefaultPortName=USB001
+  h.Script(Step::Answer(ui::kIdOk).When("successfully"));
+  Press();
+  ASSERT_NE(Queue(kModel), nullptr);
+  EXPECT_EQ(Queue(kModel)->info.portName, "USB002");
+  ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_NE(Boxes()[0].find("is set to USB002 !"), std::string::npos) << Boxes()[0];
+}
+
 TEST_F(InstallSequence, FixedChineseTextsKeepTheirCodePageOnEverySystem) {
   // The service does not come up: the fixed text, marked as GBK whatever
   // the system's code page, so that an English system shows it right.
@@ -492,6 +511,36 @@ TEST_F(InstallSequence, HiddenAutomaticInstallThatFailsEndsTheProgram) {
   main().TmrAutoInstallTimer();
   EXPECT_TRUE(InTranscript("The DLL file is not found!")) << "the error is still shown";
   EXPECT_TRUE(ui::app().Terminated()) << "no invisible process left waiting";
+}
+
+// Hidden, with no install.ini, nothing could ever happen: the log says so
+// and the program ends instead of waiting unseen.
+TEST_F(InstallSequence, HiddenProgramWithoutInstallIniRecordsItAndEnds) {
+  machine.args = {"/Hide"};
+  p = app::StartProgram();
+  EXPECT_TRUE(ui::app().Terminated());
+  const std::string log = plat::files().ReadFile(services::LogFilePath()).value_or("");
+  EXPECT_NE(log.find("OUTCOME\t\toffline\t\tnot installed\t0x00000002\t\r\n"), std::string::npos) << log;
+}
+
+// A spooler query that fails once never makes the log deny a queue that is there.
+TEST_F(InstallSequence, FailedSpoolerQueryDoesNotDenyTheQueue) {
+  int calls = 0;
+  for (int k = 0; k == 0 || k <= calls; ++k) {
+    SCOPED_TRACE(k);
+    p.reset();
+    machine.spooler.printers.clear();
+    plat::files().DeleteFile(services::LogFilePath());
+    const auto counts = machine.faults.Counts();
+    const int before = counts.count("EnumPrinters") ? static_cast<int>(counts.at("EnumPrinters")) : 0;
+    machine.faults.Set("EnumPrinters", k, 5);  // the k-th call from here; none with 0
+    Start("QuiteMode=1\r\n");
+    Press();
+    if (k == 0) calls = static_cast<int>(machine.faults.Counts().at("EnumPrinters")) - before;
+    const std::string log = plat::files().ReadFile(services::LogFilePath()).value_or("");
+    ASSERT_NE(Queue(kModel), nullptr);
+    EXPECT_NE(log.find("\tsuccess\t"), std::string::npos) << log;
+  }
 }
 
 TEST_F(InstallSequence, ProgressTextCountsDotsWhileInstalling) {

@@ -57,17 +57,38 @@ TEST_F(LogTest, LastMessageCountsAcrossModes) {
 }
 
 TEST_F(LogTest, LongFileKeepsItsLast32767LinesAndTheNewOne) {
-  std::string data;
-  for (int i = 0; i < 40000; ++i) data += "line " + std::to_string(i) + "\r\n";
-  Write(services::LogFilePath(), data);
-  services::WriteLog("new", 1, "t");
-  auto lines = plat::text::Split(LogText(), '\n');
-  ASSERT_EQ(lines.back(), "");
-  lines.pop_back();
-  ASSERT_EQ(lines.size(), 32768u);
-  EXPECT_EQ(lines.front(), "line 7233\r");
-  EXPECT_EQ(lines[lines.size() - 2], "line 39999\r");
-  EXPECT_EQ(lines.back(), "<t> new\r");
+  // Just below, at and just above the cut, and far above it.
+  for (int count : {32767, 32768, 32769, 40000}) {
+    SCOPED_TRACE(count);
+    std::string data;
+    for (int i = 0; i < count; ++i) data += "line " + std::to_string(i) + "\r\n";
+    Write(services::LogFilePath(), data);
+    services::WriteLog("new " + std::to_string(count), 1, "t");
+    auto lines = plat::text::Split(LogText(), '\n');
+    ASSERT_EQ(lines.back(), "");
+    lines.pop_back();
+    ASSERT_EQ(lines.size(), 32768u);
+    EXPECT_EQ(lines.front(), "line " + std::to_string(count - 32767) + "\r");
+    EXPECT_EQ(lines[lines.size() - 2], "line " + std::to_string(count - 1) + "\r");
+    EXPECT_EQ(lines.back(), "<t> new " + std::to_string(count) + "\r");
+  }
+}
+
+// No folder for the file, a file that cannot be read or written: the line
+// goes to the debug output, and the old log stays as it was.
+TEST_F(LogTest, LineTheFileCannotTakeGoesToTheDebugOutput) {
+  Write(services::LogFilePath(), "old\r\n");
+  const auto failNext = [&](const std::string& call) { machine.faults.Set(call, 1, 5); };
+  failNext("ReadFile");
+  services::WriteLog("a", 1, "t");
+  failNext("WriteFile");
+  services::WriteLog("b", 1, "t");
+  failNext("GetTempPath");
+  services::WriteLog("c", 1, "t");
+  EXPECT_EQ(LogText(), "old\r\n");
+  EXPECT_EQ(machine.DebugLines(), (std::vector<std::string>{"<t> a", "<t> b", "<t> c"}));
+  services::WriteLog("d", 1, "t");
+  EXPECT_EQ(LogText(), "old\r\n<t> d\r\n");
 }
 
 TEST_F(LogTest, FileWithBareLineFeedsIsRewrittenWithCrLf) {

@@ -4,18 +4,28 @@
 // not started anew), so a crash or a hang ends only that run.
 //
 //   fault-sweep --medium DIR --scenarios DIR [--silent FILE] [--only NAME] [--verbose]
-//               [--limit RUNS] [--wall SECONDS] [--inject crash|hang|leak]
-// --inject makes every run fail that way after the installation, so that
+//               [--limit RUNS] [--wall SECONDS] [--inject crash|hang|leak|wrong]
+// --inject makes every run with a fault fail that way after the
+// installation ("wrong": the queue removed and a "success" line logged), so that
 // the sweep's own checks can be seen to work; --limit stops each scenario
 // after that many runs with a fault.
 //
 // A scenario is NAME.ini (a machine file), NAME.script (a user script) and
 // optionally NAME.args (the program's command line, one argument a line) and
 // NAME.medium (the folder below --medium it runs from; default "default").
-// Each run must end without a crash, within its time, with every handle
-// closed (as its message loop ends, and after), and with something the user sees: a message box, or a silent
-// case listed in the --silent file. The last lines are
-//   N runs, C crashes, H hangs, L leaks, S silent
+// Each run must end without a crash, within its time (a program that is
+// still running with no window on screen has hung as well), with every
+// handle closed (as its message loop ends, and after), and with something
+// the user sees: a message box; with "/Hide", the outcome line recorded and
+// the program ended; or, where no outcome was recorded, the installation
+// found in place as the run without a fault leaves it; or a silent case
+// listed in the --silent file. What the user and the log are told must
+// agree with the machine's end state: a success box or a "success" line
+// only with the model's queue there, on the port they name, and the
+// default printer; a "no queue" line only without the queue; no success
+// box beside a failure line. The outcome line is the log's last, or the
+// debug output's where the log could not take it. The last lines are
+//   N runs, C crashes, H hangs, L leaks, S silent, W wrong
 //   P passed, F failed
 #include <ftw.h>
 #include <signal.h>
@@ -35,6 +45,7 @@
 #include <vector>
 
 #include "app/program.h"
+#include "i18n/catalogue.h"
 #include "platform/common/text.h"
 #include "platform/sim/machine.h"
 #include "services/log.h"
@@ -51,6 +62,12 @@ unsigned wallSeconds = 60;
 constexpr uint64_t kVirtualLimitMs = 6 * 3600 * 1000ull;
 
 std::string inject;  // --inject
+
+// What the run without a fault ended with: the model its outcome line names
+// and the port of that model's queue (empty: none).
+struct Base {
+  std::string result, model, port;
+};
 
 struct Scenario {
   std::string name, machine, script, medium = "default";
@@ -70,7 +87,12 @@ struct Report {
   uint64_t now = 0;
   std::string handleList;
   std::vector<std::string> boxTexts;
-  std::string result;  // of the log's outcome line
+  std::string result;  // of the last outcome line ("none": there is none)
+  std::string model, queuePort;  // the outcome's model and its queue's port ("" without one)
+  bool verified = false;         // the queue, its port and the default printer as without the fault
+  bool hiddenAlive = false;      // the program still runs with nothing on screen
+  bool ended = false;            // the program ended itself
+  std::vector<std::string> wrong;  // what contradicts the end state
 };
 
 using simtool::ReadHostFile;
@@ -89,7 +111,23 @@ uint32_t ErrorFor(const std::string& call) {
 }
 
 // The run itself, in the child: the report goes to |fd|.
-void RunInChild(const Scenario& s, const std::string& medium, const Fault& fault, int fd) {
+// The last outcome line's fields (model, online, port, result, ...) in |text|.
+std::vector<std::string> LastOutcome(const std::vector<std::string>& lines) {
+  std::vector<std::string> last;
+  for (const std::string& line : lines) {
+    const size_t at = line.find("OUTCOME\t");
+    if (at != std::string::npos) last = plat::text::Split(line.substr(at + 8), '\t');
+  }
+  return last;
+}
+
+const plat::sim::SimPrinter* QueueOf(const plat::sim::SimMachine& m, const std::string& model) {
+  for (const auto& q : m.spooler.printers)
+    if (!model.empty() && plat::text::Upper(q.info.printerName) == plat::text::Upper(model)) return &q;
+  return nullptr;
+}
+
+void RunInChild(const Scenario& s, const std::string& medium, const Fault& fault, const Base& base, int fd) {
   plat::sim::SimMachine machine;
   plat::SetBackend(machine.AsBackend());
   machine.Mount("C:\\Medium", medium + "/" + s.medium);
@@ -100,16 +138,16 @@ void RunInChild(const Scenario& s, const std::string& medium, const Fault& fault
     _exit(3);
   }
   // Only what the user sees from the failing call on counts as its outcome.
-  size_t mark = 0;
+  size_t mark = 0, boxMark = 0;
   bool fired = false;
+  ui::headless::Headless& ui = *ui::headless::Default();
   if (fault.nth > 0) {
     machine.faults.Set(fault.call, fault.nth, ErrorFor(fault.call));
     machine.faults.onFail = [&] {
-      if (!fired) mark = machine.transcript.size();
+      if (!fired) mark = machine.transcript.size(), boxMark = ui.MessageBoxes().size();
       fired = true;
     };
   }
-  ui::headless::Headless& ui = *ui::headless::Default();
   ui.machine = &machine;
   ui.timeLimit = kVirtualLimitMs;
   std::vector<ui::headless::Step> steps;
@@ -122,29 +160,82 @@ void RunInChild(const Scenario& s, const std::string& medium, const Fault& fault
   // loop ends (one kept by a form until the program goes is a leak all the
   // same), and again once the program is gone.
   std::vector<std::string> heldAtEnd;
+  Report r;
   {
     auto program = app::StartProgram();
     app::RunProgram(*program);
     heldAtEnd = machine.handles.List();
+    // The loop ran out of things to do: with a window on screen a user can
+    // go on; with none, on Windows the process would wait unseen for good.
+    r.ended = ui::app().Terminated();
+    bool onScreen = false;
+    for (ui::Form* f : ui::app().Forms()) onScreen |= f->Showing();
+    r.hiddenAlive = !r.ended && !onScreen;
   }
   if (fault.nth > 0 && inject == "crash") abort();
   if (fault.nth > 0 && inject == "hang")
     for (;;) plat::sys().Sleep(1000);
   if (fault.nth > 0 && inject == "leak") machine.handles.Open("injected");
-  Report r;
   std::ostringstream out;
   for (const auto& [call, n] : machine.faults.Counts()) out << "count " << call << " " << n << "\n";
-  // The result field of the log's last outcome line ("success", "failed", ...).
-  std::string result = "none";
   machine.faults.Clear();
-  if (auto log = plat::files().ReadFile(services::LogFilePath()))
-    for (const std::string& line : plat::text::SplitLines(*log)) {
-      const size_t at = line.find("OUTCOME\t");
-      if (at == std::string::npos) continue;
-      const std::vector<std::string> f = plat::text::Split(line.substr(at + 8), '\t');
-      if (f.size() > 3) result = f[3];
-    }
-  out << "result " << result << "\n";
+  // A line saying "success" with the queue gone: the end-state checks must see it.
+  if (fault.nth > 0 && inject == "wrong") {
+    std::erase_if(machine.spooler.printers, [&](const plat::sim::SimPrinter& q) {
+      return plat::text::Upper(q.info.printerName) == plat::text::Upper(base.model);
+    });
+    services::InstallOutcome o;
+    o.model = base.model;
+    o.port = base.port;
+    o.result = "success";
+    services::WriteInstallOutcome(o);
+  }
+  // The outcome line: the log's last, else the debug output's.
+  std::vector<std::string> outcome;
+  if (auto log = plat::files().ReadFile(services::LogFilePath())) outcome = LastOutcome(plat::text::SplitLines(*log));
+  if (outcome.size() < 4) {
+    std::vector<std::string> debug;
+    for (const auto& e : machine.transcript)
+      if (e.kind == "debug") debug.push_back(e.text);
+    outcome = LastOutcome(debug);
+  }
+  const std::string result = outcome.size() > 3 ? outcome[3] : "none";
+  r.model = outcome.size() > 3 && !outcome[0].empty() ? outcome[0] : base.model;
+  out << "result " << result << "\nmodel " << r.model << "\n";
+
+  // The end state against what the user and the log were told.
+  // A default-printer change that fails is reported on the debug output
+  // only: the driver and the queue are in place, and the success box says
+  // nothing about the default.
+  const plat::sim::SimPrinter* queue = QueueOf(machine, r.model);
+  const bool isDefault = queue && plat::text::Upper(machine.spooler.defaultPrinter) == plat::text::Upper(r.model);
+  const bool inPlace = isDefault || (queue && fired && fault.call == "SetDefaultPrinter");
+  if (queue) out << "queue " << queue->info.portName << "\n";
+  out << "verified "
+      << (isDefault && !base.model.empty() && plat::text::Upper(r.model) == plat::text::Upper(base.model) &&
+          queue->info.portName == base.port)
+      << "\n";
+  const std::string where = queue ? "the queue is on " + queue->info.portName : "there is no queue";
+  const std::string success = i18n::StrInstallSuccess();
+  const size_t hole = success.find("%s");
+  const std::string head = success.substr(0, hole), tail = success.substr(hole + 2);
+  bool successBox = false;
+  for (size_t i = boxMark; i < ui.MessageBoxes().size(); ++i) {
+    const std::string& text = ui.MessageBoxes()[i].text;
+    if (text.compare(0, head.size(), head) != 0) continue;
+    successBox = true;
+    const size_t end = text.find(tail, head.size());
+    const std::string port = text.substr(head.size(), end == std::string::npos ? std::string::npos : end - head.size());
+    if (!inPlace) out << "wrong the success box came but " << (queue ? "the queue is not the default" : where) << "\n";
+    else if (port != queue->info.portName) out << "wrong the success box names " << port << " but " << where << "\n";
+  }
+  if (result == "success" && !inPlace)
+    out << "wrong the log says success but " << (queue ? "the queue is not the default" : where) << "\n";
+  else if (result == "success" && outcome[2] != queue->info.portName)
+    out << "wrong the log says success on " << outcome[2] << " but " << where << "\n";
+  if (result == "no queue" && queue) out << "wrong the log says no queue but " << where << "\n";
+  if (successBox && result != "success") out << "wrong a success box but the log says " << result << "\n";
+  out << "ended " << r.ended << "\nhiddenalive " << r.hiddenAlive << "\n";
   for (size_t i = mark; i < machine.transcript.size(); ++i) {
     const auto& e = machine.transcript[i];
     if (e.kind == "ui-msgbox") {
@@ -171,15 +262,16 @@ void RunInChild(const Scenario& s, const std::string& medium, const Fault& fault
   close(fd);
 }
 
-[[noreturn]] void RunChild(const Scenario& s, const std::string& medium, const Fault& fault, int fd) {
+[[noreturn]] void RunChild(const Scenario& s, const std::string& medium, const Fault& fault, const Base& base,
+                          int fd) {
   alarm(wallSeconds);
   // The machine's sandbox folder goes with it; _exit then skips the
   // parent's copies of everything else.
-  RunInChild(s, medium, fault, fd);
+  RunInChild(s, medium, fault, base, fd);
   _exit(0);
 }
 
-enum class Verdict { Ok, Crash, Hang, Leak, Silent, SilentByDesign };
+enum class Verdict { Ok, Crash, Hang, Leak, Wrong, Silent };
 
 struct Outcome {
   Verdict verdict = Verdict::Ok;
@@ -187,7 +279,7 @@ struct Outcome {
   std::string detail;
 };
 
-Outcome Run(const Scenario& s, const std::string& medium, const Fault& fault, const std::string& baseResult) {
+Outcome Run(const Scenario& s, const std::string& medium, const Fault& fault, const Base& base) {
   int fds[2];
   Outcome o;
   if (pipe(fds) != 0) {
@@ -200,7 +292,7 @@ Outcome Run(const Scenario& s, const std::string& medium, const Fault& fault, co
   pid_t pid = fork();
   if (pid == 0) {
     close(fds[0]);
-    RunChild(s, medium, fault, fds[1]);
+    RunChild(s, medium, fault, base, fds[1]);
   }
   close(fds[1]);
   std::string text;
@@ -243,6 +335,20 @@ Outcome Run(const Scenario& s, const std::string& medium, const Fault& fault, co
       w >> o.report.now;
     } else if (key == "result") {
       std::getline(w >> std::ws, o.report.result);
+    } else if (key == "model") {
+      std::getline(w >> std::ws, o.report.model);
+    } else if (key == "queue") {
+      std::getline(w >> std::ws, o.report.queuePort);
+    } else if (key == "verified") {
+      w >> o.report.verified;
+    } else if (key == "ended") {
+      w >> o.report.ended;
+    } else if (key == "hiddenalive") {
+      w >> o.report.hiddenAlive;
+    } else if (key == "wrong") {
+      std::string rest;
+      std::getline(w >> std::ws, rest);
+      o.report.wrong.push_back(rest);
     } else if (key == "box") {
       std::string rest;
       std::getline(w, rest);
@@ -251,15 +357,26 @@ Outcome Run(const Scenario& s, const std::string& medium, const Fault& fault, co
       std::getline(w, o.report.handleList);
     }
   }
+  const bool hidden = std::find(s.args.begin(), s.args.end(), "/Hide") != s.args.end();
+  const bool installed = base.result == "success" && o.report.verified;
   if (o.report.timedOut) {
     o.verdict = Verdict::Hang;
     o.detail = "virtual time limit reached at " + std::to_string(o.report.now) + " ms";
+  } else if (o.report.hiddenAlive) {
+    o.verdict = Verdict::Hang;
+    o.detail = "the program still runs with no window on screen (outcome " + o.report.result + ")";
   } else if (o.report.handles != 0) {
     o.verdict = Verdict::Leak;
     o.detail = "open handles:" + o.report.handleList;
-  } else if (o.report.boxes == 0 && !(o.report.result == "success" && baseResult == "success")) {
-    // Silent is right only where the installation still succeeded as it
-    // does without the fault (an automatic install ends without a box).
+  } else if (!o.report.wrong.empty()) {
+    o.verdict = Verdict::Wrong;
+    for (const std::string& w : o.report.wrong) o.detail += (o.detail.empty() ? "" : "; ") + w;
+  } else if (o.report.boxes == 0 && !((o.report.result == "success" || o.report.result == "none") && installed) &&
+             !(hidden && o.report.ended && o.report.result != "none")) {
+    // Without a box the user learns nothing, unless the installation is in
+    // place as the run without a fault leaves it (an automatic install ends
+    // without a box; a lost log line then loses nothing), or a hidden
+    // program ended with its outcome recorded for the administrator.
     o.verdict = Verdict::Silent;
     o.detail = "no message box after the fault (outcome " + o.report.result + ")";
   }
@@ -363,7 +480,7 @@ int main(int argc, char** argv) {
   setenv("TMPDIR", sandboxes.c_str(), 1);
   const std::vector<std::string>& faultable = plat::sim::FaultableCalls();
 
-  int runs = 0, crashes = 0, hangs = 0, leaks = 0, silentRuns = 0, byDesign = 0, scenarioFailures = 0;
+  int runs = 0, crashes = 0, hangs = 0, leaks = 0, wrongRuns = 0, silentRuns = 0, byDesign = 0, scenarioFailures = 0;
   auto judge = [&](const Scenario& s, const Fault& f, const Outcome& o) {
     ++runs;
     const std::string what = s.name + " " + (f.nth ? f.call + "#" + std::to_string(f.nth) : "(no fault)");
@@ -374,6 +491,7 @@ int main(int argc, char** argv) {
       case Verdict::Crash: ++crashes; break;
       case Verdict::Hang: ++hangs; break;
       case Verdict::Leak: ++leaks; break;
+      case Verdict::Wrong: ++wrongRuns; break;
       case Verdict::Silent:
         if (const SilentCase* c = Listed(silent, s.name, f)) {
           ++byDesign;
@@ -382,14 +500,14 @@ int main(int argc, char** argv) {
         }
         ++silentRuns;
         break;
-      case Verdict::SilentByDesign: return;
     }
     std::cout << "FAIL " << what << ": " << o.detail << "\n";
   };
 
   for (const Scenario& s : all) {
-    const Outcome base = Run(s, medium, Fault{}, "");
+    const Outcome base = Run(s, medium, Fault{}, Base{});
     judge(s, Fault{}, base);
+    const Base reference{base.report.result, base.report.model, base.report.queuePort};
     if (verbose)
       for (const std::string& b : base.report.boxTexts) std::cout << "     " << s.name << " shows:" << b << "\n";
     if (base.verdict == Verdict::Crash || base.verdict == Verdict::Hang) {
@@ -401,7 +519,7 @@ int main(int argc, char** argv) {
       if (std::find(faultable.begin(), faultable.end(), call) == faultable.end()) continue;
       for (int k = 1; k <= n && scenarioRuns < limit; ++k) {
         const Fault f{call, k};
-        const Outcome o = Run(s, medium, f, base.report.result);
+        const Outcome o = Run(s, medium, f, reference);
         if (o.verdict != Verdict::Crash && o.verdict != Verdict::Hang && o.report.failed != 1) {
           // The calls before the failing one are the counting run's; it must be reached.
           std::cout << "FAIL " << s.name << " " << call << "#" << k << ": the fault did not fire\n";
@@ -418,9 +536,9 @@ int main(int argc, char** argv) {
   }
   std::cout << byDesign << " runs silent by design (" << silentFile << ")\n";
   std::cout << runs << " runs, " << crashes << " crashes, " << hangs << " hangs, " << leaks << " leaks, "
-            << silentRuns << " silent\n";
+            << silentRuns << " silent, " << wrongRuns << " wrong\n";
   nftw(sandboxes.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
-  const int bad = crashes + hangs + leaks + silentRuns + scenarioFailures;
-  std::cout << (runs - crashes - hangs - leaks - silentRuns) << " passed, " << bad << " failed\n";
+  const int bad = crashes + hangs + leaks + silentRuns + wrongRuns + scenarioFailures;
+  std::cout << (runs - crashes - hangs - leaks - silentRuns - wrongRuns) << " passed, " << bad << " failed\n";
   return bad == 0 ? 0 : 1;
 }
