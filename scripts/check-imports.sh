@@ -1,12 +1,23 @@
 #!/usr/bin/env bash
 # Fails when a program imports a DLL or function that is not on the list of
-# what Windows 2000 exports (so that the shipped program still starts there).
+# what Windows 2000 exports (so that the shipped program still starts there),
+# or any DLL the list does not name as pinned to the system folder (so that
+# nothing beside the program is loaded in place of a system DLL).
 # usage: check-imports.sh PROGRAM.exe ALLOWLIST
 set -euo pipefail
 exe=$1 list=$2
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
 bad=0
+# A DLL the list does not pin is searched for in the program's folder first.
+declare -A seen=()
 while read -r dll fn; do
+  if [ -z "${seen[$dll]:-}" ]; then
+    seen[$dll]=1
+    if ! grep -qiE "^pinned[[:space:]]+${dll}([[:space:]]|$)" "$list"; then
+      echo "DLL not pinned to the system folder, load it at run time by its full path: $dll" >&2
+      bad=1
+    fi
+  fi
   if ! grep -qiE "^${dll}[[:space:]]+${fn}([[:space:]]|$)" "$list"; then
     echo "import not allowed on Windows 2000: $dll $fn" >&2
     bad=1

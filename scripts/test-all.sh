@@ -150,8 +150,14 @@ run_contract() {  # name wine folder setting
   local name=$1 wine=$2 dir=$3
   cp out/win64/standins/Quenset64.exe out/win64/standins/drvkit64.dll "$dir/" 2>/dev/null
   cp out/win64/standins/WebPrnCtl.ocx "$dir/WebPrnCtl64.ocx" 2>/dev/null
+  # sc and net are started from the system folder (the 32-bit one under
+  # WoW64): their stand-ins go there, preferred to Wine's own.
+  local system=$WINEPREFIX/drive_c/windows/system32
+  [ "$4" = wow64 ] && system=$WINEPREFIX/drive_c/windows/syswow64
+  cp "$dir/sc.exe" "$dir/net.exe" "$system/"
   pushd "$dir" >/dev/null
-  run_gtest "$name" env CONTRACT_SETTING="$4" timeout 900 "$wine" contract.exe
+  run_gtest "$name" env CONTRACT_SETTING="$4" WINEDLLOVERRIDES="$WINEDLLOVERRIDES;sc.exe,net.exe=n,b" \
+    timeout 900 "$wine" contract.exe
   popd >/dev/null
 }
 

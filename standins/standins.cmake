@@ -17,3 +17,4 @@ target_link_libraries(runcmd_cpu PRIVATE core ${WIN_LINK_FLAGS})
 # Detection: the helper library and devcon stand-ins.
 include(${CMAKE_SOURCE_DIR}/standins/detection.cmake)
 include(${CMAKE_SOURCE_DIR}/standins/queue_standins.cmake)
+include(${CMAKE_SOURCE_DIR}/standins/planted.cmake)

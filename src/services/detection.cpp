@@ -10,6 +10,7 @@
 #include "services/inf_reader.h"
 #include "services/log.h"
 #include "services/runcmd.h"
+#include "services/service_control.h"
 
 namespace services {
 
@@ -89,11 +90,14 @@ int DetectPrinterPort(const std::string& infFile, const std::string& libraryFile
 int DevconRescanAndCheck(const std::string& devconFile) {
   WriteLog(kAboutToRescan, 0, "");
   std::vector<std::string> output;
-  int rescan = RunCMD("cmd /C " + devconFile + " rescan", output);
+  // cmd takes the outer quotes off what follows /C; the medium's devcon
+  // keeps its own, so a folder with blanks in its name stays one path.
+  const std::string devcon = Quoted(plat::files().GetFullPathName(devconFile));
+  int rescan = RunCMD(SystemToolCommand("cmd.exe", "/C \"" + devcon + " rescan\""), output);
   plat::sys().OutputDebugString(kRescanResult + std::to_string(rescan));
 
   output.clear();
-  if (RunCMD("cmd /C devcon.exe status *LPTENUM\\*", output) <= 0) {
+  if (RunCMD(SystemToolCommand("cmd.exe", "/C devcon.exe status *LPTENUM\\*"), output) <= 0) {
     WriteLog(kNotOnline, 0, "");
     return -1;
   }

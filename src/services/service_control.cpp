@@ -17,6 +17,10 @@ bool Shows(const std::vector<std::string>& out, const char* marker, const char* 
   return text.find(marker) != std::string::npos || (other && text.find(other) != std::string::npos);
 }
 
+// The service controller and net, from the system folder.
+std::string Sc(const std::string& arguments) { return SystemToolCommand("sc.exe", arguments); }
+std::string Net(const std::string& arguments) { return SystemToolCommand("net.exe", arguments); }
+
 int Rerun(const std::string& cmd, std::vector<std::string>& out) {
   out.clear();
   return RunCMD(cmd, out);
@@ -27,39 +31,39 @@ int Rerun(const std::string& cmd, std::vector<std::string>& out) {
 void ScStopService(const std::string& serviceName, const std::string&, bool remove) {
   if (serviceName.empty()) return;
   std::vector<std::string> out;
-  if (RunCMD("sc query " + serviceName, out) > 0 && Shows(out, "SERVICE_NAME: ")) {
-    Rerun("sc stop " + serviceName, out);
+  if (RunCMD(Sc("query " + serviceName), out) > 0 && Shows(out, "SERVICE_NAME: ")) {
+    Rerun(Sc("stop " + serviceName), out);
     plat::sys().Sleep(100);
-    if (remove) Rerun("sc delete " + serviceName, out);
+    if (remove) Rerun(Sc("delete " + serviceName), out);
   }
 }
 
 void NetStopService(const std::string& serviceName, const std::string& serviceExe, bool remove) {
   if (serviceName.empty() || !plat::files().FileExists(serviceExe)) return;
   std::vector<std::string> out;
-  const std::string stop = "net stop " + serviceName;
+  const std::string stop = Net("stop " + serviceName);
   if (RunCMD(stop, out) > 0 && Shows(out, "could not be stopped")) {
     Rerun(stop, out);
     plat::sys().Sleep(300);
   }
-  if (remove) Rerun(serviceExe + " /uninstall /silent ", out);
+  if (remove) Rerun(Quoted(serviceExe) + " /uninstall /silent ", out);
 }
 
 bool ScStartService(const std::string& serviceName, const std::string& serviceExe) {
   if (serviceName.empty()) return false;
   std::vector<std::string> out;
-  if (RunCMD("sc query " + serviceName, out) <= 0) return false;
-  if (Shows(out, "FAILED 1060")) RunCMD(serviceExe + " /install /silent", out);
-  Rerun("sc start " + serviceName, out);
+  if (RunCMD(Sc("query " + serviceName), out) <= 0) return false;
+  if (Shows(out, "FAILED 1060")) RunCMD(Quoted(serviceExe) + " /install /silent", out);
+  Rerun(Sc("start " + serviceName), out);
   return Shows(out, ": 4  RUNNING", ": 2  START_PENDING");
 }
 
 bool NetStartService(const std::string& serviceName, const std::string& serviceExe) {
   if (serviceName.empty()) return false;
   std::vector<std::string> out;
-  const std::string start = "net start " + serviceName;
+  const std::string start = Net("start " + serviceName);
   if (RunCMD(start, out) > 0 && Shows(out, "started successfully", ": 2  START_PENDING")) return true;
-  RunCMD(serviceExe + " /install /silent", out);
+  RunCMD(Quoted(serviceExe) + " /install /silent", out);
   Rerun(start, out);
   return Shows(out, "started successfully", ": 2  START_PENDING");
 }
@@ -82,7 +86,7 @@ bool StartServiceByCmd(const std::string& serviceName, const std::string& servic
 void RunRegSetImage(bool enable, const std::string& imageFile) {
   if (GetOSVersion() != kWindows2000 || !plat::files().FileExists(imageFile)) return;
   plat::StartInfo info;
-  info.commandLine = plat::files().GetFullPathName(imageFile) + (enable ? " Auto" : " Auto Disable");
+  info.commandLine = Quoted(plat::files().GetFullPathName(imageFile)) + (enable ? " Auto" : " Auto Disable");
   info.inheritHandles = false;
   info.creationFlags = plat::kCreateNewConsole | plat::kNormalPriorityClass;
   info.startupFlags = plat::kStartfUseShowWindow;
@@ -92,5 +96,14 @@ void RunRegSetImage(bool enable, const std::string& imageFile) {
   process->CloseThread();
   process->Wait(3000);
 }
+
+std::string SystemToolCommand(const std::string& tool, const std::string& arguments) {
+  std::string folder = plat::sys().GetSystemDirectory();
+  if (folder.empty()) return "";
+  if (folder.back() != '\\') folder += '\\';
+  return Quoted(folder + tool) + " " + arguments;
+}
+
+std::string Quoted(const std::string& path) { return "\"" + path + "\""; }
 
 }  // namespace services

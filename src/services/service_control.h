@@ -19,4 +19,15 @@ bool NetStartService(const std::string& serviceName, const std::string& serviceE
 // and waits up to 3 seconds for it. The outcome is not reported.
 void RunRegSetImage(bool enable, const std::string& imageFile);
 
+// The command line that starts the system tool |tool| ("sc.exe") by its full
+// path in the system folder, quoted, then |arguments|:
+//   SystemToolCommand("sc.exe", "query Spooler")
+//     == "\"C:\\WINDOWS\\system32\\sc.exe\" query Spooler"
+// A bare name would be looked for in the program's folder and the current
+// directory first. Empty (nothing can start) when the system folder is unknown.
+std::string SystemToolCommand(const std::string& tool, const std::string& arguments);
+
+// |path| in quotes, so that a folder name with blanks stays one argument.
+std::string Quoted(const std::string& path);
+
 }  // namespace services

@@ -213,7 +213,7 @@ const char kNotOnline[] =
 TEST_F(Devcon, StatusNeedsDevconInTheCurrentFolderOrOnThePath) {
   EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), -1)
       << "the rescan ran, but the bare devcon.exe is not found";
-  EXPECT_EQ(Commands(), (std::vector<std::string>{"cmd /C .\\i386\\devcon.exe rescan",
+  EXPECT_EQ(Commands(), (std::vector<std::string>{"cmd /C \"\"C:\\Medium\\i386\\devcon.exe\" rescan\"",
                                                   "cmd /C devcon.exe status *LPTENUM\\*"}));
   auto debug = machine.DebugLines();
   ASSERT_EQ(debug.size(), 3u);
@@ -250,6 +250,29 @@ TEST_F(Devcon, ListingMarkersGiveTheResult) {
   machine.devices.devconFails = true;
   EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), -1);
   EXPECT_EQ(machine.DebugLines().back(), kNotOnline);
+}
+
+// A medium unpacked into a folder with a blank and a Chinese name (GBK): the
+// rescan still reaches the medium's devcon, and cmd comes from the system folder.
+TEST_F(Devcon, RescanReachesTheMediumInAFolderWithABlank) {
+  const std::string medium = "C:\\\xb0\xb2\xd7\xb0 Medium";
+  plat::files().CreateDirectory(medium);
+  plat::files().CreateDirectory(medium + "\\i386");
+  Write(medium + "\\i386\\devcon.exe", "MZ");
+  machine.currentDirectory = medium;
+  services::DevconRescanAndCheck(".\\i386\\devcon.exe");
+  auto debug = machine.DebugLines();
+  ASSERT_GE(debug.size(), 2u);
+  EXPECT_EQ(debug[1].back(), '1') << "the rescan wrote nothing: devcon did not run";
+  ASSERT_FALSE(machine.started.empty());
+  EXPECT_EQ(machine.started[0], "cmd /C \"\"" + medium + "\\i386\\devcon.exe\" rescan\"")
+      << "cmd by its full path in the system folder shows as typed";
+  // Without the system folder nothing starts: a bare cmd would be looked
+  // for beside the program first.
+  machine.faults.Set("GetSystemDirectory", 0, 5);
+  const size_t ran = Commands().size();
+  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), -1);
+  EXPECT_EQ(Commands().size(), ran);
 }
 
 }  // namespace

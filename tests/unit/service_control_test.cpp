@@ -11,6 +11,8 @@ using namespace services;
 namespace {
 
 const char kExe[] = "C:\\Medium\\Svc\\PrnSvc.exe";
+// The service program as the commands name it: quoted, for folders with blanks.
+const std::string kQuotedExe = std::string("\"") + kExe + "\"";
 
 class ServiceControlTest : public SimTest {
  protected:
@@ -79,7 +81,7 @@ TEST_F(ServiceControlTest, ScStopWithoutRemoveKeepsTheService) {
 TEST_F(ServiceControlTest, ScStartInstallsAMissingServiceFirst) {
   auto& s = Service(false, false);
   EXPECT_TRUE(StartServiceByCmd("PrnSvc", kExe));
-  EXPECT_EQ(Commands(), (Lines{"sc query PrnSvc", std::string(kExe) + " /install /silent", "sc start PrnSvc"}));
+  EXPECT_EQ(Commands(), (Lines{"sc query PrnSvc", kQuotedExe + " /install /silent", "sc start PrnSvc"}));
   EXPECT_TRUE(s.installed);
   EXPECT_TRUE(s.running);
 }
@@ -117,7 +119,7 @@ TEST_F(ServiceControlTest, NetStopRetriesOnceThenUninstalls) {
   auto& s = Service(true, true);
   s.stopFailures = 1;
   StopServiceByCmd("PrnSvc", kExe, true);
-  EXPECT_EQ(Commands(), (Lines{"net stop PrnSvc", "net stop PrnSvc", std::string(kExe) + " /uninstall /silent "}));
+  EXPECT_EQ(Commands(), (Lines{"net stop PrnSvc", "net stop PrnSvc", kQuotedExe + " /uninstall /silent "}));
   EXPECT_FALSE(s.installed);
 }
 
@@ -125,7 +127,7 @@ TEST_F(ServiceControlTest, NetStopUninstallsEvenAStoppedService) {
   Windows2000();
   auto& s = Service(true, false);
   NetStopService("PrnSvc", kExe, true);
-  EXPECT_EQ(Commands(), (Lines{"net stop PrnSvc", std::string(kExe) + " /uninstall /silent "}));
+  EXPECT_EQ(Commands(), (Lines{"net stop PrnSvc", kQuotedExe + " /uninstall /silent "}));
   EXPECT_FALSE(s.installed);
 }
 
@@ -133,7 +135,7 @@ TEST_F(ServiceControlTest, NetStartInstallsAndRetries) {
   Windows2000();
   auto& s = Service(false, false);
   EXPECT_TRUE(StartServiceByCmd("PrnSvc", kExe));
-  EXPECT_EQ(Commands(), (Lines{"net start PrnSvc", std::string(kExe) + " /install /silent", "net start PrnSvc"}));
+  EXPECT_EQ(Commands(), (Lines{"net start PrnSvc", kQuotedExe + " /install /silent", "net start PrnSvc"}));
   EXPECT_TRUE(s.running);
 }
 
@@ -159,8 +161,8 @@ TEST_F(ServiceControlTest, RegSetImageRunsOnlyOnWindows2000) {
   RunRegSetImage(true, "Tools\\RegSetImage2000.exe");
   RunRegSetImage(false, "Tools\\RegSetImage2000.exe");
   RunRegSetImage(true, "Tools\\Missing.exe");
-  EXPECT_EQ(Commands(), (Lines{"C:\\Medium\\Tools\\RegSetImage2000.exe Auto",
-                               "C:\\Medium\\Tools\\RegSetImage2000.exe Auto Disable"}));
+  EXPECT_EQ(Commands(), (Lines{"\"C:\\Medium\\Tools\\RegSetImage2000.exe\" Auto",
+                               "\"C:\\Medium\\Tools\\RegSetImage2000.exe\" Auto Disable"}));
 }
 
 // The machine file describes the same table the tools work on: a start that
@@ -174,7 +176,7 @@ TEST_F(ServiceControlTest, MachineFileServiceFailsItsFirstStart) {
   EXPECT_TRUE(machine.services.byName.at("OTHER").installed);
   Windows2000();
   EXPECT_TRUE(StartServiceByCmd("PrnSvc", kExe));
-  EXPECT_EQ(Commands(), (Lines{"net start PrnSvc", std::string(kExe) + " /install /silent", "net start PrnSvc"}));
+  EXPECT_EQ(Commands(), (Lines{"net start PrnSvc", kQuotedExe + " /install /silent", "net start PrnSvc"}));
   EXPECT_TRUE(machine.services.byName.at("PRNSVC").running);
   // "always" keeps failing
   machine.services.byName.at("PRNSVC").running = false;

@@ -1,5 +1,7 @@
 // The simulated console tools: sc, net, cmd /C and service executables,
-// printing what the real tools print, over the simulated service table.
+// printing what the real tools print, over the simulated service table. The
+// system tools answer by their bare names and by their full paths in the
+// system folder.
 #include <sys/stat.h>
 
 #include "platform/common/text.h"
@@ -26,6 +28,33 @@ std::string BareName(const std::string& program) {
   name = text::Lower(name);
   if (name.size() > 4 && name.compare(name.size() - 4, 4, ".exe") == 0) name.resize(name.size() - 4);
   return name;
+}
+
+// Whether |program| names a file of the system folder ("C:\WINDOWS\system32\sc.exe").
+bool InSystemFolder(const SimMachine& m, const std::string& program) {
+  size_t slash = program.find_last_of("\\/");
+  if (slash == std::string::npos) return false;
+  return text::Lower(program.substr(0, slash)) == text::Lower(m.systemDirectory);
+}
+
+// A built-in tool as the program part names it: bare ("sc") as typed at a
+// console, or by its full path in the system folder.
+bool IsSystemTool(const SimMachine& m, const std::string& program, const char* tool) {
+  bool bare = program.find_first_of("\\/:") == std::string::npos;
+  return (bare || InSystemFolder(m, program)) && BareName(program) == tool;
+}
+
+// What cmd runs of the text after /C: a text that opens with a quote loses
+// it and its last quote, unless it holds just one quoted name with blanks
+// (cmd /C ""C:\My Medium\devcon.exe" rescan" runs the quoted path).
+std::string CmdInner(const std::string& text) {
+  std::string r = Trim(text);
+  if (r.empty() || r[0] != '"') return r;
+  size_t quotes = 0;
+  for (char c : r) quotes += c == '"';
+  size_t last = r.rfind('"');
+  if (quotes == 2 && r.substr(1, last - 1).find(' ') != std::string::npos) return r;
+  return r.substr(1, last - 1) + r.substr(last + 1);
 }
 
 SimService* FindService(SimMachine& m, const std::string& name) {
@@ -179,13 +208,12 @@ std::optional<SimRun> RunConsoleTool(SimMachine& m, const std::string& commandLi
   std::string program = ProgramOf(commandLine, &rest);
   if (program.empty()) return std::nullopt;
   std::string name = BareName(program);
-  bool bare = program.find_first_of("\\/:") == std::string::npos;
-  if (bare && name == "sc") return Sc(m, rest);
-  if (bare && name == "net") return Net(m, rest);
-  if (bare && name == "cmd") {
+  if (IsSystemTool(m, program, "sc")) return Sc(m, rest);
+  if (IsSystemTool(m, program, "net")) return Net(m, rest);
+  if (IsSystemTool(m, program, "cmd")) {
     std::string r = Trim(rest);
     if (r.size() >= 2 && (r[0] == '/') && (r[1] == 'C' || r[1] == 'c')) {
-      std::string inner = r.substr(2);
+      std::string inner = CmdInner(r.substr(2));
       if (auto run = RunProgram(m, inner)) return run;
       std::string what = ProgramOf(inner);
       return Err("'" + what + "' is not recognized as an internal or external command," + kCrLf +
@@ -207,8 +235,16 @@ std::optional<SimRun> RunProgram(SimMachine& m, const std::string& commandLine) 
   } else {
     run = RunConsoleTool(m, commandLine);
   }
-  if (run) m.Record("command", commandLine);
+  if (run) m.Record("command", TypedCommand(m, commandLine));
   return run;
+}
+
+std::string TypedCommand(const SimMachine& m, const std::string& commandLine) {
+  std::string rest;
+  std::string program = ProgramOf(commandLine, &rest);
+  for (const char* tool : {"sc", "net", "cmd"})
+    if (InSystemFolder(m, program) && BareName(program) == tool) return tool + rest;
+  return commandLine;
 }
 
 }  // namespace plat::sim

@@ -172,7 +172,7 @@ class SimProcesses : public Processes {
       return nullptr;
     }
     m_.Record("start", StartText(info));
-    m_.started.push_back(info.commandLine);
+    m_.started.push_back(TypedCommand(m_, info.commandLine));
     auto run = IsSibling64(info.commandLine, m_) ? RunSibling64(m_, info) : Start(info.commandLine);
     if (!run) return nullptr;
     auto feed = std::make_shared<Feed>();
@@ -194,8 +194,8 @@ class SimProcesses : public Processes {
       return false;
     }
     const bool started = Start(commandLine).has_value();
-    m_.Record("winexec", commandLine + " show=" + ShowName(show) + (started ? "" : " (not found)"));
-    if (started) m_.started.push_back(commandLine);
+    m_.Record("winexec", TypedCommand(m_, commandLine) + " show=" + ShowName(show) + (started ? "" : " (not found)"));
+    if (started) m_.started.push_back(TypedCommand(m_, commandLine));
     return started;
   }
 

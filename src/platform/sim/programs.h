@@ -29,6 +29,11 @@ std::optional<SimRun> RunProgram(SimMachine& m, const std::string& commandLine);
 // not there.
 std::optional<SimRun> RunDevcon(SimMachine& m, const std::string& program, const std::string& args);
 
+// |commandLine| as typed at a console: a system tool started by its full path
+// in the system folder shows its bare name ("sc query Spooler"); any other
+// command line is returned as it is. Records and state dumps show this form.
+std::string TypedCommand(const SimMachine& m, const std::string& commandLine);
+
 // The built-in console tools; nullopt when |commandLine| is none of them.
 std::optional<SimRun> RunConsoleTool(SimMachine& m, const std::string& commandLine);
 

@@ -1,8 +1,10 @@
-// Libraries loaded by path with LoadLibraryA, their exports looked up with
-// GetProcAddress and called with the helper library's __stdcall signatures.
-// The library is freed with its object, the last error kept as it was.
+// Libraries loaded by path (their own DLLs found beside them), their exports
+// looked up with GetProcAddress and called with the helper library's
+// __stdcall signatures. The library is freed with its object, the last error
+// kept as it was.
 #include "platform/win32/windows_lean.h"
 #include "platform/win32/scoped_handle.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/win32.h"
 
 namespace plat::win32 {
@@ -62,7 +64,18 @@ class Win32Library : public Library {
 class Win32Libraries : public Libraries {
  public:
   std::unique_ptr<Library> Load(const std::string& path) override {
-    HMODULE module = ::LoadLibraryA(path.c_str());
+    HMODULE module = nullptr;
+    if (path.find_first_of("\\/:") == std::string::npos) {
+      // A bare name (the library-path fallback).
+      module = LoadByBareName(path.c_str());
+    } else {
+      // A library on the medium, whose own DLLs lie beside it: its folder is
+      // searched for them, which needs the full path.
+      char full[MAX_PATH + 1] = {};
+      DWORD n = ::GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+      const std::string file = n > 0 && n <= MAX_PATH ? std::string(full, n) : path;
+      module = ::LoadLibraryExA(file.c_str(), nullptr, BesideLibraryFlags());
+    }
     if (!module) return nullptr;
     return std::make_unique<Win32Library>(module);
   }

@@ -1,6 +1,7 @@
 // Processes and anonymous pipes over CreatePipe, CreateProcessA,
 // PeekNamedPipe, ReadFile and WaitForSingleObject. Every handle is owned by
 // a ScopedHandle; closing keeps the last error as it was.
+#include <string>
 #include <vector>
 
 #include "platform/win32/windows_lean.h"
@@ -58,6 +59,19 @@ class Win32Process : public Process {
   ScopedHandle process_, thread_;
 };
 
+// The program of a command line that opens with a quoted full path
+// ("\"C:\WINDOWS\system32\sc.exe\" query X"), given to CreateProcessA as the
+// application name too, so that no search takes place; empty otherwise.
+std::string QuotedProgram(const std::string& commandLine) {
+  if (commandLine.size() < 4 || commandLine[0] != '"') return "";
+  size_t end = commandLine.find('"', 1);
+  if (end == std::string::npos) return "";
+  std::string program = commandLine.substr(1, end - 1);
+  bool full = (program.size() > 2 && program[1] == ':' && program[2] == '\\') ||
+              program.compare(0, 2, "\\\\") == 0;
+  return full ? program : "";
+}
+
 class Win32Processes : public Processes {
  public:
   std::unique_ptr<Pipe> CreatePipe(bool inheritable) override {
@@ -80,8 +94,9 @@ class Win32Processes : public Processes {
     // CreateProcessA may write into the command line: a buffer of its own, as long as the command.
     std::vector<char> cmd(info.commandLine.begin(), info.commandLine.end());
     cmd.push_back('\0');
+    const std::string program = QuotedProgram(info.commandLine);
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessA(nullptr, cmd.data(), nullptr, nullptr, info.inheritHandles ? TRUE : FALSE,
+    if (!::CreateProcessA(program.empty() ? nullptr : program.c_str(), cmd.data(), nullptr, nullptr, info.inheritHandles ? TRUE : FALSE,
                           info.creationFlags, nullptr,
                           info.currentDirectory.empty() ? nullptr : info.currentDirectory.c_str(), &si, &pi)) {
       return nullptr;

@@ -70,7 +70,9 @@ struct CloseTraits {
 
 using KernelHandleTraits = CloseTraits<HANDLE, ::CloseHandle, true>;  // files, processes, pipes
 using FindHandleTraits = CloseTraits<HANDLE, ::FindClose, true>;
-using PrinterHandleTraits = CloseTraits<HANDLE, ::ClosePrinter>;
+// ClosePrinter of winspool.drv from the system folder (spooler.cpp).
+BOOL WINAPI ClosePrinterHandle(HANDLE printer);
+using PrinterHandleTraits = CloseTraits<HANDLE, ClosePrinterHandle>;
 using LibraryTraits = CloseTraits<HMODULE, ::FreeLibrary>;
 using RegistryKeyTraits = CloseTraits<HKEY, ::RegCloseKey>;
 using WindowTraits = CloseTraits<HWND, ::DestroyWindow>;

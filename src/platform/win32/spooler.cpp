@@ -1,11 +1,14 @@
-// The print spooler over winspool's A functions. Functions that Windows 2000
-// may lack are looked up in "winspool.drv" at run time.
+// The print spooler over winspool's A functions, all looked up at run time in
+// winspool.drv of the system folder (functions Windows 2000 lacks answer
+// "not supported").
 #include "platform/win32/windows_lean.h"
 
 #include <cstring>
+#include <utility>
 #include <vector>
 
 #include "platform/win32/scoped_handle.h"
+#include "platform/win32/system_library.h"
 #include "platform/win32/win32.h"
 
 namespace plat::win32 {
@@ -18,19 +21,27 @@ LPSTR Opt(const std::string& s) { return s.empty() ? nullptr : const_cast<LPSTR>
 using Win32PrinterHandle = HandleObject<PrinterHandle, PrinterHandleTraits>;
 HANDLE Raw(PrinterHandle& p) { return Win32PrinterHandle::Of(p); }
 
-// "winspool.drv", loaded for one call and released at its end.
-class Winspool {
- public:
-  Winspool() : m_(::LoadLibraryA("winspool.drv")) {}
-  template <typename Fn>
-  Fn Find(const char* name) const {
-    if (!m_) return nullptr;
-    return reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(m_.Get(), name)));
-  }
+// winspool.drv is not pinned to the system folder: every spooler function is
+// looked up in the one loaded by its full path there. A function the system
+// lacks answers nullptr.
+template <typename Fn>
+Fn Find(const char* name) {
+  return ProcOf<Fn>(SystemLibrary("winspool.drv"), name);
+}
 
- private:
-  ScopedLibrary m_;
-};
+// Calls a spooler function by its name; when it cannot be had, the call fails
+// (FALSE, or a null handle) with the loader's error.
+template <typename Fn, typename... Args>
+auto Call(const char* name, Args... args) {
+  using Result = decltype(std::declval<Fn>()(args...));
+  Fn fn = Find<Fn>(name);
+  if (!fn) {
+    if (SystemLibrary("winspool.drv")) ::SetLastError(ERROR_PROC_NOT_FOUND);
+    return Result{};
+  }
+  return fn(args...);
+}
+#define WINSPOOL(name, ...) Call<decltype(&::name)>(#name, __VA_ARGS__)
 
 void ToDevMode(const DEVMODEA* dm, std::optional<DevMode>& out) {
   out.reset();
@@ -121,7 +132,7 @@ class Win32Spooler : public Spooler {
     return Enumerate<PRINTER_INFO_2A>(
         bufferSize, out, needed,
         [&](LPBYTE buf, DWORD* need, DWORD* count) {
-          return ::EnumPrintersA(flags, nullptr, 2, buf, bufferSize, need, count);
+          return WINSPOOL(EnumPrintersA, flags, nullptr, 2, buf, bufferSize, need, count);
         },
         FromInfo);
   }
@@ -130,7 +141,7 @@ class Win32Spooler : public Spooler {
     return Enumerate<PORT_INFO_2A>(
         bufferSize, out, needed,
         [&](LPBYTE buf, DWORD* need, DWORD* count) {
-          return ::EnumPortsA(nullptr, 2, buf, bufferSize, need, count);
+          return WINSPOOL(EnumPortsA, nullptr, 2, buf, bufferSize, need, count);
         },
         [](const PORT_INFO_2A& p) {
           PortInfo2 port;
@@ -152,9 +163,9 @@ class Win32Spooler : public Spooler {
       d.pDatatype = Opt(defaults->datatype);
       d.pDevMode = dm.ptr;
       d.DesiredAccess = defaults->desiredAccess;
-      ok = ::OpenPrinterA(const_cast<LPSTR>(name.c_str()), &h, &d);
+      ok = WINSPOOL(OpenPrinterA, const_cast<LPSTR>(name.c_str()), &h, &d);
     } else {
-      ok = ::OpenPrinterA(const_cast<LPSTR>(name.c_str()), &h, nullptr);
+      ok = WINSPOOL(OpenPrinterA, const_cast<LPSTR>(name.c_str()), &h, nullptr);
     }
     if (!ok || !h) return nullptr;
     return std::make_unique<Win32PrinterHandle>(h);
@@ -164,7 +175,7 @@ class Win32Spooler : public Spooler {
                    uint32_t& needed) override {
     std::vector<BYTE> buf = Buffer(bufferSize);
     DWORD need = 0;
-    BOOL ok = ::GetPrinterA(Raw(printer), 2, Ptr(buf, bufferSize), bufferSize, &need);
+    BOOL ok = WINSPOOL(GetPrinterA, Raw(printer), 2, Ptr(buf, bufferSize), bufferSize, &need);
     needed = need;
     if (!ok) return false;
     out = FromInfo(*reinterpret_cast<const PRINTER_INFO_2A*>(buf.data()));
@@ -174,12 +185,12 @@ class Win32Spooler : public Spooler {
   bool SetPrinter2(PrinterHandle& printer, const PrinterInfo2& info, uint32_t command) override {
     DevModeBuffer dm(info.devMode);
     PRINTER_INFO_2A p = ToInfo(info, dm.ptr);
-    return ::SetPrinterA(Raw(printer), 2, reinterpret_cast<LPBYTE>(&p), command) != FALSE;
+    return WINSPOOL(SetPrinterA, Raw(printer), 2, reinterpret_cast<LPBYTE>(&p), command) != FALSE;
   }
 
   bool SetPrinter0(PrinterHandle& printer, uint32_t command, uint32_t status) override {
     // Level 0 with PRINTER_CONTROL_SET_STATUS takes the status as the "buffer".
-    return ::SetPrinterA(Raw(printer), 0, reinterpret_cast<LPBYTE>(static_cast<uintptr_t>(status)),
+    return WINSPOOL(SetPrinterA, Raw(printer), 0, reinterpret_cast<LPBYTE>(static_cast<uintptr_t>(status)),
                          command) != FALSE;
   }
 
@@ -188,7 +199,7 @@ class Win32Spooler : public Spooler {
     return Enumerate<JOB_INFO_1A>(
         bufferSize, out, needed,
         [&](LPBYTE buf, DWORD* need, DWORD* returned) {
-          return ::EnumJobsA(Raw(printer), firstJob, count, 1, buf, bufferSize, need, returned);
+          return WINSPOOL(EnumJobsA, Raw(printer), firstJob, count, 1, buf, bufferSize, need, returned);
         },
         [](const JOB_INFO_1A& j) {
           JobInfo1 job;
@@ -211,25 +222,24 @@ class Win32Spooler : public Spooler {
   std::unique_ptr<PrinterHandle> AddPrinter2(const PrinterInfo2& info) override {
     DevModeBuffer dm(info.devMode);
     PRINTER_INFO_2A p = ToInfo(info, dm.ptr);
-    HANDLE h = ::AddPrinterA(nullptr, 2, reinterpret_cast<LPBYTE>(&p));
+    HANDLE h = WINSPOOL(AddPrinterA, nullptr, 2, reinterpret_cast<LPBYTE>(&p));
     if (!h) return nullptr;
     return std::make_unique<Win32PrinterHandle>(h);
   }
 
   bool DeletePrinter(PrinterHandle& printer) override {
-    return ::DeletePrinter(Raw(printer)) != FALSE;
+    return WINSPOOL(DeletePrinter, Raw(printer)) != FALSE;
   }
 
   bool DeletePrinterDriver(const std::string& environment, const std::string& driver) override {
-    return ::DeletePrinterDriverA(nullptr, Opt(environment), const_cast<LPSTR>(driver.c_str())) !=
+    return WINSPOOL(DeletePrinterDriverA, nullptr, Opt(environment), const_cast<LPSTR>(driver.c_str())) !=
            FALSE;
   }
 
   std::optional<bool> GetDefaultPrinter(std::string& name, uint32_t bufferSize) override {
     using Fn = BOOL(WINAPI*)(LPSTR, LPDWORD);
     name.clear();
-    Winspool lib;
-    auto fn = lib.Find<Fn>("GetDefaultPrinterA");
+    auto fn = Find<Fn>("GetDefaultPrinterA");
     if (!fn) return std::nullopt;
     std::vector<char> buf(bufferSize + 1, '\0');
     DWORD size = bufferSize;
@@ -240,8 +250,7 @@ class Win32Spooler : public Spooler {
 
   std::optional<bool> SetDefaultPrinter(const std::string& name) override {
     using Fn = BOOL(WINAPI*)(LPCSTR);
-    Winspool lib;
-    auto fn = lib.Find<Fn>("SetDefaultPrinterA");
+    auto fn = Find<Fn>("SetDefaultPrinterA");
     if (!fn) return std::nullopt;
     return fn(name.c_str()) != FALSE;
   }
@@ -251,8 +260,7 @@ class Win32Spooler : public Spooler {
                                             const std::string& driver, uint32_t deleteFlag,
                                             uint32_t versionFlag) override {
     using Fn = BOOL(WINAPI*)(LPSTR, LPSTR, LPSTR, DWORD, DWORD);
-    Winspool lib;
-    auto fn = lib.Find<Fn>("DeletePrinterDriverExA");
+    auto fn = Find<Fn>("DeletePrinterDriverExA");
     if (!fn) return std::nullopt;
     return fn(Opt(server), Opt(environment), const_cast<LPSTR>(driver.c_str()), deleteFlag,
               versionFlag) != FALSE;
@@ -271,11 +279,13 @@ class Win32Spooler : public Spooler {
     d.pDataFile = dataFile.data();
     d.pConfigFile = configFile.data();
     d.pDefaultDataType = const_cast<LPSTR>("RAW");
-    return ::AddPrinterDriverA(nullptr, 3, reinterpret_cast<LPBYTE>(&d)) != FALSE;
+    return WINSPOOL(AddPrinterDriverA, nullptr, 3, reinterpret_cast<LPBYTE>(&d)) != FALSE;
   }
 };
 
 }  // namespace
+
+BOOL WINAPI ClosePrinterHandle(HANDLE printer) { return WINSPOOL(ClosePrinter, printer); }
 
 std::unique_ptr<Spooler> MakeSpooler() { return std::make_unique<Win32Spooler>(); }
 

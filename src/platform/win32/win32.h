@@ -13,4 +13,9 @@ std::unique_ptr<Libraries> MakeLibraries();
 std::unique_ptr<Spooler> MakeSpooler();
 std::unique_ptr<Messages> MakeMessages();
 std::unique_ptr<Registry> MakeRegistry();
+
+// Takes the current directory out of the process's DLL search and, where the
+// system can, limits a bare name to the system folder.
+// Called first thing at start-up; functions missing on older systems are skipped.
+void NarrowDllSearch();
 }  // namespace plat::win32

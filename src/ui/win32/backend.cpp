@@ -6,8 +6,10 @@
 #include <commctrl.h>
 
 #include <map>
+#include <utility>
 
 #include "platform/win32/scoped_handle.h"
+#include "platform/win32/system_library.h"
 #include "ui/backend.h"
 
 namespace ui {
@@ -16,6 +18,15 @@ namespace {
 constexpr const char* kFormClass = "InstallerForm";
 constexpr const char* kPanelClass = "InstallerPanel";
 constexpr UINT kFirstId = 1000;
+
+// A function of the common controls (loaded at run time, see Register);
+// zero when the DLL or the function cannot be had.
+template <typename Fn, typename... Args>
+auto CallCommonControls(const char* name, Args... args) {
+  using Result = decltype(std::declval<Fn>()(args...));
+  Fn fn = plat::win32::ProcOf<Fn>(plat::win32::CommonControls(), name);
+  return fn ? fn(args...) : Result{};
+}
 
 class Win32Backend : public Backend {
  public:
@@ -406,9 +417,13 @@ class Win32Backend : public Backend {
   void Register() {
     if (registered_) return;
     registered_ = true;
+    // Neither DLL is pinned to the system folder: both come from there (the
+    // common controls as the manifest resolves them), never by a bare name.
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
-    ::InitCommonControlsEx(&icc);
-    ::LoadLibraryA("riched20.dll");
+    using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
+    if (auto init = plat::win32::ProcOf<InitFn>(plat::win32::CommonControls(), "InitCommonControlsEx"))
+      init(&icc);
+    plat::win32::SystemLibrary("riched20.dll");
     WNDCLASSEXA wc = {};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = FormProc;
@@ -579,14 +594,17 @@ class Win32Backend : public Backend {
       ::SendMessageA(h, PBM_SETPOS, b.Position(), 0);
     } else if (kind == "ListView") {
       // 24-bit colour and a mask: the 256-colour pictures as drawn, on any display.
-      HIMAGELIST il = ImageList_Create(32, 32, ILC_COLOR24 | ILC_MASK, 1, 1);
+      HIMAGELIST il = CallCommonControls<decltype(&::ImageList_Create)>("ImageList_Create", 32, 32,
+                                                                         ILC_COLOR24 | ILC_MASK, 1, 1);
       const std::string& images = static_cast<ListView&>(c).largeImages;
       // The image list keeps a copy of the picture.
       const plat::win32::ScopedIcon picture(
           images.empty() ? nullptr
                          : static_cast<HICON>(::LoadImageA(::GetModuleHandleA(nullptr), images.c_str(),
                                                            IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
-      ImageList_ReplaceIcon(il, -1, picture ? picture.Get() : ::LoadIconA(nullptr, IDI_APPLICATION));
+      if (il)
+        CallCommonControls<decltype(&::ImageList_ReplaceIcon)>(
+            "ImageList_ReplaceIcon", il, -1, picture ? picture.Get() : ::LoadIconA(nullptr, IDI_APPLICATION));
       ::SendMessageA(h, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(il));
       ::SendMessageA(h, LVM_SETBKCOLOR, 0, ::GetSysColor(COLOR_WINDOW));
       ::SendMessageA(h, LVM_SETTEXTBKCOLOR, 0, ::GetSysColor(COLOR_WINDOW));
