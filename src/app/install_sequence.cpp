@@ -268,14 +268,16 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
   if (ok) {
     Pause(100, 100);
     if (!model.AfterRun.empty() && plat::files().FileExists(model.AfterRun))
-      plat::processes().WinExec(model.AfterRun, plat::kSwHide);
+      plat::processes().WinExec(services::Quoted(model.AfterRun), plat::kSwHide);
     if (!model.ServiceName.empty() &&
         !services::StartServiceByCmd(model.ServiceName, model.ServiceExe)) {
       Pause(100, 100);
       if (!services::StartServiceByCmd(model.ServiceName, model.ServiceExe)) {
         ui::app().MessageBoxIn(kServiceFailed, kGbk, i18n::StrNotice(), 0,
                                ui::kMbOk | ui::kMbIconInformation);
-        plat::processes().WinExec(ProgramFolder() + "Setup.bat", plat::kSwShowNormal);
+        // Quoted: unquoted, a blank in the medium's folder name would let
+        // a program named after the folder's first word run instead.
+        plat::processes().WinExec(services::Quoted(ProgramFolder() + "Setup.bat"), plat::kSwShowNormal);
       }
     }
   }

@@ -613,3 +613,24 @@ TEST_P(InstallSequenceWow64Fault, AFailingWow64QueryStillEndsWithABox) {
 }
 
 INSTANTIATE_TEST_SUITE_P(EachCallOfTheAttempt, InstallSequenceWow64Fault, testing::Values(1, 2, 3, 4));
+
+namespace {
+
+// The program run after installing, in a medium folder whose name has a
+// blank: it is the one started, not one named after the first word.
+TEST_F(InstallSequence, AfterRunInAFolderWithABlankRunsItself) {
+  plat::files().CreateDirectory("C:\\Medium\\Tools Dir");
+  Write("C:\\Medium\\Tools Dir\\after.exe", "MZ");
+  Write("C:\\Medium\\Tools.exe", "MZ");
+  Start("QuiteMode=1\r\nAfterRun=Tools Dir\\after.exe\r\n");
+  h.Script(Step::Answer(ui::kIdOk).When("successfully"));
+  Press();
+  bool ranAfter = false;
+  for (const auto& c : machine.started) {
+    EXPECT_EQ(c.find("Tools.exe"), std::string::npos) << c;
+    ranAfter |= c.find("after.exe") != std::string::npos;
+  }
+  EXPECT_TRUE(ranAfter);
+}
+
+}  // namespace
