@@ -286,6 +286,11 @@ void ExpectReadersAgree(const std::string& content) {
 }
 
 TEST_F(ProfileContract, InMemoryReaderAnswersAsTheSystemDoes) {
+#ifndef _WIN32
+  // On the simulated machine both readers are the in-memory one: the
+  // comparison would hold whatever it read.
+  GTEST_SKIP() << "compares with the system's reader under Windows or Wine only";
+#endif
   {
     SCOPED_TRACE("the rules' table");
     ExpectReadersAgree(kModels);

@@ -188,14 +188,30 @@ answer() {
   fail "$tag gone" "the box stays"
 }
 
-# no_box TAG CAPTION [WAIT_MS]: no message box of CAPTION comes up.
-no_box() {
-  if guidriver -b wait-window "$2" "${3:-2000}" 2>/dev/null; then
-    fail "$1" "a box says '$(box_text "$2")'"
+# running: Setup.exe has not ended (its exit code is not written yet).
+running() { [ -n "$setup_pid" ] && [ ! -f "$gui_tmp/setup.rc" ] && kill -0 "$setup_pid" 2>/dev/null; }
+
+# no_window TAG CAPTION WAIT_MS [-b]: no visible window of CAPTION (-b: no
+# message box) comes up while the program goes on running. Only the driver's
+# "no such window" counts: a driver that fails or a program that has ended
+# proves nothing.
+no_window() {
+  local rc
+  guidriver ${4:-} wait-window "$2" "$3" 2>/dev/null
+  rc=$?
+  if [ $rc = 0 ]; then
+    fail "$1" "one shows '$(box_text "$2")'"
+  elif [ $rc != 1 ]; then
+    fail "$1" "the GUI driver failed ($rc)"
+  elif ! running; then
+    fail "$1" "the program is not running"
   else
     ok "$1"
   fi
 }
+
+# no_box TAG CAPTION [WAIT_MS]: no message box of CAPTION comes up.
+no_box() { no_window "$1" "$2" "${3:-2000}" -b; }
 
 # usable TAG CAPTION: the main window is back, its Install button enabled.
 usable() {

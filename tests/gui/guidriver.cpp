@@ -7,8 +7,9 @@
 // with that caption a visible one is taken first):
 //   wait-window WINDOW [TIMEOUT_MS]   wait until the window exists and is visible
 //   wait-gone WINDOW [TIMEOUT_MS]     wait until no window has that caption
-//   wait-hidden WINDOW [TIMEOUT_MS]   wait until no visible window has that caption
-//                                     (a hidden form keeps its window)
+//   wait-hidden WINDOW [TIMEOUT_MS]   wait until a window of that caption exists and none
+//                                     is visible (a hidden form keeps its window); 6 when,
+//                                     at the end, there is no such window at all
 //   exists WINDOW                     0 if such a window exists (visible or not)
 //   dump WINDOW                       the window and every descendant, one line each
 //   rect WINDOW                       "LEFT TOP WIDTH HEIGHT" of the whole window on the screen
@@ -80,7 +81,7 @@ namespace {
 constexpr DWORD kAnswerMs = 3000;  // per message to the target
 constexpr int kDefaultTimeoutMs = 10000;
 
-enum Exit { kOk = 0, kNoWindow = 1, kUsage = 2, kNoControl = 3, kDisabled = 4, kFailed = 5 };
+enum Exit { kOk = 0, kNoWindow = 1, kUsage = 2, kNoControl = 3, kDisabled = 4, kFailed = 5, kGone = 6 };
 
 bool g_utf8 = false;
 bool g_boxesOnly = false;  // -b: only message boxes and dialogs (class #32770) count
@@ -332,8 +333,11 @@ int WaitWindow(const std::string& caption, int timeoutMs, Wanted wanted) {
   DWORD start = ::GetTickCount();
   for (;;) {
     HWND h = FindTop(caption, wanted != Wanted::kGone);
-    if (wanted == Wanted::kVisible ? h != nullptr : h == nullptr) return kOk;
-    if (static_cast<int>(::GetTickCount() - start) >= timeoutMs) return kNoWindow;
+    // Hidden is not gone: a hidden window must still be there.
+    const bool hiddenOne = wanted == Wanted::kHidden && !h && FindTop(caption, false);
+    if (wanted == Wanted::kHidden ? hiddenOne : (wanted == Wanted::kVisible) == (h != nullptr)) return kOk;
+    if (static_cast<int>(::GetTickCount() - start) >= timeoutMs)
+      return wanted == Wanted::kHidden && !FindTop(caption, false) ? kGone : kNoWindow;
     ::Sleep(100);
   }
 }

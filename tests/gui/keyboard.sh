@@ -75,9 +75,10 @@ shot() {  # NAME WINDOW [-b]
 run_lang() {  # LANG LOCALE
   local lang=$1 t=kb-$1
   export LC_ALL=$2
-  local main install exit notice infos ok_text select
+  local main install exit notice infos ok_text select confirm failed
   cat_texts "$lang" main=StrAppTitle install=StrInstallButton exit=StrExitButton notice=StrNotice \
-    infos=StrInfos ok_text=StrOK select=StrSelectDriver
+    infos=StrInfos ok_text=StrOK select=StrSelectDriver confirm=StrConfirmInstall \
+    failed=StrInstallFailed
   local medium=$gui_tmp/medium-$lang
   rm -rf "$medium"
   cp -r "$gui_medium" "$medium"
@@ -113,7 +114,11 @@ run_lang() {  # LANG LOCALE
   # Enter from the list presses Install; N says No to the confirmation.
   keys "$main" Return
   if guidriver -b wait-window "$notice" 10000; then
-    ok "$t enter presses install"
+    # The box Enter brings is the confirmation, not another notice.
+    local shown
+    shown=$(box_text "$notice")
+    if [[ "$shown" == "${confirm%%\\r\\n*}"* ]]; then ok "$t enter presses install"; else
+      fail "$t enter presses install" "the box says '$shown'"; fi
     shot "confirm-$lang" "$notice" -b
     box_key "$t N answers No" n "#7"
   else
@@ -147,8 +152,13 @@ run_lang() {  # LANG LOCALE
   else
     fail "$t prompt" "no \"$infos\" window"
   fi
-  # Whatever the outcome, it is a box of the program: captured, then Enter.
+  # Given up, the search installs offline; the stand-in knows only the
+  # first model and refuses the second (0x57): the failure box, then Enter.
   if guidriver -b wait-window "$notice" 30000; then
+    local outcome
+    outcome=$(box_text "$notice")
+    if [[ "$outcome" == "${failed%%(*}"*0x00000057* ]]; then ok "$t outcome is the failure box"; else
+      fail "$t outcome is the failure box" "the box says '$outcome'"; fi
     shot "outcome-$lang" "$notice" -b
     box_key "$t enter dismisses the outcome" Return "#1"
   else

@@ -87,11 +87,7 @@ run_language zh_TW zh_TW.UTF-8 0x0404 BIG5
 start_setup "$medium" /Hide
 sleep 5
 if kill -0 "$setup_pid" 2>/dev/null; then ok "hide keeps running"; else fail "hide keeps running" "ended"; fi
-if guidriver wait-window "Printer Installer" 1000 2>/dev/null; then
-  fail "hide shows nothing" "a visible window"
-else
-  ok "hide shows nothing"
-fi
+no_window "hide shows nothing" "Printer Installer" 1000
 stop_setup 0 >/dev/null
 
 finish
