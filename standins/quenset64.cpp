@@ -7,7 +7,7 @@
 #include <string>
 
 #include "device_state.h"
-#include "sibling_command.h"
+#include "platform/sibling_command.h"
 
 namespace {
 

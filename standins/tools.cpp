@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "../src/platform/common/tool_texts.h"
+#include "platform/common/tool_texts.h"
 #include "console.h"
 
 namespace {

@@ -10,10 +10,10 @@
 
 #include "platform/common/text.h"
 #include "platform/platform.h"
+#include "platform/sibling_command.h"
 #include "platform/sim/device_rules.h"
 #include "platform/sim/machine.h"
 #include "services/detection.h"
-#include "standins/sibling_command.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   std::vector<std::string> f(1);

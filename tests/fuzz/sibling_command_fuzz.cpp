@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "standins/sibling_command.h"
+#include "platform/sibling_command.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string line(reinterpret_cast<const char*>(data), size);

@@ -2,7 +2,7 @@
 // else is refused (with the window known when the handle was readable).
 #include <gtest/gtest.h>
 
-#include "../../standins/sibling_command.h"
+#include "platform/sibling_command.h"
 
 namespace {
 

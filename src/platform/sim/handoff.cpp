@@ -1,8 +1,8 @@
 #include "platform/sim/handoff.h"
 
-#include "../../../standins/sibling_command.h"
 #include "platform/common/text.h"
 #include "platform/errors.h"
+#include "platform/sibling_command.h"
 #include "platform/sim/programs.h"
 
 namespace plat::sim {
