@@ -136,12 +136,4 @@ bool SetDefaultPrinterName(const std::string& printerName) {
   return plat::spooler().SetDefaultPrinter(printerName).value_or(false);
 }
 
-bool CallDeletePrinterDriverEx(const std::string& serverName, const std::string& environment,
-                               const std::string& driverName, uint32_t deleteFlag,
-                               uint32_t versionFlag) {
-  return plat::spooler()
-      .DeletePrinterDriverEx(serverName, environment, driverName, deleteFlag, versionFlag)
-      .value_or(false);
-}
-
 }  // namespace services

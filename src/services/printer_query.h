@@ -42,8 +42,5 @@ bool GetPrinterInfo(const std::string& printerName, plat::PrinterInfo2& info, bo
 // the last error then tells why (ERROR_FILE_NOT_FOUND: none set).
 bool GetDefaultPrinterName(std::string& printerName);
 bool SetDefaultPrinterName(const std::string& printerName);
-bool CallDeletePrinterDriverEx(const std::string& serverName, const std::string& environment,
-                               const std::string& driverName, uint32_t deleteFlag,
-                               uint32_t versionFlag);
 
 }  // namespace services

@@ -142,6 +142,14 @@ std::string EnsureDefaultPrinter() {
   return chosen;
 }
 
+bool CallDeletePrinterDriverEx(const std::string& serverName, const std::string& environment,
+                               const std::string& driverName, uint32_t deleteFlag,
+                               uint32_t versionFlag) {
+  return plat::spooler()
+      .DeletePrinterDriverEx(serverName, environment, driverName, deleteFlag, versionFlag)
+      .value_or(false);
+}
+
 bool RemovePrinterDriver(const std::string& driverName, const std::string& brand) {
   Debug(kAboutToDeleteDriver);
   plat::VersionInfo version;
@@ -153,16 +161,14 @@ bool RemovePrinterDriver(const std::string& driverName, const std::string& brand
                 plat::sys().GetLastError());
       return false;
     }
-  } else if (!services::CallDeletePrinterDriverEx("", "", driverName,
-                                                  plat::kDpdDeleteUnusedFiles, 0)) {
+  } else if (!CallDeletePrinterDriverEx("", "", driverName, plat::kDpdDeleteUnusedFiles, 0)) {
     DebugCode("DeletePrinterDriverEx Failt,GetLastError return :",
               plat::sys().GetLastError());
     // A driver still held by the spooler is often released a moment later.
     plat::sys().Sleep(0);
     plat::sys().Sleep(kDriverRetryPauseMs);
     plat::sys().Sleep(0);
-    if (!services::CallDeletePrinterDriverEx("", "", driverName, plat::kDpdDeleteUnusedFiles,
-                                             0)) {
+    if (!CallDeletePrinterDriverEx("", "", driverName, plat::kDpdDeleteUnusedFiles, 0)) {
       DebugCode("DeletePrinterDriverEx Failt after 2000ms,GetLastError return :",
                 plat::sys().GetLastError());
       return false;

@@ -48,4 +48,10 @@ std::string EnsureDefaultPrinter();
 // uninstall record goes too (RemoveDriverUninstallKey).
 bool RemovePrinterDriver(const std::string& driverName, const std::string& brand);
 
+// DeletePrinterDriverEx with its arguments unchanged; false when the call
+// fails or the system lacks it (before Windows 2000).
+bool CallDeletePrinterDriverEx(const std::string& serverName, const std::string& environment,
+                               const std::string& driverName, uint32_t deleteFlag,
+                               uint32_t versionFlag);
+
 }  // namespace uninstall

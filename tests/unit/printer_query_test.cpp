@@ -94,13 +94,10 @@ TEST_F(PrinterQueryTest, MissingWinspoolFunctionsAreNegativeAnswers) {
   machine.spooler.defaultPrinter = "A";
   machine.spooler.hasGetDefaultPrinter = false;
   machine.spooler.hasSetDefaultPrinter = false;
-  machine.spooler.hasDeletePrinterDriverEx = false;
   std::string name = "stale";
   EXPECT_FALSE(services::GetDefaultPrinterName(name));
   EXPECT_EQ(name, "");
   EXPECT_FALSE(services::SetDefaultPrinterName("A"));
-  EXPECT_FALSE(services::CallDeletePrinterDriverEx("", "", "Drv", 0, 0));
-  EXPECT_EQ(machine.spooler.drivers.size(), 1u);
 }
 
 TEST_F(PrinterQueryTest, NoDefaultReportsFileNotFound) {
@@ -109,15 +106,6 @@ TEST_F(PrinterQueryTest, NoDefaultReportsFileNotFound) {
   EXPECT_FALSE(services::GetDefaultPrinterName(name));
   EXPECT_EQ(name, "");
   EXPECT_EQ(machine.lastError, 2u);
-}
-
-TEST_F(PrinterQueryTest, DeleteDriverExRefusesADriverInUse) {
-  AddQueue("A", "Drv");
-  EXPECT_FALSE(services::CallDeletePrinterDriverEx("", "", "Drv", plat::kDpdDeleteUnusedFiles, 0));
-  EXPECT_EQ(machine.lastError, 3001u);
-  machine.spooler.printers.clear();
-  EXPECT_TRUE(services::CallDeletePrinterDriverEx("", "", "Drv", plat::kDpdDeleteUnusedFiles, 0));
-  EXPECT_TRUE(machine.spooler.drivers.empty());
 }
 
 TEST_F(PrinterQueryTest, OpenFailureWritesTheTwoDebugLines) {
@@ -171,7 +159,6 @@ TEST_F(PrinterQueryTest, SpoolerThatFailsEveryCall) {
   EXPECT_FALSE(shared);
   EXPECT_FALSE(services::GetDefaultPrinterName(text));
   EXPECT_FALSE(services::SetDefaultPrinterName("A"));
-  EXPECT_FALSE(services::CallDeletePrinterDriverEx("", "", "Drv", 0, 0));
 }
 
 TEST_F(PrinterQueryTest, FailureAfterTheOpenStillClosesTheHandle) {

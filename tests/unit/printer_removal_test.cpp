@@ -266,6 +266,27 @@ TEST_F(PrinterRemovalTest, MissingDeletePrinterDriverExCountsAsFailure) {
   EXPECT_EQ(Debug().size(), 3u);
 }
 
+TEST_F(PrinterRemovalTest, DeleteDriverExRefusesADriverInUse) {
+  AddPrinter("A", "Drv");
+  EXPECT_FALSE(CallDeletePrinterDriverEx("", "", "Drv", plat::kDpdDeleteUnusedFiles, 0));
+  EXPECT_EQ(machine.lastError, 3001u);
+  machine.spooler.printers.clear();
+  EXPECT_TRUE(CallDeletePrinterDriverEx("", "", "Drv", plat::kDpdDeleteUnusedFiles, 0));
+  EXPECT_TRUE(machine.spooler.drivers.empty());
+}
+
+// An unused driver, so that only the missing or failing call keeps it.
+TEST_F(PrinterRemovalTest, DeleteDriverExIsFalseWhenMissingOrFailing) {
+  machine.spooler.drivers = {"Drv"};
+  machine.spooler.hasDeletePrinterDriverEx = false;
+  EXPECT_FALSE(CallDeletePrinterDriverEx("", "", "Drv", 0, 0));
+  EXPECT_TRUE(HasDriver("Drv"));
+  machine.spooler.hasDeletePrinterDriverEx = true;
+  machine.faults.Set("DeletePrinterDriverEx", 0, 1722);
+  EXPECT_FALSE(CallDeletePrinterDriverEx("", "", "Drv", 0, 0));
+  EXPECT_TRUE(HasDriver("Drv"));
+}
+
 TEST_F(PrinterRemovalTest, BeforeWindows2000TheOldCallIsUsedWithoutRetry) {
   machine.version = {4, 0, 1381};
   machine.spooler.hasDeletePrinterDriverEx = false;
