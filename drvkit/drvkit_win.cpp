@@ -1,0 +1,471 @@
+// The open helper library (drvkit.dll on i686, drvkit64.dll on x64): installs
+// the printer driver of the model whose hardware ID matches from the model's
+// INF, for the environment of the process it runs in, and finds present
+// printers through SetupAPI. The spooler's and SetupAPI's DLLs are not pinned
+// to the system folder on every Windows: they are loaded by their full path
+// there, never from the medium or the current directory.
+#include "platform/win32/windows_lean.h"
+#include <cfgmgr32.h>
+#include <setupapi.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "drvkit/driver_plan.h"
+#include "drvkit/inf_file.h"
+#include "platform/win32/scoped_handle.h"
+#include "platform/win32/system_library.h"
+
+// i686 exports the plain names through drvkit.def; x64 names carry no decoration.
+#ifdef _WIN64
+#define DRVKIT_EXPORT __declspec(dllexport)
+#else
+#define DRVKIT_EXPORT
+#endif
+
+namespace {
+
+using plat::win32::ProcOf;
+using plat::win32::SystemLibrary;
+using ScopedFile = plat::win32::ScopedObject<plat::win32::KernelHandleTraits>;
+using ScopedFind = plat::win32::ScopedObject<plat::win32::FindHandleTraits>;
+using ScopedKey = plat::win32::ScopedObject<plat::win32::RegistryKeyTraits>;
+
+// The program loads the library for each call: what ShowErrorCode switched
+// must outlive the load, so it is kept in the process's environment.
+constexpr char kShowErrorsVariable[] = "DRVKIT_SHOW_ERRORS";
+constexpr int kInstalled = 0, kAlreadyInstalled = 1, kFailed = 2;
+constexpr size_t kTextSize = 260;  // FuncFindExistDevice's buffers
+
+DWORD g_lastError = 0;
+
+#ifdef _WIN64
+constexpr drvkit::Arch kArch = drvkit::Arch::kAmd64;
+#else
+constexpr drvkit::Arch kArch = drvkit::Arch::kX86;
+#endif
+
+void Debug(const std::string& line) { ::OutputDebugStringA(("drvkit: " + line).c_str()); }
+
+std::string Hex(DWORD code) {
+  char buf[16];
+  snprintf(buf, sizeof buf, "0x%08lX", static_cast<unsigned long>(code));
+  return buf;
+}
+
+std::string FolderOf(const std::string& path) {
+  size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? std::string(".") : path.substr(0, slash);
+}
+
+std::string NameOf(const std::string& path) {
+  size_t slash = path.find_last_of("\\/");
+  return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+bool IsFile(const std::string& path) {
+  DWORD a = ::GetFileAttributesA(path.c_str());
+  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// Up to |limit| bytes of a file; false with the system's last error.
+bool ReadBytes(const std::string& path, std::string& out, size_t limit = 64u << 20) {
+  ScopedFile f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!f) return false;
+  out.clear();
+  char buf[16384];
+  DWORD got = 0;
+  while (out.size() < limit && ::ReadFile(f.Get(), buf, sizeof buf, &got, nullptr) && got > 0)
+    out.append(buf, got);
+  if (out.size() > limit) out.resize(limit);
+  return true;
+}
+
+bool SameContent(const std::string& a, const std::string& b) {
+  std::string x, y;
+  return ReadBytes(a, x) && ReadBytes(b, y) && x == y;
+}
+
+std::string WindowsFolder() {
+  char dir[MAX_PATH + 1] = {};
+  UINT n = ::GetWindowsDirectoryA(dir, MAX_PATH);
+  return n == 0 || n > MAX_PATH ? std::string() : std::string(dir, n);
+}
+
+// The spooler's functions, from winspool.drv of the system folder.
+struct Spooler {
+  using GetDriverDirectoryFn = BOOL(WINAPI*)(LPSTR, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD);
+  using AddDriverExFn = BOOL(WINAPI*)(LPSTR, DWORD, LPBYTE, DWORD);
+  using EnumDriversFn = BOOL(WINAPI*)(LPSTR, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD);
+  using DeleteDriverFn = BOOL(WINAPI*)(LPSTR, LPSTR, LPSTR);
+  HMODULE module = SystemLibrary("winspool.drv");
+  GetDriverDirectoryFn getDriverDirectory = ProcOf<GetDriverDirectoryFn>(module, "GetPrinterDriverDirectoryA");
+  AddDriverExFn addDriverEx = ProcOf<AddDriverExFn>(module, "AddPrinterDriverExA");
+  EnumDriversFn enumDrivers = ProcOf<EnumDriversFn>(module, "EnumPrinterDriversA");
+  DeleteDriverFn deleteDriver = ProcOf<DeleteDriverFn>(module, "DeletePrinterDriverA");
+  bool Ok() const { return getDriverDirectory && addDriverEx && enumDrivers && deleteDriver; }
+};
+
+// What the spooler holds of one driver (level 3), paths as it answers them.
+struct InstalledDriver {
+  std::string environment, driverPath, dataFile, configFile, helpFile;
+  std::vector<std::string> dependentFiles;
+};
+
+bool FindDriver(const Spooler& s, const std::string& env, const std::string& name, InstalledDriver& out) {
+  DWORD needed = 0, count = 0;
+  std::string e = env;
+  s.enumDrivers(nullptr, &e[0], 3, nullptr, 0, &needed, &count);
+  if (needed == 0) return false;
+  std::vector<BYTE> buf(needed);
+  if (!s.enumDrivers(nullptr, &e[0], 3, buf.data(), needed, &needed, &count)) return false;
+  const auto* info = reinterpret_cast<const DRIVER_INFO_3A*>(buf.data());
+  auto text = [](const char* p) { return p ? std::string(p) : std::string(); };
+  for (DWORD i = 0; i < count; ++i) {
+    if (!drvkit::EqualNoCase(text(info[i].pName), name)) continue;
+    out.environment = text(info[i].pEnvironment);
+    out.driverPath = text(info[i].pDriverPath);
+    out.dataFile = text(info[i].pDataFile);
+    out.configFile = text(info[i].pConfigFile);
+    out.helpFile = text(info[i].pHelpFile);
+    for (const char* p = info[i].pDependentFiles; p && *p; p += strlen(p) + 1) out.dependentFiles.push_back(p);
+    return true;
+  }
+  return false;
+}
+
+// Where a file of the system's printer INF (the PostScript or Unidrv core)
+// is on this system: installed already beside other drivers, in the driver
+// store (Vista and later), or unpacked in the driver cache.
+std::string SystemCoreFile(const std::string& driverDir, const std::string& name) {
+  std::vector<std::string> candidates{driverDir + "\\3\\" + name};
+  const std::string windows = WindowsFolder();
+  const bool x64 = kArch == drvkit::Arch::kAmd64;
+  const std::string store = windows + "\\System32\\DriverStore\\FileRepository\\";
+  WIN32_FIND_DATAA found;
+  ScopedFind find(::FindFirstFileA((store + (x64 ? "ntprint.inf_amd64_*" : "ntprint.inf_x86_*")).c_str(), &found));
+  if (find && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    candidates.push_back(store + found.cFileName + (x64 ? "\\Amd64\\" : "\\I386\\") + name);
+  candidates.push_back(windows + "\\Driver Cache\\" + (x64 ? "amd64\\" : "i386\\") + name);
+  for (const std::string& c : candidates)
+    if (IsFile(c)) return c;
+  return std::string();
+}
+
+struct Outcome {
+  DWORD error = 0;
+  bool unchanged = false;
+};
+
+Outcome Failure(DWORD code, const std::string& why) {
+  Debug(why + " (" + Hex(code) + ")");
+  return Outcome{code, false};
+}
+
+// Everything of the plan in place: the driver of that name in |env|, its
+// data file the planned one in the driver directory's version folder, and
+// every planned file there with the content of its source.
+bool Verify(const Spooler& s, const std::string& env, const drvkit::DriverPlan& plan, const std::string& driverDir,
+            const std::vector<std::string>& sources, std::string& why) {
+  InstalledDriver d;
+  if (!FindDriver(s, env, plan.model, d)) {
+    why = "the spooler does not list the driver";
+    return false;
+  }
+  if (!drvkit::EqualNoCase(d.environment, env) || !drvkit::EqualNoCase(NameOf(d.dataFile), plan.dataFile) ||
+      !drvkit::EqualNoCase(NameOf(d.driverPath), plan.driverFile)) {
+    why = "the spooler lists it as " + d.environment + " with " + d.driverPath + " and " + d.dataFile;
+    return false;
+  }
+  const std::string versionDir = FolderOf(d.dataFile);
+  for (size_t i = 0; i < plan.files.size(); ++i) {
+    const std::string installed = versionDir + "\\" + plan.files[i].name;
+    if (!SameContent(installed, sources[i])) {
+      why = installed + " is missing or not the medium's";
+      return false;
+    }
+  }
+  (void)driverDir;
+  return true;
+}
+
+Outcome Install(const std::string& infPath, const std::string& hwid) {
+  std::string infText;
+  if (!ReadBytes(infPath, infText)) return Failure(::GetLastError(), "cannot read " + infPath);
+  const std::string systemInf = WindowsFolder() + "\\inf\\";
+  drvkit::PlanResult r = drvkit::MakePlan(infText, hwid, kArch, [&](const std::string& name) {
+    std::string text;
+    return ReadBytes(systemInf + name, text) ? std::optional<std::string>(text) : std::nullopt;
+  });
+  if (r.error) return Failure(r.error, r.detail);
+  const drvkit::DriverPlan& plan = r.plan;
+  for (const std::string& list : plan.skipped) Debug("copy list " + list + " is not for the driver directory: skipped");
+
+  Spooler s;
+  if (!s.Ok()) return Failure(::GetLastError() ? ::GetLastError() : drvkit::kErrorFileNotFound, "no spooler");
+  std::string env = drvkit::EnvironmentOf(kArch);
+  char dir[MAX_PATH + 1] = {};
+  DWORD needed = 0;
+  if (!s.getDriverDirectory(nullptr, &env[0], 1, reinterpret_cast<LPBYTE>(dir), MAX_PATH, &needed))
+    return Failure(::GetLastError(), "no printer driver directory for " + env);
+  const std::string driverDir = dir;
+
+  // Every source present, of this architecture where it is a program.
+  const std::string medium = FolderOf(infPath);
+  std::vector<std::string> sources;
+  for (const drvkit::PlannedFile& f : plan.files) {
+    std::string src = f.fromSystem ? SystemCoreFile(driverDir, f.source) : medium + "\\" + f.source;
+    if (src.empty() || !IsFile(src))
+      return Failure(drvkit::kErrorFileNotFound,
+                     f.fromSystem ? "the system has no " + f.source + " of its printer INF"
+                                  : "the medium lacks " + src);
+    std::string head;
+    if (ReadBytes(src, head, 4096)) {
+      std::optional<uint16_t> machine = drvkit::PeMachine(head);
+      if (machine && *machine != drvkit::MachineOf(kArch))
+        return Failure(drvkit::kErrorMachineMismatch, src + " is not a program for " + env);
+    }
+    sources.push_back(src);
+  }
+
+  std::string why;
+  InstalledDriver before;
+  const bool existed = FindDriver(s, env, plan.model, before);
+  if (existed && Verify(s, env, plan, driverDir, sources, why)) {
+    Debug(plan.model + " is installed already with these files");
+    return Outcome{0, true};
+  }
+
+  // The files go to the driver directory, where the spooler takes them from.
+  std::vector<std::string> staged;
+  auto unstage = [&] {
+    for (const std::string& f : staged) ::DeleteFileA(f.c_str());
+  };
+  for (size_t i = 0; i < plan.files.size(); ++i) {
+    const std::string to = driverDir + "\\" + plan.files[i].name;
+    const bool fresh = !IsFile(to);
+    if (!::CopyFileA(sources[i].c_str(), to.c_str(), FALSE)) {
+      const DWORD e = ::GetLastError();
+      unstage();
+      return Failure(e, "cannot copy " + sources[i] + " to " + to);
+    }
+    if (fresh) staged.push_back(to);
+  }
+  auto full = [&](const std::string& name) { return name.empty() ? std::string() : driverDir + "\\" + name; };
+  std::string name = plan.model, driverPath = full(plan.driverFile), dataFile = full(plan.dataFile),
+              configFile = full(plan.configFile), helpFile = full(plan.helpFile), monitor = plan.monitor,
+              dataType = plan.defaultDataType, mfg = plan.manufacturer, provider = plan.provider,
+              hardwareId = plan.hardwareId;
+  std::string dependent;
+  for (const std::string& f : plan.dependentFiles) dependent += full(f) + '\0';
+  dependent += '\0';
+  DRIVER_INFO_6A info;
+  ZeroMemory(&info, sizeof info);
+  info.cVersion = 3;
+  info.pName = &name[0];
+  info.pEnvironment = &env[0];
+  info.pDriverPath = &driverPath[0];
+  info.pDataFile = &dataFile[0];
+  info.pConfigFile = &configFile[0];
+  info.pHelpFile = helpFile.empty() ? nullptr : &helpFile[0];
+  info.pDependentFiles = &dependent[0];
+  info.pMonitorName = monitor.empty() ? nullptr : &monitor[0];
+  info.pDefaultDataType = dataType.empty() ? nullptr : &dataType[0];
+  info.pszMfgName = mfg.empty() ? nullptr : &mfg[0];
+  info.pszHardwareID = hardwareId.empty() ? nullptr : &hardwareId[0];
+  info.pszProvider = provider.empty() ? nullptr : &provider[0];
+  // Level 6 from XP on; Windows 2000 takes level 3 (the same first fields).
+  OSVERSIONINFOA v;
+  ZeroMemory(&v, sizeof v);
+  v.dwOSVersionInfoSize = sizeof v;
+  ::GetVersionExA(&v);
+  const DWORD level = v.dwMajorVersion > 5 || (v.dwMajorVersion == 5 && v.dwMinorVersion >= 1) ? 6 : 3;
+
+  // APD_COPY_NEW_FILES leaves a file of the same version in place: files
+  // that still differ afterwards (stale ones) are copied once more, all of them.
+  DWORD error = 0;
+  bool verified = false;
+  for (DWORD flags : {DWORD(APD_COPY_NEW_FILES), DWORD(APD_COPY_ALL_FILES)}) {
+    if (!s.addDriverEx(nullptr, level, reinterpret_cast<LPBYTE>(&info), flags)) {
+      error = ::GetLastError();
+      why = "AddPrinterDriverEx failed";
+      break;
+    }
+    if ((verified = Verify(s, env, plan, driverDir, sources, why))) break;
+  }
+  unstage();
+  if (verified) {
+    Debug("installed " + plan.model + " for " + env + " with " + plan.dataFile);
+    return Outcome{};
+  }
+  // Nothing half-registered stays behind.
+  if (!existed && FindDriver(s, env, plan.model, before)) s.deleteDriver(nullptr, &env[0], &name[0]);
+  return Failure(error ? error : drvkit::kErrorUnknownPrinterDriver, plan.model + ": " + why);
+}
+
+bool ShowErrors() {
+  char value[8] = {};
+  DWORD n = ::GetEnvironmentVariableA(kShowErrorsVariable, value, sizeof value);
+  return n > 0 && n < sizeof value && value[0] == '1';
+}
+
+void ShowError(HWND owner, DWORD code) {
+  char* text = nullptr;
+  DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+                             nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  std::string message = n && text ? std::string(text, n) : std::string("The driver could not be installed.");
+  if (text) ::LocalFree(text);
+  message += "\r\n(" + Hex(code) + ")";
+  ::MessageBoxA(owner && ::IsWindow(owner) ? owner : nullptr, message.c_str(), "Printer driver",
+                MB_OK | MB_ICONERROR);
+}
+
+void CopyText(char* to, const std::string& from) {
+  if (!to) return;
+  size_t n = from.size() < kTextSize - 1 ? from.size() : kTextSize - 1;
+  memcpy(to, from.data(), n);
+  to[n] = '\0';
+}
+
+// SetupAPI's device functions, from setupapi.dll of the system folder.
+struct DeviceApi {
+  using GetClassDevsFn = HDEVINFO(WINAPI*)(const GUID*, PCSTR, HWND, DWORD);
+  using EnumInfoFn = BOOL(WINAPI*)(HDEVINFO, DWORD, PSP_DEVINFO_DATA);
+  using GetPropertyFn = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA, DWORD, PDWORD, PBYTE, DWORD, PDWORD);
+  using GetInstanceIdFn = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA, PSTR, DWORD, PDWORD);
+  using OpenDevRegKeyFn = HKEY(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA, DWORD, DWORD, DWORD, REGSAM);
+  using DestroyListFn = BOOL(WINAPI*)(HDEVINFO);
+  using LocateFn = CONFIGRET(WINAPI*)(PDEVINST, DEVINSTID_A, ULONG);
+  using ReenumerateFn = CONFIGRET(WINAPI*)(DEVINST, ULONG);
+  HMODULE module = SystemLibrary("setupapi.dll");
+  GetClassDevsFn getClassDevs = ProcOf<GetClassDevsFn>(module, "SetupDiGetClassDevsA");
+  EnumInfoFn enumInfo = ProcOf<EnumInfoFn>(module, "SetupDiEnumDeviceInfo");
+  GetPropertyFn getProperty = ProcOf<GetPropertyFn>(module, "SetupDiGetDeviceRegistryPropertyA");
+  GetInstanceIdFn getInstanceId = ProcOf<GetInstanceIdFn>(module, "SetupDiGetDeviceInstanceIdA");
+  OpenDevRegKeyFn openDevRegKey = ProcOf<OpenDevRegKeyFn>(module, "SetupDiOpenDevRegKey");
+  DestroyListFn destroyList = ProcOf<DestroyListFn>(module, "SetupDiDestroyDeviceInfoList");
+  LocateFn locate = ProcOf<LocateFn>(module, "CM_Locate_DevNodeA");
+  ReenumerateFn reenumerate = ProcOf<ReenumerateFn>(module, "CM_Reenumerate_DevNode");
+  bool Ok() const { return getClassDevs && enumInfo && getProperty && getInstanceId && openDevRegKey && destroyList; }
+};
+
+std::vector<std::string> MultiText(const DeviceApi& api, HDEVINFO list, SP_DEVINFO_DATA& d, DWORD property) {
+  std::vector<std::string> out;
+  char buf[4096] = {};
+  DWORD type = 0;
+  if (!api.getProperty(list, &d, property, &type, reinterpret_cast<PBYTE>(buf), sizeof buf - 2, nullptr))
+    return out;
+  for (const char* p = buf; *p && p < buf + sizeof buf - 2; p += strlen(p) + 1) out.push_back(p);
+  return out;
+}
+
+// The device's port: PortName of its Device Parameters (LPTn, COMn), or a
+// USB printer's "Base Name" and "Port Number" ("USB001").
+std::string PortOf(const DeviceApi& api, HDEVINFO list, SP_DEVINFO_DATA& d) {
+  ScopedKey key(api.openDevRegKey(list, &d, DICS_FLAG_GLOBAL, 0, DIREG_DEV, KEY_READ));
+  if (!key || key.Get() == INVALID_HANDLE_VALUE) return std::string();
+  char text[kTextSize] = {};
+  DWORD size = sizeof text - 1, type = 0;
+  if (::RegQueryValueExA(key.Get(), "PortName", nullptr, &type, reinterpret_cast<LPBYTE>(text), &size) ==
+          ERROR_SUCCESS && type == REG_SZ)
+    return text;
+  DWORD number = 0;
+  size = sizeof number;
+  if (::RegQueryValueExA(key.Get(), "Port Number", nullptr, &type, reinterpret_cast<LPBYTE>(&number), &size) !=
+          ERROR_SUCCESS || type != REG_DWORD)
+    return std::string();
+  size = sizeof text - 1;
+  std::string base = "USB";
+  if (::RegQueryValueExA(key.Get(), "Base Name", nullptr, &type, reinterpret_cast<LPBYTE>(text), &size) ==
+          ERROR_SUCCESS && type == REG_SZ && text[0])
+    base = text;
+  char port[32];
+  snprintf(port, sizeof port, "%s%03lu", base.c_str(), static_cast<unsigned long>(number));
+  return port;
+}
+
+bool FindDevice(const std::string& hwid, std::string& deviceId, std::string& portInfo) {
+  DeviceApi api;
+  if (!api.Ok() || hwid.empty()) return false;
+  const std::string tail = hwid.find('\\') == std::string::npos ? hwid : hwid.substr(hwid.find('\\') + 1);
+  static const GUID kPrinterClass = {0x4D36E979, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
+  struct Query {
+    const GUID* cls;
+    const char* enumerator;
+    DWORD flags;
+  };
+  const Query queries[] = {{nullptr, "USBPRINT", DIGCF_PRESENT | DIGCF_ALLCLASSES},
+                           {nullptr, "LPTENUM", DIGCF_PRESENT | DIGCF_ALLCLASSES},
+                           {&kPrinterClass, nullptr, DIGCF_PRESENT}};
+  for (const Query& q : queries) {
+    HDEVINFO list = api.getClassDevs(q.cls, q.enumerator, nullptr, q.flags);
+    if (list == INVALID_HANDLE_VALUE) continue;
+    bool found = false;
+    SP_DEVINFO_DATA d;
+    for (DWORD i = 0; !found; ++i) {
+      ZeroMemory(&d, sizeof d);
+      d.cbSize = sizeof d;
+      if (!api.enumInfo(list, i, &d)) break;
+      for (DWORD property : {DWORD(SPDRP_HARDWAREID), DWORD(SPDRP_COMPATIBLEIDS)}) {
+        for (const std::string& id : MultiText(api, list, d, property)) {
+          const std::string t = id.find('\\') == std::string::npos ? id : id.substr(id.find('\\') + 1);
+          if (!drvkit::EqualNoCase(t, tail)) continue;
+          char instance[kTextSize] = {};
+          if (api.getInstanceId(list, &d, instance, sizeof instance, nullptr)) deviceId = instance;
+          portInfo = PortOf(api, list, d);
+          found = true;
+          break;
+        }
+        if (found) break;
+      }
+    }
+    api.destroyList(list);
+    if (found) return true;
+  }
+  return false;
+}
+
+}  // namespace
+
+extern "C" {
+
+// Writes at most 260 bytes into each buffer, terminating zero included;
+// 1 when a present device has |hwid| (its tail) among its hardware or
+// compatible IDs, else 0.
+DRVKIT_EXPORT DWORD WINAPI FuncFindExistDevice(LPCSTR hwid, LPSTR deviceId, LPSTR portInfo) {
+  std::string id, port;
+  if (!hwid || !FindDevice(hwid, id, port)) return 0;
+  CopyText(deviceId, id);
+  CopyText(portInfo, port);
+  return 1;
+}
+
+// Has the system enumerate its devices again from the root, and waits for it.
+DRVKIT_EXPORT void WINAPI RefreshHW() {
+  DeviceApi api;
+  DEVINST root = 0;
+  if (api.locate && api.reenumerate && api.locate(&root, nullptr, CM_LOCATE_DEVNODE_NORMAL) == CR_SUCCESS)
+    api.reenumerate(root, CM_REENUMERATE_SYNCHRONOUS);
+}
+
+// 0: installed; 1: installed already, nothing changed; 2: failed, with
+// LastInstallErrorCode saying why. The queue on |port| is the caller's.
+DRVKIT_EXPORT int WINAPI FuncDrvKit(LPCSTR inf, LPCSTR hwid, LPCSTR port, HWND window) {
+  Debug(std::string("FuncDrvKit(") + (inf ? inf : "") + ", " + (hwid ? hwid : "") + ", " + (port ? port : "") + ")");
+  Outcome o = !inf || !*inf || !hwid ? Failure(drvkit::kErrorInvalidParameter, "no INF or hardware ID")
+                                     : Install(inf, hwid);
+  g_lastError = o.error;
+  if (o.error == 0) return o.unchanged ? kAlreadyInstalled : kInstalled;
+  if (ShowErrors()) ShowError(window, o.error);
+  return kFailed;
+}
+
+DRVKIT_EXPORT DWORD WINAPI LastInstallErrorCode() { return g_lastError; }
+
+// Whether a failure shows the library's own message box (off unless switched on).
+DRVKIT_EXPORT void WINAPI ShowErrorCode(BOOL show) {
+  ::SetEnvironmentVariableA(kShowErrorsVariable, show ? "1" : "0");
+}
+
+}  // extern "C"
