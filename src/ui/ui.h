@@ -127,9 +127,6 @@ class Control {
   virtual bool ChildrenFollowBounds() const { return true; }
   void SetFocus();
 
-  // Backend bookkeeping: a backend keeps its window here.
-  void* peer = nullptr;
-
  protected:
   void Changed(Prop p);
   // Stores a property and tells the backend.
@@ -312,8 +309,6 @@ class Timer {
   void SetEnabled(bool on);
   std::function<void()> OnTimer;
   int tag = 0;
-  void* peer = nullptr;
-  uint64_t dueAt = 0;  // headless backend: the virtual time of the next tick
 
  private:
   friend class Form;
@@ -400,7 +395,6 @@ class Form : public Control {
   void ClientResized(int w, int h);
   // The outer bounds alone move no child.
   bool ChildrenFollowBounds() const override { return false; }
-  bool Topmost() const { return topmost_; }
 
  private:
   friend class Control;

@@ -146,7 +146,6 @@ class SimMachine {
   // The host path for a Windows path (relative paths against the current directory).
   std::string HostPath(const std::string& windowsPath);
   std::string FullPath(const std::string& windowsPath);  // absolute Windows path
-  const std::string& SandboxRoot() const { return root_; }
 
   // --- diagnostics
   std::vector<Event> transcript;

@@ -140,13 +140,15 @@ void Headless::ControlDestroyed(Control& c) {
 }
 
 void Headless::TimerChanged(Timer& t) {
-  if (std::find(timers_.begin(), timers_.end(), &t) == timers_.end()) timers_.push_back(&t);
+  auto it = std::find_if(timers_.begin(), timers_.end(),
+                         [&](const TimerState& s) { return s.timer == &t; });
+  if (it == timers_.end()) it = timers_.insert(it, {&t, 0});
   // Windows restarts a timer whose interval or state is set anew.
-  t.dueAt = Now() + t.Interval();
+  it->dueAt = Now() + t.Interval();
 }
 
 void Headless::TimerDestroyed(Timer& t) {
-  timers_.erase(std::remove(timers_.begin(), timers_.end(), &t), timers_.end());
+  std::erase_if(timers_, [&](const TimerState& s) { return s.timer == &t; });
 }
 
 void Headless::ShowForm(Form& f, bool show) {
@@ -229,20 +231,21 @@ bool Headless::DeliverPostedMessage() {
 }
 
 bool Headless::FireDueTimer() {
-  Timer* due = nullptr;
-  for (Timer* t : timers_)
-    if (Running(*t) && t->dueAt <= Now() && (!due || t->dueAt < due->dueAt)) due = t;
+  TimerState* due = nullptr;
+  for (TimerState& s : timers_)
+    if (Running(*s.timer) && s.dueAt <= Now() && (!due || s.dueAt < due->dueAt)) due = &s;
   if (!due) return false;
   // Rescheduled first: a handler that processes messages does not meet itself again at once.
-  due->dueAt = Now() + due->Interval();
-  due->OnTimer();
+  Timer& t = *due->timer;
+  due->dueAt = Now() + t.Interval();
+  t.OnTimer();
   return true;
 }
 
 bool Headless::NextEventTime(uint64_t& t) {
   bool any = false;
-  for (Timer* tm : timers_)
-    if (Running(*tm)) t = any ? std::min(t, tm->dueAt) : tm->dueAt, any = true;
+  for (const TimerState& s : timers_)
+    if (Running(*s.timer)) t = any ? std::min(t, s.dueAt) : s.dueAt, any = true;
   if (machine)
     for (const auto& m : machine->handOff.posted) t = any ? std::min(t, m.at) : m.at, any = true;
   // A step waiting only for its time; one waiting for a state needs a timer to change it.

@@ -91,7 +91,6 @@ class Headless : public Backend {
  public:
   // --- the scripted user
   void Script(const Step& s) { script_.push_back(s); }
-  const std::deque<Step>& PendingSteps() const { return script_; }
   // Steps that could not be run (unknown form or control); each also in the transcript.
   const std::vector<std::string>& ScriptErrors() const { return errors_; }
 
@@ -162,7 +161,11 @@ class Headless : public Backend {
   std::vector<OpenBox> openBoxes_;
   std::vector<Form*> modal_;
   std::vector<Form*> shown_;
-  std::vector<Timer*> timers_;
+  struct TimerState {
+    Timer* timer;
+    uint64_t dueAt;  // the virtual time of the next tick
+  };
+  std::vector<TimerState> timers_;  // in the order they were first set
   Form* active_ = nullptr;
   Cursor cursor_ = Cursor::Default;
   std::string title_;
