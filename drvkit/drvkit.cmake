@@ -33,6 +33,10 @@ if(WIN32)
               ${CMAKE_SOURCE_DIR}/tools/win2000-imports.txt
       COMMENT "checking the imports of drvkit.dll")
   endif()
+  # The test probe: calls the library and reads drivers back (tests/gui/realdriver.sh).
+  add_executable(drvkit_probe ${CMAKE_SOURCE_DIR}/drvkit/tests/drvkit_probe.cpp)
+  set_target_properties(drvkit_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${OUT_DIR}/drvkit/tests)
+  target_link_libraries(drvkit_probe PRIVATE ${WIN_LINK_FLAGS} winspool gdi32)
 else()
   add_executable(drvkit_tests ${CMAKE_SOURCE_DIR}/drvkit/tests/driver_plan_test.cpp ${DRVKIT_PORTABLE})
   target_include_directories(drvkit_tests PRIVATE ${CMAKE_SOURCE_DIR})

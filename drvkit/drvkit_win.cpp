@@ -166,7 +166,7 @@ Outcome Failure(DWORD code, const std::string& why) {
 // Everything of the plan in place: the driver of that name in |env|, its
 // data file the planned one in the driver directory's version folder, and
 // every planned file there with the content of its source.
-bool Verify(const Spooler& s, const std::string& env, const drvkit::DriverPlan& plan, const std::string& driverDir,
+bool Verify(const Spooler& s, const std::string& env, const drvkit::DriverPlan& plan,
             const std::vector<std::string>& sources, std::string& why) {
   InstalledDriver d;
   if (!FindDriver(s, env, plan.model, d)) {
@@ -186,11 +186,14 @@ bool Verify(const Spooler& s, const std::string& env, const drvkit::DriverPlan& 
       return false;
     }
   }
-  (void)driverDir;
   return true;
 }
 
-Outcome Install(const std::string& infPath, const std::string& hwid) {
+Outcome Install(const std::string& inf, const std::string& hwid) {
+  // The medium's files are found from the INF's folder, wherever the caller stands.
+  char fullInf[MAX_PATH + 1] = {};
+  DWORD n = ::GetFullPathNameA(inf.c_str(), MAX_PATH, fullInf, nullptr);
+  const std::string infPath = n > 0 && n <= MAX_PATH ? std::string(fullInf, n) : inf;
   std::string infText;
   if (!ReadBytes(infPath, infText)) return Failure(::GetLastError(), "cannot read " + infPath);
   const std::string systemInf = WindowsFolder() + "\\inf\\";
@@ -198,7 +201,10 @@ Outcome Install(const std::string& infPath, const std::string& hwid) {
     std::string text;
     return ReadBytes(systemInf + name, text) ? std::optional<std::string>(text) : std::nullopt;
   });
-  if (r.error) return Failure(r.error, r.detail);
+  if (r.error) {
+    Debug(r.detail);
+    return Outcome{r.error, false};
+  }
   const drvkit::DriverPlan& plan = r.plan;
   for (const std::string& list : plan.skipped) Debug("copy list " + list + " is not for the driver directory: skipped");
 
@@ -232,7 +238,7 @@ Outcome Install(const std::string& infPath, const std::string& hwid) {
   std::string why;
   InstalledDriver before;
   const bool existed = FindDriver(s, env, plan.model, before);
-  if (existed && Verify(s, env, plan, driverDir, sources, why)) {
+  if (existed && Verify(s, env, plan, sources, why)) {
     Debug(plan.model + " is installed already with these files");
     return Outcome{0, true};
   }
@@ -292,7 +298,7 @@ Outcome Install(const std::string& infPath, const std::string& hwid) {
       why = "AddPrinterDriverEx failed";
       break;
     }
-    if ((verified = Verify(s, env, plan, driverDir, sources, why))) break;
+    if ((verified = Verify(s, env, plan, sources, why))) break;
   }
   unstage();
   if (verified) {

@@ -5,9 +5,10 @@
 # 64-bit Windows, where the program hands off to the 64-bit sibling). On a
 # machine that cannot run 32-bit programs, the x64 build of the same sources
 # in out/medium-x64 on a 64-bit prefix (out/wineprefix-x64) instead.
-# LC_ALL=zh_CN.UTF-8 or zh_TW.UTF-8 shows the Chinese texts. The helper
-# library stand-in of the medium reports a USB printer of the first model and
-# installs it, so pressing Install installs that model.
+# LC_ALL=zh_CN.UTF-8 or zh_TW.UTF-8 shows the Chinese texts. The medium's
+# open helper library installs the first model's driver from its INF (Wine
+# lists no printer device, so the queue goes on LPT1:); the driver read back
+# from the spooler ends the output.
 #
 # With a display (DISPLAY set) the program runs there until closed. Without
 # one it runs on a virtual display, saves a capture of the main window to
@@ -40,6 +41,9 @@ out/host/setup-sim --medium "$medium" --dump | grep -E '^(Application|TMainForm\
 
 if [ -n "${DISPLAY:-}" ]; then
   scripts/prepare-wine-prefix.sh
+  # Wine lacks the system's printer INF and PostScript core that the sample
+  # model's INF builds on: the prefix gets them as Windows keeps them.
+  drvkit/tests/wine-printer-core.sh "$([ "$WINEARCH" = win32 ] && echo x86 || echo x64)"
   cd "$medium"
   exec "$wine" Setup.exe "$@"
 fi
@@ -58,6 +62,9 @@ trap cleanup EXIT
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -1 "$work/display")"
 scripts/prepare-wine-prefix.sh
+# Wine lacks the system's printer INF and PostScript core that the sample
+# model's INF builds on: the prefix gets them as Windows keeps them.
+drvkit/tests/wine-printer-core.sh "$([ "$WINEARCH" = win32 ] && echo x86 || echo x64)"
 # Each demo installs afresh: a queue left by an earlier one goes first.
 guidriver delete-printer "Velmar VP-210" >/dev/null 2>&1 || true
 (cd "$medium" && exec "$wine" Setup.exe "$@") >/dev/null 2>&1 &
@@ -100,3 +107,4 @@ for step in 1 2; do
   guidriver -b click "$notice" '#6' >/dev/null 2>&1 || guidriver -b click "$notice" '#1' >/dev/null 2>&1
   sleep 1
 done
+echo "driver read back: $("$wine" "$top/$build/drvkit/tests/drvkit_probe.exe" driver "Velmar VP-210" 2>/dev/null | tr -d '\r' | tr '\n' ' ')"

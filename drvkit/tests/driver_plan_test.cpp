@@ -205,6 +205,19 @@ TEST(DriverPlan, SectionsAndSources) {
   EXPECT_EQ(Join(r.plan.dependentFiles), "EXTRA.INI ");
 }
 
+// The architecture of a driver program on the medium, from its PE header.
+TEST(PeMachine, Header) {
+  std::string image(0x90, '\0');
+  image[0] = 'M', image[1] = 'Z', image[0x3C] = static_cast<char>(0x80);
+  image.replace(0x80, 4, std::string("PE\0\0", 4));
+  image[0x84] = static_cast<char>(0x64), image[0x85] = static_cast<char>(0x86);
+  EXPECT_EQ(PeMachine(image), std::optional<uint16_t>(0x8664));
+  EXPECT_EQ(PeMachine(image.substr(0, 0x84)), std::nullopt);  // cut before the machine
+  image[0x3C] = static_cast<char>(0xF0);                          // header past the end
+  EXPECT_EQ(PeMachine(image), std::nullopt);
+  EXPECT_EQ(PeMachine("*PPD-Adobe: \"4.3\""), std::nullopt);
+}
+
 TEST(InfFile, Syntax) {
   InfFile inf = InfFile::Parse(
       "\xEF\xBB\xBF; comment\r\n[ Models ]\r\n"
@@ -221,20 +234,29 @@ TEST(InfFile, Syntax) {
   EXPECT_EQ(inf.Value("strings", "KEY"), "Value");
 }
 
-// The shipped sample medium's model reads as a complete package.
+// The shipped sample medium's models read as complete packages.
 TEST(DriverPlan, SampleMedium) {
-  std::ifstream f(std::string(DRVKIT_SAMPLE_MEDIUM) + "/VP210.inf", std::ios::binary);
-  std::stringstream text;
-  text << f.rdbuf();
-  for (Arch arch : {Arch::kX86, Arch::kAmd64}) {
-    PlanResult r = MakePlan(text.str(), "VelmarVP-2104E1A", arch, SystemInfs);
-    ASSERT_EQ(r.error, 0u) << r.detail;
-    EXPECT_EQ(r.plan.dataFile, "VP210.PPD");
-    for (const PlannedFile& p : r.plan.files) {
-      if (p.fromSystem) continue;
-      std::string path = std::string(DRVKIT_SAMPLE_MEDIUM) + "/" + p.source;
-      for (char& c : path) if (c == '\\') c = '/';
-      EXPECT_TRUE(std::ifstream(path).good()) << path;
+  const struct {
+    const char* inf;
+    const char* hwid;
+    const char* ppd;
+  } models[] = {{"VP210.inf", "VelmarVP-2104E1A", "VP210.PPD"}, {"VP350S.inf", "SERENUM\\VelmarVP-350S9C07", "VP350S.PPD"}};
+  for (const auto& m : models) {
+    std::ifstream f(std::string(DRVKIT_SAMPLE_MEDIUM) + "/" + m.inf, std::ios::binary);
+    std::stringstream text;
+    text << f.rdbuf();
+    for (Arch arch : {Arch::kX86, Arch::kAmd64}) {
+      SCOPED_TRACE(m.inf);
+      PlanResult r = MakePlan(text.str(), m.hwid, arch, SystemInfs);
+      ASSERT_EQ(r.error, 0u) << r.detail;
+      EXPECT_EQ(r.plan.dataFile, m.ppd);
+      for (const PlannedFile& p : r.plan.files) {
+        if (p.fromSystem) continue;
+        std::string path = std::string(DRVKIT_SAMPLE_MEDIUM) + "/" + p.source;
+        for (char& c : path)
+          if (c == '\\') c = '/';
+        EXPECT_TRUE(std::ifstream(path).good()) << path;
+      }
     }
   }
 }

@@ -10,6 +10,10 @@
 #          installation to the 64-bit sibling
 #   x64    a 64-bit Windows running out/win64/Setup.exe natively on
 #          out/medium-x64: in process, as on a 32-bit Windows
+# The suites run on the media with the helper-library stand-ins
+# (out/medium-standins, -x64), which steer the outcomes; realdriver.sh on the
+# sample medium with the open helper library. GUI_OUT and GUI_MEDIUM name
+# another build folder of the programs under test and another medium.
 
 gui_top=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
 GUI_WINDOWS=${GUI_WINDOWS:-win32}
@@ -17,12 +21,12 @@ WINE64=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver64
 if [ "$GUI_WINDOWS" = x64 ]; then
   # The build folder of the programs under test, and the medium's suffix.
-  gui_out=$gui_top/out/win64
-  gui_medium=$gui_top/out/medium-x64
+  gui_out=${GUI_OUT:-$gui_top/out/win64}
+  gui_medium=${GUI_MEDIUM:-$gui_top/out/medium-standins-x64}
   WINE=$WINE64
 else
-  gui_out=$gui_top/out/win32
-  gui_medium=$gui_top/out/medium
+  gui_out=${GUI_OUT:-$gui_top/out/win32}
+  gui_medium=${GUI_MEDIUM:-$gui_top/out/medium-standins}
   WINE=${WINE32:-/usr/lib/wine/wine}
 fi
 GUIDRIVER=$gui_out/tests/guidriver.exe

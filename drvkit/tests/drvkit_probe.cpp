@@ -1,0 +1,99 @@
+// The library's test probe under Wine: calls the library as the program does
+// and reads back what the spooler holds of a driver.
+//   drvkit_probe install LIBRARY INF HWID [PORT]  -> "answer=N" "code=0x..."
+//   drvkit_probe driver NAME                      -> environment=, driver=, data=, config=, files=
+//   drvkit_probe find LIBRARY HWID                -> "found=N" "device=" "port="
+//   drvkit_probe print QUEUE FILE                 -> one page through the queue's driver into FILE
+// Exit code 0 when the call could be made (and, for driver, the driver exists).
+#include <windows.h>
+#include <winspool.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+using DrvKitFn = int(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, HWND);
+using LastCodeFn = DWORD(WINAPI*)();
+using FindFn = DWORD(WINAPI*)(LPCSTR, LPSTR, LPSTR);
+
+template <typename Fn>
+Fn Proc(HMODULE m, const char* name) {
+  return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, name)));
+}
+
+int Install(const char* library, const char* inf, const char* hwid, const char* port) {
+  HMODULE m = LoadLibraryA(library);
+  auto drvKit = Proc<DrvKitFn>(m, "FuncDrvKit");
+  auto last = Proc<LastCodeFn>(m, "LastInstallErrorCode");
+  if (!m || !drvKit || !last) {
+    fprintf(stderr, "cannot load %s (%lu)\n", library, GetLastError());
+    return 2;
+  }
+  int answer = drvKit(inf, hwid, port, nullptr);
+  printf("answer=%d\ncode=0x%08lX\n", answer, static_cast<unsigned long>(last()));
+  FreeLibrary(m);
+  return 0;
+}
+
+int Find(const char* library, const char* hwid) {
+  HMODULE m = LoadLibraryA(library);
+  auto find = Proc<FindFn>(m, "FuncFindExistDevice");
+  if (!m || !find) return 2;
+  char device[260] = "unset", port[260] = "unset";
+  DWORD found = find(hwid, device, port);
+  printf("found=%lu\ndevice=%s\nport=%s\n", static_cast<unsigned long>(found), device, port);
+  FreeLibrary(m);
+  return 0;
+}
+
+int Driver(const char* name) {
+  DWORD needed = 0, count = 0;
+  EnumPrinterDriversA(nullptr, nullptr, 3, nullptr, 0, &needed, &count);
+  std::vector<BYTE> buf(needed + 1);
+  if (!EnumPrinterDriversA(nullptr, nullptr, 3, buf.data(), needed, &needed, &count)) return 2;
+  const auto* d = reinterpret_cast<const DRIVER_INFO_3A*>(buf.data());
+  for (DWORD i = 0; i < count; ++i) {
+    if (lstrcmpiA(d[i].pName, name) != 0) continue;
+    printf("environment=%s\ndriver=%s\ndata=%s\nconfig=%s\nhelp=%s\n", d[i].pEnvironment, d[i].pDriverPath,
+           d[i].pDataFile, d[i].pConfigFile, d[i].pHelpFile ? d[i].pHelpFile : "");
+    std::string files;
+    for (const char* p = d[i].pDependentFiles; p && *p; p += strlen(p) + 1) files += std::string(p) + ";";
+    printf("files=%s\n", files.c_str());
+    return 0;
+  }
+  printf("no driver %s\n", name);
+  return 1;
+}
+
+int Print(const char* queue, const char* file) {
+  HDC dc = CreateDCA(nullptr, queue, nullptr, nullptr);
+  if (!dc) {
+    fprintf(stderr, "no device context for %s (%lu)\n", queue, GetLastError());
+    return 1;
+  }
+  DOCINFOA doc;
+  ZeroMemory(&doc, sizeof doc);
+  doc.cbSize = sizeof doc;
+  doc.lpszDocName = "drvkit test page";
+  doc.lpszOutput = file;
+  bool ok = StartDocA(dc, &doc) > 0 && StartPage(dc) > 0 && TextOutA(dc, 100, 100, "Test page", 9) &&
+            EndPage(dc) > 0 && EndDoc(dc) > 0;
+  DeleteDC(dc);
+  printf("printed=%d\n", ok ? 1 : 0);
+  return ok ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  std::string cmd = argc > 1 ? argv[1] : "";
+  if (cmd == "install" && (argc == 5 || argc == 6)) return Install(argv[2], argv[3], argv[4], argc == 6 ? argv[5] : "LPT1:");
+  if (cmd == "find" && argc == 4) return Find(argv[2], argv[3]);
+  if (cmd == "driver" && argc == 3) return Driver(argv[2]);
+  if (cmd == "print" && argc == 4) return Print(argv[2], argv[3]);
+  fprintf(stderr, "usage: drvkit_probe install LIBRARY INF HWID [PORT] | find LIBRARY HWID | driver NAME\n");
+  return 2;
+}

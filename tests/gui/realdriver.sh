@@ -1,0 +1,136 @@
+#!/usr/bin/env bash
+# settings: x64 win32
+# The sample medium as shipped, with the open helper library: Install puts
+# the model's real driver in place from its INF (read back from the
+# spooler: name, environment, the PPD as data file in the driver folder's
+# version folder, equal to the medium's) and the queue on it; the library,
+# called again, leaves it as it is. Bad packages end with the program's
+# failure box carrying the library's code and register no driver: a file
+# the INF names is missing, no model has the ID, the models are for the
+# other architecture only.
+# Wine has no ntprint.inf nor the PostScript core files a maker's INF builds
+# on: the prefix is given them the way Windows keeps them
+# (drvkit/tests/wine-printer-core.sh), with Wine's PostScript driver as the
+# core's programs. REAL_MEDIUM names another assembled medium.
+# Not under WoW64: Wine's spooler looks a 32-bit program's drivers up under
+# "Windows NT x86", so the queue the program makes cannot find the x64
+# driver the sibling installed (Windows' one spooler would).
+set -uo pipefail
+source "$(dirname "$0")/common.bash"
+if [ "$GUI_WINDOWS" = x64 ]; then medium=$gui_top/out/medium-x64; else medium=$gui_top/out/medium; fi
+medium=${REAL_MEDIUM:-$medium}
+gui_medium=$medium
+gui_start i386/drvkit.dll
+model="Velmar VP-210"
+caption="Printer Installer" notice=Notice btn=Install
+confirm="Are you sure to install the driver?" success="installed successfully"
+export LC_ALL=en_US.UTF-8
+# The driver lives in the process's own environment (x64 for the vehicle and
+# the sibling, x86 for the 32-bit program on a 32-bit Windows).
+case $GUI_WINDOWS in
+  win32) env="Windows NT x86" spool=w32x86 core=x86 ;;
+  x64) env="Windows x64" spool=x64 core=x64 ;;
+  *) fail setup "not for GUI_WINDOWS=$GUI_WINDOWS"; finish; exit 1 ;;
+esac
+probe=$gui_out/drvkit/tests/drvkit_probe.exe
+require_file "$probe" "$probe is not built"
+if "$gui_top/drvkit/tests/wine-printer-core.sh" "$core"; then ok "printer core given to the prefix"; else
+  fail "printer core given to the prefix" "wine-printer-core.sh failed"
+fi
+probe() { timeout 60 "$WINE" "$probe" "$@" 2>/dev/null | tr -d '\r'; }
+
+# no_driver TAG: neither the driver nor a queue of the model is registered.
+no_driver() {
+  local got
+  got=$(probe driver "$model")
+  if [[ "$got" == "no driver $model" ]]; then ok "$1 no driver"; else fail "$1 no driver" "$got"; fi
+  got=$(guidriver -u printer "$model" 2>/dev/null | tr -d '\r' | grep '^driver=')
+  check "$1 no queue" "" "$got"
+}
+
+# install TAG DIR: Install pressed on DIR's program, Yes to the question; the
+# outcome box's text goes to $outcome, OK pressed.
+install() {
+  open_setup "$1 start" "$2" "$caption" || return 1
+  guidriver click "$caption" "$btn" || fail "$1 press" "could not press Install"
+  answer "$1 confirmation" "$notice" "$confirm" Yes
+  if guidriver -b wait-window "$notice" 60000; then
+    sleep 1
+    outcome=$(box_text "$notice")
+    screenshot "$notice" "$shots/realdriver-$GUI_WINDOWS-$1.png" -b
+    guidriver -b click "$notice" '#1' >/dev/null 2>&1
+  else
+    outcome="no outcome box"
+  fi
+  guidriver close "$caption"
+  guidriver wait-gone "$caption" 10000 >/dev/null 2>&1
+  stop_setup 20 >/dev/null
+}
+
+# Bad packages first, while no driver of the model exists.
+bad() {  # TAG CODE EDIT...: the medium with the sed edits of its INF (or a removed file)
+  local tag=$1 code=$2 dir=$gui_tmp/bad-$1
+  shift 2
+  cp -r "$medium" "$dir"
+  if [ "$1" = rm ]; then rm -f "$dir/$2"; else sed -i "$@" "$dir/VP210.inf"; fi
+  install "$tag" "$dir" || return
+  # The program's failure text with the library's code.
+  if [[ "$outcome" == *"Driver install is Failed (0x$code)"* ]]; then ok "$tag failure box"; else
+    fail "$tag failure box" "box says '$outcome'"
+  fi
+  no_driver "$tag"
+}
+bad missing-file 00000002 rm VP210.PPD
+# The program asks for the first LPTENUM ID of the file: one no model has.
+bad no-model E0000228 -e 's/^\[Manufacturer\]/[Retired]\r\n"Velmar VP-209" = VP209,LPTENUM\\VelmarVP-2090000,USBPRINT\\VelmarVP-2090000\r\n\r\n&/'
+# (The program itself reads the model's name from [Velmar] whatever the models.)
+if [ "$GUI_WINDOWS" = win32 ]; then
+  bad other-architecture 000000D8 -e 's/^\(%ProviderName%=\)Velmar,NTamd64/\1VelmarModels,NTamd64/' \
+    -e 's/^\[Velmar\.NTamd64\]/[VelmarModels.NTamd64]/'
+else
+  bad other-architecture 000000D8 -e 's/^\(%ProviderName%=Velmar\),NTamd64/\1,NTx86/' -e 's/^\[Velmar\.NTamd64\]/[Velmar.NTx86]/'
+fi
+
+# The sample model as shipped.
+good=$gui_tmp/medium
+cp -r "$medium" "$good"
+: >"$gui_tmp/debug.log"
+install install "$good"
+if [[ "$outcome" == *"$success"* ]]; then ok "install success box"; else fail "install success box" "box says '$outcome'"; fi
+driver=$(probe driver "$model")
+check "driver environment" "environment=$env" "$(grep '^environment=' <<<"$driver")"
+data=$(sed -n 's/^data=//p' <<<"$driver")
+check "driver data file" "C:\\windows\\system32\\spool\\drivers\\$spool\\3\\VP210.PPD" "$data"
+check "driver program" "PSCRIPT5.DLL" "$(sed -n 's/^driver=.*\\//p' <<<"$driver")"
+ppd=$WINEPREFIX/drive_c/windows/system32/spool/drivers/$spool/3/VP210.PPD
+if cmp -s "$ppd" "$medium/VP210.PPD"; then ok "driver PPD is the medium's"; else fail "driver PPD is the medium's" "$ppd differs or is missing"; fi
+info=$(guidriver -u printer "$model" | tr -d '\r')
+check "queue driver" "driver=$model" "$(grep '^driver=' <<<"$info")"
+dbg=$(debug_lines)
+if grep -qF "drvkit: installed $model for $env with VP210.PPD" <<<"$dbg"; then ok "library debug line"; else
+  fail "library debug line" "$(grep drvkit: <<<"$dbg" | head -5)"
+fi
+echo "driver read back: $(tr '\n' ' ' <<<"$driver")"
+
+# A page through the queue: Wine's PostScript driver reads the queue's PPD.
+# Its PostScript names no model; the PPD shows in the page's feature and in
+# the bounding box, the A4 imageable area of the PPD (give or take a point).
+page=$WINEPREFIX/drive_c/page.ps
+check "print a page" "printed=1" "$(probe print "$model" 'C:\page.ps')"
+area=$(sed -n 's/^\*ImageableArea A4\/A4: "\([0-9]*\) \([0-9]*\) .*/\1 \2/p' "$medium/VP210.PPD" | tr -d '\r')
+box=$(sed -n 's/^%%BoundingBox: \([0-9]*\) \([0-9]*\) .*/\1 \2/p' "$page" 2>/dev/null | head -1)
+if [ -n "$box" ] && [ -n "$area" ] && (( ${box% *} >= ${area% *} - 1 && ${box% *} <= ${area% *} &&
+                                       ${box#* } >= ${area#* } - 1 && ${box#* } <= ${area#* } )) &&
+   grep -qa '^%%BeginFeature: \*PageSize A4' "$page"; then
+  ok "page made with the PPD"
+else
+  fail "page made with the PPD" "bounding box '$box' for the PPD's '$area'"
+fi
+
+# The library once more on the same package: installed already, nothing changes.
+before=$(stat -c "%i %Z" "$ppd")
+again=$(cd "$good" && probe install 'i386\drvkit.dll' VP210.inf VelmarVP-2104E1A LPT1:)
+check "again answer" "answer=1 code=0x00000000" "$(tr '\n' ' ' <<<"$again" | sed 's/ $//')"
+check "again leaves the files" "$before" "$(stat -c "%i %Z" "$ppd")"
+guidriver delete-printer "$model" >/dev/null 2>&1
+finish
