@@ -89,6 +89,8 @@ class Planner {
     p.manufacturer = match->manufacturer;
     p.hardwareId = match->hardwareId;
     p.provider = inf_.Value("Version", "Provider");
+    p.catalog = inf_.Value("Version", arch_ == Arch::kAmd64 ? "CatalogFile.NTamd64" : "CatalogFile.NTx86");
+    if (p.catalog.empty()) p.catalog = inf_.Value("Version", "CatalogFile");
     const InfLine* ver = inf_.Find("Version", "DriverVer");
     if (ver) p.driverVer = ver->Field(0) + "," + ver->Field(1);
 

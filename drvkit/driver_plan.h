@@ -45,6 +45,7 @@ struct PlannedFile {
 struct DriverPlan {
   std::string model;       // the driver's name: the model line's name
   std::string manufacturer, provider, hardwareId, driverVer;
+  std::string catalog;     // the signed package's catalog ([Version] CatalogFile), or empty
   std::string driverFile, dataFile, configFile, helpFile, monitor, defaultDataType;
   std::vector<std::string> dependentFiles;
   std::vector<PlannedFile> files;  // every file to put into the driver directory

@@ -8,6 +8,7 @@
 #include <cfgmgr32.h>
 #include <setupapi.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 #include <vector>
@@ -135,23 +136,100 @@ bool FindDriver(const Spooler& s, const std::string& env, const std::string& nam
   return false;
 }
 
-// Where a file of the system's printer INF (the PostScript or Unidrv core)
-// is on this system: installed already beside other drivers, in the driver
-// store (Vista and later), or unpacked in the driver cache.
-std::string SystemCoreFile(const std::string& driverDir, const std::string& name) {
-  std::vector<std::string> candidates{driverDir + "\\3\\" + name};
-  const std::string windows = WindowsFolder();
-  const bool x64 = kArch == drvkit::Arch::kAmd64;
-  const std::string store = windows + "\\System32\\DriverStore\\FileRepository\\";
-  WIN32_FIND_DATAA found;
-  ScopedFind find(::FindFirstFileA((store + (x64 ? "ntprint.inf_amd64_*" : "ntprint.inf_x86_*")).c_str(), &found));
-  if (find && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-    candidates.push_back(store + found.cFileName + (x64 ? "\\Amd64\\" : "\\I386\\") + name);
-  candidates.push_back(windows + "\\Driver Cache\\" + (x64 ? "amd64\\" : "i386\\") + name);
-  for (const std::string& c : candidates)
-    if (IsFile(c)) return c;
-  return std::string();
-}
+// Where the files of the system's printer INF (the PostScript or Unidrv
+// core) are on this system: installed already beside other drivers, in the
+// driver store (Vista and later), unpacked in the driver cache, or packed in
+// its cabinets (Windows 2000 and XP: driver.cab, newer versions in the
+// service pack's sp*.cab), unpacked then into a folder of our own for this
+// installation and removed with it.
+class CoreFiles {
+ public:
+  CoreFiles(const std::string& driverDir, std::vector<std::string> names)
+      : driverDir_(driverDir), names_(std::move(names)) {}
+  ~CoreFiles() {
+    for (const std::string& f : unpacked_) ::DeleteFileA(f.c_str());
+    if (!folder_.empty()) ::RemoveDirectoryA(folder_.c_str());
+  }
+  CoreFiles(const CoreFiles&) = delete;
+  CoreFiles& operator=(const CoreFiles&) = delete;
+
+  // The file's full path; empty when the system has none.
+  std::string Find(const std::string& name) {
+    const bool x64 = kArch == drvkit::Arch::kAmd64;
+    const std::string windows = WindowsFolder();
+    std::vector<std::string> candidates{driverDir_ + "\\3\\" + name};
+    const std::string store = windows + "\\System32\\DriverStore\\FileRepository\\";
+    WIN32_FIND_DATAA found;
+    ScopedFind find(::FindFirstFileA((store + (x64 ? "ntprint.inf_amd64_*" : "ntprint.inf_x86_*")).c_str(), &found));
+    if (find && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      candidates.push_back(store + found.cFileName + (x64 ? "\\Amd64\\" : "\\I386\\") + name);
+    const std::string cache = windows + "\\Driver Cache\\" + (x64 ? "amd64" : "i386");
+    candidates.push_back(cache + "\\" + name);
+    for (const std::string& c : candidates)
+      if (IsFile(c)) return c;
+    if (!triedCabinets_) Unpack(cache);
+    const std::string unpacked = folder_.empty() ? std::string() : folder_ + "\\" + name;
+    return !unpacked.empty() && IsFile(unpacked) ? unpacked : std::string();
+  }
+
+ private:
+  static UINT CALLBACK OnCabinetFile(PVOID context, UINT notification, UINT_PTR param1, UINT_PTR) {
+    auto* self = static_cast<CoreFiles*>(context);
+    if (notification == SPFILENOTIFY_FILEINCABINET) {
+      auto* info = reinterpret_cast<FILE_IN_CABINET_INFO_A*>(param1);
+      const std::string name = NameOf(info->NameInCabinet);
+      for (const std::string& wanted : self->names_) {
+        const std::string target = self->folder_ + "\\" + wanted;
+        if (!drvkit::EqualNoCase(wanted, name) || IsFile(target) || target.size() >= MAX_PATH) continue;
+        memcpy(info->FullTargetName, target.c_str(), target.size() + 1);
+        return FILEOP_DOIT;
+      }
+      return FILEOP_SKIP;
+    }
+    if (notification == SPFILENOTIFY_FILEEXTRACTED) {
+      auto* paths = reinterpret_cast<FILEPATHS_A*>(param1);
+      if (paths->Target) self->unpacked_.push_back(paths->Target);
+      return NO_ERROR;
+    }
+    // One cabinet at a time: a file continued in the next is not taken.
+    return notification == SPFILENOTIFY_NEEDNEWCABINET ? ERROR_FILE_NOT_FOUND : NO_ERROR;
+  }
+
+  void Unpack(const std::string& cache) {
+    triedCabinets_ = true;
+    using IterateFn = BOOL(WINAPI*)(PCSTR, DWORD, PSP_FILE_CALLBACK_A, PVOID);
+    auto iterate = ProcOf<IterateFn>(SystemLibrary("setupapi.dll"), "SetupIterateCabinetA");
+    if (!iterate) return;
+    // The service packs' cabinets first (the newest name first), then driver.cab.
+    std::vector<std::string> cabinets;
+    WIN32_FIND_DATAA found;
+    ScopedFind find(::FindFirstFileA((cache + "\\sp*.cab").c_str(), &found));
+    for (bool more = find.IsValid(); more; more = ::FindNextFileA(find.Get(), &found)) cabinets.push_back(found.cFileName);
+    std::sort(cabinets.rbegin(), cabinets.rend());
+    cabinets.push_back("driver.cab");
+    char temp[MAX_PATH + 1] = {};
+    DWORD n = ::GetTempPathA(MAX_PATH, temp);
+    if (n == 0 || n > MAX_PATH) return;
+    char name[64];
+    snprintf(name, sizeof name, "drvkit-%lu-%lu", static_cast<unsigned long>(::GetCurrentProcessId()),
+             static_cast<unsigned long>(::GetTickCount()));
+    folder_ = std::string(temp, n) + name;
+    if (!::CreateDirectoryA(folder_.c_str(), nullptr)) {
+      folder_.clear();
+      return;
+    }
+    for (const std::string& cab : cabinets) {
+      const std::string path = cache + "\\" + cab;
+      if (IsFile(path)) iterate(path.c_str(), 0, &CoreFiles::OnCabinetFile, this);
+    }
+  }
+
+  std::string driverDir_;
+  std::vector<std::string> names_;
+  bool triedCabinets_ = false;
+  std::string folder_;               // the unpacked files, for this installation only
+  std::vector<std::string> unpacked_;
+};
 
 struct Outcome {
   DWORD error = 0;
@@ -189,7 +267,36 @@ bool Verify(const Spooler& s, const std::string& env, const drvkit::DriverPlan& 
   return true;
 }
 
-Outcome Install(const std::string& inf, const std::string& hwid) {
+// Vista and later: a signed package through the driver store. The
+// functions are looked up, as Windows 2000 and XP (and Wine, in part) lack them.
+bool InstallPackage(const std::string& inf, const drvkit::DriverPlan& plan, const std::string& env, HWND window,
+                    std::string& why) {
+  using UploadFn = HRESULT(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, DWORD, HWND, LPSTR, PULONG);
+  using InstallFn = HRESULT(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, LPCSTR, DWORD);
+  constexpr DWORD kSilentUpload = 1;  // UPDP_SILENT_UPLOAD
+  HMODULE spooler = SystemLibrary("winspool.drv");
+  auto upload = ProcOf<UploadFn>(spooler, "UploadPrinterDriverPackageA");
+  auto install = ProcOf<InstallFn>(spooler, "InstallPrinterDriverFromPackageA");
+  if (!upload || !install) {
+    why = "the spooler has no driver package functions";
+    return false;
+  }
+  char stored[MAX_PATH + 1] = {};
+  ULONG size = MAX_PATH;
+  HRESULT hr = upload(nullptr, inf.c_str(), env.c_str(), kSilentUpload, window, stored, &size);
+  if (FAILED(hr)) {
+    why = "UploadPrinterDriverPackage answered " + Hex(static_cast<DWORD>(hr));
+    return false;
+  }
+  hr = install(nullptr, stored, plan.model.c_str(), env.c_str(), 0);
+  if (FAILED(hr)) {
+    why = "InstallPrinterDriverFromPackage answered " + Hex(static_cast<DWORD>(hr));
+    return false;
+  }
+  return true;
+}
+
+Outcome Install(const std::string& inf, const std::string& hwid, HWND window) {
   // The medium's files are found from the INF's folder, wherever the caller stands.
   char fullInf[MAX_PATH + 1] = {};
   DWORD n = ::GetFullPathNameA(inf.c_str(), MAX_PATH, fullInf, nullptr);
@@ -219,9 +326,13 @@ Outcome Install(const std::string& inf, const std::string& hwid) {
 
   // Every source present, of this architecture where it is a program.
   const std::string medium = FolderOf(infPath);
+  std::vector<std::string> coreNames;
+  for (const drvkit::PlannedFile& f : plan.files)
+    if (f.fromSystem) coreNames.push_back(f.source);
+  CoreFiles core(driverDir, coreNames);
   std::vector<std::string> sources;
   for (const drvkit::PlannedFile& f : plan.files) {
-    std::string src = f.fromSystem ? SystemCoreFile(driverDir, f.source) : medium + "\\" + f.source;
+    std::string src = f.fromSystem ? core.Find(f.source) : medium + "\\" + f.source;
     if (src.empty() || !IsFile(src))
       return Failure(drvkit::kErrorFileNotFound,
                      f.fromSystem ? "the system has no " + f.source + " of its printer INF"
@@ -241,6 +352,18 @@ Outcome Install(const std::string& inf, const std::string& hwid) {
   if (existed && Verify(s, env, plan, sources, why)) {
     Debug(plan.model + " is installed already with these files");
     return Outcome{0, true};
+  }
+
+  OSVERSIONINFOA v;
+  ZeroMemory(&v, sizeof v);
+  v.dwOSVersionInfoSize = sizeof v;
+  ::GetVersionExA(&v);
+  if (v.dwMajorVersion >= 6 && !plan.catalog.empty() && IsFile(medium + "\\" + plan.catalog)) {
+    if (InstallPackage(infPath, plan, env, window, why) && Verify(s, env, plan, sources, why)) {
+      Debug("installed " + plan.model + " for " + env + " from its signed package");
+      return Outcome{};
+    }
+    Debug("the signed package did not install (" + why + "): its files are installed as on older Windows");
   }
 
   // The files go to the driver directory, where the spooler takes them from.
@@ -282,10 +405,6 @@ Outcome Install(const std::string& inf, const std::string& hwid) {
   info.pszHardwareID = hardwareId.empty() ? nullptr : &hardwareId[0];
   info.pszProvider = provider.empty() ? nullptr : &provider[0];
   // Level 6 from XP on; Windows 2000 takes level 3 (the same first fields).
-  OSVERSIONINFOA v;
-  ZeroMemory(&v, sizeof v);
-  v.dwOSVersionInfoSize = sizeof v;
-  ::GetVersionExA(&v);
   const DWORD level = v.dwMajorVersion > 5 || (v.dwMajorVersion == 5 && v.dwMinorVersion >= 1) ? 6 : 3;
 
   // APD_COPY_NEW_FILES leaves a file of the same version in place: files
@@ -460,7 +579,7 @@ DRVKIT_EXPORT void WINAPI RefreshHW() {
 DRVKIT_EXPORT int WINAPI FuncDrvKit(LPCSTR inf, LPCSTR hwid, LPCSTR port, HWND window) {
   Debug(std::string("FuncDrvKit(") + (inf ? inf : "") + ", " + (hwid ? hwid : "") + ", " + (port ? port : "") + ")");
   Outcome o = !inf || !*inf || !hwid ? Failure(drvkit::kErrorInvalidParameter, "no INF or hardware ID")
-                                     : Install(inf, hwid);
+                                     : Install(inf, hwid, window);
   g_lastError = o.error;
   if (o.error == 0) return o.unchanged ? kAlreadyInstalled : kInstalled;
   if (ShowErrors()) ShowError(window, o.error);

@@ -20,7 +20,9 @@ const char kNtprint[] =
     "[PSCRIPT]\nPSCRIPT5.DLL\nPS5UI.DLL\nPSCRIPT.HLP\nPSCRIPT.NTF\n"
     "[DestinationDirs]\nDefaultDestDir=66000\n";
 
-const char kHead[] = "[Version]\nSignature=\"$Windows NT$\"\nClass=Printer\nProvider=%Mfg%\n";
+const char kHead[] =
+    "[Version]\nSignature=\"$Windows NT$\"\nClass=Printer\nProvider=%Mfg%\n"
+    "CatalogFile=vp.cat\nCatalogFile.NTamd64=vp64.cat\n";
 
 // A PostScript model as a maker ships it: decorated for x64, the PPD its
 // only own file, the core from the system's INF.
@@ -82,6 +84,7 @@ TEST(DriverPlan, PostScriptModelOnEachArchitecture) {
     EXPECT_EQ(Files(r.plan), std::string("VP210.PPD<") + row.ppdSource +
                                  " PSCRIPT5.DLL<system PS5UI.DLL<system PSCRIPT.HLP<system PSCRIPT.NTF<system ");
     EXPECT_EQ(Join(r.plan.dependentFiles), "PSCRIPT.NTF ");
+    EXPECT_EQ(r.plan.catalog, row.arch == Arch::kAmd64 ? "vp64.cat" : "vp.cat");
   }
 }
 

@@ -3,6 +3,7 @@
 //   drvkit_probe install LIBRARY INF HWID [PORT]  -> "answer=N" "code=0x..."
 //   drvkit_probe driver NAME                      -> environment=, driver=, data=, config=, files=
 //   drvkit_probe find LIBRARY HWID                -> "found=N" "device=" "port="
+//   drvkit_probe delete-driver NAME               -> the driver of the caller's environment removed
 //   drvkit_probe print QUEUE FILE                 -> one page through the queue's driver into FILE
 // Exit code 0 when the call could be made (and, for driver, the driver exists).
 #include <windows.h>
@@ -94,6 +95,8 @@ int main(int argc, char** argv) {
   if (cmd == "find" && argc == 4) return Find(argv[2], argv[3]);
   if (cmd == "driver" && argc == 3) return Driver(argv[2]);
   if (cmd == "print" && argc == 4) return Print(argv[2], argv[3]);
-  fprintf(stderr, "usage: drvkit_probe install LIBRARY INF HWID [PORT] | find LIBRARY HWID | driver NAME\n");
+  if (cmd == "delete-driver" && argc == 3) return DeletePrinterDriverA(nullptr, nullptr, argv[2]) ? 0 : 1;
+  fprintf(stderr, "usage: drvkit_probe install LIBRARY INF HWID [PORT] | find LIBRARY HWID | driver NAME | "
+                  "delete-driver NAME | print QUEUE FILE\n");
   return 2;
 }

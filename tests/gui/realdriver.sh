@@ -3,8 +3,9 @@
 # The sample medium as shipped, with the open helper library: Install puts
 # the model's real driver in place from its INF (read back from the
 # spooler: name, environment, the PPD as data file in the driver folder's
-# version folder, equal to the medium's) and the queue on it; the library,
-# called again, leaves it as it is. Bad packages end with the program's
+# version folder, equal to the medium's) and the queue on it, which prints
+# with the PPD; the library, called again, leaves it as it is; with the core
+# packed in driver.cab (Windows 2000, XP) it installs as well. Bad packages end with the program's
 # failure box carrying the library's code and register no driver: a file
 # the INF names is missing, no model has the ID, the models are for the
 # other architecture only.
@@ -132,5 +133,34 @@ before=$(stat -c "%i %Z" "$ppd")
 again=$(cd "$good" && probe install 'i386\drvkit.dll' VP210.inf VelmarVP-2104E1A LPT1:)
 check "again answer" "answer=1 code=0x00000000" "$(tr '\n' ' ' <<<"$again" | sed 's/ $//')"
 check "again leaves the files" "$before" "$(stat -c "%i %Z" "$ppd")"
+
+# Windows 2000 and XP keep the core packed in the driver cache's driver.cab:
+# the same package, installed afresh with no core file unpacked anywhere.
+# It names a catalog, as a signed package does: Wine takes no packages
+# (UploadPrinterDriverPackage answers E_NOTIMPL), so the library falls back
+# to installing the files itself.
 guidriver delete-printer "$model" >/dev/null 2>&1
+probe delete-driver "$model" >/dev/null
+rm -f "${ppd%/*}"/{PSCRIPT5.DLL,PS5UI.DLL,PSCRIPT.HLP,PSCRIPT.NTF,VP210.PPD}
+if "$gui_top/drvkit/tests/wine-printer-core.sh" "$core" cab; then
+  signed=$gui_tmp/signed
+  cp -r "$good" "$signed"
+  sed -i 's/^DriverVer=[^\r]*/&\r\nCatalogFile=VP210.cat/' "$signed/VP210.inf"
+  printf 'catalog\r\n' >"$signed/VP210.cat"
+  fresh=$(cd "$signed" && WINEDEBUG=-all,+debugstr timeout 60 "$WINE" "$probe" install 'i386\drvkit.dll' VP210.inf \
+            VelmarVP-2104E1A LPT1: 2>"$gui_tmp/probe.log" | tr -d '\r')
+  check "from driver.cab answer" "answer=0 code=0x00000000" "$(tr '\n' ' ' <<<"$fresh" | sed 's/ $//')"
+  if grep -q 'drvkit: the signed package did not install' "$gui_tmp/probe.log"; then ok "signed package falls back"; else
+    fail "signed package falls back" "$(grep -a drvkit: "$gui_tmp/probe.log" | head -3)"
+  fi
+  check "from driver.cab program" "PSCRIPT5.DLL" "$(probe driver "$model" | sed -n 's/^driver=.*\\//p')"
+  if cmp -s "${ppd%/*}/PS5UI.DLL" "$WINEPREFIX/drive_c/windows/system32/spool/drivers/$spool/3/wineps.drv"; then
+    ok "from driver.cab files"
+  else
+    fail "from driver.cab files" "PS5UI.DLL is not the packed one"
+  fi
+else
+  fail "core in driver.cab" "wine-printer-core.sh failed"
+fi
+probe delete-driver "$model" >/dev/null
 finish
