@@ -236,7 +236,9 @@ struct Outcome {
   bool unchanged = false;
 };
 
+// A failure whose call left no code still fails.
 Outcome Failure(DWORD code, const std::string& why) {
+  if (code == 0) code = drvkit::kErrorUnknownPrinterDriver;
   Debug(why + " (" + Hex(code) + ")");
   return Outcome{code, false};
 }
@@ -316,7 +318,7 @@ Outcome Install(const std::string& inf, const std::string& hwid, HWND window) {
   for (const std::string& list : plan.skipped) Debug("copy list " + list + " is not for the driver directory: skipped");
 
   Spooler s;
-  if (!s.Ok()) return Failure(::GetLastError() ? ::GetLastError() : drvkit::kErrorFileNotFound, "no spooler");
+  if (!s.Ok()) return Failure(::GetLastError(), "no spooler");
   std::string env = drvkit::EnvironmentOf(kArch);
   char dir[MAX_PATH + 1] = {};
   DWORD needed = 0;
@@ -426,7 +428,7 @@ Outcome Install(const std::string& inf, const std::string& hwid, HWND window) {
   }
   // Nothing half-registered stays behind.
   if (!existed && FindDriver(s, env, plan.model, before)) s.deleteDriver(nullptr, &env[0], &name[0]);
-  return Failure(error ? error : drvkit::kErrorUnknownPrinterDriver, plan.model + ": " + why);
+  return Failure(error, plan.model + ": " + why);
 }
 
 bool ShowErrors() {

@@ -1,6 +1,7 @@
 // The library's test probe under Wine: calls the library as the program does
 // and reads back what the spooler holds of a driver.
 //   drvkit_probe install LIBRARY INF HWID [PORT]  -> "answer=N" "code=0x..."
+//   drvkit_probe install-shown LIBRARY INF HWID    -> the same with the library's error box on
 //   drvkit_probe driver NAME                      -> environment=, driver=, data=, config=, files=
 //   drvkit_probe find LIBRARY HWID                -> "found=N" "device=" "port="
 //   drvkit_probe delete-driver NAME               -> the driver of the caller's environment removed
@@ -19,19 +20,25 @@ namespace {
 using DrvKitFn = int(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, HWND);
 using LastCodeFn = DWORD(WINAPI*)();
 using FindFn = DWORD(WINAPI*)(LPCSTR, LPSTR, LPSTR);
+using ShowFn = void(WINAPI*)(BOOL);
 
 template <typename Fn>
 Fn Proc(HMODULE m, const char* name) {
   return reinterpret_cast<Fn>(reinterpret_cast<void*>(GetProcAddress(m, name)));
 }
 
-int Install(const char* library, const char* inf, const char* hwid, const char* port) {
+int Install(const char* library, const char* inf, const char* hwid, const char* port, bool shown) {
   HMODULE m = LoadLibraryA(library);
   auto drvKit = Proc<DrvKitFn>(m, "FuncDrvKit");
   auto last = Proc<LastCodeFn>(m, "LastInstallErrorCode");
   if (!m || !drvKit || !last) {
     fprintf(stderr, "cannot load %s (%lu)\n", library, GetLastError());
     return 2;
+  }
+  if (shown) {
+    auto show = Proc<ShowFn>(m, "ShowErrorCode");
+    if (!show) return 2;
+    show(TRUE);
   }
   int answer = drvKit(inf, hwid, port, nullptr);
   printf("answer=%d\ncode=0x%08lX\n", answer, static_cast<unsigned long>(last()));
@@ -91,12 +98,15 @@ int Print(const char* queue, const char* file) {
 
 int main(int argc, char** argv) {
   std::string cmd = argc > 1 ? argv[1] : "";
-  if (cmd == "install" && (argc == 5 || argc == 6)) return Install(argv[2], argv[3], argv[4], argc == 6 ? argv[5] : "LPT1:");
+  if (cmd == "install" && (argc == 5 || argc == 6))
+    return Install(argv[2], argv[3], argv[4], argc == 6 ? argv[5] : "LPT1:", false);
+  if (cmd == "install-shown" && argc == 5) return Install(argv[2], argv[3], argv[4], "LPT1:", true);
   if (cmd == "find" && argc == 4) return Find(argv[2], argv[3]);
   if (cmd == "driver" && argc == 3) return Driver(argv[2]);
   if (cmd == "print" && argc == 4) return Print(argv[2], argv[3]);
   if (cmd == "delete-driver" && argc == 3) return DeletePrinterDriverA(nullptr, nullptr, argv[2]) ? 0 : 1;
-  fprintf(stderr, "usage: drvkit_probe install LIBRARY INF HWID [PORT] | find LIBRARY HWID | driver NAME | "
+  fprintf(stderr, "usage: drvkit_probe install LIBRARY INF HWID [PORT] | install-shown LIBRARY INF HWID | "
+                  "find LIBRARY HWID | driver NAME | "
                   "delete-driver NAME | print QUEUE FILE\n");
   return 2;
 }

@@ -8,7 +8,7 @@
 # packed in driver.cab (Windows 2000, XP) it installs as well. Bad packages end with the program's
 # failure box carrying the library's code and register no driver: a file
 # the INF names is missing, no model has the ID, the models are for the
-# other architecture only.
+# other architecture only. Switched on, the library shows its own error box.
 # Wine has no ntprint.inf nor the PostScript core files a maker's INF builds
 # on: the prefix is given them the way Windows keeps them
 # (drvkit/tests/wine-printer-core.sh), with Wine's PostScript driver as the
@@ -91,6 +91,20 @@ if [ "$GUI_WINDOWS" = win32 ]; then
 else
   bad other-architecture 000000D8 -e 's/^\(%ProviderName%=Velmar\),NTamd64/\1,NTx86/' -e 's/^\[Velmar\.NTamd64\]/[Velmar.NTx86]/'
 fi
+
+# ShowErrorCode(TRUE): a failure shows the library's own box with the code.
+(cd "$medium" && timeout 90 "$WINE" "$probe" install-shown 'i386\drvkit.dll' VP210.inf VelmarVP-0000000 \
+   >"$gui_tmp/shown.out" 2>/dev/null) &
+shown=$!
+if guidriver -b wait-window "Printer driver" 30000; then
+  text=$(box_text "Printer driver")
+  if [[ "$text" == *"(0xE0000228)"* ]]; then ok "library error box"; else fail "library error box" "box says '$text'"; fi
+  guidriver -b click "Printer driver" '#1' >/dev/null 2>&1
+else
+  fail "library error box" "no box"
+fi
+wait "$shown"
+check "library error box answer" "answer=2" "$(tr -d '\r' <"$gui_tmp/shown.out" | head -1)"
 
 # The sample model as shipped.
 good=$gui_tmp/medium
