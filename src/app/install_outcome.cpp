@@ -35,11 +35,13 @@ services::InstallOutcome TMainForm::OutcomeOf(const std::string& result, uint32_
   return o;
 }
 
-void TMainForm::NoteInstallOutcome(const std::string& result, uint32_t code, const std::string& shown) {
+void TMainForm::NoteInstallOutcome(const std::string& result, uint32_t code, const std::string& shown,
+                                   bool restart) {
   // A script reading the log must not take a queue gone since the success
   // handler found it for an installed printer. A spooler that cannot be
   // asked proves nothing: the queue found there stands.
   services::InstallOutcome o = OutcomeOf(result, code, shown);
+  o.restart = restart;
   bool exists = true;
   if (result == "success" && services::AskPrinterExists(o.model, &exists) && !exists) o.result = "no queue";
   services::WriteInstallOutcome(o);

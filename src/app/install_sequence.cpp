@@ -346,7 +346,7 @@ void TMainForm::WmInstallSuccess() {
   }
   std::string text = i18n::FormatText(i18n::StrInstallSuccess(), FinalPort);
   if (restartNote) text += "\r\n" + i18n::StrRestartNotice();
-  NoteInstallOutcome("success", 0, AutoIndex < 0 ? text : "");
+  NoteInstallOutcome("success", 0, AutoIndex < 0 ? text : "", restartNote);
   if (AutoIndex < 0)
     MessageBox(text, i18n::StrNotice(), ui::kMbIconInformation);
   InstalledPrinterName.clear();

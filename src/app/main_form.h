@@ -152,7 +152,8 @@ class TMainForm : public ui::Form {
 
   // The outcome line of each installation attempt (install_outcome.cpp).
   void NoteInstallAttempt(bool online);
-  void NoteInstallOutcome(const std::string& result, uint32_t code, const std::string& shown);
+  void NoteInstallOutcome(const std::string& result, uint32_t code, const std::string& shown,
+                          bool restart = false);
   void NoteInstallError(uint32_t code);
   void NoteInstallEnd();
   services::InstallOutcome OutcomeOf(const std::string& result, uint32_t code, const std::string& shown) const;

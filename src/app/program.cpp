@@ -1,6 +1,7 @@
 #include "app/program.h"
 
 #include "i18n/catalogue.h"
+#include "platform/platform.h"
 #include "services/log.h"
 #include "ui/ui.h"
 
@@ -9,12 +10,21 @@ namespace app {
 std::unique_ptr<Program> StartProgram(const std::string& brand, SplashShower splash) {
   // Module start-up: the catalogue in the system's default language.
   i18n::FillCatalogue(brand);
+  services::ResetLog();
+  // The outcome file is named before the first outcome can be written (a
+  // hidden program without models ends in the main window's creation). A
+  // relative name is taken from where the program was started.
+  DeploymentSwitches deployment = ReadDeploymentSwitches(plat::sys().CommandArgs());
+  if (!deployment.outcomeFile.empty())
+    deployment.outcomeFile = plat::files().GetFullPathName(deployment.outcomeFile);
+  services::SetOutcomeFile(deployment.outcomeFile);
   // The log's message-box mode shows an ownerless box with the information icon.
   services::SetLogMessageBox([](const std::string& text, const std::string& caption) {
     ui::app().MessageBox(text, caption, ui::kMbIconInformation);
   });
 
   auto p = std::make_unique<Program>();
+  p->deployment = deployment;
   p->mainForm = std::make_unique<TMainForm>();
   Program* program = p.get();
   if (splash)
@@ -45,16 +55,16 @@ std::unique_ptr<Program> StartProgram(const std::string& brand, SplashShower spl
   return p;
 }
 
-void RunProgram(Program&) {
+int RunProgram(Program& p) {
   ui::app().Run();
   // An attempt still waiting for its outcome when the program ends says so.
   services::EndInstallAttempt("unfinished");
+  return p.deployment.exitCodes ? ExitCodeFor(services::LastInstallOutcome()) : 0;
 }
 
 int ProgramMain(const std::string& brand, SplashShower splash) {
   auto p = StartProgram(brand, splash);
-  RunProgram(*p);
-  return 0;
+  return RunProgram(*p);
 }
 
 }  // namespace app

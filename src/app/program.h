@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "app/deployment.h"
 #include "app/main_form.h"
 #include "app/welcome_form.h"
 #include "diag/test_form.h"
@@ -21,6 +22,7 @@ struct Program {
   std::unique_ptr<diag::TFormTest> formTest;
   // Only when the main window's creation showed it.
   std::unique_ptr<TWelcomeForm> welcomeForm;
+  DeploymentSwitches deployment;
 };
 
 // Shows the welcome splash in the slot given; null where the program cannot
@@ -33,9 +35,11 @@ using SplashShower = void (*)(std::unique_ptr<TWelcomeForm>& slot);
 // default one).
 std::unique_ptr<Program> StartProgram(const std::string& brand = i18n::kDefaultBrand,
                                       SplashShower splash = &ShowWelcomeSplash);
-// Shows the main window (unless told not to) and runs the loop until it closes.
-void RunProgram(Program& p);
-// Both; always returns 0.
+// Shows the main window (unless told not to) and runs the loop until it
+// closes. Returns the process's exit code: 0, or with "/ExitCodes" the code
+// of the last attempt's outcome.
+int RunProgram(Program& p);
+// Both.
 int ProgramMain(const std::string& brand, SplashShower splash);
 
 }  // namespace app

@@ -3,6 +3,7 @@
 #include "platform/common/text.h"
 
 #include <cstdio>
+#include <optional>
 #include <vector>
 
 #include "platform/errors.h"
@@ -19,6 +20,8 @@ std::function<void(const std::string&, const std::string&)> g_messageBox;
 
 InstallOutcome g_pending;
 bool g_attemptPending = false;
+std::optional<InstallOutcome> g_last;
+std::string g_outcomeFile;
 
 // "<tag> ", the time stamp when there is no tag. Appended piece by piece:
 // GCC 12 warns wrongly about a prefix added to a temporary.
@@ -43,17 +46,11 @@ std::string LogFolder() {
   return dir;
 }
 
-// A line the log file cannot take (no temporary folder, a file that cannot
-// be read or written) goes to the debug output, where a debug-output viewer
-// shows it; a log that exists but cannot be read is never replaced by the
-// new line alone.
-void AppendLine(const std::string& line) {
-  const std::string folder = LogFolder();
-  if (folder.empty()) {
-    plat::sys().OutputDebugString(line);
-    return;
-  }
-  const std::string path = folder + LogFileName();
+// Appends |line| to the file at |path|, keeping its last lines only. A line
+// the file cannot take (a file that cannot be read or written) goes to the
+// debug output, where a debug-output viewer shows it; a file that exists but
+// cannot be read is never replaced by the new line alone.
+void AppendLineTo(const std::string& path, const std::string& line) {
   std::vector<std::string> lines;
   if (auto data = plat::files().ReadFile(path)) {
     lines = plat::text::SplitLines(*data);
@@ -66,6 +63,33 @@ void AppendLine(const std::string& line) {
   std::string out;
   for (const std::string& l : lines) out += l + "\r\n";
   if (!plat::files().WriteFile(path, out)) plat::sys().OutputDebugString(line);
+}
+
+// The log file is in the temporary folder; without one, the debug output.
+void AppendLine(const std::string& line) {
+  const std::string folder = LogFolder();
+  if (folder.empty()) {
+    plat::sys().OutputDebugString(line);
+    return;
+  }
+  AppendLineTo(folder + LogFileName(), line);
+}
+
+// Makes the missing folders above |path|, from the top down. The root
+// ("C:\", "\\server\share\") is never made.
+void MakeFoldersAbove(const std::string& path) {
+  size_t start = 0;
+  if (path.rfind("\\\\", 0) == 0) {
+    start = path.find('\\', 2);
+    if (start != std::string::npos) start = path.find('\\', start + 1);
+  } else if (path.size() > 2 && path[1] == ':') {
+    start = 2;
+  }
+  if (start == std::string::npos) return;
+  for (size_t slash = path.find('\\', start + 1); slash != std::string::npos; slash = path.find('\\', slash + 1)) {
+    const std::string folder = path.substr(0, slash);
+    if (!plat::files().DirectoryExists(folder)) plat::files().CreateDirectory(folder);
+  }
 }
 
 // One field of the outcome line: no tabs or line breaks inside.
@@ -123,6 +147,8 @@ void SetLogMessageBox(std::function<void(const std::string&, const std::string&)
 void ResetLog() {
   g_lastMessage.clear();
   g_attemptPending = false;
+  g_last.reset();
+  g_outcomeFile.clear();
 }
 
 std::string FormatOutcomeLine(const InstallOutcome& o, const std::string& tag) {
@@ -145,8 +171,18 @@ bool InstallAttemptPending() { return g_attemptPending; }
 
 void WriteInstallOutcome(const InstallOutcome& o) {
   g_attemptPending = false;
-  AppendLine(FormatOutcomeLine(o, ""));
+  g_last = o;
+  const std::string line = FormatOutcomeLine(o, "");
+  AppendLine(line);
+  if (!g_outcomeFile.empty()) {
+    MakeFoldersAbove(g_outcomeFile);
+    AppendLineTo(g_outcomeFile, line);
+  }
 }
+
+const InstallOutcome* LastInstallOutcome() { return g_last ? &*g_last : nullptr; }
+
+void SetOutcomeFile(const std::string& path) { g_outcomeFile = path; }
 
 void EndInstallAttempt(const std::string& result) {
   if (!g_attemptPending) return;

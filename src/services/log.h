@@ -38,6 +38,7 @@ struct InstallOutcome {
   std::string result;  // "success", "failed", "online failed", "canceled", "not installed", ...
   uint32_t code = 0;
   std::string shown;   // the text the user was shown (empty: none)
+  bool restart = false;  // a success whose message asks for a restart (not in the line)
 };
 std::string FormatOutcomeLine(const InstallOutcome& o, const std::string& tag);
 // An attempt begins: its line is still owed.
@@ -47,5 +48,12 @@ bool InstallAttemptPending();
 void WriteInstallOutcome(const InstallOutcome& o);
 // Settles a pending attempt that no outcome reached, with |result|.
 void EndInstallAttempt(const std::string& result);
+// The last outcome written in this run; null before the first.
+const InstallOutcome* LastInstallOutcome();
+
+// A file that receives a copy of every outcome line besides the log (an
+// administrator's switch); its folders are made as needed. Empty: none.
+// A line the file cannot take goes to the debug output.
+void SetOutcomeFile(const std::string& path);
 
 }  // namespace services

@@ -519,10 +519,32 @@ int IsWow64() {
   return kOk;
 }
 
+// Starts a program with the arguments given, each quoted, in the current
+// directory, waits for it and prints its whole exit code (the shell under
+// Wine sees only its low eight bits).
+int RunForExitCode(int argc, char** argv) {
+  std::string line;
+  for (int i = 0; i < argc; ++i) line += (i ? " \"" : "\"") + std::string(argv[i]) + "\"";
+  STARTUPINFOA si = {};
+  si.cb = sizeof si;
+  PROCESS_INFORMATION pi = {};
+  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+    return kFailed;
+  ::CloseHandle(pi.hThread);
+  ::WaitForSingleObject(pi.hProcess, INFINITE);
+  DWORD code = 0;
+  const BOOL got = ::GetExitCodeProcess(pi.hProcess, &code);
+  ::CloseHandle(pi.hProcess);
+  if (!got) return kFailed;
+  std::printf("%lu\n", static_cast<unsigned long>(code));
+  return kOk;
+}
+
 int Usage() {
   std::fputs(
       "usage: guidriver [-u] wait-window|wait-gone|wait-hidden WINDOW [TIMEOUT_MS]\n"
       "       guidriver delete-printer NAME | printer NAME | is-wow64 | dblclick WINDOW X Y\n"
+      "       guidriver run PROGRAM [ARGS...]  (prints the program's exit code)\n"
       "       guidriver [-u] [-b] exists|dump|rect|xid|alpha|close WINDOW\n"
       "       guidriver [-u] click WINDOW TEXT | select WINDOW INDEX | key WINDOW ENTER|ESCAPE|TAB|SPACE\n",
       stderr);
@@ -541,6 +563,7 @@ int main(int argc, char** argv) {
     else return Usage();
   }
   if (argc - a == 1 && std::strcmp(argv[a], "is-wow64") == 0) return IsWow64();
+  if (argc - a >= 2 && std::strcmp(argv[a], "run") == 0) return RunForExitCode(argc - a - 1, argv + a + 1);
   if (argc - a < 2) return Usage();
   const std::string cmd = argv[a];
   const std::string caption = argv[a + 1];

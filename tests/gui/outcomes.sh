@@ -5,6 +5,9 @@
 # under "/Hide", with the program ending), never with a locked window.
 #   every setting: the helper library missing; FuncDrvKit failing with a code;
 #                  an automatic install under /Hide without the library
+#   deployment:    "/ExitCodes" gives 1603 for a failed unattended install,
+#                  3010 for one whose message asks for a restart, 1602 when
+#                  the user leaves; "/OutcomeFile=" makes its file and folders
 #   WoW64 only:    the sibling missing; the sibling ending at once without a
 #                  message, with the window in sight and with it hidden
 set -uo pipefail
@@ -55,6 +58,60 @@ sed -i 's/^AutoMode=0/AutoMode=1/; s/^QuiteMode=0/QuiteMode=1/' "$dir/install.in
 start_setup "$dir" /Hide
 answer "$w-auto-hidden error" "$caption" "The DLL file is not found!" OK
 check "$w-auto-hidden ends" 0 "$(stop_setup 20)"
+
+# deploy_start DIR ARGS...: Setup.exe started by guidriver, which waits for
+# it and writes its whole exit code to $gui_tmp/deploy.rc (the shell would
+# see only the low eight bits). deploy_code: that code, or "timeout".
+deploy_start() {
+  local dir=$1
+  shift
+  rm -f "$gui_tmp/deploy.rc"
+  ( (cd "$dir" && exec "$WINE" "$GUIDRIVER" run "Z:${SETUP//\//\\}" "$@") >"$gui_tmp/deploy.rc.new" 2>/dev/null
+    mv "$gui_tmp/deploy.rc.new" "$gui_tmp/deploy.rc") &
+  deploy_pid=$!
+}
+deploy_code() {
+  local i
+  for ((i = 0; i < 600; i++)); do
+    [ -s "$gui_tmp/deploy.rc" ] && { tr -d '\r' <"$gui_tmp/deploy.rc"; return; }
+    [ -f "$gui_tmp/deploy.rc" ] && { echo "no code"; return; }
+    sleep 0.1
+  done
+  kill "$deploy_pid" 2>/dev/null
+  timeout 20 "$WINESERVER" -k >/dev/null 2>&1
+  echo timeout
+}
+outcome_file="$WINEPREFIX/drive_c/deploy logs/$w 1/printer.txt"
+rm -rf "$WINEPREFIX/drive_c/deploy logs"
+
+dir=$(fresh deploy-fails)
+printf '%s\r\n' '[HelperLibrary]' 'InstallResult=3' 'LastErrorCode=5' >"$(helper_dir "$dir")/drvkit-state.ini"
+sed -i 's/^AutoMode=0/AutoMode=1/; s/^QuiteMode=0/QuiteMode=1/' "$dir/install.ini"
+deploy_start "$dir" /Hide /ExitCodes "/OutcomeFile=C:\\deploy logs\\$w 1\\printer.txt"
+answer "$w-deploy failure box" "$notice" "Driver install is Failed (0x00000005)." OK
+check "$w-deploy failure exit code" 1603 "$(deploy_code)"
+if grep -qP '\tfailed\t0x00000005\t' "$outcome_file" 2>/dev/null; then
+  ok "$w-deploy outcome file with its folders"
+else
+  fail "$w-deploy outcome file with its folders" "$(cat "$outcome_file" 2>&1)"
+fi
+
+dir=$(fresh deploy-success)
+sed -i 's/^AutoMode=0/AutoMode=1/; s/^QuiteMode=0/QuiteMode=1/' "$dir/install.ini"
+deploy_start "$dir" /Hide /ExitCodes "/OutcomeFile=C:\\deploy logs\\$w 1\\printer.txt"
+check "$w-deploy success asking for a restart" 3010 "$(deploy_code)"
+check "$w-deploy outcome file keeps both lines" 2 "$(grep -c OUTCOME "$outcome_file" 2>/dev/null)"
+guidriver delete-printer "Velmar VP-210" >/dev/null 2>&1
+
+dir=$(fresh deploy-leave)
+deploy_start "$dir" /ExitCodes
+if guidriver wait-window "$caption" 60000; then
+  guidriver close "$caption"
+  check "$w-deploy leaving without installing" 1602 "$(deploy_code)"
+else
+  fail "$w-deploy leaving without installing" "no window"
+  deploy_code >/dev/null
+fi
 
 if [ "$w" != wow64 ]; then
   # A service that does not come up: the fixed Simplified Chinese notice,

@@ -147,6 +147,51 @@ TEST_F(ReleaseTools, AnAttemptStillOwedWhenTheProgramEndsOrTheNextBegins) {
   EXPECT_EQ(o[2][0] + " " + o[2][1] + " " + o[2][3], "B offline not installed");
 }
 
+// What a deployment tool reads of an unattended run: the exit code only
+// with "/ExitCodes", and the outcome file it names.
+TEST_F(ReleaseTools, WithoutTheSwitchEveryRunEndsWithZero) {
+  machine.devices.installResult = 2;
+  machine.devices.lastErrorCode = 0x1234;
+  machine.args = {"/Hide"};
+  Start("AutoMode=1\r\n");
+  EXPECT_EQ(app::RunProgram(*p), 0);
+  ASSERT_EQ(Outcomes().size(), 1u);
+  EXPECT_EQ(Outcomes()[0][3], "failed");
+}
+
+TEST_F(ReleaseTools, FailedUnattendedRunEnds1603WithItsLineInTheOutcomeFile) {
+  machine.devices.installResult = 2;
+  machine.devices.lastErrorCode = 0x1234;
+  machine.args = {"/Hide", "/exitcodes", "/OUTCOMEFILE=C:\\Deploy Logs\\pc 1\\printer.txt"};
+  Start("AutoMode=1\r\n");
+  EXPECT_EQ(app::RunProgram(*p), 1603);
+  auto file = plat::files().ReadFile("C:\\Deploy Logs\\pc 1\\printer.txt");
+  ASSERT_TRUE(file) << "made with its folders";
+  auto lines = plat::text::SplitLines(*file);
+  ASSERT_EQ(lines.size(), 1u);
+  EXPECT_NE(lines[0].find("\tfailed\t0x00001234\t"), std::string::npos) << lines[0];
+}
+
+TEST_F(ReleaseTools, SuccessEndsZeroOr3010WhenItsMessageAsksForARestart) {
+  machine.args = {"/Hide", "/ExitCodes"};
+  Start("AutoMode=1\r\nPrintProcess=\r\n");
+  EXPECT_EQ(app::RunProgram(*p), 0);
+  machine.spooler.printers.clear();
+  ui::app().Reset();
+  Start("AutoMode=1\r\nPrintProcess=WinPrint\r\n");
+  EXPECT_EQ(app::RunProgram(*p), 3010);
+}
+
+TEST_F(ReleaseTools, LeavingWithoutInstallingCountsAsCancelled) {
+  machine.args = {"/ExitCodes"};
+  Start();
+  h.Script(Step::Press("TMainForm", "BbtnStart"));
+  h.Script(Step::Answer(ui::kIdNo).When("sure"));
+  h.Script(Step::Press("TMainForm", "BbtnExit"));
+  EXPECT_EQ(app::RunProgram(*p), 1602);
+  EXPECT_TRUE(machine.spooler.printers.empty());
+}
+
 TEST(OutcomeLine, FieldsKeepToOneLineAndTheirTabs) {
   services::InstallOutcome o;
   o.model = "M\tX";

@@ -274,7 +274,8 @@ int main(int argc, char** argv) {
     printDump();
     return finish();
   }
-  app::RunProgram(*program);
+  // The process's exit code, as a deployment tool would read it.
+  machine.Record("exit", std::to_string(app::RunProgram(*program)));
   printTranscript();
   // With a user script, the state when the run ended.
   if (dump) printDump();
