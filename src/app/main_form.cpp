@@ -5,7 +5,7 @@
 #include <cstring>
 #include <initializer_list>
 
-#include "diag/test_form.h"
+#include "diag/diagnostics_form.h"
 #include "i18n/catalogue.h"
 #include "platform/platform.h"
 #include "services/detection.h"

@@ -7,7 +7,7 @@
 #include "app/deployment.h"
 #include "app/main_form.h"
 #include "app/welcome_form.h"
-#include "diag/test_form.h"
+#include "diag/diagnostics_form.h"
 #include "i18n/catalogue.h"
 #include "search/prompt_check_form.h"
 #include "search/searching_form.h"

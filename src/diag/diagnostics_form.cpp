@@ -1,4 +1,4 @@
-#include "diag/test_form.h"
+#include "diag/diagnostics_form.h"
 
 #include "config/options.h"
 #include "i18n/catalogue.h"
