@@ -13,20 +13,13 @@ namespace {
 }  // namespace
 
 void TMainForm::NoteInstallAttempt(bool online) {
-  const int index = LvPrinters->ItemIndex();
-  const auto& items = LvPrinters->Items();
-  services::BeginInstallAttempt(index >= 0 && index < static_cast<int>(items.size()) ? items[index] : "",
-                                online);
+  services::BeginInstallAttempt(attempt_ ? attempt_->listedName : "", online);
 }
 
 services::InstallOutcome TMainForm::OutcomeOf(const std::string& result, uint32_t code,
                                               const std::string& shown) const {
   services::InstallOutcome o;
-  const int index = LvPrinters->ItemIndex();
-  const auto& items = LvPrinters->Items();
-  o.model = !InstalledPrinterName.empty() ? InstalledPrinterName
-            : index >= 0 && index < static_cast<int>(items.size()) ? items[index]
-                                                                   : "";
+  o.model = !InstalledPrinterName.empty() ? InstalledPrinterName : attempt_ ? attempt_->listedName : "";
   o.online = attemptOnline_;
   o.port = !FinalPort.empty() ? FinalPort : ConnectedPort;
   o.result = result;

@@ -87,13 +87,16 @@ bool TMainForm::BbtnStartClick() {
   TmrAutoInstall->SetInterval(3600000);
   TmrAutoInstall->SetEnabled(false);
   if (!HiddenMode) BringToTop();
-  if (LvPrinters->ItemIndex() >= 0) {
+  const int index = LvPrinters->ItemIndex();
+  if (index >= 0) {
+    attempt_ = InstallAttempt{index, index < static_cast<int>(LvPrinters->Items().size()) ? LvPrinters->Items()[index] : "",
+                              SelectedOption()};
     // An error of the helper library ends the installation; it is shown as
     // any error that reaches the application.
     try {
       services::RegisterOcx(ProgramFolder() + ".\\i386\\WebPrnCtl.ocx");
       ui::app().ProcessMessages();
-      const std::string beforeRun = SelectedOption().BeforeRun;
+      const std::string beforeRun = attempt_->model.BeforeRun;
       if (!beforeRun.empty() && plat::files().FileExists(beforeRun))
         plat::processes().ShellExecute(Handle(), "open", beforeRun, "", "", plat::kSwHide);
       InstallSelectedPrinter(true);
@@ -111,6 +114,8 @@ config::TOption TMainForm::SelectedOption() const {
   return IniOptions ? IniOptions->GetOption(LvPrinters->ItemIndex()) : config::TOption();
 }
 
+config::TOption TMainForm::AttemptModel() const { return attempt_ ? attempt_->model : SelectedOption(); }
+
 void TMainForm::SetInstallControlsEnabled(bool on) {
   BbtnStart->SetEnabled(on);
   BbtnExit->SetEnabled(on);
@@ -118,9 +123,9 @@ void TMainForm::SetInstallControlsEnabled(bool on) {
 }
 
 void TMainForm::InstallSelectedPrinter(bool online) {
-  const int index = LvPrinters->ItemIndex();
-  if (index < 0) return;
-  if (online && !SelectedOption().QuiteMode &&
+  if (!attempt_) return;
+  const InstallAttempt attempt = *attempt_;
+  if (online && !attempt.model.QuiteMode &&
       ui::app().MessageBox(i18n::StrConfirmInstall(), i18n::StrNotice(),
                            ui::kMbYesNo | ui::kMbIconQuestion) != static_cast<int>(ui::ModalResult::Yes))
     return;
@@ -148,9 +153,9 @@ void TMainForm::InstallSelectedPrinter(bool online) {
     }
   } closing{*this};
 
-  const std::string regSetImage = SelectedOption().RegSetImage2000;
+  const std::string regSetImage = attempt.model.RegSetImage2000;
   services::RunRegSetImage(true, regSetImage);
-  const bool ok = InstallDriver(index, online, SelectedOption().QuiteMode);
+  const bool ok = InstallDriver(attempt.modelIndex, online, attempt.model.QuiteMode);
   services::RunRegSetImage(false, regSetImage);
   if (!(wow64Attempt_ ? *wow64Attempt_ : services::IsWow64())) {
     if (ok)
@@ -170,7 +175,10 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
   attemptOnline_ = online;  // as asked; the search dialog may still take it offline
   if (services::GetOSVersion() < 50) return false;
 
-  const config::TOption model = IniOptions ? IniOptions->GetOption(modelIndex) : config::TOption();
+  const config::TOption model =
+      attempt_ && attempt_->modelIndex == modelIndex ? attempt_->model
+      : IniOptions                                   ? IniOptions->GetOption(modelIndex)
+                                                     : config::TOption();
   const std::string& inf = model.InstallSettingFile2K;
   const std::string& dll = model.InstallDll2K;
 
@@ -323,7 +331,7 @@ void TMainForm::WmInstallSuccess() {
   InstallState = kInstallEnded;
   SetInstallControlsEnabled(true);
 
-  const config::TOption model = SelectedOption();
+  const config::TOption model = AttemptModel();
   std::string port = model.DefaultPortName;
   if (!services::PortExists(port)) port = ConnectedPort;
   services::TChangePrinterInfo info;
@@ -396,7 +404,7 @@ void TMainForm::WmInstallError(uint32_t code) {
   attemptPrinter_.clear();
   if (!RemovedDriverName.empty() && !services::PrinterExists(InstalledPrinterName)) {
     services::AddPrinterQueue(RemovedDriverName, InstalledPrinterName);
-    services::SetPrinterPort(InstalledPrinterName, SelectedOption().DefaultPortName);
+    services::SetPrinterPort(InstalledPrinterName, AttemptModel().DefaultPortName);
   }
 }
 

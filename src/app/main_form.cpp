@@ -251,7 +251,7 @@ void TMainForm::PnlPrintersDblClick() {
 void TMainForm::LvPrintersDblClick() { BbtnStart->Click(); }
 
 int TMainForm::DetectConnectedPort(std::string& port) {
-  const config::TOption option = SelectedOption();
+  const config::TOption option = AttemptModel();
   int r = services::DetectPrinterPort(option.InstallSettingFile2K, option.InstallDll2K, port);
   plat::sys().OutputDebugString(i18n::FormatText(std::string(kConnectedPortIs) + "%d", r));
   plat::sys().OutputDebugString(i18n::FormatText(std::string(kConnectedPortIs) + "%s", port));

@@ -36,6 +36,16 @@ using plat::kWmInstallSuccess;
 // LastInstallErrorCode counts.
 constexpr uint32_t kErrorNoCode = 1;
 
+// One installation attempt, made when Install is pressed (or the automatic
+// install presses it): the model it installs stays the same whatever the
+// list's selection does while it runs, through an offline retry and the
+// 64-bit sibling's answer.
+struct InstallAttempt {
+  int modelIndex = -1;
+  std::string listedName;  // the model as the list shows it
+  config::TOption model;
+};
+
 class TMainForm : public ui::Form {
  public:
   TMainForm();
@@ -67,6 +77,10 @@ class TMainForm : public ui::Form {
   void LblReadGuideMouseLeave();
   void LblReadManualMouseLeave();
   void lblReadQuickGuideMouseLeave();
+
+  // The model of the attempt under way (or the last one); before the first,
+  // the selected one.
+  config::TOption AttemptModel() const;
 
   // The install sequence (install_sequence.cpp). BbtnStartClick returns
   // false when an error reached the application (it has been shown).
@@ -134,6 +148,7 @@ class TMainForm : public ui::Form {
   config::TOption SelectedOption() const;
   void SetInstallControlsEnabled(bool on);
   std::unique_ptr<plat::Process> setup64_;  // Setup64Process is its handle
+  std::optional<InstallAttempt> attempt_;
   bool attemptOnline_ = false;  // whether the last installation attempt was online
   bool siblingStarted_ = false;  // the attempt under way handed off to the 64-bit sibling
   // Whether the attempt under way took the 64-bit way, once it has chosen:

@@ -5,8 +5,7 @@
 namespace app {
 
 ui::ModalResult ShowSearchDialog(TMainForm& main, search::TFormSearching& dialog) {
-  int index = main.LvPrinters->ItemIndex();
-  dialog.ShowPrompt = main.IniOptions && main.IniOptions->GetOption(index).PromptCheck;
+  dialog.ShowPrompt = main.IniOptions && main.AttemptModel().PromptCheck;
   main.Hide();
   try {
     return dialog.ShowModal();

@@ -77,6 +77,57 @@ class InstallSequence : public ProgramTest {
   }
 };
 
+// The attempt is fixed when Install is pressed: another model selected while
+// the confirmation box is open, or while the 64-bit sibling works, changes
+// neither the model nor the port of what is installed.
+class SelectionDuringAnAttempt : public InstallSequence {
+ protected:
+  void StartTwoModels(const std::string& extra) {
+    Write("C:\\Medium\\vp350.inf",
+          "[Strings]\r\nProviderName=Velmar\r\n[Velmar]\r\n\"Velmar VP-350S\" = VP350, "
+          "LPTENUM\\VelmarVP-350S1234, USBPRINT\\VelmarVP-350S\r\n");
+    Start(extra + "[VP350]\r\nInstallSettingFile2K=vp350.inf\r\nDefaultPortName=LPT1:\r\nQuiteMode=0\r\n");
+    ASSERT_EQ(main().LvPrinters->Items().size(), 2u);
+  }
+  void ExpectTheFirstModelOnItsPort() {
+    const auto* q = Queue(kModel);
+    ASSERT_NE(q, nullptr);
+    EXPECT_EQ(q->info.portName, "USB001");
+    EXPECT_EQ(Queue("Velmar VP-350S"), nullptr);
+    ASSERT_FALSE(Boxes().empty());
+    EXPECT_NE(Boxes().back().find("set to USB001 !"), std::string::npos) << Boxes().back();
+  }
+};
+
+TEST_F(SelectionDuringAnAttempt, WhileTheConfirmationIsOpen) {
+  StartTwoModels("");
+  ui::Timer select(&main(), "tmrSelect");
+  select.SetInterval(100);
+  select.OnTimer = [&] {
+    select.SetEnabled(false);
+    main().LvPrinters->SetItemIndex(1);
+  };
+  select.SetEnabled(true);
+  h.Script(Step::Answer(ui::kIdYes).When("Are you sure").At(plat::sys().TickCount() + 500));
+  h.Script(Step::Answer(ui::kIdOk).When("successfully"));
+  Press();
+  EXPECT_EQ(main().LvPrinters->ItemIndex(), 1) << "the selection did change";
+  ExpectTheFirstModelOnItsPort();
+}
+
+TEST_F(SelectionDuringAnAttempt, WhileTheSiblingWorks) {
+  machine.wow64 = true;
+  h.machine = &machine;
+  StartTwoModels("QuiteMode=1\r\n");
+  Press();
+  ASSERT_EQ(machine.handOff.posted.size(), 1u);
+  main().LvPrinters->SetItemIndex(1);
+  h.Script(Step::Answer(ui::kIdOk).When("successfully"));
+  plat::sys().Sleep(static_cast<uint32_t>(machine.handOff.delay));
+  ui::app().ProcessMessages();
+  ExpectTheFirstModelOnItsPort();
+}
+
 TEST_F(InstallSequence, ConfirmedInstallSetsUpTheQueueAndReportsItsPort) {
   Start();
   h.Script(Step::Answer(ui::kIdYes).When("Are you sure"));
