@@ -20,7 +20,7 @@ void TMainForm::PrepareAutoInstall() {
     TmrAutoInstall->SetEnabled(true);
     break;
   }
-  InstallState = kInstallIdle;
+  InstallState = TInstallState::Idle;
   InstalledPrinterName.clear();
 }
 
@@ -60,7 +60,7 @@ void TMainForm::TimerInstallingHintsTimer() {
   ++TimerInstallingHints->tag;
   std::string dots;
   for (int k = TimerInstallingHints->tag % 6; k > 0; --k) dots += " .";
-  if (InstallState == kInstallRunning) {
+  if (InstallState == TInstallState::Running) {
     StaBarInfo->SetCaption(i18n::StrInfos() + i18n::StrInstalling() + dots);
   } else {
     StaBarInfo->SetCaption("");
@@ -69,7 +69,7 @@ void TMainForm::TimerInstallingHintsTimer() {
 }
 
 void TMainForm::TimerSetup64ErrorTimer() {
-  if (InstallState != kInstallRunning || !services::IsWow64()) return;
+  if (InstallState != TInstallState::Running || !services::IsWow64()) return;
   // A sibling that never started has no exit code to wait for: it is over.
   uint32_t code = 0;
   const bool ended = !setup64_ || (setup64_->GetExitCode(code) && code != plat::kStillActive);

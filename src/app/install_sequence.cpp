@@ -146,7 +146,7 @@ void TMainForm::InstallSelectedPrinter(bool online) {
       // unlocks it here: no message can come to do it.
       if (m.siblingStarted_) return;
       if (!m.HiddenMode) m.Show();
-      m.InstallState = kInstallEnded;
+      m.InstallState = TInstallState::Ended;
       m.SetInstallControlsEnabled(true);
       m.SetCursor(ui::Cursor::Default);
       if (m.Showing()) m.BbtnExit->SetFocus();
@@ -168,7 +168,7 @@ void TMainForm::InstallSelectedPrinter(bool online) {
 
 bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
   RemovedDriverName.clear();
-  InstallState = kInstallRunning;
+  InstallState = TInstallState::Running;
   siblingStarted_ = false;
   wow64Attempt_.reset();
   attemptPrinter_.clear();
@@ -289,7 +289,7 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
       }
     }
   }
-  InstallState = kInstallEnded;
+  InstallState = TInstallState::Ended;
   return ok;
 }
 
@@ -328,7 +328,7 @@ void TMainForm::WmInstallSuccess() {
   }
   if (!HiddenMode) Show();
   TimerSetup64Error->SetEnabled(false);
-  InstallState = kInstallEnded;
+  InstallState = TInstallState::Ended;
   SetInstallControlsEnabled(true);
 
   const config::TOption model = AttemptModel();
@@ -364,7 +364,7 @@ void TMainForm::WmInstallSuccess() {
 void TMainForm::WmInstallError(uint32_t code) {
   ReleaseSibling();
   if (!HiddenMode) Show();
-  InstallState = kInstallEnded;
+  InstallState = TInstallState::Ended;
   SetInstallControlsEnabled(true);
   TimerSetup64Error->SetEnabled(false);
   LastErrorCode = code;

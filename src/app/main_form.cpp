@@ -250,10 +250,10 @@ void TMainForm::PnlPrintersDblClick() {
 
 void TMainForm::LvPrintersDblClick() { BbtnStart->Click(); }
 
-int TMainForm::DetectConnectedPort(std::string& port) {
+services::PortFound TMainForm::DetectConnectedPort(std::string& port) {
   const config::TOption option = AttemptModel();
-  int r = services::DetectPrinterPort(option.InstallSettingFile2K, option.InstallDll2K, port);
-  plat::sys().OutputDebugString(i18n::FormatText(std::string(kConnectedPortIs) + "%d", r));
+  const services::PortFound r = services::DetectPrinterPort(option.InstallSettingFile2K, option.InstallDll2K, port);
+  plat::sys().OutputDebugString(i18n::FormatText(std::string(kConnectedPortIs) + "%d", static_cast<int>(r)));
   plat::sys().OutputDebugString(i18n::FormatText(std::string(kConnectedPortIs) + "%s", port));
   return r;
 }

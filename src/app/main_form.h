@@ -10,6 +10,7 @@
 #include "config/options.h"
 #include "platform/install_messages.h"
 #include "platform/process.h"
+#include "services/detection.h"
 #include "services/log.h"
 #include "ui/ui.h"
 
@@ -35,6 +36,8 @@ using plat::kWmInstallSuccess;
 // A failure that left no error code of its own, as the library's missing
 // LastInstallErrorCode counts.
 constexpr uint32_t kErrorNoCode = 1;
+
+enum class TInstallState : uint8_t { Idle = 0, Running = 1, Ended = 2 };
 
 // One installation attempt, made when Install is pressed (or the automatic
 // install presses it): the model it installs stays the same whatever the
@@ -62,9 +65,8 @@ class TMainForm : public ui::Form {
   void FormResize();
   void LvPrintersSelectItem();
   void LvPrintersDblClick();
-  // Port detection for the selected model, with its two debug lines:
-  // 0 not found (port cleared), 1 or 2 found.
-  int DetectConnectedPort(std::string& port);
+  // Port detection for the attempt's model, with its two debug lines.
+  services::PortFound DetectConnectedPort(std::string& port);
   void ImgLogoDblClick();
   // In debug mode: the diagnostics form, modally.
   void PnlPrintersDblClick();
@@ -130,10 +132,9 @@ class TMainForm : public ui::Form {
   bool HiddenMode = false;
   std::unique_ptr<config::TIniOptions> IniOptions;
   int32_t AutoIndex = 0;
-  // InstallState: idle (every activation), an installation under way (until
-  // its outcome, or the sibling's message), the last one ended.
-  static constexpr uint8_t kInstallIdle = 0, kInstallRunning = 1, kInstallEnded = 2;
-  uint8_t InstallState = kInstallIdle;
+  // Idle (every activation), an installation under way (until its outcome,
+  // or the sibling's message), the last one ended.
+  TInstallState InstallState = TInstallState::Idle;
   std::string InstalledPrinterName;
   std::string RemovedDriverName;
   uintptr_t Setup64Process = 0;

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "services/detection.h"
 #include "ui/ui.h"
 
 namespace search {
@@ -22,7 +23,7 @@ class TFormSearching : public ui::Form {
   // What the dialog needs of the main window, wired at start-up: the port
   // detection for the selected model (0 nothing found, the port cleared) and
   // whether the debug marker existed. Unset hooks find nothing / mean false.
-  std::function<int(std::string& port)> detectConnectedPort;
+  std::function<services::PortFound(std::string& port)> detectConnectedPort;
   std::function<bool()> debugMode;
   // Shown first when ShowPrompt is set; may be null.
   TFormPromptCheck* promptCheck = nullptr;

@@ -70,24 +70,24 @@ bool FindExistDevice(const std::string& libraryFile, const std::string& hwId, st
   return found;
 }
 
-int DetectPrinterPort(const std::string& infFile, const std::string& libraryFile, std::string& port) {
+PortFound DetectPrinterPort(const std::string& infFile, const std::string& libraryFile, std::string& port) {
   std::string hwId, compatId;
   ReadInfHardwareIds(infFile, hwId, compatId);
   std::string deviceId, portInfo;
-  int result;
+  PortFound result;
   if (FindExistDevice(libraryFile, hwId, deviceId, false, portInfo)) {
-    result = 1;
+    result = PortFound::ByHardwareId;
   } else if (FindExistDevice(libraryFile, compatId, deviceId, false, portInfo)) {
-    result = 2;
+    result = PortFound::ByCompatibleId;
   } else {
     port.clear();
-    return 0;
+    return PortFound::None;
   }
   if (std::optional<std::string> found = plat::DevicePort(deviceId, portInfo)) port = *found;
   return result;
 }
 
-int DevconRescanAndCheck(const std::string& devconFile) {
+DevconStatus DevconRescanAndCheck(const std::string& devconFile) {
   WriteLog(kAboutToRescan, 0, "");
   std::vector<std::string> output;
   // cmd takes the outer quotes off what follows /C; the medium's devcon
@@ -99,14 +99,14 @@ int DevconRescanAndCheck(const std::string& devconFile) {
   output.clear();
   if (RunCMD(SystemToolCommand("cmd.exe", "/C devcon.exe status *LPTENUM\\*"), output) <= 0) {
     WriteLog(kNotOnline, 0, "");
-    return -1;
+    return DevconStatus::NoListing;
   }
   std::string listing = JoinOutput(output);
-  if (!plat::text::Contains(listing, kLpt1Marker)) return 0;
+  if (!plat::text::Contains(listing, kLpt1Marker)) return DevconStatus::NoParallelPrinter;
   WriteLog(kParallelOnline, 0, "");
-  if (!plat::text::Contains(listing, kBrand)) return 1;
+  if (!plat::text::Contains(listing, kBrand)) return DevconStatus::OnLpt1;
   WriteLog(kBrandOnline, 0, "");
-  return 2;
+  return DevconStatus::BrandOnLpt1;
 }
 
 }  // namespace services

@@ -2,7 +2,7 @@
 // port derived from what it reports, and the devcon rescan.
 //
 //   std::string port;
-//   int r = DetectPrinterPort("VP210.inf", ".\\i386\\drvkit.dll", port);  // 1, "USB001"
+//   PortFound r = DetectPrinterPort("VP210.inf", ".\\i386\\drvkit.dll", port);  // ByHardwareId, "USB001"
 #pragma once
 #include <string>
 
@@ -14,15 +14,18 @@ namespace services {
 bool FindExistDevice(const std::string& libraryFile, const std::string& hwId, std::string& deviceId,
                      bool refresh, std::string& portInfo);
 
-// 0 nothing found (port cleared), 1 found by the INF's hardware ID, 2 by its
-// compatible tail. A USB device gives the last six characters of its port
+// How the printer was found; the numbers are those of the debug line.
+enum class PortFound { None = 0, ByHardwareId = 1, ByCompatibleId = 2 };
+
+// None: nothing found (port cleared); else found by the INF's hardware ID or
+// by its compatible tail. A USB device gives the last six characters of its port
 // information, a parallel one "LPT1:", a serial one the COM port its port
 // information names ("COM1:"); any other device keeps the port passed in
 // (plat::DevicePort).
-int DetectPrinterPort(const std::string& infFile, const std::string& libraryFile, std::string& port);
+PortFound DetectPrinterPort(const std::string& infFile, const std::string& libraryFile, std::string& port);
 
-// -1 the status listing printed nothing, 0 no parallel printer, 1 a printer
-// on LPT1, 2 one with the brand word in the listing.
-int DevconRescanAndCheck(const std::string& devconFile);
+// What devcon's status listing showed after the rescan.
+enum class DevconStatus { NoListing = -1, NoParallelPrinter = 0, OnLpt1 = 1, BrandOnLpt1 = 2 };
+DevconStatus DevconRescanAndCheck(const std::string& devconFile);
 
 }  // namespace services

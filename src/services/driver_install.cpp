@@ -29,7 +29,7 @@ Target FindTarget(const std::string& infFile, const std::string& libraryFile, bo
   std::string deviceId, portInfo;
   FindExistDevice(libraryFile, t.hwid, deviceId, true, portInfo);
   t.port = startFromPortInfo ? portInfo : std::string();
-  if (DetectPrinterPort(infFile, libraryFile, t.port) == 2) t.hwid = compat;
+  if (DetectPrinterPort(infFile, libraryFile, t.port) == PortFound::ByCompatibleId) t.hwid = compat;
   if (t.port.empty()) t.port = kNoPort;
   if (!online) {
     t.hwid = offlinePrefix + t.hwid;

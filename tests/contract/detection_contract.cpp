@@ -101,7 +101,7 @@ TEST_F(DetectionContract, UsbPrinterFoundByItsHardwareId) {
   SetDevices({{"LPTENUM\\VelmarVP-2108E5C", "USBPRINT\\VELMARVP-210\\7&1A2B&0&USB001",
                "Virtual printer port for USB001", "Velmar VP-210"}});
   std::string port = "before";
-  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), 1);
+  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::ByHardwareId);
   EXPECT_EQ(port, "USB001");
   EXPECT_EQ(Calls(), std::vector<std::string>{"FuncFindExistDevice(VelmarVP-2108E5C)"});
 }
@@ -109,7 +109,7 @@ TEST_F(DetectionContract, UsbPrinterFoundByItsHardwareId) {
 TEST_F(DetectionContract, PrinterFoundOnlyByTheCompatibleTail) {
   SetDevices({{"USBPRINT\\VelmarVP-210", "USBPRINT\\VELMARVP-210\\7&1A2B&0&USB002", "USB002", ""}});
   std::string port;
-  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), 2);
+  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::ByCompatibleId);
   EXPECT_EQ(port, "USB002");
   EXPECT_EQ(Calls(), (std::vector<std::string>{"FuncFindExistDevice(VelmarVP-2108E5C)",
                                                "FuncFindExistDevice(VelmarVP-210)"}));
@@ -118,23 +118,23 @@ TEST_F(DetectionContract, PrinterFoundOnlyByTheCompatibleTail) {
 TEST_F(DetectionContract, PortFromTheDeviceIdMarkers) {
   SetDevices({{"VelmarVP-2108E5C", "LPTENUM\\VELMARVP-2108E5C\\1&7D2B&0&LPT1.4", "", ""}});
   std::string port = "COM1:";
-  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), 1);
+  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::ByHardwareId);
   EXPECT_EQ(port, "LPT1:");
 
   SetDevices({{"VelmarVP-2108E5C", "ROOT\\PRINTER\\0000", "Virtual printer port for USB005", ""}});
   port = "COM1:";
-  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), 1);
+  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::ByHardwareId);
   EXPECT_EQ(port, "COM1:") << "neither marker keeps the caller's port";
 
   SetDevices({{"VelmarVP-2108E5C", "USBPRINT\\VELMARVP-210\\1", "USB7", ""}});
-  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), 1);
+  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::ByHardwareId);
   EXPECT_EQ(port, "USB7") << "port information shorter than six characters is taken whole";
 }
 
 TEST_F(DetectionContract, NothingFoundClearsThePort) {
   SetDevices({{"OtherModel", "USBPRINT\\OTHER\\1", "USB001", ""}}, 0x7F7F7F00u);
   std::string port = "USB009";
-  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), 0) << "bits above the lowest byte are no answer";
+  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::None) << "bits above the lowest byte are no answer";
   EXPECT_EQ(port, "");
 }
 
@@ -144,7 +144,7 @@ TEST_F(DetectionContract, MissingLibraryFindsNothing) {
   EXPECT_EQ(dev, "");
   EXPECT_EQ(info, "");
   std::string port = "USB001";
-  EXPECT_EQ(services::DetectPrinterPort(kInf, ".\\absent_drvkit64.dll", port), 0);
+  EXPECT_EQ(services::DetectPrinterPort(kInf, ".\\absent_drvkit64.dll", port), services::PortFound::None);
   EXPECT_EQ(port, "");
 }
 
@@ -170,7 +170,7 @@ TEST_F(DetectionContract, DeviceThatAppearsOnlyAfterARescan) {
   EXPECT_EQ(Calls(), (std::vector<std::string>{"FuncFindExistDevice(VelmarVP-2108E5C)", "RefreshHW()",
                                                "FuncFindExistDevice(VelmarVP-2108E5C)"}));
   std::string port;
-  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), 1) << "and stays there for later loads";
+  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::ByHardwareId) << "and stays there for later loads";
 }
 
 TEST_F(DetectionContract, AnswersLongerThanTheBufferAreCut) {

@@ -52,7 +52,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   services::StopServiceByCmd("PrnSvc", "C:\\Svc\\PrnSvc.exe", true);
   services::NetStartService("PrnSvc", "C:\\Svc\\PrnSvc.exe");
   services::NetStopService("PrnSvc", "C:\\Svc\\PrnSvc.exe", true);
-  const int r = services::DevconRescanAndCheck("C:\\Svc\\devcon.exe");
+  const int r = static_cast<int>(services::DevconRescanAndCheck("C:\\Svc\\devcon.exe"));
   if (r < -1 || r > 2) __builtin_trap();
   if (machine.handles.Total() != 0) __builtin_trap();
   // What the run made goes before it ends: memory still held when a run

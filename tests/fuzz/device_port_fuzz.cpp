@@ -56,7 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                           "[Models]\r\n%P%=Inst,LPTENUM\\" +
                               infId.substr(0, infId.find_first_of("\r\n")) + ",USBPRINT\\" + infId.substr(0, infId.find_first_of("\r\n")) + "\r\n");
   std::string port = "COM9:";
-  const int r = services::DetectPrinterPort("VP.inf", "C:\\Medium\\drvkit.dll", port);
+  const int r = static_cast<int>(services::DetectPrinterPort("VP.inf", "C:\\Medium\\drvkit.dll", port));
   if (r < 0 || r > 2) __builtin_trap();
   if (r == 0 && !port.empty()) __builtin_trap();
   const bool serial = port.size() <= 7 && port.rfind("COM", 0) == 0 && port.back() == ':';

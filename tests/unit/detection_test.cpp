@@ -141,51 +141,51 @@ TEST_F(Detection, LongDeviceTextsAreCutToTheBuffer) {
 
 TEST_F(Detection, PortFollowsTheEnumeratorOfTheDeviceFound) {
   std::string port = "keep";
-  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), 0);
+  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::None);
   EXPECT_EQ(port, "") << "nothing found clears the port";
 
   auto& usb = Attach("VelmarVP-2108E5C", "USBPRINT\\VELMARVP-210\\7&1A&0&USB001", "Virtual printer port USB003");
   port = "keep";
-  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), 1);
+  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::ByHardwareId);
   EXPECT_EQ(port, "USB003");
 
   usb.portInfo = "USB1";
-  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), 1);
+  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::ByHardwareId);
   EXPECT_EQ(port, "USB1") << "shorter than six characters: all of it";
 
   usb.deviceId = "LPTENUM\\VELMARVP-2108E5C\\1&7D&0&LPT1.4";
-  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), 1);
+  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::ByHardwareId);
   EXPECT_EQ(port, "LPT1:");
 
   // A serial printer: the COM port its information names last, as the spooler names it.
   usb.deviceId = "SERENUM\\VELMARVP-2108E5C\\4&2E7D&0&0000";
   usb.portInfo = "Communications Port (COM12)";
-  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), 1);
+  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::ByHardwareId);
   EXPECT_EQ(port, "COM12:");
   usb.portInfo = "com1 then COM3";
-  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), 1);
+  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::ByHardwareId);
   EXPECT_EQ(port, "COM3:");
   for (const char* noPort : {"", "Communications Port", "COM0", "COM07", "COM257", "COMX1"}) {
     usb.portInfo = noPort;
     port = "LPT2:";
-    EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), 1);
+    EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::ByHardwareId);
     EXPECT_EQ(port, "LPT2:") << "no COM port named in '" << noPort << "': the caller's port stays";
   }
 
   usb.deviceId = "ROOT\\PRINTER\\0000";
   port = "COM1:";
-  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), 1);
+  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::ByHardwareId);
   EXPECT_EQ(port, "COM1:") << "neither marker keeps the caller's port";
 
   usb.deviceId = "usbprint\\lower\\USB009";
-  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), 1);
+  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::ByHardwareId);
   EXPECT_EQ(port, "COM1:") << "the markers are case-sensitive";
 }
 
 TEST_F(Detection, CompatibleTailIsTriedSecondWithASecondLoad) {
   Attach("USBPRINT\\VelmarVP-210", "USBPRINT\\VELMARVP-210\\7&1A&0&USB002", "USB002");
   std::string port;
-  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), 2);
+  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::ByCompatibleId);
   EXPECT_EQ(port, "USB002");
   auto calls = LibraryCalls();
   EXPECT_EQ(std::count(calls.begin(), calls.end(), "LoadLibrary(C:\\Medium\\i386\\drvkit.dll)"), 2);
@@ -206,7 +206,7 @@ class Devcon : public Detection {
 };
 
 TEST_F(Devcon, StatusNeedsDevconInTheCurrentFolderOrOnThePath) {
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), -1)
+  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), services::DevconStatus::NoListing)
       << "the rescan ran, but the bare devcon.exe is not found";
   EXPECT_EQ(Commands(), (std::vector<std::string>{"cmd /C \"\"C:\\Medium\\i386\\devcon.exe\" rescan\"",
                                                   "cmd /C devcon.exe status *LPTENUM\\*"}));
@@ -218,38 +218,38 @@ TEST_F(Devcon, StatusNeedsDevconInTheCurrentFolderOrOnThePath) {
   EXPECT_NE(debug[2].find("Pellacor"), std::string::npos);
 
   Write("C:\\WINDOWS\\system32\\devcon.exe", "MZ");
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), 0) << "found on the search path";
+  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), services::DevconStatus::NoParallelPrinter) << "found on the search path";
 }
 
 TEST_F(Devcon, ListingMarkersGiveTheResult) {
   Write("C:\\Medium\\devcon.exe", "MZ");
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), 0);
+  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), services::DevconStatus::NoParallelPrinter);
   const std::string rescanLine = machine.DebugLines().back();
   EXPECT_EQ(rescanLine.back(), '1') << "no marker: nothing logged after the rescan's answer";
 
   auto& lpt = Attach("VelmarVP-2108E5C", "LPTENUM\\VELMARVP-2108E5C\\1&7D2B&0&LPT1.4", "");
   lpt.name = "Velmar VP-210";
   lpt.afterRefresh = true;
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), 1) << "the rescan brings it up";
+  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), services::DevconStatus::OnLpt1) << "the rescan brings it up";
   const std::string onPortLine = machine.DebugLines().back();
   EXPECT_EQ(onPortLine.rfind("<> Installer DC", 0), 0u);
   EXPECT_EQ(onPortLine.find("Pellacor"), std::string::npos) << "a printer of another brand";
 
   lpt.name = "Pellacor VP-210";
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), 2);
+  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), services::DevconStatus::BrandOnLpt1);
   const std::string brandLine = machine.DebugLines().back();
   EXPECT_EQ(brandLine.rfind("<> Installer DC", 0), 0u);
   EXPECT_NE(brandLine.find("Pellacor"), std::string::npos);
   EXPECT_NE(brandLine, onPortLine);
 
   lpt.name = "PELLACOR VP-210";
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), 1) << "the brand word is case-sensitive";
+  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), services::DevconStatus::OnLpt1) << "the brand word is case-sensitive";
 
   lpt.deviceId = "LPTENUM\\VELMARVP-2108E5C\\1&7D2B&0&LPT2.4";
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), 0) << "a printer on LPT2 only";
+  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), services::DevconStatus::NoParallelPrinter) << "a printer on LPT2 only";
 
   machine.devices.devconFails = true;
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), -1);
+  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), services::DevconStatus::NoListing);
   const std::string notOnline = machine.DebugLines().back();
   EXPECT_EQ(notOnline.rfind("<> Installer DC", 0), 0u);
   EXPECT_NE(notOnline.find("Pellacor"), std::string::npos);
@@ -276,7 +276,7 @@ TEST_F(Devcon, RescanReachesTheMediumInAFolderWithABlank) {
   // for beside the program first.
   machine.faults.Set("GetSystemDirectory", 0, 5);
   const size_t ran = Commands().size();
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), -1);
+  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), services::DevconStatus::NoListing);
   EXPECT_EQ(Commands().size(), ran);
 }
 

@@ -145,7 +145,7 @@ TEST_F(InstallSequence, ConfirmedInstallSetsUpTheQueueAndReportsItsPort) {
             "is set to USB001 !\r\nNotice: Please restart your computer !")
       << "the default print processor is named, so the restart note follows";
   EXPECT_TRUE(Unlocked());
-  EXPECT_EQ(main().InstallState, 2);
+  EXPECT_EQ(main().InstallState, app::TInstallState::Ended);
   EXPECT_EQ(main().InstalledPrinterName, "");
   EXPECT_EQ(main().GetCursor(), ui::Cursor::Default);
 }
@@ -276,7 +276,7 @@ TEST_F(InstallSequence, SixtyFourBitWindowsHandsOffAndWaitsForTheSiblingsMessage
   EXPECT_EQ(machine.handOff.posted[0].window, main().Handle());
   EXPECT_NE(main().Setup64Process, 0u);
   EXPECT_TRUE(main().TimerSetup64Error->Enabled());
-  EXPECT_EQ(main().InstallState, 1);
+  EXPECT_EQ(main().InstallState, app::TInstallState::Running);
   EXPECT_FALSE(main().BbtnStart->Enabled()) << "locked until the answer";
 
   h.Script(Step::Answer(ui::kIdOk).When("successfully"));
@@ -284,7 +284,7 @@ TEST_F(InstallSequence, SixtyFourBitWindowsHandsOffAndWaitsForTheSiblingsMessage
   ui::app().ProcessMessages();
   EXPECT_TRUE(Unlocked());
   EXPECT_FALSE(main().TimerSetup64Error->Enabled());
-  EXPECT_EQ(main().InstallState, 2);
+  EXPECT_EQ(main().InstallState, app::TInstallState::Ended);
   ASSERT_NE(Queue(kModel), nullptr) << "the queue is set up on this side";
   EXPECT_EQ(Boxes().size(), 1u);
 }
@@ -315,7 +315,7 @@ TEST_F(InstallSequence, WatchdogReportsASiblingThatEndedSilently) {
   Press();
   plat::sys().Sleep(1000);
   ui::app().ProcessMessages();
-  EXPECT_EQ(main().InstallState, 1) << "a sibling still running is waited for";
+  EXPECT_EQ(main().InstallState, app::TInstallState::Running) << "a sibling still running is waited for";
   EXPECT_FALSE(main().BbtnStart->Enabled());
 
   // It ends without a word, the window in sight: no message can come now.
@@ -323,7 +323,7 @@ TEST_F(InstallSequence, WatchdogReportsASiblingThatEndedSilently) {
   h.Script(Step::Answer(ui::kIdOk).When("Failed"));
   plat::sys().Sleep(machine.handOff.delay + 5000);
   ui::app().ProcessMessages();
-  EXPECT_EQ(main().InstallState, 2);
+  EXPECT_EQ(main().InstallState, app::TInstallState::Ended);
   EXPECT_TRUE(Unlocked());
   EXPECT_EQ(main().Setup64Process, 0u);
   ASSERT_EQ(Boxes().size(), 1u);
@@ -356,7 +356,7 @@ TEST_F(InstallSequence, SixtyFourBitAttemptThatEndsBeforeTheHandOffUnlocks) {
   Press();
   EXPECT_TRUE(InTranscript("The DLL file is not found!"));
   EXPECT_TRUE(Unlocked());
-  EXPECT_EQ(main().InstallState, 2);
+  EXPECT_EQ(main().InstallState, app::TInstallState::Ended);
   EXPECT_TRUE(machine.handOff.posted.empty());
 
   // The sibling cannot be started: its start's error code, and unlocked.
@@ -370,7 +370,7 @@ TEST_F(InstallSequence, SixtyFourBitAttemptThatEndsBeforeTheHandOffUnlocks) {
   EXPECT_EQ(Boxes().back(), "Notice | Driver install is Failed (0x00000002).\r\nPlease retry later!");
   EXPECT_TRUE(Unlocked());
   EXPECT_FALSE(main().TimerSetup64Error->Enabled());
-  EXPECT_EQ(main().InstallState, 2);
+  EXPECT_EQ(main().InstallState, app::TInstallState::Ended);
 
   // The queue to replace still prints (a quiet model is not told): usable again.
   plat::files().WriteFile("C:\\Medium\\X64\\Quenset64.exe", "MZ");
@@ -444,7 +444,7 @@ TEST_F(InstallSequence, InfThatNamesNoPrinterFailsBeforeInstalling) {
     EXPECT_TRUE(machine.handOff.posted.empty() && machine.started.empty()) << "no sibling, no devcon";
     EXPECT_TRUE(machine.spooler.printers.empty());
     EXPECT_TRUE(Unlocked());
-    EXPECT_EQ(main().InstallState, 2);
+    EXPECT_EQ(main().InstallState, app::TInstallState::Ended);
   }
 }
 
@@ -479,7 +479,7 @@ TEST_F(InstallSequence, HandOffLeavesNoHandleOpen) {
         << dump.back();
     plat::sys().Sleep(static_cast<uint32_t>(machine.handOff.delay));
     ui::app().ProcessMessages();
-    EXPECT_EQ(main().InstallState, 2);
+    EXPECT_EQ(main().InstallState, app::TInstallState::Ended);
     EXPECT_EQ(machine.handles.Total(), 0) << machine.handles.Describe();
     EXPECT_EQ(main().Setup64Process, 0u);
   }
@@ -596,7 +596,7 @@ TEST_F(InstallSequence, FailedSpoolerQueryDoesNotDenyTheQueue) {
 
 TEST_F(InstallSequence, ProgressTextCountsDotsWhileInstalling) {
   Start();
-  main().InstallState = 1;
+  main().InstallState = app::TInstallState::Running;
   main().TimerInstallingHints->SetEnabled(true);
   std::vector<std::string> seen;
   for (int i = 0; i < 7; ++i) {
@@ -608,7 +608,7 @@ TEST_F(InstallSequence, ProgressTextCountsDotsWhileInstalling) {
   EXPECT_EQ(seen[4], base + " . . . . .");
   EXPECT_EQ(seen[5], base);
   EXPECT_EQ(seen[6], base + " .");
-  main().InstallState = 2;
+  main().InstallState = app::TInstallState::Ended;
   main().TimerInstallingHintsTimer();
   EXPECT_EQ(main().StaBarInfo->Caption(), "");
   EXPECT_FALSE(main().TimerInstallingHints->Enabled());
@@ -638,7 +638,7 @@ TEST_F(InstallSequence, OlderThanWindows2000DoesNothing) {
   EXPECT_EQ(LibraryCalls("FuncDrvKit("), 0);
   EXPECT_TRUE(Boxes().empty());
   EXPECT_TRUE(Unlocked());
-  EXPECT_EQ(main().InstallState, 2);
+  EXPECT_EQ(main().InstallState, app::TInstallState::Ended);
 }
 
 }  // namespace

@@ -31,7 +31,7 @@ class SearchDialog : public ProgramTest {
       calls.push_back(plat::sys().TickCount());
       size_t i = calls.size() - 1;
       port = i < ports.size() ? ports[i] : (ports.empty() ? "" : ports.back());
-      return port.empty() ? 0 : 1;
+      return port.empty() ? services::PortFound::None : services::PortFound::ByHardwareId;
     };
   }
   search::TFormSearching& dlg() { return *p->formSearching; }

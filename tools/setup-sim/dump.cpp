@@ -108,7 +108,7 @@ std::vector<std::string> DumpState(app::Program& p, unsigned cp) {
   field("DebugMode", m.DebugMode ? "1" : "0");
   field("HiddenMode", m.HiddenMode ? "1" : "0");
   field("AutoIndex", std::to_string(m.AutoIndex));
-  field("InstallState", std::to_string(m.InstallState));
+  field("InstallState", std::to_string(static_cast<int>(m.InstallState)));
   field("InstalledPrinterName", Escape(ToUtf8(m.InstalledPrinterName, cp)));
   field("RemovedDriverName", Escape(ToUtf8(m.RemovedDriverName, cp)));
   field("LastErrorCode", std::to_string(m.LastErrorCode));
