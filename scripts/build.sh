@@ -11,7 +11,7 @@ ninja -C build/host -j"$jobs"
 # The host suites once more with ASan and UBSan: unit, contract and the fault sweep.
 cmake -S . -B build/host-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DSANITIZE=ON \
       -DOUT_DIR="$PWD/out/host-asan" >/dev/null
-ninja -C build/host-asan -j"$jobs" unit contract fault-sweep
+ninja -C build/host-asan -j"$jobs" unit contract drvkit_tests fault-sweep
 cmake -S . -B build/win32 -G Ninja -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake \
       -DCMAKE_BUILD_TYPE=Release >/dev/null
 ninja -C build/win32 -j"$jobs"
