@@ -74,7 +74,8 @@ class Planner {
       : inf_(inf), arch_(arch), includes_(includes) {}
 
   PlanResult Make(const std::string& hwid) {
-    if (!inf_.HasSection("Version")) return Fail(kErrorWrongInfStyle, "the INF has no [Version] section");
+    if (!inf_.HasSection("Version"))
+      return Fail(kErrorWrongInfStyle, "the INF has no [Version] section");
     std::optional<ModelMatch> match = FindModel(inf_, hwid, arch_);
     if (!match) {
       const Arch other = arch_ == Arch::kAmd64 ? Arch::kX86 : Arch::kAmd64;
@@ -83,13 +84,15 @@ class Planner {
                                                EnvironmentOf(other) + " only");
       return Fail(kErrorNoCompatDrivers, "no model of the INF has the ID " + hwid);
     }
-    if (match->installSection.empty()) return Fail(kErrorSectionNotFound, "the model names no install section");
+    if (match->installSection.empty())
+      return Fail(kErrorSectionNotFound, "the model names no install section");
     DriverPlan& p = result_.plan;
     p.model = match->name;
     p.manufacturer = match->manufacturer;
     p.hardwareId = match->hardwareId;
     p.provider = inf_.Value("Version", "Provider");
-    p.catalog = inf_.Value("Version", arch_ == Arch::kAmd64 ? "CatalogFile.NTamd64" : "CatalogFile.NTx86");
+    p.catalog =
+        inf_.Value("Version", arch_ == Arch::kAmd64 ? "CatalogFile.NTamd64" : "CatalogFile.NTx86");
     if (p.catalog.empty()) p.catalog = inf_.Value("Version", "CatalogFile");
     const InfLine* ver = inf_.Find("Version", "DriverVer");
     if (ver) p.driverVer = ver->Field(0) + "," + ver->Field(1);
@@ -102,7 +105,9 @@ class Planner {
       for (const std::string& name : include->fields) {
         if (name.empty()) continue;
         std::optional<std::string> text = includes_(name);
-        if (!text) return Fail(kErrorFileNotFound, "the INF includes " + name + ", which the system does not have");
+        if (!text)
+          return Fail(kErrorFileNotFound,
+                      "the INF includes " + name + ", which the system does not have");
         included_.push_back(InfFile::Parse(*text));
       }
     }
@@ -201,7 +206,8 @@ class Planner {
             result_.plan.skipped.push_back(list);
             continue;
           }
-          if (!Planned(list.substr(1)) && !AddFile(inf, list.substr(1), list.substr(1))) return false;
+          if (!Planned(list.substr(1)) && !AddFile(inf, list.substr(1), list.substr(1)))
+            return false;
           continue;
         }
         std::string dest = inf.Value("DestinationDirs", list);
@@ -263,28 +269,33 @@ class Planner {
   Arch arch_;
   const IncludeReader& includes_;
   std::deque<InfFile> included_;  // stays put: sources_ point into it
-  std::vector<Source> sources_;  // the install section, then the needed ones
+  std::vector<Source> sources_;   // the install section, then the needed ones
   PlanResult result_;
 };
 
 }  // namespace
 
-const char* EnvironmentOf(Arch arch) { return arch == Arch::kAmd64 ? "Windows x64" : "Windows NT x86"; }
+const char* EnvironmentOf(Arch arch) {
+  return arch == Arch::kAmd64 ? "Windows x64" : "Windows NT x86";
+}
 
 uint16_t MachineOf(Arch arch) { return arch == Arch::kAmd64 ? 0x8664 : 0x14C; }
 
 std::optional<uint16_t> PeMachine(const std::string& head) {
   auto u16 = [&](size_t at) {
-    return static_cast<uint16_t>(static_cast<unsigned char>(head[at]) | static_cast<unsigned char>(head[at + 1]) << 8);
+    return static_cast<uint16_t>(static_cast<unsigned char>(head[at]) |
+                                 static_cast<unsigned char>(head[at + 1]) << 8);
   };
   if (head.size() < 0x40 || head[0] != 'M' || head[1] != 'Z') return std::nullopt;
   const size_t pe = u16(0x3C) | static_cast<size_t>(u16(0x3E)) << 16;
-  if (pe > head.size() || head.size() - pe < 6 || head.compare(pe, 4, std::string("PE\0\0", 4)) != 0)
+  if (pe > head.size() || head.size() - pe < 6 ||
+      head.compare(pe, 4, std::string("PE\0\0", 4)) != 0)
     return std::nullopt;
   return u16(pe + 4);
 }
 
-PlanResult MakePlan(const std::string& infText, const std::string& hwid, Arch arch, const IncludeReader& includes) {
+PlanResult MakePlan(const std::string& infText, const std::string& hwid, Arch arch,
+                    const IncludeReader& includes) {
   const InfFile inf = InfFile::Parse(infText);
   if (hwid.empty() || Tail(hwid).empty()) {
     PlanResult r;

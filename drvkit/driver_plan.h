@@ -4,8 +4,8 @@
 // texts, so that the choice is the same on every Windows and is tested on
 // the host.
 //
-//   drvkit::PlanResult r = drvkit::MakePlan(infText, "VelmarVP-2104E1A", drvkit::Arch::kAmd64, systemInfs);
-//   if (r.error == 0) r.plan.dataFile;  // "VP210.PPD"
+//   drvkit::PlanResult r = drvkit::MakePlan(infText, "VelmarVP-2104E1A", drvkit::Arch::kAmd64,
+//   systemInfs); if (r.error == 0) r.plan.dataFile;  // "VP210.PPD"
 #pragma once
 #include <cstdint>
 #include <functional>
@@ -43,12 +43,12 @@ struct PlannedFile {
 };
 
 struct DriverPlan {
-  std::string model;       // the driver's name: the model line's name
+  std::string model;  // the driver's name: the model line's name
   std::string manufacturer, provider, hardwareId, driverVer;
-  std::string catalog;     // the signed package's catalog ([Version] CatalogFile), or empty
+  std::string catalog;  // the signed package's catalog ([Version] CatalogFile), or empty
   std::string driverFile, dataFile, configFile, helpFile, monitor, defaultDataType;
   std::vector<std::string> dependentFiles;
-  std::vector<PlannedFile> files;  // every file to put into the driver directory
+  std::vector<PlannedFile> files;    // every file to put into the driver directory
   std::vector<std::string> skipped;  // copy lists bound for other folders, not installed
 };
 

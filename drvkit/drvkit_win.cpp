@@ -72,7 +72,8 @@ bool IsFile(const std::string& path) {
 
 // Up to |limit| bytes of a file; false with the system's last error.
 bool ReadBytes(const std::string& path, std::string& out, size_t limit = 64u << 20) {
-  ScopedFile f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr));
+  ScopedFile f(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0,
+                             nullptr));
   if (!f) return false;
   out.clear();
   char buf[16384];
@@ -101,7 +102,8 @@ struct Spooler {
   using EnumDriversFn = BOOL(WINAPI*)(LPSTR, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD);
   using DeleteDriverFn = BOOL(WINAPI*)(LPSTR, LPSTR, LPSTR);
   HMODULE module = SystemLibrary("winspool.drv");
-  GetDriverDirectoryFn getDriverDirectory = ProcOf<GetDriverDirectoryFn>(module, "GetPrinterDriverDirectoryA");
+  GetDriverDirectoryFn getDriverDirectory =
+      ProcOf<GetDriverDirectoryFn>(module, "GetPrinterDriverDirectoryA");
   AddDriverExFn addDriverEx = ProcOf<AddDriverExFn>(module, "AddPrinterDriverExA");
   EnumDriversFn enumDrivers = ProcOf<EnumDriversFn>(module, "EnumPrinterDriversA");
   DeleteDriverFn deleteDriver = ProcOf<DeleteDriverFn>(module, "DeletePrinterDriverA");
@@ -114,7 +116,8 @@ struct InstalledDriver {
   std::vector<std::string> dependentFiles;
 };
 
-bool FindDriver(const Spooler& s, const std::string& env, const std::string& name, InstalledDriver& out) {
+bool FindDriver(const Spooler& s, const std::string& env, const std::string& name,
+                InstalledDriver& out) {
   DWORD needed = 0, count = 0;
   std::string e = env;
   s.enumDrivers(nullptr, &e[0], 3, nullptr, 0, &needed, &count);
@@ -130,7 +133,8 @@ bool FindDriver(const Spooler& s, const std::string& env, const std::string& nam
     out.dataFile = text(info[i].pDataFile);
     out.configFile = text(info[i].pConfigFile);
     out.helpFile = text(info[i].pHelpFile);
-    for (const char* p = info[i].pDependentFiles; p && *p; p += strlen(p) + 1) out.dependentFiles.push_back(p);
+    for (const char* p = info[i].pDependentFiles; p && *p; p += strlen(p) + 1)
+      out.dependentFiles.push_back(p);
     return true;
   }
   return false;
@@ -160,7 +164,8 @@ class CoreFiles {
     std::vector<std::string> candidates{driverDir_ + "\\3\\" + name};
     const std::string store = windows + "\\System32\\DriverStore\\FileRepository\\";
     WIN32_FIND_DATAA found;
-    ScopedFind find(::FindFirstFileA((store + (x64 ? "ntprint.inf_amd64_*" : "ntprint.inf_x86_*")).c_str(), &found));
+    ScopedFind find(::FindFirstFileA(
+        (store + (x64 ? "ntprint.inf_amd64_*" : "ntprint.inf_x86_*")).c_str(), &found));
     if (find && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
       candidates.push_back(store + found.cFileName + (x64 ? "\\Amd64\\" : "\\I386\\") + name);
     const std::string cache = windows + "\\Driver Cache\\" + (x64 ? "amd64" : "i386");
@@ -180,7 +185,8 @@ class CoreFiles {
       const std::string name = NameOf(info->NameInCabinet);
       for (const std::string& wanted : self->names_) {
         const std::string target = self->folder_ + "\\" + wanted;
-        if (!drvkit::EqualNoCase(wanted, name) || IsFile(target) || target.size() >= MAX_PATH) continue;
+        if (!drvkit::EqualNoCase(wanted, name) || IsFile(target) || target.size() >= MAX_PATH)
+          continue;
         memcpy(info->FullTargetName, target.c_str(), target.size() + 1);
         return FILEOP_DOIT;
       }
@@ -204,14 +210,16 @@ class CoreFiles {
     std::vector<std::string> cabinets;
     WIN32_FIND_DATAA found;
     ScopedFind find(::FindFirstFileA((cache + "\\sp*.cab").c_str(), &found));
-    for (bool more = find.IsValid(); more; more = ::FindNextFileA(find.Get(), &found)) cabinets.push_back(found.cFileName);
+    for (bool more = find.IsValid(); more; more = ::FindNextFileA(find.Get(), &found))
+      cabinets.push_back(found.cFileName);
     std::sort(cabinets.rbegin(), cabinets.rend());
     cabinets.push_back("driver.cab");
     char temp[MAX_PATH + 1] = {};
     DWORD n = ::GetTempPathA(MAX_PATH, temp);
     if (n == 0 || n > MAX_PATH) return;
     char name[64];
-    snprintf(name, sizeof name, "drvkit-%lu-%lu", static_cast<unsigned long>(::GetCurrentProcessId()),
+    snprintf(name, sizeof name, "drvkit-%lu-%lu",
+             static_cast<unsigned long>(::GetCurrentProcessId()),
              static_cast<unsigned long>(::GetTickCount()));
     folder_ = std::string(temp, n) + name;
     if (!::CreateDirectoryA(folder_.c_str(), nullptr)) {
@@ -227,7 +235,7 @@ class CoreFiles {
   std::string driverDir_;
   std::vector<std::string> names_;
   bool triedCabinets_ = false;
-  std::string folder_;               // the unpacked files, for this installation only
+  std::string folder_;  // the unpacked files, for this installation only
   std::vector<std::string> unpacked_;
 };
 
@@ -253,9 +261,11 @@ bool Verify(const Spooler& s, const std::string& env, const drvkit::DriverPlan& 
     why = "the spooler does not list the driver";
     return false;
   }
-  if (!drvkit::EqualNoCase(d.environment, env) || !drvkit::EqualNoCase(NameOf(d.dataFile), plan.dataFile) ||
+  if (!drvkit::EqualNoCase(d.environment, env) ||
+      !drvkit::EqualNoCase(NameOf(d.dataFile), plan.dataFile) ||
       !drvkit::EqualNoCase(NameOf(d.driverPath), plan.driverFile)) {
-    why = "the spooler lists it as " + d.environment + " with " + d.driverPath + " and " + d.dataFile;
+    why =
+        "the spooler lists it as " + d.environment + " with " + d.driverPath + " and " + d.dataFile;
     return false;
   }
   const std::string versionDir = FolderOf(d.dataFile);
@@ -271,8 +281,8 @@ bool Verify(const Spooler& s, const std::string& env, const drvkit::DriverPlan& 
 
 // Vista and later: a signed package through the driver store. The
 // functions are looked up, as Windows 2000 and XP (and Wine, in part) lack them.
-bool InstallPackage(const std::string& inf, const drvkit::DriverPlan& plan, const std::string& env, HWND window,
-                    std::string& why) {
+bool InstallPackage(const std::string& inf, const drvkit::DriverPlan& plan, const std::string& env,
+                    HWND window, std::string& why) {
   using UploadFn = HRESULT(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, DWORD, HWND, LPSTR, PULONG);
   using InstallFn = HRESULT(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, LPCSTR, DWORD);
   constexpr DWORD kSilentUpload = 1;  // UPDP_SILENT_UPLOAD
@@ -315,7 +325,8 @@ Outcome Install(const std::string& inf, const std::string& hwid, HWND window) {
     return Outcome{r.error, false};
   }
   const drvkit::DriverPlan& plan = r.plan;
-  for (const std::string& list : plan.skipped) Debug("copy list " + list + " is not for the driver directory: skipped");
+  for (const std::string& list : plan.skipped)
+    Debug("copy list " + list + " is not for the driver directory: skipped");
 
   Spooler s;
   if (!s.Ok()) return Failure(::GetLastError(), "no spooler");
@@ -365,7 +376,8 @@ Outcome Install(const std::string& inf, const std::string& hwid, HWND window) {
       Debug("installed " + plan.model + " for " + env + " from its signed package");
       return Outcome{};
     }
-    Debug("the signed package did not install (" + why + "): its files are installed as on older Windows");
+    Debug("the signed package did not install (" + why +
+          "): its files are installed as on older Windows");
   }
 
   // The files go to the driver directory, where the spooler takes them from.
@@ -383,11 +395,13 @@ Outcome Install(const std::string& inf, const std::string& hwid, HWND window) {
     }
     if (fresh) staged.push_back(to);
   }
-  auto full = [&](const std::string& name) { return name.empty() ? std::string() : driverDir + "\\" + name; };
+  auto full = [&](const std::string& name) {
+    return name.empty() ? std::string() : driverDir + "\\" + name;
+  };
   std::string name = plan.model, driverPath = full(plan.driverFile), dataFile = full(plan.dataFile),
-              configFile = full(plan.configFile), helpFile = full(plan.helpFile), monitor = plan.monitor,
-              dataType = plan.defaultDataType, mfg = plan.manufacturer, provider = plan.provider,
-              hardwareId = plan.hardwareId;
+              configFile = full(plan.configFile), helpFile = full(plan.helpFile),
+              monitor = plan.monitor, dataType = plan.defaultDataType, mfg = plan.manufacturer,
+              provider = plan.provider, hardwareId = plan.hardwareId;
   std::string dependent;
   for (const std::string& f : plan.dependentFiles) dependent += full(f) + '\0';
   dependent += '\0';
@@ -407,7 +421,8 @@ Outcome Install(const std::string& inf, const std::string& hwid, HWND window) {
   info.pszHardwareID = hardwareId.empty() ? nullptr : &hardwareId[0];
   info.pszProvider = provider.empty() ? nullptr : &provider[0];
   // Level 6 from XP on; Windows 2000 takes level 3 (the same first fields).
-  const DWORD level = v.dwMajorVersion > 5 || (v.dwMajorVersion == 5 && v.dwMinorVersion >= 1) ? 6 : 3;
+  const DWORD level =
+      v.dwMajorVersion > 5 || (v.dwMajorVersion == 5 && v.dwMinorVersion >= 1) ? 6 : 3;
 
   // APD_COPY_NEW_FILES leaves a file of the same version in place: files
   // that still differ afterwards (stale ones) are copied once more, all of them.
@@ -427,7 +442,8 @@ Outcome Install(const std::string& inf, const std::string& hwid, HWND window) {
     return Outcome{};
   }
   // Nothing half-registered stays behind.
-  if (!existed && FindDriver(s, env, plan.model, before)) s.deleteDriver(nullptr, &env[0], &name[0]);
+  if (!existed && FindDriver(s, env, plan.model, before))
+    s.deleteDriver(nullptr, &env[0], &name[0]);
   return Failure(error, plan.model + ": " + why);
 }
 
@@ -439,9 +455,11 @@ bool ShowErrors() {
 
 void ShowError(HWND owner, DWORD code) {
   char* text = nullptr;
-  DWORD n = ::FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-                             nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
-  std::string message = n && text ? std::string(text, n) : std::string("The driver could not be installed.");
+  DWORD n = ::FormatMessageA(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+      nullptr, code, 0, reinterpret_cast<LPSTR>(&text), 0, nullptr);
+  std::string message =
+      n && text ? std::string(text, n) : std::string("The driver could not be installed.");
   if (text) ::LocalFree(text);
   message += "\r\n(" + Hex(code) + ")";
   ::MessageBoxA(owner && ::IsWindow(owner) ? owner : nullptr, message.c_str(), "Printer driver",
@@ -459,7 +477,8 @@ void CopyText(char* to, const std::string& from) {
 struct DeviceApi {
   using GetClassDevsFn = HDEVINFO(WINAPI*)(const GUID*, PCSTR, HWND, DWORD);
   using EnumInfoFn = BOOL(WINAPI*)(HDEVINFO, DWORD, PSP_DEVINFO_DATA);
-  using GetPropertyFn = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA, DWORD, PDWORD, PBYTE, DWORD, PDWORD);
+  using GetPropertyFn = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA, DWORD, PDWORD, PBYTE, DWORD,
+                                      PDWORD);
   using GetInstanceIdFn = BOOL(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA, PSTR, DWORD, PDWORD);
   using OpenDevRegKeyFn = HKEY(WINAPI*)(HDEVINFO, PSP_DEVINFO_DATA, DWORD, DWORD, DWORD, REGSAM);
   using DestroyListFn = BOOL(WINAPI*)(HDEVINFO);
@@ -474,14 +493,18 @@ struct DeviceApi {
   DestroyListFn destroyList = ProcOf<DestroyListFn>(module, "SetupDiDestroyDeviceInfoList");
   LocateFn locate = ProcOf<LocateFn>(module, "CM_Locate_DevNodeA");
   ReenumerateFn reenumerate = ProcOf<ReenumerateFn>(module, "CM_Reenumerate_DevNode");
-  bool Ok() const { return getClassDevs && enumInfo && getProperty && getInstanceId && openDevRegKey && destroyList; }
+  bool Ok() const {
+    return getClassDevs && enumInfo && getProperty && getInstanceId && openDevRegKey && destroyList;
+  }
 };
 
-std::vector<std::string> MultiText(const DeviceApi& api, HDEVINFO list, SP_DEVINFO_DATA& d, DWORD property) {
+std::vector<std::string> MultiText(const DeviceApi& api, HDEVINFO list, SP_DEVINFO_DATA& d,
+                                   DWORD property) {
   std::vector<std::string> out;
   char buf[4096] = {};
   DWORD type = 0;
-  if (!api.getProperty(list, &d, property, &type, reinterpret_cast<PBYTE>(buf), sizeof buf - 2, nullptr))
+  if (!api.getProperty(list, &d, property, &type, reinterpret_cast<PBYTE>(buf), sizeof buf - 2,
+                       nullptr))
     return out;
   for (const char* p = buf; *p && p < buf + sizeof buf - 2; p += strlen(p) + 1) out.push_back(p);
   return out;
@@ -494,18 +517,21 @@ std::string PortOf(const DeviceApi& api, HDEVINFO list, SP_DEVINFO_DATA& d) {
   if (!key || key.Get() == INVALID_HANDLE_VALUE) return std::string();
   char text[kTextSize] = {};
   DWORD size = sizeof text - 1, type = 0;
-  if (::RegQueryValueExA(key.Get(), "PortName", nullptr, &type, reinterpret_cast<LPBYTE>(text), &size) ==
-          ERROR_SUCCESS && type == REG_SZ)
+  if (::RegQueryValueExA(key.Get(), "PortName", nullptr, &type, reinterpret_cast<LPBYTE>(text),
+                         &size) == ERROR_SUCCESS &&
+      type == REG_SZ)
     return text;
   DWORD number = 0;
   size = sizeof number;
-  if (::RegQueryValueExA(key.Get(), "Port Number", nullptr, &type, reinterpret_cast<LPBYTE>(&number), &size) !=
-          ERROR_SUCCESS || type != REG_DWORD)
+  if (::RegQueryValueExA(key.Get(), "Port Number", nullptr, &type,
+                         reinterpret_cast<LPBYTE>(&number), &size) != ERROR_SUCCESS ||
+      type != REG_DWORD)
     return std::string();
   size = sizeof text - 1;
   std::string base = "USB";
-  if (::RegQueryValueExA(key.Get(), "Base Name", nullptr, &type, reinterpret_cast<LPBYTE>(text), &size) ==
-          ERROR_SUCCESS && type == REG_SZ && text[0])
+  if (::RegQueryValueExA(key.Get(), "Base Name", nullptr, &type, reinterpret_cast<LPBYTE>(text),
+                         &size) == ERROR_SUCCESS &&
+      type == REG_SZ && text[0])
     base = text;
   char port[32];
   snprintf(port, sizeof port, "%s%03lu", base.c_str(), static_cast<unsigned long>(number));
@@ -515,8 +541,10 @@ std::string PortOf(const DeviceApi& api, HDEVINFO list, SP_DEVINFO_DATA& d) {
 bool FindDevice(const std::string& hwid, std::string& deviceId, std::string& portInfo) {
   DeviceApi api;
   if (!api.Ok() || hwid.empty()) return false;
-  const std::string tail = hwid.find('\\') == std::string::npos ? hwid : hwid.substr(hwid.find('\\') + 1);
-  static const GUID kPrinterClass = {0x4D36E979, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
+  const std::string tail =
+      hwid.find('\\') == std::string::npos ? hwid : hwid.substr(hwid.find('\\') + 1);
+  static const GUID kPrinterClass = {
+      0x4D36E979, 0xE325, 0x11CE, {0xBF, 0xC1, 0x08, 0x00, 0x2B, 0xE1, 0x03, 0x18}};
   struct Query {
     const GUID* cls;
     const char* enumerator;
@@ -536,7 +564,8 @@ bool FindDevice(const std::string& hwid, std::string& deviceId, std::string& por
       if (!api.enumInfo(list, i, &d)) break;
       for (DWORD property : {DWORD(SPDRP_HARDWAREID), DWORD(SPDRP_COMPATIBLEIDS)}) {
         for (const std::string& id : MultiText(api, list, d, property)) {
-          const std::string t = id.find('\\') == std::string::npos ? id : id.substr(id.find('\\') + 1);
+          const std::string t =
+              id.find('\\') == std::string::npos ? id : id.substr(id.find('\\') + 1);
           if (!drvkit::EqualNoCase(t, tail)) continue;
           char instance[kTextSize] = {};
           if (api.getInstanceId(list, &d, instance, sizeof instance, nullptr)) deviceId = instance;
@@ -572,16 +601,19 @@ DRVKIT_EXPORT DWORD WINAPI FuncFindExistDevice(LPCSTR hwid, LPSTR deviceId, LPST
 DRVKIT_EXPORT void WINAPI RefreshHW() {
   DeviceApi api;
   DEVINST root = 0;
-  if (api.locate && api.reenumerate && api.locate(&root, nullptr, CM_LOCATE_DEVNODE_NORMAL) == CR_SUCCESS)
+  if (api.locate && api.reenumerate &&
+      api.locate(&root, nullptr, CM_LOCATE_DEVNODE_NORMAL) == CR_SUCCESS)
     api.reenumerate(root, CM_REENUMERATE_SYNCHRONOUS);
 }
 
 // 0: installed; 1: installed already, nothing changed; 2: failed, with
 // LastInstallErrorCode saying why. The queue on |port| is the caller's.
 DRVKIT_EXPORT int WINAPI FuncDrvKit(LPCSTR inf, LPCSTR hwid, LPCSTR port, HWND window) {
-  Debug(std::string("FuncDrvKit(") + (inf ? inf : "") + ", " + (hwid ? hwid : "") + ", " + (port ? port : "") + ")");
-  Outcome o = !inf || !*inf || !hwid ? Failure(drvkit::kErrorInvalidParameter, "no INF or hardware ID")
-                                     : Install(inf, hwid, window);
+  Debug(std::string("FuncDrvKit(") + (inf ? inf : "") + ", " + (hwid ? hwid : "") + ", " +
+        (port ? port : "") + ")");
+  Outcome o = !inf || !*inf || !hwid
+                  ? Failure(drvkit::kErrorInvalidParameter, "no INF or hardware ID")
+                  : Install(inf, hwid, window);
   g_lastError = o.error;
   if (o.error == 0) return o.unchanged ? kAlreadyInstalled : kInstalled;
   if (ShowErrors()) ShowError(window, o.error);

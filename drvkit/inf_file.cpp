@@ -14,7 +14,8 @@ std::string Narrow(const std::string& text) {
   std::string out;
   out.reserve(text.size() / 2);
   for (size_t i = 2; i + 1 < text.size(); i += 2) {
-    const unsigned unit = static_cast<unsigned char>(text[i]) | static_cast<unsigned char>(text[i + 1]) << 8;
+    const unsigned unit =
+        static_cast<unsigned char>(text[i]) | static_cast<unsigned char>(text[i + 1]) << 8;
     out += unit < 0x80 ? static_cast<char>(unit) : '?';
   }
   return out;
@@ -24,7 +25,7 @@ std::string Narrow(const std::string& text) {
 // stands in quotes (blanks up to there are kept).
 struct FieldBuilder {
   std::string text;
-  size_t keep = 0;   // text[0, keep) is final (quoted or followed by a non-blank)
+  size_t keep = 0;  // text[0, keep) is final (quoted or followed by a non-blank)
   bool started = false;
 
   void Add(char c, bool quoted) {
@@ -79,7 +80,8 @@ const std::string& InfLine::Field(size_t n) const { return n < fields.size() ? f
 
 InfFile InfFile::Parse(const std::string& input) {
   std::string text = input;
-  if (text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xFF && static_cast<unsigned char>(text[1]) == 0xFE)
+  if (text.size() >= 2 && static_cast<unsigned char>(text[0]) == 0xFF &&
+      static_cast<unsigned char>(text[1]) == 0xFE)
     text = Narrow(text);
   else if (text.size() >= 3 && text.compare(0, 3, "\xEF\xBB\xBF") == 0)
     text.erase(0, 3);

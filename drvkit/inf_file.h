@@ -4,7 +4,8 @@
 // replaced from [Strings]. Plain C++, so the reader runs and is tested on
 // the host as well as inside the library.
 //
-//   drvkit::InfFile inf = drvkit::InfFile::Parse("[Version]\nProvider=%P%\n[Strings]\nP=\"Velmar\"\n");
+//   drvkit::InfFile inf =
+//   drvkit::InfFile::Parse("[Version]\nProvider=%P%\n[Strings]\nP=\"Velmar\"\n");
 //   inf.Value("Version", "Provider");  // "Velmar"
 #pragma once
 #include <map>
@@ -15,8 +16,9 @@ namespace drvkit {
 
 struct InfLine {
   bool hasKey = false;
-  std::string key;                  // the text before '=' (empty without one)
-  std::vector<std::string> fields;  // the comma-separated values after it (the whole line without '=')
+  std::string key;  // the text before '=' (empty without one)
+  std::vector<std::string>
+      fields;  // the comma-separated values after it (the whole line without '=')
   // The field |n|, empty when the line has fewer.
   const std::string& Field(size_t n) const;
 };

@@ -41,7 +41,8 @@ inline std::string ModuleFolder(HMODULE module) {
 class DeviceState {
  public:
   explicit DeviceState(HMODULE module)
-      : file_(ModuleFolder(module) + "\\drvkit-state.ini"), log_(ModuleFolder(module) + "\\drvkit-calls.log") {}
+      : file_(ModuleFolder(module) + "\\drvkit-state.ini"),
+        log_(ModuleFolder(module) + "\\drvkit-calls.log") {}
 
   std::string Get(const char* section, const char* key, const char* def = "") const {
     char buf[1024] = {0};
@@ -73,8 +74,8 @@ class DeviceState {
   void Rescan() const {
     for (const Device& d : Devices())
       if (d.afterRefresh)
-        WritePrivateProfileStringA(("Device." + std::to_string(d.number)).c_str(), "AfterRefresh", "0",
-                                   file_.c_str());
+        WritePrivateProfileStringA(("Device." + std::to_string(d.number)).c_str(), "AfterRefresh",
+                                   "0", file_.c_str());
   }
 
   void LogCall(const std::string& line) const {

@@ -11,8 +11,8 @@ void Mark(HMODULE self) {
   DWORD n = GetModuleFileNameA(self, path, MAX_PATH);
   path[n++] = '\r';
   path[n++] = '\n';
-  HANDLE f = CreateFileA("C:\\planted.log", FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                         OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  HANDLE f = CreateFileA("C:\\planted.log", FILE_APPEND_DATA, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                         nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
   if (f == INVALID_HANDLE_VALUE) return;
   DWORD written = 0;
   WriteFile(f, path, n, &written, nullptr);

@@ -30,6 +30,7 @@ int main(int argc, char** argv) {
   int r = services::RunCMD(cmd, out);
   double wall = GetTickCount() - t0;
   double cpu = CpuMs() - cpu0;
-  std::printf("cpu_ms=%.0f wall_ms=%.0f ratio=%.4f result=%d\n", cpu, wall, wall > 0 ? cpu / wall : 0.0, r);
+  std::printf("cpu_ms=%.0f wall_ms=%.0f ratio=%.4f result=%d\n", cpu, wall,
+              wall > 0 ? cpu / wall : 0.0, r);
   return 0;
 }

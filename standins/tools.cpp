@@ -52,8 +52,8 @@ std::vector<Service> Load() {
 void Save(const std::vector<Service>& all) {
   std::ofstream out(kState, std::ios::trunc);
   for (const auto& s : all)
-    out << s.name << '|' << s.installed << '|' << s.running << '|' << s.startFailures << '|' << s.stopFailures
-        << '|' << s.exe << '\n';
+    out << s.name << '|' << s.installed << '|' << s.running << '|' << s.startFailures << '|'
+        << s.stopFailures << '|' << s.exe << '\n';
 }
 
 Service* Find(std::vector<Service>& all, const std::string& name) {
@@ -79,30 +79,42 @@ using plat::tooltext::StatusBlock;
 int Sc(std::vector<Service>& all, const std::string& verb, const std::string& name) {
   Service* s = Find(all, name);
   if (!s) {
-    Out(ScFailed(verb == "query" ? "EnumQueryServicesStatus:OpenService" : "OpenService", 1060, kNoSuchService));
+    Out(ScFailed(verb == "query" ? "EnumQueryServicesStatus:OpenService" : "OpenService", 1060,
+                 kNoSuchService));
     return 1060;
   }
   if (verb == "query") {
-    Out(s->running ? StatusBlock(s->name, "4  RUNNING", "(STOPPABLE, NOT_PAUSABLE, ACCEPTS_SHUTDOWN)", false)
-                   : StatusBlock(s->name, "1  STOPPED ", "(NOT_STOPPABLE, NOT_PAUSABLE, IGNORES_SHUTDOWN)", false));
+    Out(s->running ? StatusBlock(s->name, "4  RUNNING",
+                                 "(STOPPABLE, NOT_PAUSABLE, ACCEPTS_SHUTDOWN)", false)
+                   : StatusBlock(s->name, "1  STOPPED ",
+                                 "(NOT_STOPPABLE, NOT_PAUSABLE, IGNORES_SHUTDOWN)", false));
     return 0;
   }
   if (verb == "stop") {
-    if (!s->running) return Out(ScFailed("ControlService", 1062, "The service has not been started.")), 1062;
+    if (!s->running)
+      return Out(ScFailed("ControlService", 1062, "The service has not been started.")), 1062;
     if (TakeFailure(s->stopFailures))
-      return Out(ScFailed("ControlService", 1061, "The service cannot accept control messages at this time.")), 1061;
+      return Out(ScFailed("ControlService", 1061,
+                          "The service cannot accept control messages at this time.")),
+             1061;
     s->running = false;
-    Out(StatusBlock(s->name, "3  STOP_PENDING", "(STOPPABLE, NOT_PAUSABLE, ACCEPTS_SHUTDOWN)", false));
+    Out(StatusBlock(s->name, "3  STOP_PENDING", "(STOPPABLE, NOT_PAUSABLE, ACCEPTS_SHUTDOWN)",
+                    false));
     return 0;
   }
   if (verb == "start") {
-    if (s->running) return Out(ScFailed("StartService", 1056, "An instance of the service is already running.")), 1056;
+    if (s->running)
+      return Out(ScFailed("StartService", 1056, "An instance of the service is already running.")),
+             1056;
     if (TakeFailure(s->startFailures)) {
-      Out(ScFailed("StartService", 1053, "The service did not respond to the start or control request in a timely fashion."));
+      Out(ScFailed(
+          "StartService", 1053,
+          "The service did not respond to the start or control request in a timely fashion."));
       return 1053;
     }
     s->running = true;
-    Out(StatusBlock(s->name, "2  START_PENDING", "(NOT_STOPPABLE, NOT_PAUSABLE, IGNORES_SHUTDOWN)", true));
+    Out(StatusBlock(s->name, "2  START_PENDING", "(NOT_STOPPABLE, NOT_PAUSABLE, IGNORES_SHUTDOWN)",
+                    true));
     return 0;
   }
   if (verb == "delete") {
@@ -110,20 +122,28 @@ int Sc(std::vector<Service>& all, const std::string& verb, const std::string& na
     Out(Lines({"[SC] DeleteService SUCCESS"}));
     return 0;
   }
-  Out(Lines({"DESCRIPTION:", "        SC is a command line program used for communicating with the"}));
+  Out(Lines(
+      {"DESCRIPTION:", "        SC is a command line program used for communicating with the"}));
   return 1639;
 }
 
 int Net(std::vector<Service>& all, const std::string& verb, const std::string& name) {
   Service* s = Find(all, name);
   if (verb != "stop" && verb != "start") return Err(Lines({"The syntax of this command is:"})), 1;
-  if (!s) return Err(Lines({"The service name is invalid.", "", "More help is available by typing NET HELPMSG 2185.", ""})), 2;
+  if (!s)
+    return Err(Lines({"The service name is invalid.", "",
+                      "More help is available by typing NET HELPMSG 2185.", ""})),
+           2;
   const std::string who = "The " + s->name + " service";
   const bool stop = verb == "stop";
   if (stop && !s->running)
-    return Err(who + " is not started." + kCrLf + kCrLf + "More help is available by typing NET HELPMSG 3521." + kCrLf + kCrLf), 2;
+    return Err(who + " is not started." + kCrLf + kCrLf +
+               "More help is available by typing NET HELPMSG 3521." + kCrLf + kCrLf),
+           2;
   if (!stop && s->running)
-    return Err(Lines({"The requested service has already been started.", "", "More help is available by typing NET HELPMSG 2182.", ""})), 2;
+    return Err(Lines({"The requested service has already been started.", "",
+                      "More help is available by typing NET HELPMSG 2182.", ""})),
+           2;
   const std::string done = stop ? "stopped" : "started";
   Out(who + (stop ? " is stopping." : " is starting.") + kCrLf);
   Sleep(100);

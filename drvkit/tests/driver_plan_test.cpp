@@ -29,8 +29,10 @@ const char kHead[] =
 const char kPostScript[] =
     "[Manufacturer]\n%Mfg%=Velmar,NTamd64\n"
     "[Velmar]\n\"Velmar VP-210\" = VP210,LPTENUM\\VelmarVP-2104E1A,USBPRINT\\VelmarVP-2104E1A\n"
-    "[Velmar.NTamd64]\n\"Velmar VP-210\" = VP210,LPTENUM\\VelmarVP-2104E1A,USBPRINT\\VelmarVP-2104E1A\n"
-    "[VP210]\nCopyFiles=VELMAR_FILES ; the model's own files\nDataSection=PSCRIPT_DATA\nDataFile=VP210.PPD\n"
+    "[Velmar.NTamd64]\n\"Velmar VP-210\" = "
+    "VP210,LPTENUM\\VelmarVP-2104E1A,USBPRINT\\VelmarVP-2104E1A\n"
+    "[VP210]\nCopyFiles=VELMAR_FILES ; the model's own "
+    "files\nDataSection=PSCRIPT_DATA\nDataFile=VP210.PPD\n"
     "Include=NTPRINT.INF\nNeeds=PSCRIPT.OEM\n"
     "[VELMAR_FILES]\nVP210.PPD\n"
     "[DestinationDirs]\nDefaultDestDir=66000\n"
@@ -49,7 +51,8 @@ PlanResult Plan(const std::string& body, const std::string& hwid, Arch arch = Ar
 
 std::string Files(const DriverPlan& p) {
   std::string out;
-  for (const PlannedFile& f : p.files) out += f.name + "<" + (f.fromSystem ? "system" : f.source) + " ";
+  for (const PlannedFile& f : p.files)
+    out += f.name + "<" + (f.fromSystem ? "system" : f.source) + " ";
   return out;
 }
 
@@ -81,8 +84,9 @@ TEST(DriverPlan, PostScriptModelOnEachArchitecture) {
     EXPECT_EQ(r.plan.configFile, "PS5UI.DLL");
     EXPECT_EQ(r.plan.helpFile, "PSCRIPT.HLP");
     EXPECT_EQ(r.plan.dataFile, "VP210.PPD");
-    EXPECT_EQ(Files(r.plan), std::string("VP210.PPD<") + row.ppdSource +
-                                 " PSCRIPT5.DLL<system PS5UI.DLL<system PSCRIPT.HLP<system PSCRIPT.NTF<system ");
+    EXPECT_EQ(Files(r.plan),
+              std::string("VP210.PPD<") + row.ppdSource +
+                  " PSCRIPT5.DLL<system PS5UI.DLL<system PSCRIPT.HLP<system PSCRIPT.NTF<system ");
     EXPECT_EQ(Join(r.plan.dependentFiles), "PSCRIPT.NTF ");
     EXPECT_EQ(r.plan.catalog, row.arch == Arch::kAmd64 ? "vp64.cat" : "vp.cat");
   }
@@ -102,23 +106,26 @@ TEST(DriverPlan, RolesAndTheirDefaults) {
     const char* data;
     const char* config;
   } rows[] = {
-      {"data file from the section's name",
-       "[VP.PPD]\nInclude=ntprint.inf\nNeeds=PSCRIPT.OEM\n", "PSCRIPT5.DLL", "VP.PPD", "PS5UI.DLL"},
-      {"driver and config default to the section's name",
-       "[VP.PPD]\nCopyFiles=@VP.PPD\n", "VP.PPD", "VP.PPD", "VP.PPD"},
-      {"config follows the driver",
-       "[VP.PPD]\nDriverFile=VPDRV.DLL\n", "VPDRV.DLL", "VP.PPD", "VPDRV.DLL"},
+      {"data file from the section's name", "[VP.PPD]\nInclude=ntprint.inf\nNeeds=PSCRIPT.OEM\n",
+       "PSCRIPT5.DLL", "VP.PPD", "PS5UI.DLL"},
+      {"driver and config default to the section's name", "[VP.PPD]\nCopyFiles=@VP.PPD\n", "VP.PPD",
+       "VP.PPD", "VP.PPD"},
+      {"config follows the driver", "[VP.PPD]\nDriverFile=VPDRV.DLL\n", "VPDRV.DLL", "VP.PPD",
+       "VPDRV.DLL"},
       {"the section's own key over the system's data section",
-       "[VP.PPD]\nDataSection=PSCRIPT_DATA\nConfigFile=OWN.DLL\nInclude=ntprint.inf\nNeeds=PSCRIPT.OEM\n",
+       "[VP.PPD]\nDataSection=PSCRIPT_DATA\nConfigFile=OWN.DLL\nInclude=ntprint.inf\nNeeds=PSCRIPT."
+       "OEM\n",
        "PSCRIPT5.DLL", "VP.PPD", "OWN.DLL"},
       {"a data section of the model's INF over the needed one's",
-       "[VP.PPD]\nDataSection=MINE\nInclude=ntprint.inf\nNeeds=PSCRIPT.OEM\n[MINE]\nDriverFile=VPDRV.DLL\n",
+       "[VP.PPD]\nDataSection=MINE\nInclude=ntprint.inf\nNeeds=PSCRIPT.OEM\n[MINE]\nDriverFile="
+       "VPDRV.DLL\n",
        "VPDRV.DLL", "VP.PPD", "PS5UI.DLL"},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    PlanResult r = Plan(std::string("[Manufacturer]\nV\n[V]\n\"VP\" = VP.PPD, USBPRINT\\VP1\n") + row.body + tail,
-                        "VP1", Arch::kX86);
+    PlanResult r = Plan(
+        std::string("[Manufacturer]\nV\n[V]\n\"VP\" = VP.PPD, USBPRINT\\VP1\n") + row.body + tail,
+        "VP1", Arch::kX86);
     ASSERT_EQ(r.error, 0u) << r.detail;
     EXPECT_EQ(r.plan.driverFile, row.driver);
     EXPECT_EQ(r.plan.dataFile, row.data);
@@ -135,22 +142,28 @@ TEST(DriverPlan, ChoiceOfModel) {
     const char* model;
   } rows[] = {
       {"one ID in several cases: the first model in the file",
-       "[Manufacturer]\nV\n[V]\nFirst = S, USBPRINT\\vp1\nSecond = S, usbprint\\VP1\n", Arch::kX86, 0, "First"},
+       "[Manufacturer]\nV\n[V]\nFirst = S, USBPRINT\\vp1\nSecond = S, usbprint\\VP1\n", Arch::kX86,
+       0, "First"},
       {"a hardware ID over an earlier compatible one",
-       "[Manufacturer]\nV\n[V]\nCompat = S, USBPRINT\\OTHER, LPTENUM\\VP1\nOwn = S, USBPRINT\\VP1\n", Arch::kX86, 0,
-       "Own"},
+       "[Manufacturer]\nV\n[V]\nCompat = S, USBPRINT\\OTHER, LPTENUM\\VP1\nOwn = S, "
+       "USBPRINT\\VP1\n",
+       Arch::kX86, 0, "Own"},
       {"x64 ignores the undecorated models",
-       "[Manufacturer]\nV=V,NTx86\n[V]\nM = S, USBPRINT\\VP1\n[V.NTx86]\nM = S, USBPRINT\\VP1\n", Arch::kAmd64,
-       kErrorMachineMismatch, ""},
+       "[Manufacturer]\nV=V,NTx86\n[V]\nM = S, USBPRINT\\VP1\n[V.NTx86]\nM = S, USBPRINT\\VP1\n",
+       Arch::kAmd64, kErrorMachineMismatch, ""},
       {"a model for x64 only, asked on x86",
-       "[Manufacturer]\nV=V,NTamd64\n[V.NTamd64]\nM = S, USBPRINT\\VP1\n", Arch::kX86, kErrorMachineMismatch, ""},
+       "[Manufacturer]\nV=V,NTamd64\n[V.NTamd64]\nM = S, USBPRINT\\VP1\n", Arch::kX86,
+       kErrorMachineMismatch, ""},
       {"NTx86 decoration read on x86",
-       "[Manufacturer]\nV=V,NTx86.5.1,NTamd64\n[V]\nPlain = S, USBPRINT\\VP1\n[V.NTx86.5.1]\nDecorated = S, "
+       "[Manufacturer]\nV=V,NTx86.5.1,NTamd64\n[V]\nPlain = S, "
+       "USBPRINT\\VP1\n[V.NTx86.5.1]\nDecorated = S, "
        "USBPRINT\\VP1\n",
        Arch::kX86, 0, "Decorated"},
-      {"no model for the ID", "[Manufacturer]\nV\n[V]\nM = S, USBPRINT\\VP2\n", Arch::kX86, kErrorNoCompatDrivers, ""},
+      {"no model for the ID", "[Manufacturer]\nV\n[V]\nM = S, USBPRINT\\VP2\n", Arch::kX86,
+       kErrorNoCompatDrivers, ""},
   };
-  const std::string files = "[S]\nDataFile=D.PPD\n[SourceDisksNames]\n1=d\n[SourceDisksFiles]\nD.PPD=1\nS=1\n";
+  const std::string files =
+      "[S]\nDataFile=D.PPD\n[SourceDisksNames]\n1=d\n[SourceDisksFiles]\nD.PPD=1\nS=1\n";
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
     PlanResult r = MakePlan(kHead + (row.body + files), "VP1", row.arch, SystemInfs);
@@ -162,8 +175,10 @@ TEST(DriverPlan, ChoiceOfModel) {
 }
 
 TEST(DriverPlan, NotAnInf) {
-  EXPECT_EQ(MakePlan("[Manufacturer]\nV\n[V]\nM = S, USBPRINT\\VP1\n", "VP1", Arch::kX86, SystemInfs).error,
-            kErrorWrongInfStyle);
+  EXPECT_EQ(
+      MakePlan("[Manufacturer]\nV\n[V]\nM = S, USBPRINT\\VP1\n", "VP1", Arch::kX86, SystemInfs)
+          .error,
+      kErrorWrongInfStyle);
 }
 
 TEST(DriverPlan, PackageFaults) {
@@ -173,19 +188,23 @@ TEST(DriverPlan, PackageFaults) {
     uint32_t error;
   } rows[] = {
       {"missing SourceDisksFiles line",
-       "[S]\nCopyFiles=L\n[L]\nA.PPD\nB.DLL\n[SourceDisksNames]\n1=d\n[SourceDisksFiles]\nA.PPD=1\n",
+       "[S]\nCopyFiles=L\n[L]\nA.PPD\nB.DLL\n[SourceDisksNames]\n1=d\n[SourceDisksFiles]\nA.PPD="
+       "1\n",
        kErrorLineNotFound},
-      {"missing disk", "[S]\nDataFile=A.PPD\n[SourceDisksNames]\n1=d\n[SourceDisksFiles]\nA.PPD=2\nS=1\n",
+      {"missing disk",
+       "[S]\nDataFile=A.PPD\n[SourceDisksNames]\n1=d\n[SourceDisksFiles]\nA.PPD=2\nS=1\n",
        kErrorLineNotFound},
       {"include the system lacks", "[S]\nInclude=unidrv9.inf\nNeeds=X\n", kErrorFileNotFound},
-      {"needed section no INF has", "[S]\nInclude=ntprint.inf\nNeeds=UNIDRV.OEM\n", kErrorSectionNotFound},
+      {"needed section no INF has", "[S]\nInclude=ntprint.inf\nNeeds=UNIDRV.OEM\n",
+       kErrorSectionNotFound},
       {"copy list missing", "[S]\nCopyFiles=NOLIST\n", kErrorSectionNotFound},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
-    PlanResult r = Plan(std::string("[Manufacturer]\nV=V,NTamd64\n[V.NTamd64]\nM = S, USBPRINT\\VP1\n") +
-                            "[DestinationDirs]\nDefaultDestDir=66000\n" + row.body,
-                        "VP1");
+    PlanResult r =
+        Plan(std::string("[Manufacturer]\nV=V,NTamd64\n[V.NTamd64]\nM = S, USBPRINT\\VP1\n") +
+                 "[DestinationDirs]\nDefaultDestDir=66000\n" + row.body,
+             "VP1");
     EXPECT_EQ(r.error, row.error) << r.detail;
     EXPECT_FALSE(r.detail.empty());
   }
@@ -203,7 +222,8 @@ TEST(DriverPlan, SectionsAndSources) {
       "[SourceDisksFiles.amd64]\nMDRV64.DLL=1,bin\n[SourceDisksFiles]\nM.PPD=1\nEXTRA.INI=1\n",
       "usbprint\\vp1");
   ASSERT_EQ(r.error, 0u) << r.detail;
-  EXPECT_EQ(Files(r.plan), "M.PPD<X64\\M.PPD MDRV.DLL<X64\\bin\\MDRV64.DLL EXTRA.INI<X64\\EXTRA.INI ");
+  EXPECT_EQ(Files(r.plan),
+            "M.PPD<X64\\M.PPD MDRV.DLL<X64\\bin\\MDRV64.DLL EXTRA.INI<X64\\EXTRA.INI ");
   EXPECT_EQ(Join(r.plan.skipped), "MON ");
   EXPECT_EQ(Join(r.plan.dependentFiles), "EXTRA.INI ");
 }
@@ -216,7 +236,7 @@ TEST(PeMachine, Header) {
   image[0x84] = static_cast<char>(0x64), image[0x85] = static_cast<char>(0x86);
   EXPECT_EQ(PeMachine(image), std::optional<uint16_t>(0x8664));
   EXPECT_EQ(PeMachine(image.substr(0, 0x84)), std::nullopt);  // cut before the machine
-  image[0x3C] = static_cast<char>(0xF0);                          // header past the end
+  image[0x3C] = static_cast<char>(0xF0);                      // header past the end
   EXPECT_EQ(PeMachine(image), std::nullopt);
   EXPECT_EQ(PeMachine("*PPD-Adobe: \"4.3\""), std::nullopt);
 }
@@ -243,7 +263,8 @@ TEST(DriverPlan, SampleMedium) {
     const char* inf;
     const char* hwid;
     const char* ppd;
-  } models[] = {{"VP210.inf", "VelmarVP-2104E1A", "VP210.PPD"}, {"VP350S.inf", "SERENUM\\VelmarVP-350S9C07", "VP350S.PPD"}};
+  } models[] = {{"VP210.inf", "VelmarVP-2104E1A", "VP210.PPD"},
+                {"VP350S.inf", "SERENUM\\VelmarVP-350S9C07", "VP350S.PPD"}};
   for (const auto& m : models) {
     std::ifstream f(std::string(DRVKIT_SAMPLE_MEDIUM) + "/" + m.inf, std::ios::binary);
     std::stringstream text;

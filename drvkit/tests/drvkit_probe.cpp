@@ -65,10 +65,12 @@ int Driver(const char* name) {
   const auto* d = reinterpret_cast<const DRIVER_INFO_3A*>(buf.data());
   for (DWORD i = 0; i < count; ++i) {
     if (lstrcmpiA(d[i].pName, name) != 0) continue;
-    printf("environment=%s\ndriver=%s\ndata=%s\nconfig=%s\nhelp=%s\n", d[i].pEnvironment, d[i].pDriverPath,
-           d[i].pDataFile, d[i].pConfigFile, d[i].pHelpFile ? d[i].pHelpFile : "");
+    printf("environment=%s\ndriver=%s\ndata=%s\nconfig=%s\nhelp=%s\n", d[i].pEnvironment,
+           d[i].pDriverPath, d[i].pDataFile, d[i].pConfigFile,
+           d[i].pHelpFile ? d[i].pHelpFile : "");
     std::string files;
-    for (const char* p = d[i].pDependentFiles; p && *p; p += strlen(p) + 1) files += std::string(p) + ";";
+    for (const char* p = d[i].pDependentFiles; p && *p; p += strlen(p) + 1)
+      files += std::string(p) + ";";
     printf("files=%s\n", files.c_str());
     return 0;
   }
@@ -87,8 +89,8 @@ int Print(const char* queue, const char* file) {
   doc.cbSize = sizeof doc;
   doc.lpszDocName = "drvkit test page";
   doc.lpszOutput = file;
-  bool ok = StartDocA(dc, &doc) > 0 && StartPage(dc) > 0 && TextOutA(dc, 100, 100, "Test page", 9) &&
-            EndPage(dc) > 0 && EndDoc(dc) > 0;
+  bool ok = StartDocA(dc, &doc) > 0 && StartPage(dc) > 0 &&
+            TextOutA(dc, 100, 100, "Test page", 9) && EndPage(dc) > 0 && EndDoc(dc) > 0;
   DeleteDC(dc);
   printf("printed=%d\n", ok ? 1 : 0);
   return ok ? 0 : 1;
@@ -104,9 +106,11 @@ int main(int argc, char** argv) {
   if (cmd == "find" && argc == 4) return Find(argv[2], argv[3]);
   if (cmd == "driver" && argc == 3) return Driver(argv[2]);
   if (cmd == "print" && argc == 4) return Print(argv[2], argv[3]);
-  if (cmd == "delete-driver" && argc == 3) return DeletePrinterDriverA(nullptr, nullptr, argv[2]) ? 0 : 1;
-  fprintf(stderr, "usage: drvkit_probe install LIBRARY INF HWID [PORT] | install-shown LIBRARY INF HWID | "
-                  "find LIBRARY HWID | driver NAME | "
-                  "delete-driver NAME | print QUEUE FILE\n");
+  if (cmd == "delete-driver" && argc == 3)
+    return DeletePrinterDriverA(nullptr, nullptr, argv[2]) ? 0 : 1;
+  fprintf(stderr,
+          "usage: drvkit_probe install LIBRARY INF HWID [PORT] | install-shown LIBRARY INF HWID | "
+          "find LIBRARY HWID | driver NAME | "
+          "delete-driver NAME | print QUEUE FILE\n");
   return 2;
 }

@@ -10,7 +10,8 @@ DeploymentSwitches ReadDeploymentSwitches(const std::vector<std::string>& args) 
   for (const std::string& arg : args) {
     if (plat::text::EqualNoCase(arg, "/ExitCodes"))
       s.exitCodes = true;
-    else if (arg.size() > kOutcome.size() && plat::text::EqualNoCase(arg.substr(0, kOutcome.size()), kOutcome))
+    else if (arg.size() > kOutcome.size() &&
+             plat::text::EqualNoCase(arg.substr(0, kOutcome.size()), kOutcome))
       s.outcomeFile = arg.substr(kOutcome.size());
   }
   return s;

@@ -8,9 +8,7 @@
 #include "services/system_checks.h"
 
 namespace app {
-namespace {
-
-}  // namespace
+namespace {}  // namespace
 
 void TMainForm::NoteInstallAttempt(bool online) {
   services::BeginInstallAttempt(attempt_ ? attempt_->listedName : "", online);
@@ -19,7 +17,9 @@ void TMainForm::NoteInstallAttempt(bool online) {
 services::InstallOutcome TMainForm::OutcomeOf(const std::string& result, uint32_t code,
                                               const std::string& shown) const {
   services::InstallOutcome o;
-  o.model = !InstalledPrinterName.empty() ? InstalledPrinterName : attempt_ ? attempt_->listedName : "";
+  o.model = !InstalledPrinterName.empty() ? InstalledPrinterName
+            : attempt_                    ? attempt_->listedName
+                                          : "";
   o.online = attemptOnline_;
   o.port = !FinalPort.empty() ? FinalPort : ConnectedPort;
   o.result = result;
@@ -28,15 +28,16 @@ services::InstallOutcome TMainForm::OutcomeOf(const std::string& result, uint32_
   return o;
 }
 
-void TMainForm::NoteInstallOutcome(const std::string& result, uint32_t code, const std::string& shown,
-                                   bool restart) {
+void TMainForm::NoteInstallOutcome(const std::string& result, uint32_t code,
+                                   const std::string& shown, bool restart) {
   // A script reading the log must not take a queue gone since the success
   // handler found it for an installed printer. A spooler that cannot be
   // asked proves nothing: the queue found there stands.
   services::InstallOutcome o = OutcomeOf(result, code, shown);
   o.restart = restart;
   bool exists = true;
-  if (result == "success" && services::AskPrinterExists(o.model, &exists) && !exists) o.result = "no queue";
+  if (result == "success" && services::AskPrinterExists(o.model, &exists) && !exists)
+    o.result = "no queue";
   services::WriteInstallOutcome(o);
 }
 
@@ -47,13 +48,19 @@ void TMainForm::NoteInstallError(uint32_t code) {
       if (ConnectedPort == "LPT1:" && attemptOnline_)
         NoteInstallOutcome("online failed, retried offline", code, "");
       else
-        NoteInstallOutcome("online failed", code, i18n::FormatText(i18n::StrOnlineInstallFailed(), ConnectedPort));
+        NoteInstallOutcome("online failed", code,
+                           i18n::FormatText(i18n::StrOnlineInstallFailed(), ConnectedPort));
       break;
-    case plat::kErrorSetupCanceled: NoteInstallOutcome("canceled", code, i18n::StrCanceledByUser()); break;
-    case 0: NoteInstallOutcome("not installed", 0, ""); break;
+    case plat::kErrorSetupCanceled:
+      NoteInstallOutcome("canceled", code, i18n::StrCanceledByUser());
+      break;
+    case 0:
+      NoteInstallOutcome("not installed", 0, "");
+      break;
     default:
-      NoteInstallOutcome("failed", code,
-                         i18n::FormatText(i18n::StrInstallFailed(), code) + "\r\n" + i18n::StrRetryLater());
+      NoteInstallOutcome(
+          "failed", code,
+          i18n::FormatText(i18n::StrInstallFailed(), code) + "\r\n" + i18n::StrRetryLater());
       break;
   }
 }

@@ -24,14 +24,16 @@ namespace {
 
 // Debug lines, in GBK as the system's debug output carries them.
 constexpr const char kInfPrinterNameIs[] = "INF\xB5\xC4PrinterName\xCE\xAA";  // INF的PrinterName为
-constexpr const char kInfHardwareIdIs[] = "INF\xD3\xB2\xBC\xFE" "ID\xCE\xAA";   // INF硬件ID为
+constexpr const char kInfHardwareIdIs[] =
+    "INF\xD3\xB2\xBC\xFE"
+    "ID\xCE\xAA";  // INF硬件ID为
 // 安装打印机的PrinterName为
 constexpr const char kInstallPrinterNameIs[] =
     "\xB0\xB2\xD7\xB0\xB4\xF2\xD3\xA1\xBB\xFA\xB5\xC4PrinterName\xCE\xAA";
 // 安装打印机的驱动名为
 constexpr const char kInstallDriverNameIs[] =
     "\xB0\xB2\xD7\xB0\xB4\xF2\xD3\xA1\xBB\xFA\xB5\xC4\xC7\xFD\xB6\xAF\xC3\xFB\xCE\xAA";
-constexpr const char kInstalledDriverNameIs[] = "Install Driver Name \xCE\xAA(";  // ...为(
+constexpr const char kInstalledDriverNameIs[] = "Install Driver Name \xCE\xAA(";   // ...为(
 constexpr const char kInstalledPrinterNameIs[] = "Install PrinterName \xCE\xAA(";  // ...为(
 // 准备为打印机 %s 进行其它设置
 constexpr const char kPreparePrinter[] = "\xD7\xBC\xB1\xB8\xCE\xAA\xB4\xF2\xD3\xA1\xBB\xFA ";
@@ -78,7 +80,7 @@ uint32_t InfError(const std::string& inf) {
 std::string ProgramFolder() {
   const std::string exe = plat::sys().ModuleFileName();
   return exe.find_first_of("\\/") == std::string::npos ? std::string()
-                                                          : plat::text::FolderOf(exe) + "\\";
+                                                       : plat::text::FolderOf(exe) + "\\";
 }
 
 }  // namespace
@@ -89,8 +91,10 @@ bool TMainForm::BbtnStartClick() {
   if (!HiddenMode) BringToTop();
   const int index = LvPrinters->ItemIndex();
   if (index >= 0) {
-    attempt_ = InstallAttempt{index, index < static_cast<int>(LvPrinters->Items().size()) ? LvPrinters->Items()[index] : "",
-                              SelectedOption()};
+    attempt_ = InstallAttempt{
+        index,
+        index < static_cast<int>(LvPrinters->Items().size()) ? LvPrinters->Items()[index] : "",
+        SelectedOption()};
     // An error of the helper library ends the installation; it is shown as
     // any error that reaches the application.
     try {
@@ -114,7 +118,9 @@ config::TOption TMainForm::SelectedOption() const {
   return IniOptions ? IniOptions->GetOption(LvPrinters->ItemIndex()) : config::TOption();
 }
 
-config::TOption TMainForm::AttemptModel() const { return attempt_ ? attempt_->model : SelectedOption(); }
+config::TOption TMainForm::AttemptModel() const {
+  return attempt_ ? attempt_->model : SelectedOption();
+}
 
 void TMainForm::SetInstallControlsEnabled(bool on) {
   BbtnStart->SetEnabled(on);
@@ -127,7 +133,8 @@ void TMainForm::InstallSelectedPrinter(bool online) {
   const InstallAttempt attempt = *attempt_;
   if (online && !attempt.model.QuiteMode &&
       ui::app().MessageBox(i18n::StrConfirmInstall(), i18n::StrNotice(),
-                           ui::kMbYesNo | ui::kMbIconQuestion) != static_cast<int>(ui::ModalResult::Yes))
+                           ui::kMbYesNo | ui::kMbIconQuestion) !=
+          static_cast<int>(ui::ModalResult::Yes))
     return;
 
   SetInstallControlsEnabled(false);
@@ -175,10 +182,9 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
   attemptOnline_ = online;  // as asked; the search dialog may still take it offline
   if (services::GetOSVersion() < 50) return false;
 
-  const config::TOption model =
-      attempt_ && attempt_->modelIndex == modelIndex ? attempt_->model
-      : IniOptions                                   ? IniOptions->GetOption(modelIndex)
-                                                     : config::TOption();
+  const config::TOption model = attempt_ && attempt_->modelIndex == modelIndex ? attempt_->model
+                                : IniOptions ? IniOptions->GetOption(modelIndex)
+                                             : config::TOption();
   const std::string& inf = model.InstallSettingFile2K;
   const std::string& dll = model.InstallDll2K;
 
@@ -203,8 +209,7 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
     bool asked = true;
     if (!quiet &&
         MessageBox(i18n::StrAlreadyInstalled() + "\r\n" + i18n::StrAskUpgrade(), i18n::StrNotice(),
-                   ui::kMbYesNo | ui::kMbIconQuestion) !=
-            static_cast<int>(ui::ModalResult::Yes)) {
+                   ui::kMbYesNo | ui::kMbIconQuestion) != static_cast<int>(ui::ModalResult::Yes)) {
       // Declined: the user's own choice, so there is nothing to report, also
       // after an earlier failed attempt (its code would offer that attempt's
       // retry again, and be reported twice).
@@ -246,7 +251,8 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
   Debug(kInstallPrinterNameIs + name);
   if (online) {
     plat::sys().Sleep(100);
-    services::DevconRescanAndCheck(services::IsWow64() ? ".\\X64\\devcon.exe" : ".\\i386\\devcon.exe");
+    services::DevconRescanAndCheck(services::IsWow64() ? ".\\X64\\devcon.exe"
+                                                       : ".\\i386\\devcon.exe");
     Pause(100, 50, 100);
   }
 
@@ -285,7 +291,8 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
                                ui::kMbOk | ui::kMbIconInformation);
         // Quoted: unquoted, a blank in the medium's folder name would let
         // a program named after the folder's first word run instead.
-        plat::processes().WinExec(services::Quoted(ProgramFolder() + "Setup.bat"), plat::kSwShowNormal);
+        plat::processes().WinExec(services::Quoted(ProgramFolder() + "Setup.bat"),
+                                  plat::kSwShowNormal);
       }
     }
   }
@@ -355,8 +362,7 @@ void TMainForm::WmInstallSuccess() {
   std::string text = i18n::FormatText(i18n::StrInstallSuccess(), FinalPort);
   if (restartNote) text += "\r\n" + i18n::StrRestartNotice();
   NoteInstallOutcome("success", 0, AutoIndex < 0 ? text : "", restartNote);
-  if (AutoIndex < 0)
-    MessageBox(text, i18n::StrNotice(), ui::kMbIconInformation);
+  if (AutoIndex < 0) MessageBox(text, i18n::StrNotice(), ui::kMbIconInformation);
   InstalledPrinterName.clear();
   FinalPort.clear();
 }
@@ -378,9 +384,8 @@ void TMainForm::WmInstallError(uint32_t code) {
         InstallSelectedPrinter(false);
         return;
       }
-      const int answer = MessageBox(
-          i18n::FormatText(i18n::StrOnlineInstallFailed(), ConnectedPort), i18n::StrNotice(),
-          ui::kMbYesNoCancel | ui::kMbIconWarning);
+      const int answer = MessageBox(i18n::FormatText(i18n::StrOnlineInstallFailed(), ConnectedPort),
+                                    i18n::StrNotice(), ui::kMbYesNoCancel | ui::kMbIconWarning);
       if (answer == static_cast<int>(ui::ModalResult::Yes))
         InstallSelectedPrinter(true);
       else if (answer == static_cast<int>(ui::ModalResult::No))
@@ -393,9 +398,8 @@ void TMainForm::WmInstallError(uint32_t code) {
     case 0:
       break;
     default:
-      MessageBox(
-          i18n::FormatText(i18n::StrInstallFailed(), code) + "\r\n" + i18n::StrRetryLater(),
-          i18n::StrNotice(), ui::kMbIconInformation);
+      MessageBox(i18n::FormatText(i18n::StrInstallFailed(), code) + "\r\n" + i18n::StrRetryLater(),
+                 i18n::StrNotice(), ui::kMbIconInformation);
       break;
   }
 

@@ -80,7 +80,8 @@ TMainForm::TMainForm() : ui::Form("TMainForm") {
   LsBoxPorts->SetBounds(8, 16, 146, 240);
   GrpBoxPrinters = new ui::GroupBox(PnlPrinters, "GrpBoxPrinters");
   GrpBoxPrinters->SetBounds(192, 16, 404, 254);
-  GrpBoxPrinters->SetAnchors(ui::kAnchorLeft | ui::kAnchorTop | ui::kAnchorRight | ui::kAnchorBottom);
+  GrpBoxPrinters->SetAnchors(ui::kAnchorLeft | ui::kAnchorTop | ui::kAnchorRight |
+                             ui::kAnchorBottom);
   LvPrinters = new ui::ListView(GrpBoxPrinters, "LvPrinters");
   LvPrinters->largeImages = "IMGLISTPRINTER";  // ImgListPrinter: one printer picture
   LvPrinters->SetBounds(8, 18, 388, 228);
@@ -123,9 +124,12 @@ TMainForm::TMainForm() : ui::Form("TMainForm") {
 
   // The 64-bit sibling reports its outcome by these two messages.
   OnMessage = [this](uint32_t message, uintptr_t, intptr_t lParam) {
-    if (message == kWmInstallError) WmInstallError(static_cast<uint32_t>(lParam));
-    else if (message == kWmInstallSuccess) WmInstallSuccess();
-    else return false;
+    if (message == kWmInstallError)
+      WmInstallError(static_cast<uint32_t>(lParam));
+    else if (message == kWmInstallSuccess)
+      WmInstallSuccess();
+    else
+      return false;
     return true;
   };
   TmrAutoInstall->OnTimer = [this] { TmrAutoInstallTimer(); };
@@ -229,8 +233,8 @@ void TMainForm::LvPrintersSelectItem() {
     StaBarInfo->SetCaption("");
     GrpBoxPrinters->SetCaption(i18n::StrSelectDriver());
     EdtInfos->SetCaption(i18n::StrInfos() + i18n::StrSelectDriverHint());
-    for (ui::Control* c : std::initializer_list<ui::Control*>{BbtnStart, LblReadGuide, LblReadManual,
-                                                              lblReadQuickGuide})
+    for (ui::Control* c : std::initializer_list<ui::Control*>{BbtnStart, LblReadGuide,
+                                                              LblReadManual, lblReadQuickGuide})
       c->SetEnabled(false);
     return;
   }
@@ -252,8 +256,10 @@ void TMainForm::LvPrintersDblClick() { BbtnStart->Click(); }
 
 services::PortFound TMainForm::DetectConnectedPort(std::string& port) {
   const config::TOption option = AttemptModel();
-  const services::PortFound r = services::DetectPrinterPort(option.InstallSettingFile2K, option.InstallDll2K, port);
-  plat::sys().OutputDebugString(i18n::FormatText(std::string(kConnectedPortIs) + "%d", static_cast<int>(r)));
+  const services::PortFound r =
+      services::DetectPrinterPort(option.InstallSettingFile2K, option.InstallDll2K, port);
+  plat::sys().OutputDebugString(
+      i18n::FormatText(std::string(kConnectedPortIs) + "%d", static_cast<int>(r)));
   plat::sys().OutputDebugString(i18n::FormatText(std::string(kConnectedPortIs) + "%s", port));
   return r;
 }
@@ -303,9 +309,7 @@ void TMainForm::ImgLogoDblClick() {
   SetCaption(Caption() + " WOW64" + handle);
 }
 
-void TMainForm::FormActivate() {
-  PrepareAutoInstall();
-}
+void TMainForm::FormActivate() { PrepareAutoInstall(); }
 
 void TMainForm::FormClose() { IniOptions.reset(); }
 

@@ -150,7 +150,7 @@ class TMainForm : public ui::Form {
   void SetInstallControlsEnabled(bool on);
   std::unique_ptr<plat::Process> setup64_;  // Setup64Process is its handle
   std::optional<InstallAttempt> attempt_;
-  bool attemptOnline_ = false;  // whether the last installation attempt was online
+  bool attemptOnline_ = false;   // whether the last installation attempt was online
   bool siblingStarted_ = false;  // the attempt under way handed off to the 64-bit sibling
   // Whether the attempt under way took the 64-bit way, once it has chosen:
   // asked once, so that a failing query cannot leave the outcome to a
@@ -160,7 +160,7 @@ class TMainForm : public ui::Form {
   void EndBeforeHandOff(uint32_t code);
   // The sibling's process handle is kept only until its outcome arrives.
   void ReleaseSibling();
-  std::string attemptPrinter_;   // its printer, kept through activations until its outcome
+  std::string attemptPrinter_;  // its printer, kept through activations until its outcome
   std::string SelectedDocument(std::string config::TOption::*field) const;
   void OpenDocument(std::string config::TOption::*field);
   void HoverLink(ui::Label* link, std::string config::TOption::*field);
@@ -172,7 +172,8 @@ class TMainForm : public ui::Form {
                           bool restart = false);
   void NoteInstallError(uint32_t code);
   void NoteInstallEnd();
-  services::InstallOutcome OutcomeOf(const std::string& result, uint32_t code, const std::string& shown) const;
+  services::InstallOutcome OutcomeOf(const std::string& result, uint32_t code,
+                                     const std::string& shown) const;
 };
 
 // Width of a label sized to its text (labels size themselves to their caption).

@@ -28,7 +28,9 @@ std::unique_ptr<Program> StartProgram(const std::string& brand, SplashShower spl
   p->mainForm = std::make_unique<TMainForm>();
   Program* program = p.get();
   if (splash)
-    p->mainForm->showWelcomeSplash = [program, splash](TMainForm&) { splash(program->welcomeForm); };
+    p->mainForm->showWelcomeSplash = [program, splash](TMainForm&) {
+      splash(program->welcomeForm);
+    };
   ui::app().AddForm(p->mainForm.get());
   p->mainForm->FormCreate();
 

@@ -12,7 +12,7 @@ namespace app {
 
 // The data resources (RCDATA) of the four JPEG pictures, Img01 to Img04.
 inline constexpr const char* kWelcomePictures[4] = {"TWELCOMEFORM_IMG01", "TWELCOMEFORM_IMG02",
-                                                     "TWELCOMEFORM_IMG03", "TWELCOMEFORM_IMG04"};
+                                                    "TWELCOMEFORM_IMG03", "TWELCOMEFORM_IMG04"};
 inline constexpr uint32_t kWelcomeStepMs = 800;
 
 class TWelcomeForm : public ui::Form {

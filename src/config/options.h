@@ -19,7 +19,7 @@ struct TOption {
   std::string QuickGuide;
   std::string HandBook;
   std::string Hint;
-  std::string OfflinePrefix;         // "SERENUM\" or "LPTOFFLINE\", from the INF's content
+  std::string OfflinePrefix;  // "SERENUM\" or "LPTOFFLINE\", from the INF's content
   bool SelectPort = false;
   std::string DefaultPortName;
   bool ForceOnlineCheck = false;
@@ -29,7 +29,7 @@ struct TOption {
   std::string RegSetImage2000;
   std::string InstallImage64;
   std::string Installdll64;
-  std::string UnInstallImageCopy;    // always equal to UnInstallImage2K
+  std::string UnInstallImageCopy;  // always equal to UnInstallImage2K
   bool AutoMode = false;
   bool QuiteMode = false;
   std::string PrintProcess;

@@ -13,8 +13,8 @@ namespace {
 // 运行命令 (run command), in GBK.
 constexpr const char kRunCommand[] = "\xD4\xCB\xD0\xD0\xC3\xFC\xC1\xEE";
 
-ui::Button* NewButton(ui::Form* form, const char* name, const std::string& caption, int left, int top,
-                      int width, int height, int tab) {
+ui::Button* NewButton(ui::Form* form, const char* name, const std::string& caption, int left,
+                      int top, int width, int height, int tab) {
   auto* b = new ui::Button(form, name);
   b->SetCaption(caption);
   b->SetBounds(left, top, width, height);
@@ -73,13 +73,15 @@ void TFormTest::btn1Click() {
   if (ini.Count == 0) return;
   const std::string inf = ini.GetOption(0).InstallSettingFile2K;
   std::string hwId, compatId, name;
-  if (services::ReadInfHardwareIds(inf, hwId, compatId) > 0) RedtResults->AppendLine("HWID=" + hwId);
+  if (services::ReadInfHardwareIds(inf, hwId, compatId) > 0)
+    RedtResults->AppendLine("HWID=" + hwId);
   if (services::ReadInfModelName(inf, name)) RedtResults->AppendLine("PrinterName=" + name);
 }
 
 void TFormTest::BtnReadIniClick() {
   const config::TIniOptions ini = ReadOptions();
-  for (int i = 0; i < ini.Count; ++i) RedtResults->AppendLine(ini.GetOption(i).InstallSettingFile2K);
+  for (int i = 0; i < ini.Count; ++i)
+    RedtResults->AppendLine(ini.GetOption(i).InstallSettingFile2K);
 }
 
 void TFormTest::BtnInstallPrinterClick() {
@@ -109,7 +111,8 @@ void TFormTest::btnRunClick() {
   std::string joined;
   for (const std::string& l : lines) joined += l + "\r\n";
   const size_t at = joined.find("FAILED 1060");
-  if (at != std::string::npos) ui::app().MessageBox(std::to_string(at + 1), i18n::StrAppTitle(), ui::kMbOk);
+  if (at != std::string::npos)
+    ui::app().MessageBox(std::to_string(at + 1), i18n::StrAppTitle(), ui::kMbOk);
   RedtResults->SetLines(lines);
 }
 

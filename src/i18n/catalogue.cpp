@@ -19,9 +19,9 @@ struct Row {
 
 constexpr Row kRows[] = {
 // sizeof, not strlen: the literals are exact bytes.
-#define I18N_TEXT(name, en, zhs, zht)                                  \
-  {Entry::name,                                                        \
-   #name,                                                              \
+#define I18N_TEXT(name, en, zhs, zht)                                             \
+  {Entry::name,                                                                   \
+   #name,                                                                         \
    {std::string_view(en, sizeof(en) - 1), std::string_view(zhs, sizeof(zhs) - 1), \
     std::string_view(zht, sizeof(zht) - 1)}},
 #include "i18n/catalogue_texts.inc"

@@ -59,9 +59,9 @@ constexpr uint32_t kStillActive = 259;
 class Processes {
  public:
   virtual ~Processes() = default;
-  virtual std::unique_ptr<Pipe> CreatePipe(bool inheritable) = 0;      // null on failure
+  virtual std::unique_ptr<Pipe> CreatePipe(bool inheritable) = 0;             // null on failure
   virtual std::unique_ptr<Process> CreateProcess(const StartInfo& info) = 0;  // null on failure
-  virtual bool WinExec(const std::string& commandLine, uint16_t show) = 0;   // true: above 31
+  virtual bool WinExec(const std::string& commandLine, uint16_t show) = 0;    // true: above 31
   virtual bool ShellExecute(uintptr_t window, const std::string& verb, const std::string& file,
                             const std::string& parameters, const std::string& directory,
                             uint16_t show) = 0;

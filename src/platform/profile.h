@@ -17,7 +17,8 @@ class Profile {
                                 const std::string& key, const std::string& def,
                                 uint32_t bufferSize) = 0;
   // GetPrivateProfileStringA(NULL, NULL, ...): section names, as they fit a buffer of bufferSize.
-  virtual std::vector<std::string> GetSectionNames(const std::string& file, uint32_t bufferSize) = 0;
+  virtual std::vector<std::string> GetSectionNames(const std::string& file,
+                                                   uint32_t bufferSize) = 0;
   // GetPrivateProfileStringA(section, NULL, ...): key names of a section.
   virtual std::vector<std::string> GetKeyNames(const std::string& file, const std::string& section,
                                                uint32_t bufferSize) = 0;

@@ -79,8 +79,8 @@ class Spooler {
   virtual std::optional<bool> SetDefaultPrinter(const std::string& name) = 0;
   virtual std::optional<bool> DeletePrinterDriverEx(const std::string& server,
                                                     const std::string& environment,
-                                                    const std::string& driver,
-                                                    uint32_t deleteFlag, uint32_t versionFlag) = 0;
+                                                    const std::string& driver, uint32_t deleteFlag,
+                                                    uint32_t versionFlag) = 0;
 
   // Installs a printer driver of this name that tests and stand-ins can put
   // queues on (the real backend uses the system's own PostScript driver files).

@@ -7,8 +7,8 @@
 namespace search {
 
 namespace {
-constexpr int kStep = 10;          // progress per one-second step: ten steps
-constexpr int32_t kCountdown = 10; // seconds before the Found state continues
+constexpr int kStep = 10;           // progress per one-second step: ten steps
+constexpr int32_t kCountdown = 10;  // seconds before the Found state continues
 
 // One of the two picture buttons along the bottom, in the form's font,
 // disabled until the search has an outcome.
@@ -122,8 +122,10 @@ void TFormSearching::tmrStepsTimer() {
     pbSteps->SetPosition(pbSteps->Position() + kStep);
   }
   // Every detection overwrites the port: only the last one counts.
-  if (detectConnectedPort) detectConnectedPort(FoundPort);
-  else FoundPort.clear();
+  if (detectConnectedPort)
+    detectConnectedPort(FoundPort);
+  else
+    FoundPort.clear();
   if (pbSteps->Position() >= pbSteps->Max()) {
     Found = !FoundPort.empty();
     FinishSearch();

@@ -24,20 +24,25 @@ constexpr const char kLpt1Marker[] = "LPT1.4";
 // part of the fixed text.
 // "Installer DC即将刷新系统硬件信息。"
 constexpr const char kAboutToRescan[] =
-    "Installer DC\xbc\xb4\xbd\xab\xcb\xa2\xd0\xc2\xcf\xb5\xcd\xb3\xd3\xb2\xbc\xfe\xd0\xc5\xcf\xa2\xa1\xa3";
+    "Installer "
+    "DC\xbc\xb4\xbd\xab\xcb\xa2\xd0\xc2\xcf\xb5\xcd\xb3\xd3\xb2\xbc\xfe\xd0\xc5\xcf\xa2\xa1\xa3";
 // "刷新系统硬件返回值为" and the number
 constexpr const char kRescanResult[] =
     "\xcb\xa2\xd0\xc2\xcf\xb5\xcd\xb3\xd3\xb2\xbc\xfe\xb7\xb5\xbb\xd8\xd6\xb5\xce\xaa";
 // "Installer DC检测打印机Pellacor没有联机！！"
 constexpr const char kNotOnline[] =
-    "Installer DC\xbc\xec\xb2\xe2\xb4\xf2\xd3\xa1\xbb\xfa" "Pellacor"
+    "Installer DC\xbc\xec\xb2\xe2\xb4\xf2\xd3\xa1\xbb\xfa"
+    "Pellacor"
     "\xc3\xbb\xd3\xd0\xc1\xaa\xbb\xfa\xa3\xa1\xa3\xa1";
 // "Installer DC检测到并口打印机联机。"
 constexpr const char kParallelOnline[] =
-    "Installer DC\xbc\xec\xb2\xe2\xb5\xbd\xb2\xa2\xbf\xda\xb4\xf2\xd3\xa1\xbb\xfa\xc1\xaa\xbb\xfa\xa1\xa3";
+    "Installer "
+    "DC\xbc\xec\xb2\xe2\xb5\xbd\xb2\xa2\xbf\xda\xb4\xf2\xd3\xa1\xbb\xfa\xc1\xaa\xbb\xfa\xa1\xa3";
 // "Installer DC检测到打印机Pellacor联机。"
 constexpr const char kBrandOnline[] =
-    "Installer DC\xbc\xec\xb2\xe2\xb5\xbd\xb4\xf2\xd3\xa1\xbb\xfa" "Pellacor" "\xc1\xaa\xbb\xfa\xa1\xa3";
+    "Installer DC\xbc\xec\xb2\xe2\xb5\xbd\xb4\xf2\xd3\xa1\xbb\xfa"
+    "Pellacor"
+    "\xc1\xaa\xbb\xfa\xa1\xa3";
 
 // The library may fill a buffer to the last byte without a terminating zero;
 // the text then ends with the buffer.
@@ -70,7 +75,8 @@ bool FindExistDevice(const std::string& libraryFile, const std::string& hwId, st
   return found;
 }
 
-PortFound DetectPrinterPort(const std::string& infFile, const std::string& libraryFile, std::string& port) {
+PortFound DetectPrinterPort(const std::string& infFile, const std::string& libraryFile,
+                            std::string& port) {
   std::string hwId, compatId;
   ReadInfHardwareIds(infFile, hwId, compatId);
   std::string deviceId, portInfo;

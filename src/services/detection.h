@@ -2,7 +2,8 @@
 // port derived from what it reports, and the devcon rescan.
 //
 //   std::string port;
-//   PortFound r = DetectPrinterPort("VP210.inf", ".\\i386\\drvkit.dll", port);  // ByHardwareId, "USB001"
+//   PortFound r = DetectPrinterPort("VP210.inf", ".\\i386\\drvkit.dll", port);  // ByHardwareId,
+//   "USB001"
 #pragma once
 #include <string>
 
@@ -22,7 +23,8 @@ enum class PortFound { None = 0, ByHardwareId = 1, ByCompatibleId = 2 };
 // information, a parallel one "LPT1:", a serial one the COM port its port
 // information names ("COM1:"); any other device keeps the port passed in
 // (plat::DevicePort).
-PortFound DetectPrinterPort(const std::string& infFile, const std::string& libraryFile, std::string& port);
+PortFound DetectPrinterPort(const std::string& infFile, const std::string& libraryFile,
+                            std::string& port);
 
 // What devcon's status listing showed after the rescan.
 enum class DevconStatus { NoListing = -1, NoParallelPrinter = 0, OnLpt1 = 1, BrandOnLpt1 = 2 };

@@ -61,12 +61,13 @@ std::string RelativePath(const std::string& baseFolder, const std::string& path)
     ++same;
   std::string out;
   for (size_t i = same; i < base.size(); ++i) out += "..\\";
-  for (size_t i = same; i < target.size(); ++i) out += target[i] + (i + 1 < target.size() ? "\\" : "");
+  for (size_t i = same; i < target.size(); ++i)
+    out += target[i] + (i + 1 < target.size() ? "\\" : "");
   return out;
 }
 
-bool InstallDriverByDll(uintptr_t window, int32_t& errorCode, const std::string& infFile, bool online,
-                        std::string& port, const std::string& libraryFile,
+bool InstallDriverByDll(uintptr_t window, int32_t& errorCode, const std::string& infFile,
+                        bool online, std::string& port, const std::string& libraryFile,
                         const std::string& offlinePrefix) {
   auto library = plat::libraries().Load(libraryFile);
   if (!library) throw DllError(i18n::StrDllNotFound());
@@ -81,10 +82,10 @@ bool InstallDriverByDll(uintptr_t window, int32_t& errorCode, const std::string&
   return answer <= 1;
 }
 
-void StartInstaller64(uintptr_t window, const std::string& installer64File, const std::string& infFile,
-                      bool online, std::string& port, std::unique_ptr<plat::Process>& process,
-                      const std::string& libraryFile, const std::string& library64File,
-                      const std::string& offlinePrefix) {
+void StartInstaller64(uintptr_t window, const std::string& installer64File,
+                      const std::string& infFile, bool online, std::string& port,
+                      std::unique_ptr<plat::Process>& process, const std::string& libraryFile,
+                      const std::string& library64File, const std::string& offlinePrefix) {
   if (!IsWow64()) return;
   // The device search runs on the 32-bit library; the sibling loads the 64-bit one.
   Target t = FindTarget(infFile, libraryFile, online, offlinePrefix, false);

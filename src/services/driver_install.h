@@ -27,17 +27,17 @@ class DllError : public std::runtime_error {
 // True when FuncDrvKit answered 1 or less. port gets the port the driver
 // went on ("LPT1:" offline or when nothing was found), errorCode the
 // library's LastInstallErrorCode (1 when it has none). Throws DllError.
-bool InstallDriverByDll(uintptr_t window, int32_t& errorCode, const std::string& infFile, bool online,
-                        std::string& port, const std::string& libraryFile,
+bool InstallDriverByDll(uintptr_t window, int32_t& errorCode, const std::string& infFile,
+                        bool online, std::string& port, const std::string& libraryFile,
                         const std::string& offlinePrefix);
 
 // On 64-bit Windows only (otherwise nothing is touched): detects the port as
 // InstallDriverByDll does and starts the sibling detached and hidden in its
 // own folder; process gets it, or null when it could not be started.
-void StartInstaller64(uintptr_t window, const std::string& installer64File, const std::string& infFile,
-                      bool online, std::string& port, std::unique_ptr<plat::Process>& process,
-                      const std::string& libraryFile, const std::string& library64File,
-                      const std::string& offlinePrefix);
+void StartInstaller64(uintptr_t window, const std::string& installer64File,
+                      const std::string& infFile, bool online, std::string& port,
+                      std::unique_ptr<plat::Process>& process, const std::string& libraryFile,
+                      const std::string& library64File, const std::string& offlinePrefix);
 
 // Switches the library's own error messages on or off. Throws DllError
 // when the library cannot be loaded.

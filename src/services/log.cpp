@@ -86,7 +86,8 @@ void MakeFoldersAbove(const std::string& path) {
     start = 2;
   }
   if (start == std::string::npos) return;
-  for (size_t slash = path.find('\\', start + 1); slash != std::string::npos; slash = path.find('\\', slash + 1)) {
+  for (size_t slash = path.find('\\', start + 1); slash != std::string::npos;
+       slash = path.find('\\', slash + 1)) {
     const std::string folder = path.substr(0, slash);
     if (!plat::files().DirectoryExists(folder)) plat::files().CreateDirectory(folder);
   }
@@ -154,8 +155,8 @@ void ResetLog() {
 std::string FormatOutcomeLine(const InstallOutcome& o, const std::string& tag) {
   char code[16];
   snprintf(code, sizeof code, "0x%.8X", static_cast<unsigned>(o.code));
-  return Stamp(tag) + "OUTCOME\t" + Field(o.model) + "\t" + (o.online ? "online" : "offline") + "\t" +
-         Field(o.port) + "\t" + Field(o.result) + "\t" + code + "\t" + Field(o.shown);
+  return Stamp(tag) + "OUTCOME\t" + Field(o.model) + "\t" + (o.online ? "online" : "offline") +
+         "\t" + Field(o.port) + "\t" + Field(o.result) + "\t" + code + "\t" + Field(o.shown);
 }
 
 void BeginInstallAttempt(const std::string& model, bool online) {

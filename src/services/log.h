@@ -22,14 +22,16 @@ std::string LogFileName();
 
 // How mode 2 shows its box (text, caption); the program wires this to the
 // UI. Without one, mode 2 shows nothing.
-void SetLogMessageBox(std::function<void(const std::string& text, const std::string& caption)> show);
+void SetLogMessageBox(
+    std::function<void(const std::string& text, const std::string& caption)> show);
 
 // Forgets the last message (as at shut-down); for tests.
 void ResetLog();
 
 // What one installation attempt came to. Every attempt appends one line to
 // the log file, whatever the log mode, so an unattended run leaves a trace:
-//   "<12/7/2026 9:00:05 AM> OUTCOME\tVelmar VP-210\tonline\tUSB001\tsuccess\t0x00000000\tThe printer ..."
+//   "<12/7/2026 9:00:05 AM> OUTCOME\tVelmar VP-210\tonline\tUSB001\tsuccess\t0x00000000\tThe
+//   printer ..."
 // (fields separated by tabs; line breaks and tabs inside a text become blanks).
 struct InstallOutcome {
   std::string model;
@@ -37,7 +39,7 @@ struct InstallOutcome {
   std::string port;
   std::string result;  // "success", "failed", "online failed", "canceled", "not installed", ...
   uint32_t code = 0;
-  std::string shown;   // the text the user was shown (empty: none)
+  std::string shown;     // the text the user was shown (empty: none)
   bool restart = false;  // a success whose message asks for a restart (not in the line)
 };
 std::string FormatOutcomeLine(const InstallOutcome& o, const std::string& tag);

@@ -14,7 +14,7 @@
 
 namespace services {
 
-constexpr uint32_t kPortBufferSize = 2000;       // level-2 port list, about 100 entries
+constexpr uint32_t kPortBufferSize = 2000;          // level-2 port list, about 100 entries
 constexpr uint32_t kPrinterPortBufferSize = 16884;  // one queue's level-2 information
 constexpr uint32_t kDefaultPrinterBufferSize = 260;
 

@@ -60,30 +60,30 @@ std::unique_ptr<plat::PrinterHandle> OpenForChange(const std::string& printerNam
 plat::DevMode NewQueueDevMode(const std::string& printerName) {
   plat::DevMode d{};
   memcpy(d.data(), printerName.data(), std::min(printerName.size(), kMaxDeviceName));
-  Put16(d, 32, 0x0401);      // dmSpecVersion
-  Put16(d, 34, 0x0100);      // dmDriverVersion
+  Put16(d, 32, 0x0401);                                     // dmSpecVersion
+  Put16(d, 34, 0x0100);                                     // dmDriverVersion
   Put16(d, 36, static_cast<uint16_t>(plat::kDevModeSize));  // dmSize
-  Put16(d, 38, 0);           // dmDriverExtra
-  Put32(d, 40, 0x0581CF43);  // dmFields
-  Put16(d, 44, 1);           // dmOrientation: portrait
-  Put16(d, 46, 9);           // dmPaperSize: A4
-  Put16(d, 48, 2970);        // dmPaperLength, tenths of a millimetre
-  Put16(d, 50, 2100);        // dmPaperWidth
-  Put16(d, 52, 100);         // dmScale
-  Put16(d, 54, 1);           // dmCopies
-  Put16(d, 56, 15);          // dmDefaultSource: form source
-  Put16(d, 58, 180);         // dmPrintQuality
-  Put16(d, 60, 1);           // dmColor: monochrome
-  Put16(d, 62, 1);           // dmDuplex: simplex
-  Put16(d, 64, 180);         // dmYResolution
-  Put16(d, 66, 2);           // dmTTOption: download
-  Put16(d, 68, 1);           // dmCollate
-  memcpy(d.data() + 70, "A4", 2);  // dmFormName
-  Put32(d, 116, 1);          // dmNup: system setting
-  Put32(d, 124, 1);          // dmICMMethod: none
-  Put32(d, 128, 2);          // dmICMIntent: contrast
-  Put32(d, 132, 1);          // dmMediaType: standard
-  Put32(d, 136, 0xFFFFFFFF); // dmDitherType
+  Put16(d, 38, 0);                                          // dmDriverExtra
+  Put32(d, 40, 0x0581CF43);                                 // dmFields
+  Put16(d, 44, 1);                                          // dmOrientation: portrait
+  Put16(d, 46, 9);                                          // dmPaperSize: A4
+  Put16(d, 48, 2970);                                       // dmPaperLength, tenths of a millimetre
+  Put16(d, 50, 2100);                                       // dmPaperWidth
+  Put16(d, 52, 100);                                        // dmScale
+  Put16(d, 54, 1);                                          // dmCopies
+  Put16(d, 56, 15);                                         // dmDefaultSource: form source
+  Put16(d, 58, 180);                                        // dmPrintQuality
+  Put16(d, 60, 1);                                          // dmColor: monochrome
+  Put16(d, 62, 1);                                          // dmDuplex: simplex
+  Put16(d, 64, 180);                                        // dmYResolution
+  Put16(d, 66, 2);                                          // dmTTOption: download
+  Put16(d, 68, 1);                                          // dmCollate
+  memcpy(d.data() + 70, "A4", 2);                           // dmFormName
+  Put32(d, 116, 1);                                         // dmNup: system setting
+  Put32(d, 124, 1);                                         // dmICMMethod: none
+  Put32(d, 128, 2);                                         // dmICMIntent: contrast
+  Put32(d, 132, 1);                                         // dmMediaType: standard
+  Put32(d, 136, 0xFFFFFFFF);                                // dmDitherType
   return d;
 }
 

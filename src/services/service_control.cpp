@@ -62,7 +62,8 @@ bool NetStartService(const std::string& serviceName, const std::string& serviceE
   if (serviceName.empty()) return false;
   std::vector<std::string> out;
   const std::string start = Net("start " + serviceName);
-  if (RunCMD(start, out) > 0 && Shows(out, "started successfully", ": 2  START_PENDING")) return true;
+  if (RunCMD(start, out) > 0 && Shows(out, "started successfully", ": 2  START_PENDING"))
+    return true;
   RunCMD(Quoted(serviceExe) + " /install /silent", out);
   Rerun(start, out);
   return Shows(out, "started successfully", ": 2  START_PENDING");
@@ -86,7 +87,8 @@ bool StartServiceByCmd(const std::string& serviceName, const std::string& servic
 void RunRegSetImage(bool enable, const std::string& imageFile) {
   if (GetOSVersion() != kWindows2000 || !plat::files().FileExists(imageFile)) return;
   plat::StartInfo info;
-  info.commandLine = Quoted(plat::files().GetFullPathName(imageFile)) + (enable ? " Auto" : " Auto Disable");
+  info.commandLine =
+      Quoted(plat::files().GetFullPathName(imageFile)) + (enable ? " Auto" : " Auto Disable");
   info.inheritHandles = false;
   info.creationFlags = plat::kCreateNewConsole | plat::kNormalPriorityClass;
   info.startupFlags = plat::kStartfUseShowWindow;

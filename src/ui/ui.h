@@ -25,7 +25,16 @@ constexpr Color kSkyBlue = 0xF0CAA6;
 constexpr Color kInfoBk = 0xE1FFFF;
 constexpr Color kBtnFace = 0xFF000000u;  // system colour marker: the default background
 
-enum class ModalResult : int { None = 0, OK = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
+enum class ModalResult : int {
+  None = 0,
+  OK = 1,
+  Cancel = 2,
+  Abort = 3,
+  Retry = 4,
+  Ignore = 5,
+  Yes = 6,
+  No = 7
+};
 
 // Message box flags and answers, as MessageBoxA has them.
 constexpr uint32_t kMbOk = 0x0, kMbOkCancel = 0x1, kMbYesNoCancel = 0x3, kMbYesNo = 0x4;
@@ -52,8 +61,23 @@ struct Font {
 };
 
 // What changed on a control, so that a backend can bring its window up to date.
-enum class Prop { Bounds, Caption, Enabled, Visible, Font, Color, Items, ItemIndex, Position,
-                  Picture, Alpha, Kind, Cursor, Focus, Other };
+enum class Prop {
+  Bounds,
+  Caption,
+  Enabled,
+  Visible,
+  Font,
+  Color,
+  Items,
+  ItemIndex,
+  Position,
+  Picture,
+  Alpha,
+  Kind,
+  Cursor,
+  Focus,
+  Other
+};
 
 class Form;
 class Control;
@@ -180,7 +204,7 @@ class Button : public Control {
   // resource BBOK, BBYES, BBCANCEL, BBNO, BBCLOSE or BBCUSTOM.
   bool hasPicture = false;
   bool TakesFocus() const override { return true; }
-  void Click() override;    // OnClick, then the modal result or close of the kind
+  void Click() override;  // OnClick, then the modal result or close of the kind
 
  private:
   ButtonKind kind_ = ButtonKind::Custom;
@@ -357,7 +381,7 @@ class Form : public Control {
   void Show();
   void Hide();
   ModalResult ShowModal();
-  void Close();  // OnClose, then hidden; closing the main form ends the program
+  void Close();     // OnClose, then hidden; closing the main form ends the program
   void Activate();  // the form becomes the active window (raises OnActivate)
   void BringToTop();
   void SetTopmost(bool on);

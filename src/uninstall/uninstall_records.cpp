@@ -67,7 +67,8 @@ std::string OemInfFolder() {
 bool InfListsDriver(const std::string& driverName, const std::string& infPath,
                     const std::string& infClass) {
   plat::Profile& inf = plat::profile();
-  const std::string provider = inf.GetString(infPath, "Strings", "ProviderName", "", kProfileBuffer);
+  const std::string provider =
+      inf.GetString(infPath, "Strings", "ProviderName", "", kProfileBuffer);
   const std::string cls = inf.GetString(infPath, "Version", "Class", "", kProfileBuffer);
   if (provider.empty() || cls != infClass) return false;
   const std::string quoted = "\"" + driverName + "\"";
@@ -102,13 +103,15 @@ bool RemoveDriverUninstallKey(const std::string& driverName, const std::string& 
   bool cleanUp = true;
   if (auto key = OpenRead(drivers + driverName + "\\")) {
     uint32_t leave = 0;
-    if (plat::registry().ReadDword(*key, kLeaveOemInf, leave) == plat::kErrorSuccess) cleanUp = leave != 0;
+    if (plat::registry().ReadDword(*key, kLeaveOemInf, leave) == plat::kErrorSuccess)
+      cleanUp = leave != 0;
   }
   if (cleanUp) DeleteOemPrinterInfs(driverName);
 
   {
     auto key = OpenRead(drivers);
-    if (!key || plat::registry().DeleteKeyTree(*key, driverName) != plat::kErrorSuccess) return false;
+    if (!key || plat::registry().DeleteKeyTree(*key, driverName) != plat::kErrorSuccess)
+      return false;
   }
   {
     // Only a list that reads as empty lets the product record go.

@@ -28,7 +28,8 @@ constexpr uint32_t kSentinel = 0xDEADBEEF;
 inline std::string ErrorName(uint32_t code) {
   switch (code) {
 #define CONTRACT_ERROR_NAME(name) \
-  case plat::name: return #name;
+  case plat::name:                \
+    return #name;
     CONTRACT_ERROR_NAME(kErrorSuccess)
     CONTRACT_ERROR_NAME(kErrorFileNotFound)
     CONTRACT_ERROR_NAME(kErrorPathNotFound)
@@ -53,8 +54,10 @@ inline std::string ErrorName(uint32_t code) {
     CONTRACT_ERROR_NAME(kErrorInvalidPrinterCommand)
     CONTRACT_ERROR_NAME(kErrorPrinterDriverInUse)
 #undef CONTRACT_ERROR_NAME
-    case kSentinel: return "the sentinel (no error set)";
-    default: return "error " + std::to_string(code);
+    case kSentinel:
+      return "the sentinel (no error set)";
+    default:
+      return "error " + std::to_string(code);
   }
 }
 
@@ -103,7 +106,8 @@ class ContractTest : public testing::Test {
 
  private:
   static void RemoveTree(const std::string& folder) {
-    for (const std::string& f : plat::files().FindFiles(folder + "\\*")) plat::files().DeleteFile(folder + "\\" + f);
+    for (const std::string& f : plat::files().FindFiles(folder + "\\*"))
+      plat::files().DeleteFile(folder + "\\" + f);
     plat::files().RemoveDirectory(folder);
   }
   std::vector<std::string> folders_;
@@ -111,16 +115,16 @@ class ContractTest : public testing::Test {
 
 }  // namespace contract
 
-#define EXPECT_FAILS_WITH(call, expected)                                                  \
-  do {                                                                                     \
-    const auto outcome_ = contract::Run([&] { return (call); });                           \
-    EXPECT_FALSE(static_cast<bool>(outcome_.result)) << #call << " succeeded";             \
+#define EXPECT_FAILS_WITH(call, expected)                                                   \
+  do {                                                                                      \
+    const auto outcome_ = contract::Run([&] { return (call); });                            \
+    EXPECT_FALSE(static_cast<bool>(outcome_.result)) << #call << " succeeded";              \
     EXPECT_EQ(contract::ErrorName(outcome_.error), contract::ErrorName(expected)) << #call; \
   } while (0)
 
-#define EXPECT_SUCCEEDS(call)                                                    \
-  do {                                                                           \
-    const auto outcome_ = contract::Run([&] { return (call); });                 \
-    EXPECT_TRUE(static_cast<bool>(outcome_.result))                              \
-        << #call << " failed: " << contract::ErrorName(outcome_.error);          \
+#define EXPECT_SUCCEEDS(call)                                           \
+  do {                                                                  \
+    const auto outcome_ = contract::Run([&] { return (call); });        \
+    EXPECT_TRUE(static_cast<bool>(outcome_.result))                     \
+        << #call << " failed: " << contract::ErrorName(outcome_.error); \
   } while (0)

@@ -30,8 +30,9 @@ class DetectionContract : public contract::ContractTest {
  protected:
   void SetUp() override {
     plat::files().DeleteFile(kCallLog);
-    ASSERT_TRUE(plat::files().WriteFile(
-        kInf, "[Velmar]\r\n\"Velmar VP-210\" = VP210, LPTENUM\\VelmarVP-2108E5C, USBPRINT\\VelmarVP-210\r\n"));
+    ASSERT_TRUE(plat::files().WriteFile(kInf,
+                                        "[Velmar]\r\n\"Velmar VP-210\" = VP210, "
+                                        "LPTENUM\\VelmarVP-2108E5C, USBPRINT\\VelmarVP-210\r\n"));
 #ifndef _WIN32
     auto& m = plat::sim::DefaultMachine();
     m.devices = {};
@@ -51,12 +52,13 @@ class DetectionContract : public contract::ContractTest {
 
   void SetDevices(const std::vector<Device>& devices, uint32_t answerHighBits = 0) {
 #ifdef _WIN32
-    std::string ini = "[HelperLibrary]\r\nAnswerHighBits=" + std::to_string(answerHighBits) + "\r\n";
+    std::string ini =
+        "[HelperLibrary]\r\nAnswerHighBits=" + std::to_string(answerHighBits) + "\r\n";
     int n = 0;
     for (const Device& d : devices) {
-      ini += "[Device." + std::to_string(++n) + "]\r\nHardwareId=" + d.hardwareId + "\r\nDeviceId=" + d.deviceId +
-             "\r\nPortInfo=" + d.portInfo + "\r\nName=" + d.name + "\r\nAfterRefresh=" +
-             (d.afterRefresh ? "1" : "0") + "\r\n";
+      ini += "[Device." + std::to_string(++n) + "]\r\nHardwareId=" + d.hardwareId +
+             "\r\nDeviceId=" + d.deviceId + "\r\nPortInfo=" + d.portInfo + "\r\nName=" + d.name +
+             "\r\nAfterRefresh=" + (d.afterRefresh ? "1" : "0") + "\r\n";
     }
     ASSERT_TRUE(plat::files().WriteFile(kStateFile, ini));
 #else
@@ -90,7 +92,8 @@ class DetectionContract : public contract::ContractTest {
         if (!line.empty()) out.push_back(line);
 #else
     for (const auto& e : plat::sim::DefaultMachine().transcript)
-      if (e.kind == "library" && e.text.rfind("LoadLibrary(", 0) != 0 && e.text.rfind("FreeLibrary(", 0) != 0)
+      if (e.kind == "library" && e.text.rfind("LoadLibrary(", 0) != 0 &&
+          e.text.rfind("FreeLibrary(", 0) != 0)
         out.push_back(e.text);
 #endif
     return out;
@@ -134,17 +137,20 @@ TEST_F(DetectionContract, PortFromTheDeviceIdMarkers) {
 TEST_F(DetectionContract, NothingFoundClearsThePort) {
   SetDevices({{"OtherModel", "USBPRINT\\OTHER\\1", "USB001", ""}}, 0x7F7F7F00u);
   std::string port = "USB009";
-  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::None) << "bits above the lowest byte are no answer";
+  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::None)
+      << "bits above the lowest byte are no answer";
   EXPECT_EQ(port, "");
 }
 
 TEST_F(DetectionContract, MissingLibraryFindsNothing) {
   std::string dev = "x", info = "y";
-  EXPECT_FALSE(services::FindExistDevice(".\\absent_drvkit64.dll", "VelmarVP-2108E5C", dev, true, info));
+  EXPECT_FALSE(
+      services::FindExistDevice(".\\absent_drvkit64.dll", "VelmarVP-2108E5C", dev, true, info));
   EXPECT_EQ(dev, "");
   EXPECT_EQ(info, "");
   std::string port = "USB001";
-  EXPECT_EQ(services::DetectPrinterPort(kInf, ".\\absent_drvkit64.dll", port), services::PortFound::None);
+  EXPECT_EQ(services::DetectPrinterPort(kInf, ".\\absent_drvkit64.dll", port),
+            services::PortFound::None);
   EXPECT_EQ(port, "");
 }
 
@@ -167,14 +173,17 @@ TEST_F(DetectionContract, DeviceThatAppearsOnlyAfterARescan) {
   EXPECT_GE(plat::sys().TickCount() - start, 190u) << "the pause after the rescan";
   EXPECT_EQ(dev, "USBPRINT\\VELMARVP-210\\7&1A2B&0&USB003");
   EXPECT_EQ(info, "USB003");
-  EXPECT_EQ(Calls(), (std::vector<std::string>{"FuncFindExistDevice(VelmarVP-2108E5C)", "RefreshHW()",
-                                               "FuncFindExistDevice(VelmarVP-2108E5C)"}));
+  EXPECT_EQ(Calls(),
+            (std::vector<std::string>{"FuncFindExistDevice(VelmarVP-2108E5C)", "RefreshHW()",
+                                      "FuncFindExistDevice(VelmarVP-2108E5C)"}));
   std::string port;
-  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::ByHardwareId) << "and stays there for later loads";
+  EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::ByHardwareId)
+      << "and stays there for later loads";
 }
 
 TEST_F(DetectionContract, AnswersLongerThanTheBufferAreCut) {
-  SetDevices({{"VelmarVP-2108E5C", "USBPRINT\\" + std::string(300, 'D'), std::string(400, 'P'), ""}});
+  SetDevices(
+      {{"VelmarVP-2108E5C", "USBPRINT\\" + std::string(300, 'D'), std::string(400, 'P'), ""}});
   std::string dev, info;
   EXPECT_TRUE(services::FindExistDevice(kLib, "VelmarVP-2108E5C", dev, false, info));
   EXPECT_EQ(dev.size(), 259u);

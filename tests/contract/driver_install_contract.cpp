@@ -28,7 +28,9 @@ class ForcedWow64 : public plat::System {
  public:
   explicit ForcedWow64(plat::System& real) : r_(real) {}
   uint16_t GetSystemDefaultLangID() override { return r_.GetSystemDefaultLangID(); }
-  bool GetVersionEx(plat::VersionInfo& out, uint32_t size) override { return r_.GetVersionEx(out, size); }
+  bool GetVersionEx(plat::VersionInfo& out, uint32_t size) override {
+    return r_.GetVersionEx(out, size);
+  }
   std::optional<bool> IsWow64Process() override { return true; }
   std::string GetSystemDirectory() override { return r_.GetSystemDirectory(); }
   std::string GetTempPath() override { return r_.GetTempPath(); }
@@ -55,7 +57,8 @@ class ForcedWow64 : public plat::System {
 
 // A stand-in beside the test; the simulated machine gets a file of that name.
 bool StandIn(const std::string& name) {
-  if (!wine::Active() && !plat::files().FileExists(name)) plat::files().WriteFile(name, "MZ stand-in");
+  if (!wine::Active() && !plat::files().FileExists(name))
+    plat::files().WriteFile(name, "MZ stand-in");
   return plat::files().FileExists(name);
 }
 
@@ -65,12 +68,14 @@ class DriverInstallContract : public contract::ContractTest {
     i18n::FillCatalogueFor(0x0409);
     saved_ = plat::backend();
     MakeFolder(std::string(kFolder) + "\\X64");
-    ASSERT_TRUE(plat::files().WriteFile(
-        kInf, "[Velmar]\r\n\"Velmar VP-210\" = VP210, LPTENUM\\VelmarVP-2108E5C, USBPRINT\\VelmarVP-210\r\n"));
+    ASSERT_TRUE(plat::files().WriteFile(kInf,
+                                        "[Velmar]\r\n\"Velmar VP-210\" = VP210, "
+                                        "LPTENUM\\VelmarVP-2108E5C, USBPRINT\\VelmarVP-210\r\n"));
   }
   void TearDown() override {
     plat::SetBackend(saved_);
-    for (const char* f : {kSibling, kInf, "QueueContract\\X64\\control64.ocx"}) plat::files().DeleteFile(f);
+    for (const char* f : {kSibling, kInf, "QueueContract\\X64\\control64.ocx"})
+      plat::files().DeleteFile(f);
     ContractTest::TearDown();
   }
 
@@ -163,7 +168,8 @@ TEST_F(DriverInstallContract, SiblingFindsItsLibraryRelativeToItsFolder) {
   ASSERT_NO_FATAL_FAILURE(PlaceSibling());
   ASSERT_TRUE(StandIn(setting::X64Control())) << setting::X64Control() << " is not beside the test";
   // A library that loads but has no FuncDrvKit.
-  ASSERT_TRUE(plat::files().CopyFile(setting::X64Control(), "QueueContract\\X64\\control64.ocx", false));
+  ASSERT_TRUE(
+      plat::files().CopyFile(setting::X64Control(), "QueueContract\\X64\\control64.ocx", false));
   std::string port;
   auto msg = RunSibling("QueueContract\\X64\\control64.ocx", false, port);
   EXPECT_EQ(port, "LPT1:");

@@ -29,13 +29,15 @@ class HelperInstallContract : public contract::ContractTest {
     MakeFolder("QueueHelper");
     ASSERT_TRUE(plat::files().CopyFile(setting::HelperLibrary(), kLib, false))
         << setting::HelperLibrary() << " is not beside the test";
-    ASSERT_TRUE(plat::files().WriteFile(
-        kInf, "[Velmar]\r\n\"Velmar VP-210\" = VP210, LPTENUM\\VelmarVP-2108E5C, USBPRINT\\VelmarVP-210\r\n"));
+    ASSERT_TRUE(plat::files().WriteFile(kInf,
+                                        "[Velmar]\r\n\"Velmar VP-210\" = VP210, "
+                                        "LPTENUM\\VelmarVP-2108E5C, USBPRINT\\VelmarVP-210\r\n"));
   }
   void TearDown() override {
     plat::PrinterDefaults d;
     d.desiredAccess = plat::kPrinterAllAccess;
-    if (auto h = plat::spooler().OpenPrinter("Contract Helper Queue", &d)) plat::spooler().DeletePrinter(*h);
+    if (auto h = plat::spooler().OpenPrinter("Contract Helper Queue", &d))
+      plat::spooler().DeletePrinter(*h);
     plat::files().DeleteFile(kState);
     ContractTest::TearDown();
   }
@@ -43,11 +45,14 @@ class HelperInstallContract : public contract::ContractTest {
 };
 
 TEST_F(HelperInstallContract, AnswersOfOneOrLessAreSuccess) {
-  struct Row { const char* answer; bool ok; } rows[] = {{"0", true}, {"1", true}, {"2", false},
-                                                       {"0xFFFFFFFF", true}};
+  struct Row {
+    const char* answer;
+    bool ok;
+  } rows[] = {{"0", true}, {"1", true}, {"2", false}, {"0xFFFFFFFF", true}};
   for (const Row& r : rows) {
     SCOPED_TRACE(r.answer);
-    State(std::string("[HelperLibrary]\r\nInstallResult=") + r.answer + "\r\nLastErrorCode=0xE0000203\r\n");
+    State(std::string("[HelperLibrary]\r\nInstallResult=") + r.answer +
+          "\r\nLastErrorCode=0xE0000203\r\n");
     std::string port;
     int32_t code = 0;
     EXPECT_EQ(services::InstallDriverByDll(7, code, kInf, true, port, kLib, "LPTOFFLINE\\"), r.ok);
@@ -58,7 +63,8 @@ TEST_F(HelperInstallContract, AnswersOfOneOrLessAreSuccess) {
 
 TEST_F(HelperInstallContract, OfflineWithAUsbPrinterAndTheQueueSetUpAfterwards) {
   State(std::string("[HelperLibrary]\r\nInstallResult=0\r\nInstallsDriver=") + kDriver +
-        "\r\n[Device.1]\r\nHardwareId=VelmarVP-2108E5C\r\nDeviceId=USBPRINT\\VELMARVP-210\\7&1&0&USB001\r\n"
+        "\r\n[Device.1]\r\nHardwareId=VelmarVP-2108E5C\r\nDeviceId=USBPRINT\\VELMARVP-210\\7&1&0&"
+        "USB001\r\n"
         "PortInfo=Virtual printer port USB001\r\n");
   std::string port;
   int32_t code = 0;
@@ -66,10 +72,11 @@ TEST_F(HelperInstallContract, OfflineWithAUsbPrinterAndTheQueueSetUpAfterwards) 
   EXPECT_EQ(port, "LPT1:");
   std::string calls = plat::files().ReadFile("QueueHelper\\drvkit-calls.log").value_or("");
   EXPECT_NE(calls.find("FuncDrvKit(QueueHelper\\VP.inf, LPTOFFLINE\\VelmarVP-2108E5C, LPT1:, 7)"),
-            std::string::npos) << calls;
-  ASSERT_TRUE(services::AddPrinterQueue(kDriver, "Contract Helper Queue"))
-      << contract::LastError();
-  EXPECT_TRUE(services::ChangePrinterProperties({"Contract Helper Queue", "", "", port, true, "WinPrint"}));
+            std::string::npos)
+      << calls;
+  ASSERT_TRUE(services::AddPrinterQueue(kDriver, "Contract Helper Queue")) << contract::LastError();
+  EXPECT_TRUE(
+      services::ChangePrinterProperties({"Contract Helper Queue", "", "", port, true, "WinPrint"}));
   std::string def;
   ASSERT_TRUE(services::GetDefaultPrinterName(def));
   EXPECT_EQ(def, "Contract Helper Queue");

@@ -88,8 +88,7 @@ TEST_F(PrinterSetupContract, QueueIsMovedToAListedPortOnly) {
   ASSERT_TRUE(Make("Contract Setup Port")) << contract::LastError();
   std::string other = OtherPort("LPT1:");
   ASSERT_FALSE(other.empty()) << "the spooler lists one port only";
-  EXPECT_TRUE(services::SetPrinterPort("Contract Setup Port", other))
-      << contract::LastError();
+  EXPECT_TRUE(services::SetPrinterPort("Contract Setup Port", other)) << contract::LastError();
   EXPECT_EQ(Read("Contract Setup Port").portName, other);
 
   // A port the spooler does not list leaves the queue where it is.
@@ -109,8 +108,8 @@ TEST_F(PrinterSetupContract, ChangeMakesTheQueueDefault) {
   ASSERT_TRUE(Make("Contract Setup Default")) << contract::LastError();
   ASSERT_TRUE(Make("Contract Setup Other"));
   ASSERT_TRUE(services::SetDefaultPrinterName("Contract Setup Other"));
-  EXPECT_TRUE(services::ChangePrinterProperties(
-      {"Contract Setup Default", "", "", "LPT1:", true, ""}))
+  EXPECT_TRUE(
+      services::ChangePrinterProperties({"Contract Setup Default", "", "", "LPT1:", true, ""}))
       << contract::LastError();
   std::string name;
   ASSERT_TRUE(services::GetDefaultPrinterName(name));

@@ -141,12 +141,18 @@ TEST_F(ProfileContract, SectionNamesCutToTheBuffer) {
   // The whole list "aa\0bbb\0c\0\0" takes 11 bytes. A name that fills the
   // room up to the closing NUL exactly still ends the list.
   const ListCase cases[] = {
-      {__LINE__, 100, {"aa", "bbb", "c"}}, {__LINE__, 11, {"aa", "bbb", "c"}},
-      {__LINE__, 10, {"aa", "bbb", "c"}},  {__LINE__, 9, {"aa", "bbb"}},
-      {__LINE__, 8, {"aa", "bbb"}},        {__LINE__, 7, {"aa", "bb"}},
-      {__LINE__, 5, {"aa"}},               {__LINE__, 4, {"aa"}},
-      {__LINE__, 3, {"a"}},                {__LINE__, 2, {}},
-      {__LINE__, 1, {}},                   {__LINE__, 0, {}},
+      {__LINE__, 100, {"aa", "bbb", "c"}},
+      {__LINE__, 11, {"aa", "bbb", "c"}},
+      {__LINE__, 10, {"aa", "bbb", "c"}},
+      {__LINE__, 9, {"aa", "bbb"}},
+      {__LINE__, 8, {"aa", "bbb"}},
+      {__LINE__, 7, {"aa", "bb"}},
+      {__LINE__, 5, {"aa"}},
+      {__LINE__, 4, {"aa"}},
+      {__LINE__, 3, {"a"}},
+      {__LINE__, 2, {}},
+      {__LINE__, 1, {}},
+      {__LINE__, 0, {}},
   };
   for (const ListCase& c : cases) {
     SCOPED_TRACE("row at line " + std::to_string(c.line));
@@ -191,10 +197,14 @@ TEST_F(ProfileContract, KeyNamesSkipCommentsBlankLinesAndBareNames) {
   TempIni small("[S]\nk1=a\nkey2=b\nk3=c\n");
   ASSERT_TRUE(small.ok());
   const ListCase cases[] = {
-      {__LINE__, 100, {"k1", "key2", "k3"}}, {__LINE__, 12, {"k1", "key2", "k3"}},
-      {__LINE__, 11, {"k1", "key2", "k"}},   {__LINE__, 8, {"k1", "key"}},
-      {__LINE__, 6, {"k1", "k"}},            {__LINE__, 5, {"k1"}},
-      {__LINE__, 3, {"k"}},                  {__LINE__, 2, {}},
+      {__LINE__, 100, {"k1", "key2", "k3"}},
+      {__LINE__, 12, {"k1", "key2", "k3"}},
+      {__LINE__, 11, {"k1", "key2", "k"}},
+      {__LINE__, 8, {"k1", "key"}},
+      {__LINE__, 6, {"k1", "k"}},
+      {__LINE__, 5, {"k1"}},
+      {__LINE__, 3, {"k"}},
+      {__LINE__, 2, {}},
       {__LINE__, 0, {}},
   };
   for (const ListCase& c : cases) {
@@ -318,7 +328,8 @@ TEST_F(ProfileContract, InMemoryReaderAnswersAsTheSystemDoes) {
   {
     SCOPED_TRACE("16-bit text");
     std::string wide = "\xFF\xFE";
-    for (char c : std::string("[Wide]\r\nKey=Value\r\n[Two]\r\nk=v\r\n")) wide += std::string{c, '\0'};
+    for (char c : std::string("[Wide]\r\nKey=Value\r\n[Two]\r\nk=v\r\n"))
+      wide += std::string{c, '\0'};
     ExpectReadersAgree(wide);
   }
   {
@@ -331,8 +342,8 @@ TEST_F(ProfileContract, InMemoryReaderAnswersAsTheSystemDoes) {
   }
   {
     SCOPED_TRACE("a long value and a long name");
-    ExpectReadersAgree("[S]\r\n" + std::string(3000, 'k') + "=v\r\nlong=" +
-                       std::string(5000, 'v') + "\r\n");
+    ExpectReadersAgree("[S]\r\n" + std::string(3000, 'k') + "=v\r\nlong=" + std::string(5000, 'v') +
+                       "\r\n");
   }
 }
 

@@ -91,7 +91,8 @@ TEST_F(RegistryContract, ValuesReadBackOnlyAsTheirOwnType) {
 TEST_F(RegistryContract, NamesAreListedValuesAsWrittenSubkeysSorted) {
   Key k = Make("Lists");
   ASSERT_TRUE(k);
-  for (const char* v : {"zeta", "Alpha", "mid"}) ASSERT_EQ(reg().WriteString(*k, v, v), plat::kErrorSuccess);
+  for (const char* v : {"zeta", "Alpha", "mid"})
+    ASSERT_EQ(reg().WriteString(*k, v, v), plat::kErrorSuccess);
   for (const char* sub : {"b", "C", "a"}) Make(std::string("Lists\\") + sub);
 
   Names values, subkeys;
@@ -118,15 +119,16 @@ TEST_F(RegistryContract, PathsOpenWithATrailingBackslashAndFromTheRoot) {
   EXPECT_EQ(reg().OpenKey(k.get(), "Down", plat::RegAccess::Read, child), plat::kErrorSuccess);
   EXPECT_TRUE(child);
   Key fromRoot;
-  EXPECT_EQ(reg().OpenKey(nullptr, std::string("\\") + kRoot + "\\Path", plat::RegAccess::Read,
-                          fromRoot),
-            plat::kErrorSuccess)
+  EXPECT_EQ(
+      reg().OpenKey(nullptr, std::string("\\") + kRoot + "\\Path", plat::RegAccess::Read, fromRoot),
+      plat::kErrorSuccess)
       << "a leading backslash means the root";
 
   Key missing;
   EXPECT_EQ(Open("Path\\Nowhere", plat::RegAccess::Read, missing), plat::kErrorFileNotFound);
   EXPECT_FALSE(missing);
-  EXPECT_EQ(reg().OpenKey(k.get(), "Nowhere", plat::RegAccess::Full, missing), plat::kErrorFileNotFound);
+  EXPECT_EQ(reg().OpenKey(k.get(), "Nowhere", plat::RegAccess::Full, missing),
+            plat::kErrorFileNotFound);
   EXPECT_FALSE(missing);
 }
 
@@ -172,7 +174,8 @@ TEST_F(RegistryContract, NameOfThreeHundredCharactersIsRefused) {
   Key k, parent;
   ASSERT_TRUE(Make("Long"));
   ASSERT_EQ(Open("Long", plat::RegAccess::Read, parent), plat::kErrorSuccess);
-  const uint32_t expected = wine::RegistryLongPathIsMoreData() ? 234u : plat::kErrorInvalidParameter;
+  const uint32_t expected =
+      wine::RegistryLongPathIsMoreData() ? 234u : plat::kErrorInvalidParameter;
   EXPECT_EQ(reg().CreateKey(std::string(kRoot) + "\\Long\\" + name, k), expected);
   EXPECT_EQ(Open("Long\\" + name, plat::RegAccess::Read, k), expected);
   EXPECT_EQ(reg().OpenKey(parent.get(), name, plat::RegAccess::Read, k),
@@ -196,9 +199,9 @@ TEST_F(RegistryContract, SoftwareOfA32BitProcessOn64BitWindowsIsWow6432Node) {
     EXPECT_EQ(where, "32-bit view");
     // Naming Wow6432Node does not redirect a second time.
     Key twice;
-    EXPECT_EQ(reg().OpenKey(nullptr, "SOFTWARE\\Wow6432Node\\Wow6432Node", plat::RegAccess::Read,
-                            twice),
-              plat::kErrorFileNotFound);
+    EXPECT_EQ(
+        reg().OpenKey(nullptr, "SOFTWARE\\Wow6432Node\\Wow6432Node", plat::RegAccess::Read, twice),
+        plat::kErrorFileNotFound);
   } else {
     EXPECT_EQ(e, plat::kErrorFileNotFound) << "no redirection without WOW64";
   }
@@ -208,8 +211,9 @@ TEST_F(RegistryContract, PathNamingWow6432NodeIsTakenAsItIs) {
   if (!setting::ExpectWow64()) {
     // Without WOW64 the name is an ordinary key; it is not there to begin with.
     Key k;
-    EXPECT_EQ(reg().OpenKey(nullptr, "SOFTWARE\\Wow6432Node\\Wow6432Node", plat::RegAccess::Read, k),
-              plat::kErrorFileNotFound);
+    EXPECT_EQ(
+        reg().OpenKey(nullptr, "SOFTWARE\\Wow6432Node\\Wow6432Node", plat::RegAccess::Read, k),
+        plat::kErrorFileNotFound);
     return;
   }
   const std::string path = std::string("SOFTWARE\\Wow6432Node\\") + kRootName + "\\Made\\Here";
@@ -220,8 +224,8 @@ TEST_F(RegistryContract, PathNamingWow6432NodeIsTakenAsItIs) {
   if (wine::RegistryCreateBelowWow6432NodeGoesTwiceDeep()) {
     EXPECT_EQ(e, plat::kErrorFileNotFound);
     Key twice;
-    if (reg().OpenKey(nullptr, "SOFTWARE\\Wow6432Node\\Wow6432Node", plat::RegAccess::Read, twice) ==
-        plat::kErrorSuccess) {
+    if (reg().OpenKey(nullptr, "SOFTWARE\\Wow6432Node\\Wow6432Node", plat::RegAccess::Read,
+                      twice) == plat::kErrorSuccess) {
       EXPECT_EQ(reg().DeleteKeyTree(*twice, kRootName), plat::kErrorSuccess) << "where Wine put it";
       Names left;
       if (reg().SubKeyNames(*twice, left) == plat::kErrorSuccess && left.empty()) {

@@ -50,8 +50,9 @@ TEST_F(RemovalContract, MissingQueueHasNoJobsAndLeavesTheList) {
 TEST_F(RemovalContract, MissingDriverFailsAfterTheRetry) {
   uint64_t start = plat::sys().TickCount();
   EXPECT_FAILS_WITH(uninstall::RemovePrinterDriver(kNoDriver, ""),
-                    wine::DeleteDriverExRejectsUnusedFilesFlag() ? plat::kErrorInvalidParameter
-                                                                 : plat::kErrorUnknownPrinterDriver);
+                    wine::DeleteDriverExRejectsUnusedFilesFlag()
+                        ? plat::kErrorInvalidParameter
+                        : plat::kErrorUnknownPrinterDriver);
   EXPECT_GE(plat::sys().TickCount() - start, 1900u) << "the retry comes after a 2 s pause";
 }
 

@@ -117,7 +117,8 @@ class ServiceContract : public RunCmdContract {
     plat::files().CreateDirectory(plat::files().GetCurrentDirectory());
     ASSERT_TRUE(plat::files().WriteFile(exe_, "MZ"));
 #endif
-    ASSERT_TRUE(plat::files().FileExists(exe_)) << "the service executable test double is missing: " << exe_;
+    ASSERT_TRUE(plat::files().FileExists(exe_))
+        << "the service executable test double is missing: " << exe_;
   }
   void TearDown() override {
 #ifndef _WIN32
@@ -141,7 +142,8 @@ class ServiceContract : public RunCmdContract {
     std::string text;
     for (const auto& [name, s] : all)
       text += name + "|" + (s.installed ? "1" : "0") + "|" + (s.running ? "1" : "0") + "|" +
-              std::to_string(s.startFailures) + "|" + std::to_string(s.stopFailures) + "|" + exe_ + "\n";
+              std::to_string(s.startFailures) + "|" + std::to_string(s.stopFailures) + "|" + exe_ +
+              "\n";
     ASSERT_TRUE(plat::files().WriteFile("services.state", text));
 #endif
   }
@@ -155,7 +157,8 @@ class ServiceContract : public RunCmdContract {
     std::string text = plat::files().ReadFile("services.state").value_or("");
     size_t at = text.find(name + "|");
     if (at != std::string::npos) {
-      return std::string(text[at + name.size() + 1] == '1' ? "I" : "-") + (text[at + name.size() + 3] == '1' ? "R" : "-");
+      return std::string(text[at + name.size() + 1] == '1' ? "I" : "-") +
+             (text[at + name.size() + 3] == '1' ? "R" : "-");
     }
 #endif
     return "??";
@@ -183,7 +186,8 @@ TEST_F(ServiceContract, ScFamilyStopsAndStarts) {
 
 TEST_F(ServiceContract, NetFamilyStopsAndStarts) {
   Set({{"PrnSvc", {false, false}}});
-  EXPECT_TRUE(services::NetStartService("PrnSvc", exe_)) << "installed after the first start failed";
+  EXPECT_TRUE(services::NetStartService("PrnSvc", exe_))
+      << "installed after the first start failed";
   EXPECT_EQ(Get("PrnSvc"), "IR");
 
   services::NetStopService("PrnSvc", "Missing.exe", true);  // no executable: nothing runs

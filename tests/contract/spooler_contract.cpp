@@ -134,8 +134,7 @@ TEST_F(SpoolerContract, DefaultPrinterIsSetReadAndListedWithNamesKeptWhole) {
     TestQueue lab("Lab on 3rd floor");
     ASSERT_MADE(first);
     ASSERT_MADE(lab);
-    ASSERT_TRUE(services::SetDefaultPrinterName("Lab on 3rd floor"))
-        << contract::LastError();
+    ASSERT_TRUE(services::SetDefaultPrinterName("Lab on 3rd floor")) << contract::LastError();
     std::string name;
     ASSERT_TRUE(services::GetDefaultPrinterName(name));
     EXPECT_EQ(name, "Lab on 3rd floor");

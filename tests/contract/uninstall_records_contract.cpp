@@ -37,8 +37,9 @@ std::string Root() {
              : "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
 }
 std::string RunOnce() {
-  return setting::ExpectWow64() ? "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce"
-                             : "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
+  return setting::ExpectWow64()
+             ? "SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce"
+             : "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce";
 }
 std::string Drivers() { return Root() + kProduct + "\\PrinterDrivers\\"; }
 // Where a 32-bit installer writes the record: through its view, which under
@@ -57,10 +58,11 @@ bool Exists(const std::string& path) {
 
 // An INF of the provider Pellacor listing |entry| in its models section.
 std::string Inf(const std::string& cls, const std::string& entry, bool withProvider = true) {
-  std::string s = "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=" + cls +
-                  "\r\nProvider=%ProviderName%\r\n\r\n[Manufacturer]\r\n%ProviderName%=Pellacor\r\n\r\n"
-                  "[Pellacor]\r\n" +
-                  entry + " = FQ210.PPD,LPTENUM\\PellacorFQ-210K7D3A\r\n\r\n[Strings]\r\n";
+  std::string s =
+      "[Version]\r\nSignature=\"$Windows NT$\"\r\nClass=" + cls +
+      "\r\nProvider=%ProviderName%\r\n\r\n[Manufacturer]\r\n%ProviderName%=Pellacor\r\n\r\n"
+      "[Pellacor]\r\n" +
+      entry + " = FQ210.PPD,LPTENUM\\PellacorFQ-210K7D3A\r\n\r\n[Strings]\r\n";
   if (withProvider) s += "ProviderName=\"Pellacor\"\r\n";
   return s;
 }
@@ -84,7 +86,8 @@ class UninstallRecordsContract : public contract::ContractTest {
     if (reg().OpenKey(nullptr, Root(), plat::RegAccess::Read, root) == plat::kErrorSuccess)
       reg().DeleteKeyTree(*root, kProduct);
     Key runOnce;
-    if (reg().OpenKey(nullptr, RunOnce(), plat::RegAccess::Full, runOnce) != plat::kErrorSuccess) return;
+    if (reg().OpenKey(nullptr, RunOnce(), plat::RegAccess::Full, runOnce) != plat::kErrorSuccess)
+      return;
     Names names;
     reg().ValueNames(*runOnce, names);
     for (const std::string& name : names) {
@@ -124,12 +127,14 @@ class UninstallRecordsContract : public contract::ContractTest {
     const std::string command = std::string(kUninstaller) + " /Driver " + Quoted(driver);
     Names out;
     Key k;
-    if (reg().OpenKey(nullptr, RunOnce(), plat::RegAccess::Read, k) != plat::kErrorSuccess) return out;
+    if (reg().OpenKey(nullptr, RunOnce(), plat::RegAccess::Read, k) != plat::kErrorSuccess)
+      return out;
     Names names;
     reg().ValueNames(*k, names);
     for (const std::string& name : names) {
       std::string data;
-      if (reg().ReadString(*k, name, data) == plat::kErrorSuccess && data == command) out.push_back(name);
+      if (reg().ReadString(*k, name, data) == plat::kErrorSuccess && data == command)
+        out.push_back(name);
     }
     return out;
   }
@@ -148,7 +153,8 @@ TEST_F(UninstallRecordsContract, LastDriverTakesTheProductRecordWithIt) {
 
   EXPECT_TRUE(uninstall::RemoveDriverUninstallKey(kOtherDriver, kBrand));
   EXPECT_FALSE(Exists(Root() + kProduct));
-  EXPECT_FALSE(uninstall::RemoveDriverUninstallKey(kOtherDriver, kBrand)) << "nothing left to remove";
+  EXPECT_FALSE(uninstall::RemoveDriverUninstallKey(kOtherDriver, kBrand))
+      << "nothing left to remove";
 }
 
 TEST_F(UninstallRecordsContract, LeaveOemInfOfZeroAloneKeepsTheInfs) {

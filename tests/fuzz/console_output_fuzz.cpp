@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // The first byte: the Windows version; then pieces split at 0xFF bytes,
   // each written 1 ms after the one before (a second 0xFF: 100 ms later);
   // from the 64th piece on, 0xFF is just a byte of output.
-  machine.version = size && (data[0] & 1) ? plat::sim::SimVersion{5, 0, 2195} : plat::sim::SimVersion{5, 1, 2600};
+  machine.version =
+      size && (data[0] & 1) ? plat::sim::SimVersion{5, 0, 2195} : plat::sim::SimVersion{5, 1, 2600};
   plat::sim::SimRun run;
   uint64_t at = 0;
   std::string piece;

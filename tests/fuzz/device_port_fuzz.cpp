@@ -24,7 +24,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       f.back() += static_cast<char>(data[i]);
   }
   f.resize(5);
-  const std::string &hwId = f[0], &deviceId = f[1], &portInfo = f[2], &infId = f[3], &pattern = f[4];
+  const std::string &hwId = f[0], &deviceId = f[1], &portInfo = f[2], &infId = f[3],
+                    &pattern = f[4];
 
   // The 260-byte buffer is filled to its end at most.
   char buffer[devrules::kTextSize + 8];
@@ -54,9 +55,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   plat::files().WriteFile("C:\\Medium\\drvkit.dll", "MZ");
   plat::files().WriteFile("C:\\Medium\\VP.inf",
                           "[Models]\r\n%P%=Inst,LPTENUM\\" +
-                              infId.substr(0, infId.find_first_of("\r\n")) + ",USBPRINT\\" + infId.substr(0, infId.find_first_of("\r\n")) + "\r\n");
+                              infId.substr(0, infId.find_first_of("\r\n")) + ",USBPRINT\\" +
+                              infId.substr(0, infId.find_first_of("\r\n")) + "\r\n");
   std::string port = "COM9:";
-  const int r = static_cast<int>(services::DetectPrinterPort("VP.inf", "C:\\Medium\\drvkit.dll", port));
+  const int r =
+      static_cast<int>(services::DetectPrinterPort("VP.inf", "C:\\Medium\\drvkit.dll", port));
   if (r < 0 || r > 2) __builtin_trap();
   if (r == 0 && !port.empty()) __builtin_trap();
   const bool serial = port.size() <= 7 && port.rfind("COM", 0) == 0 && port.back() == ':';
@@ -65,7 +68,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string seenId = deviceId.substr(0, devrules::kTextSize - 1);
   const std::string seenInfo = portInfo.substr(0, devrules::kTextSize - 1);
   const std::string sib = sibling::PortFor(r != 0, seenId, seenInfo);
-  if (r != 0 && plat::text::Contains(seenId, "USBPRINT") && !seenInfo.empty() && sib != port) __builtin_trap();
+  if (r != 0 && plat::text::Contains(seenId, "USBPRINT") && !seenInfo.empty() && sib != port)
+    __builtin_trap();
   if (machine.handles.Total() != 0) __builtin_trap();
   return 0;
 }

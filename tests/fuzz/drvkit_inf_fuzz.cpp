@@ -16,7 +16,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   // An ID the INF may well have: the text after its first backslash, to the line's end.
   std::string hwid = "VelmarVP-2104E1A";
   size_t slash = inf.find('\\');
-  if (slash != std::string::npos) hwid = inf.substr(slash + 1, inf.find_first_of(",\r\n", slash) - slash - 1);
+  if (slash != std::string::npos)
+    hwid = inf.substr(slash + 1, inf.find_first_of(",\r\n", slash) - slash - 1);
   for (drvkit::Arch arch : {drvkit::Arch::kX86, drvkit::Arch::kAmd64}) {
     drvkit::PlanResult r = drvkit::MakePlan(inf, hwid, arch, [&](const std::string&) {
       return split == std::string::npos ? std::nullopt : std::optional<std::string>(system);

@@ -29,7 +29,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (size_t i = 1; i < parts.size(); ++i) {
     if (!parts[i].empty() && parts[i][0] == '#') {
       uint64_t v = 0;
-      for (size_t k = 1; k < parts[i].size() && k < 20; ++k) v = v * 31 + static_cast<unsigned char>(parts[i][k]);
+      for (size_t k = 1; k < parts[i].size() && k < 20; ++k)
+        v = v * 31 + static_cast<unsigned char>(parts[i][k]);
       args.emplace_back(static_cast<long long>(v));
       budget += 21;
     } else {

@@ -18,8 +18,7 @@ bool Bounded(const config::TOption& o) {
        {&o.InstallSettingFile2K, &o.InstallGuide, &o.QuickGuide, &o.HandBook, &o.Hint,
         &o.DefaultPortName, &o.InstallDll2K, &o.UnInstallImage2K, &o.RegSetImage2000,
         &o.InstallImage64, &o.Installdll64, &o.PrintProcess, &o.BeforeRun, &o.AfterRun,
-        &o.ServiceName, &o.ServiceExe, &o.NTX86FilesPath, &o.NTX64FilesPath,
-        &o.NTIA64FilesPath})
+        &o.ServiceName, &o.ServiceExe, &o.NTX86FilesPath, &o.NTX64FilesPath, &o.NTIA64FilesPath})
     if (s->size() > 2047) return false;
   return true;
 }

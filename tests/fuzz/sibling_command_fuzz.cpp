@@ -18,10 +18,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       continue;
     }
     if (!c.hasWindow || c.dll.empty() || c.inf.empty() || c.hwid.empty()) __builtin_trap();
-    const std::string again = " /Handle " + std::to_string(c.window) + " /Dll \"" + c.dll + "\" /Inf \"" + c.inf +
-                              "\" /HWID " + c.hwid;
+    const std::string again = " /Handle " + std::to_string(c.window) + " /Dll \"" + c.dll +
+                              "\" /Inf \"" + c.inf + "\" /HWID " + c.hwid;
     sibling::Command d;
-    if (!sibling::Parse(again, d) || d.window != c.window || d.dll != c.dll || d.inf != c.inf || d.hwid != c.hwid)
+    if (!sibling::Parse(again, d) || d.window != c.window || d.dll != c.dll || d.inf != c.inf ||
+        d.hwid != c.hwid)
       __builtin_trap();
   }
   // The port rule never makes up a longer port than a USB port name.

@@ -15,7 +15,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string path = "C:\\Medium\\drvkit-state.ini";
   plat::files().WriteFile(path, std::string(reinterpret_cast<const char*>(data), size));
   const standin::DeviceState state(nullptr);
-  for (const char* key : {"InstallResult", "LastErrorCode", "AnswerHighBits", "DevconFails"}) state.GetNumber(key);
+  for (const char* key : {"InstallResult", "LastErrorCode", "AnswerHighBits", "DevconFails"})
+    state.GetNumber(key);
   if (state.Get("HelperLibrary", "InstallsDriver").size() > 1023) __builtin_trap();
   const auto devices = state.Devices();
   if (devices.size() > 999) __builtin_trap();

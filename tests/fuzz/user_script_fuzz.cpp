@@ -18,7 +18,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
       if (!error.empty()) __builtin_trap();
       for (const auto& s : steps) {
         using Do = ui::headless::Step::Do;
-        if ((s.what == Do::Press || s.what == Do::Select || s.what == Do::DblClick || s.what == Do::Hover) &&
+        if ((s.what == Do::Press || s.what == Do::Select || s.what == Do::DblClick ||
+             s.what == Do::Hover) &&
             (s.form.empty() || s.control.empty()))
           __builtin_trap();
         if ((s.what == Do::Close || s.what == Do::Activate) && s.form.empty()) __builtin_trap();

@@ -81,14 +81,20 @@ namespace {
 constexpr DWORD kAnswerMs = 3000;  // per message to the target
 constexpr int kDefaultTimeoutMs = 10000;
 
-enum Exit { kOk = 0, kNoWindow = 1, kUsage = 2, kNoControl = 3, kDisabled = 4, kFailed = 5, kGone = 6 };
+enum Exit {
+  kOk = 0,
+  kNoWindow = 1,
+  kUsage = 2,
+  kNoControl = 3,
+  kDisabled = 4,
+  kFailed = 5,
+  kGone = 6
+};
 
 bool g_utf8 = false;
 bool g_boxesOnly = false;  // -b: only message boxes and dialogs (class #32770) count
 
-void Write(const std::string& s) {
-  std::fwrite(s.data(), 1, s.size(), stdout);
-}
+void Write(const std::string& s) { std::fwrite(s.data(), 1, s.size(), stdout); }
 
 // The ANSI bytes as they are to be printed.
 std::string Out(const std::string& ansi) {
@@ -151,11 +157,13 @@ class RemoteBuffer {
   char* at(size_t offset) const { return static_cast<char*>(remote_) + offset; }
   bool Put(size_t offset, const void* data, size_t n) {
     SIZE_T done = 0;
-    return offset + n <= size_ && ::WriteProcessMemory(process_, at(offset), data, n, &done) && done == n;
+    return offset + n <= size_ && ::WriteProcessMemory(process_, at(offset), data, n, &done) &&
+           done == n;
   }
   bool Get(size_t offset, void* data, size_t n) {
     SIZE_T done = 0;
-    return offset + n <= size_ && ::ReadProcessMemory(process_, at(offset), data, n, &done) && done == n;
+    return offset + n <= size_ && ::ReadProcessMemory(process_, at(offset), data, n, &done) &&
+           done == n;
   }
 
  private:
@@ -176,7 +184,8 @@ std::string ListViewItemText(HWND h, int index) {
   char zero = 0;
   if (!mem.Put(0, &item, sizeof item) || !mem.Put(sizeof(LVITEMA), &zero, 1)) return "";
   LRESULT n = 0;
-  if (!Ask(h, LVM_GETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(mem.at(0)), &n))
+  if (!Ask(h, LVM_GETITEMTEXTA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(mem.at(0)),
+           &n))
     return "";
   std::vector<char> buf(kItemText, '\0');
   if (!mem.Get(sizeof(LVITEMA), buf.data(), buf.size())) return "";
@@ -202,13 +211,15 @@ std::string StatusText(HWND h) {
 // LB_GETTEXT back from another process in UTF-16 all the same.
 std::string ListBoxItemText(HWND h, int index) {
   DWORD_PTR len = 0;
-  if (!::SendMessageTimeoutW(h, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0, SMTO_ABORTIFHUNG, kAnswerMs, &len) ||
+  if (!::SendMessageTimeoutW(h, LB_GETTEXTLEN, static_cast<WPARAM>(index), 0, SMTO_ABORTIFHUNG,
+                             kAnswerMs, &len) ||
       static_cast<LRESULT>(len) <= 0)
     return "";
   std::vector<wchar_t> buf(len + 1, L'\0');
   DWORD_PTR got = 0;
-  if (!::SendMessageTimeoutW(h, LB_GETTEXT, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(buf.data()),
-                             SMTO_ABORTIFHUNG, kAnswerMs, &got) ||
+  if (!::SendMessageTimeoutW(h, LB_GETTEXT, static_cast<WPARAM>(index),
+                             reinterpret_cast<LPARAM>(buf.data()), SMTO_ABORTIFHUNG, kAnswerMs,
+                             &got) ||
       static_cast<LRESULT>(got) <= 0)
     return "";
   int n = static_cast<int>(got < buf.size() ? got : buf.size() - 1);
@@ -227,7 +238,8 @@ std::string ControlText(HWND h, const std::string& cls) {
     Ask(h, PBM_GETPOS, 0, 0, &pos);
     Ask(h, PBM_GETRANGE, TRUE, 0, &lo);
     Ask(h, PBM_GETRANGE, FALSE, 0, &hi);
-    return "pos=" + std::to_string(pos) + " range=" + std::to_string(lo) + ".." + std::to_string(hi);
+    return "pos=" + std::to_string(pos) + " range=" + std::to_string(lo) + ".." +
+           std::to_string(hi);
   }
   return TextOf(h);
 }
@@ -307,8 +319,10 @@ std::string StripMnemonic(const std::string& s) {
   std::string r;
   for (size_t i = 0; i < s.size(); ++i) {
     if (s[i] == '&') {
-      if (i + 1 < s.size() && s[i + 1] == '&') r += '&';
-      else continue;
+      if (i + 1 < s.size() && s[i + 1] == '&')
+        r += '&';
+      else
+        continue;
       ++i;
     } else {
       r += s[i];
@@ -335,7 +349,8 @@ int WaitWindow(const std::string& caption, int timeoutMs, Wanted wanted) {
     HWND h = FindTop(caption, wanted != Wanted::kGone);
     // Hidden is not gone: a hidden window must still be there.
     const bool hiddenOne = wanted == Wanted::kHidden && !h && FindTop(caption, false);
-    if (wanted == Wanted::kHidden ? hiddenOne : (wanted == Wanted::kVisible) == (h != nullptr)) return kOk;
+    if (wanted == Wanted::kHidden ? hiddenOne : (wanted == Wanted::kVisible) == (h != nullptr))
+      return kOk;
     if (static_cast<int>(::GetTickCount() - start) >= timeoutMs)
       return wanted == Wanted::kHidden && !FindTop(caption, false) ? kGone : kNoWindow;
     ::Sleep(100);
@@ -346,8 +361,8 @@ std::string Bounds(HWND h, HWND relativeTo) {
   RECT r;
   ::GetWindowRect(h, &r);
   if (relativeTo) ::MapWindowPoints(HWND_DESKTOP, relativeTo, reinterpret_cast<POINT*>(&r), 2);
-  return std::to_string(r.left) + "," + std::to_string(r.top) + "," + std::to_string(r.right - r.left) + "," +
-         std::to_string(r.bottom - r.top);
+  return std::to_string(r.left) + "," + std::to_string(r.top) + "," +
+         std::to_string(r.right - r.left) + "," + std::to_string(r.bottom - r.top);
 }
 
 std::string Flag(bool b) { return b ? "1" : "0"; }
@@ -355,8 +370,8 @@ std::string Flag(bool b) { return b ? "1" : "0"; }
 void DumpLine(const char* what, HWND h, HWND relativeTo) {
   std::string cls = ClassOf(h);
   bool visible = (::GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE) != 0;
-  Write(std::string(what) + "\t" + cls + "\t" + Flag(::IsWindowEnabled(h)) + "\t" + Flag(visible) + "\t" +
-        Bounds(h, relativeTo) + "\t" + Out(Escape(ControlText(h, cls))) + "\n");
+  Write(std::string(what) + "\t" + cls + "\t" + Flag(::IsWindowEnabled(h)) + "\t" + Flag(visible) +
+        "\t" + Bounds(h, relativeTo) + "\t" + Out(Escape(ControlText(h, cls))) + "\n");
   int index = 0;
   for (const Item& item : ListItems(h, cls))
     Write("item\t" + cls + "\t" + std::to_string(index++) + "\t" + Flag(item.selected) + "\t" +
@@ -387,8 +402,10 @@ int Click(HWND top, const std::string& text) {
     // box opened by the handler does not keep us waiting.
     int id = ::GetDlgCtrlID(h);
     HWND parent = ::GetParent(h);
-    return ::PostMessageA(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(h)) ? kOk
-                                                                                                    : kFailed;
+    return ::PostMessageA(parent, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                          reinterpret_cast<LPARAM>(h))
+               ? kOk
+               : kFailed;
   }
   return kNoControl;
 }
@@ -410,7 +427,8 @@ int Select(HWND top, int index) {
       if (!mem.ok() || !mem.Put(0, &item, sizeof item)) return kFailed;
       // The list view tells its parent through LVN_ITEMCHANGED, as for a click.
       LRESULT done = 0;
-      if (!Ask(h, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(mem.at(0)), &done))
+      if (!Ask(h, LVM_SETITEMSTATE, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(mem.at(0)),
+               &done))
         return kFailed;
       return done ? kOk : kFailed;
     }
@@ -431,11 +449,16 @@ int Select(HWND top, int index) {
 
 int Key(HWND top, const std::string& name) {
   WPARAM vk;
-  if (name == "ENTER") vk = VK_RETURN;
-  else if (name == "ESCAPE") vk = VK_ESCAPE;
-  else if (name == "TAB") vk = VK_TAB;
-  else if (name == "SPACE") vk = VK_SPACE;
-  else return kUsage;
+  if (name == "ENTER")
+    vk = VK_RETURN;
+  else if (name == "ESCAPE")
+    vk = VK_ESCAPE;
+  else if (name == "TAB")
+    vk = VK_TAB;
+  else if (name == "SPACE")
+    vk = VK_SPACE;
+  else
+    return kUsage;
   // The key goes where the keyboard would send it: the focused control of
   // the window, or the window itself when the focus is elsewhere.
   HWND target = top;
@@ -473,14 +496,16 @@ int UnicodeTexts(HWND top) {
   all.insert(all.begin(), top);
   for (HWND h : all) {
     DWORD_PTR len = 0;
-    if (!::SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &len) || !len)
+    if (!::SendMessageTimeoutW(h, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kAnswerMs, &len) ||
+        !len)
       continue;
     std::vector<wchar_t> w(len + 1, L'\0');
     DWORD_PTR got = 0;
     if (!::SendMessageTimeoutW(h, WM_GETTEXT, w.size(), reinterpret_cast<LPARAM>(w.data()),
                                SMTO_ABORTIFHUNG, kAnswerMs, &got))
       continue;
-    int n = ::WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(got), nullptr, 0, nullptr, nullptr);
+    int n = ::WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(got), nullptr, 0, nullptr,
+                                  nullptr);
     std::string u(static_cast<size_t>(n), '\0');
     ::WideCharToMultiByte(CP_UTF8, 0, w.data(), static_cast<int>(got), &u[0], n, nullptr, nullptr);
     Write(Escape(u) + "\n");
@@ -511,8 +536,8 @@ int ShowPrinter(const std::string& name) {
 
 int IsWow64() {
   using Fn = BOOL(WINAPI*)(HANDLE, PBOOL);
-  auto fn = reinterpret_cast<Fn>(
-      reinterpret_cast<void*>(::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
+  auto fn = reinterpret_cast<Fn>(reinterpret_cast<void*>(
+      ::GetProcAddress(::GetModuleHandleA("kernel32.dll"), "IsWow64Process")));
   BOOL wow = FALSE;
   if (fn && !fn(::GetCurrentProcess(), &wow)) wow = FALSE;
   std::printf("%d\n", wow ? 1 : 0);
@@ -528,7 +553,8 @@ int RunForExitCode(int argc, char** argv) {
   STARTUPINFOA si = {};
   si.cb = sizeof si;
   PROCESS_INFORMATION pi = {};
-  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &pi))
+  if (!::CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                        &pi))
     return kFailed;
   ::CloseHandle(pi.hThread);
   ::WaitForSingleObject(pi.hProcess, INFINITE);
@@ -546,7 +572,8 @@ int Usage() {
       "       guidriver delete-printer NAME | printer NAME | is-wow64 | dblclick WINDOW X Y\n"
       "       guidriver run PROGRAM [ARGS...]  (prints the program's exit code)\n"
       "       guidriver [-u] [-b] exists|dump|rect|xid|alpha|close WINDOW\n"
-      "       guidriver [-u] click WINDOW TEXT | select WINDOW INDEX | key WINDOW ENTER|ESCAPE|TAB|SPACE\n",
+      "       guidriver [-u] click WINDOW TEXT | select WINDOW INDEX | key WINDOW "
+      "ENTER|ESCAPE|TAB|SPACE\n",
       stderr);
   return kUsage;
 }
@@ -558,12 +585,16 @@ int main(int argc, char** argv) {
   _setmode(_fileno(stdout), _O_BINARY);
   int a = 1;
   for (; a < argc && argv[a][0] == '-' && argv[a][1] && !argv[a][2]; ++a) {
-    if (argv[a][1] == 'u') g_utf8 = true;
-    else if (argv[a][1] == 'b') g_boxesOnly = true;
-    else return Usage();
+    if (argv[a][1] == 'u')
+      g_utf8 = true;
+    else if (argv[a][1] == 'b')
+      g_boxesOnly = true;
+    else
+      return Usage();
   }
   if (argc - a == 1 && std::strcmp(argv[a], "is-wow64") == 0) return IsWow64();
-  if (argc - a >= 2 && std::strcmp(argv[a], "run") == 0) return RunForExitCode(argc - a - 1, argv + a + 1);
+  if (argc - a >= 2 && std::strcmp(argv[a], "run") == 0)
+    return RunForExitCode(argc - a - 1, argv + a + 1);
   if (argc - a < 2) return Usage();
   const std::string cmd = argv[a];
   const std::string caption = argv[a + 1];
@@ -577,8 +608,9 @@ int main(int argc, char** argv) {
     int timeout = ParseTimeout(rest, args, 0);
     if (timeout < 0) return Usage();
     return WaitWindow(caption, timeout,
-                      cmd == "wait-window" ? Wanted::kVisible
-                                           : (cmd == "wait-gone" ? Wanted::kGone : Wanted::kHidden));
+                      cmd == "wait-window"
+                          ? Wanted::kVisible
+                          : (cmd == "wait-gone" ? Wanted::kGone : Wanted::kHidden));
   }
   if (cmd != "exists" && cmd != "dump" && cmd != "rect" && cmd != "xid" && cmd != "wtexts" &&
       cmd != "alpha" && cmd != "focus" && cmd != "close" && cmd != "click" && cmd != "select" &&
@@ -616,8 +648,8 @@ int main(int argc, char** argv) {
     const int visible = ::IsWindowVisible(top) ? 1 : 0;
     BYTE alpha = 0;
     DWORD flags = 0;
-    if ((::GetWindowLongA(top, GWL_EXSTYLE) & WS_EX_LAYERED) && get && get(top, nullptr, &alpha, &flags) &&
-        (flags & LWA_ALPHA))
+    if ((::GetWindowLongA(top, GWL_EXSTYLE) & WS_EX_LAYERED) && get &&
+        get(top, nullptr, &alpha, &flags) && (flags & LWA_ALPHA))
       std::printf("%d on %u\n", visible, static_cast<unsigned>(alpha));
     else
       std::printf("%d off\n", visible);

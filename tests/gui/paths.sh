@@ -4,16 +4,17 @@
 # characters, Setup.exe run from it, on a Chinese system of either script
 # (the program's code page 936 or 950 holds the folder names; in Big5 the
 # second bytes of 許 and 功 are that of a backslash). A whole
-# installation: the queue read back, the helper library loaded from the
-# medium and its devcon run from there. Then one whose service cannot start:
-# its program on the medium registers it (quoted path) and the medium's
-# Setup.bat runs after the notice. The stand-ins of sc and net sit in the
-# prefix's system folder.
+# installation: the queue read back, the helper library, the control and
+# devcon taken from the medium. Then one whose service cannot start: its
+# program on the medium registers it and the medium's Setup.bat runs after
+# the notice. The stand-ins of sc and net sit in the prefix's system folder.
+# A program in the folder above, named after the first word after a blank,
+# is what an unquoted path would start instead: it must not run.
 set -uo pipefail
 source "$(dirname "$0")/common.bash"
 gui_start i386/drvkit.dll
 standins=${STANDINS:-$gui_out/standins}
-for f in sc.exe net.exe PrnSvc.exe; do
+for f in sc.exe net.exe PrnSvc.exe planted.exe; do
   require_file "$standins/$f" "$standins/$f is not built"
 done
 # Preferred to Wine's own, as plant.sh does.
@@ -21,6 +22,7 @@ cp "$standins/sc.exe" "$standins/net.exe" "$WINEPREFIX/drive_c/windows/system32/
 export WINEDLLOVERRIDES="$WINEDLLOVERRIDES;sc.exe,net.exe,PrnSvc.exe=n,b"
 model="Velmar VP-210"
 exe=$SETUP
+marks=$WINEPREFIX/drive_c/planted.log
 
 # ansi CODEPAGE TEXT: TEXT in the bytes a program of that code page reads.
 ansi() { python3 -c 'import sys; sys.stdout.buffer.write(sys.argv[2].encode(sys.argv[1]))' "$1" "$2"; }
@@ -41,6 +43,12 @@ for lang in zh_CN zh_TW; do
   cp "$exe" "$medium/Setup.exe"
   SETUP=$medium/Setup.exe
   helper=$(helper_dir "$medium")
+  planted="$WINEPREFIX/drive_c/$top/Velmar.exe"
+  cp "$standins/planted.exe" "$planted"
+  rm -f "$marks"
+  timeout 60 "$WINE" "$planted" >/dev/null 2>&1
+  if grep -q 'Velmar\.exe' "$marks" 2>/dev/null; then ok "$t probe marks"; else fail "$t probe marks" "no line from $planted"; fi
+  rm -f "$marks"
 
   # A whole installation, plain.
   : >"$gui_tmp/debug.log"
@@ -58,6 +66,11 @@ for lang in zh_CN zh_TW; do
       ok "$t library from the medium installed"
     else
       fail "$t library from the medium installed" "call log: $calls"
+    fi
+    if grep -qx 'DllRegisterServer' "$medium/i386/WebPrnCtl.ocx.log" 2>/dev/null; then
+      ok "$t control from the medium registered"
+    else
+      fail "$t control from the medium registered" "no line in WebPrnCtl.ocx.log"
     fi
     # The rescan answers 1 only when the medium's devcon printed its reply.
     dbg=$(debug_lines)
@@ -109,5 +122,10 @@ EOF
     check "$t-service exit code" 0 "$(stop_setup 20)"
   fi
   guidriver delete-printer "$model" >/dev/null 2>&1
+  if [ -s "$marks" ]; then
+    fail "$t nothing else ran" "$(tr -d '\r' <"$marks" | sort -u | tr '\n' ' ')"
+  else
+    ok "$t nothing else ran"
+  fi
 done
 finish

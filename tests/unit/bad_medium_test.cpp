@@ -81,8 +81,9 @@ TEST_F(BadMedium, SectionListLongerThanItsBufferKeepsTheNamesThatFit) {
 TEST_F(BadMedium, LinesWithoutEqualsAndOverlongValues) {
   Write("C:\\Medium\\install.ini",
         "stray text before any section\n[A]\nno equals sign here\nInstallSettingFile2K=a.inf\n"
-        "just words\nHint2=" + std::string(5000, 'h') + "\n[B]\n=\n==\nInstallSettingFile2K=" +
-            std::string(3000, 'p') + "\n");
+        "just words\nHint2=" +
+            std::string(5000, 'h') +
+            "\n[B]\n=\n==\nInstallSettingFile2K=" + std::string(3000, 'p') + "\n");
   auto p = Start();
   app::TMainForm& f = *p->mainForm;
   ASSERT_EQ(f.IniOptions->Count, 2);

@@ -36,25 +36,34 @@ TEST_F(ConfigTest, EmptySectionTakesEveryDefault) {
   const TOption d = Load("[Only]\r\n").GetOption(0);
   // Every text of the record, in its order, with its default.
   const std::pair<std::string TOption::*, const char*> texts[] = {
-      {&TOption::InstallSettingFile2K, ""},     {&TOption::InstallGuide, "ReadmeEN.txt"},
-      {&TOption::QuickGuide, ""},               {&TOption::HandBook, ""},
-      {&TOption::Hint, ""},                     {&TOption::OfflinePrefix, "LPTOFFLINE\\"},
+      {&TOption::InstallSettingFile2K, ""},
+      {&TOption::InstallGuide, "ReadmeEN.txt"},
+      {&TOption::QuickGuide, ""},
+      {&TOption::HandBook, ""},
+      {&TOption::Hint, ""},
+      {&TOption::OfflinePrefix, "LPTOFFLINE\\"},
       {&TOption::DefaultPortName, ""},
       {&TOption::InstallDll2K, "drvkit.dll"},  // i386\drvkit.dll is not on this medium
-      {&TOption::UnInstallImage2K, "i386\\PKPrnUni.exe"}, {&TOption::RegSetImage2000, "i386\\Setup"},
-      {&TOption::InstallImage64, "X64\\Quenset64.exe"},  {&TOption::Installdll64, ""},
-      {&TOption::UnInstallImageCopy, "i386\\PKPrnUni.exe"}, {&TOption::PrintProcess, "WinPrint"},
-      {&TOption::BeforeRun, ""},                {&TOption::AfterRun, ""},
-      {&TOption::ServiceName, ""},              {&TOption::ServiceExe, ""},
-      {&TOption::NTX86FilesPath, "I386"},       {&TOption::NTX64FilesPath, "X64"},
+      {&TOption::UnInstallImage2K, "i386\\PKPrnUni.exe"},
+      {&TOption::RegSetImage2000, "i386\\Setup"},
+      {&TOption::InstallImage64, "X64\\Quenset64.exe"},
+      {&TOption::Installdll64, ""},
+      {&TOption::UnInstallImageCopy, "i386\\PKPrnUni.exe"},
+      {&TOption::PrintProcess, "WinPrint"},
+      {&TOption::BeforeRun, ""},
+      {&TOption::AfterRun, ""},
+      {&TOption::ServiceName, ""},
+      {&TOption::ServiceExe, ""},
+      {&TOption::NTX86FilesPath, "I386"},
+      {&TOption::NTX64FilesPath, "X64"},
       {&TOption::NTIA64FilesPath, "IA64"},
   };
   for (size_t i = 0; i < std::size(texts); ++i)
     EXPECT_EQ(d.*texts[i].first, texts[i].second) << "text row " << i;
   // And every flag is off.
-  const bool TOption::*flags[] = {&TOption::SelectPort, &TOption::ForceOnlineCheck,
+  const bool TOption::*flags[] = {&TOption::SelectPort,  &TOption::ForceOnlineCheck,
                                   &TOption::PromptCheck, &TOption::AutoMode,
-                                  &TOption::QuiteMode, &TOption::ForceUninstallService};
+                                  &TOption::QuiteMode,   &TOption::ForceUninstallService};
   for (size_t i = 0; i < std::size(flags); ++i) EXPECT_FALSE(d.*flags[i]) << "flag row " << i;
 }
 
@@ -94,11 +103,11 @@ TEST_F(ConfigTest, FlagsAreIntegers) {
     bool expected;
   };
   const Row rows[] = {
-      {"1", true},      {"0x1", true},   {"7", true},        {"-1", true},
-      {"$10", true},    {"x1", true},    {"X0", false},      {"0X00000001", true},
-      {"+5", true},     {"0", false},    {"00", false},      {"true", false},
-      {"yes", false},   {"", false},     {"0x", false},      {"$", false},
-      {"1 2", false},   {"1a", false},   {"2147483647", true}, {"2147483648", false},
+      {"1", true},           {"0x1", true},       {"7", true},           {"-1", true},
+      {"$10", true},         {"x1", true},        {"X0", false},         {"0X00000001", true},
+      {"+5", true},          {"0", false},        {"00", false},         {"true", false},
+      {"yes", false},        {"", false},         {"0x", false},         {"$", false},
+      {"1 2", false},        {"1a", false},       {"2147483647", true},  {"2147483648", false},
       {"-2147483648", true}, {"$FFFFFFFF", true}, {"$100000000", false}, {"\"1\"", true},
   };
   for (const Row& r : rows) {
@@ -152,7 +161,8 @@ TEST_F(ConfigTest, HelperLibrariesFallBackToBareNames) {
   ASSERT_TRUE(plat::files().CreateDirectory("C:\\Medium\\lib"));
   ASSERT_TRUE(plat::files().CreateDirectory("C:\\Medium\\i386"));
   ASSERT_TRUE(plat::files().CreateDirectory("C:\\Medium\\X64"));
-  for (const char* f : {"lib\\mine.dll", "lib\\mine64.dll", "i386\\drvkit.dll", "X64\\drvkit64.dll"})
+  for (const char* f :
+       {"lib\\mine.dll", "lib\\mine64.dll", "i386\\drvkit.dll", "X64\\drvkit64.dll"})
     Write(std::string("C:\\Medium\\") + f, "MZ");
   TIniOptions all = Load(ini);
   EXPECT_EQ(all.GetOption(0).InstallDll2K, "lib\\mine.dll");

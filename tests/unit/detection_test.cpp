@@ -17,7 +17,8 @@ class Detection : public SimTest {
     plat::files().CreateDirectory("C:\\Medium\\i386");
     Write(kLib, "MZ");
     Write(kInf,
-          "[Velmar]\r\n\"Velmar VP-210\" = VP210, LPTENUM\\VelmarVP-2108E5C, USBPRINT\\VelmarVP-210\r\n");
+          "[Velmar]\r\n\"Velmar VP-210\" = VP210, LPTENUM\\VelmarVP-2108E5C, "
+          "USBPRINT\\VelmarVP-210\r\n");
   }
 
   plat::sim::SimDevice& Attach(const std::string& hardwareId, const std::string& deviceId,
@@ -39,15 +40,17 @@ class Detection : public SimTest {
 };
 
 TEST_F(Detection, FindLoadsTheLibraryForTheCallAndCopiesItsAnswer) {
-  Attach("USBPRINT\\VelmarVP-210", "USBPRINT\\VELMARVP-210\\7&1A2B&0&USB001", "Virtual printer port for USB001");
+  Attach("USBPRINT\\VelmarVP-210", "USBPRINT\\VELMARVP-210\\7&1A2B&0&USB001",
+         "Virtual printer port for USB001");
   std::string dev = "old", info = "old";
   EXPECT_TRUE(services::FindExistDevice(kLib, "VelmarVP-210", dev, false, info));
   EXPECT_EQ(dev, "USBPRINT\\VELMARVP-210\\7&1A2B&0&USB001");
   EXPECT_EQ(info, "Virtual printer port for USB001");
   EXPECT_EQ(machine.handles.Count("library"), 0) << "released at the end of the call";
-  EXPECT_EQ(LibraryCalls(), (std::vector<std::string>{"LoadLibrary(C:\\Medium\\i386\\drvkit.dll)",
-                                                      "FuncFindExistDevice(VelmarVP-210)",
-                                                      "FreeLibrary(C:\\Medium\\i386\\drvkit.dll)"}));
+  EXPECT_EQ(LibraryCalls(),
+            (std::vector<std::string>{"LoadLibrary(C:\\Medium\\i386\\drvkit.dll)",
+                                      "FuncFindExistDevice(VelmarVP-210)",
+                                      "FreeLibrary(C:\\Medium\\i386\\drvkit.dll)"}));
   EXPECT_EQ(machine.now, 0u) << "no pause without a rescan";
 
   EXPECT_FALSE(services::FindExistDevice(kLib, "OtherModel", dev, false, info));
@@ -76,7 +79,8 @@ TEST_F(Detection, RefreshMakesALateDeviceVisibleAndPauses) {
 TEST_F(Detection, MissingLibraryOrSearchFindsNothing) {
   Attach("VelmarVP-210", "USBPRINT\\X", "USB001");
   std::string dev = "x", info = "y";
-  EXPECT_FALSE(services::FindExistDevice("C:\\Medium\\i386\\absent.dll", "VelmarVP-210", dev, true, info));
+  EXPECT_FALSE(
+      services::FindExistDevice("C:\\Medium\\i386\\absent.dll", "VelmarVP-210", dev, true, info));
   EXPECT_EQ(dev, "");
   EXPECT_EQ(info, "");
   EXPECT_EQ(machine.lastError, 126u);
@@ -112,12 +116,17 @@ class FullBufferLibraries : public plat::Libraries {
       return 1;
     }
     void RefreshHW() override {}
-    int32_t FuncDrvKit(const std::string&, const std::string&, const std::string&, uintptr_t) override { return 0; }
+    int32_t FuncDrvKit(const std::string&, const std::string&, const std::string&,
+                       uintptr_t) override {
+      return 0;
+    }
     uint32_t LastInstallErrorCode() override { return 0; }
     void ShowErrorCode(int32_t) override {}
     int32_t DllRegisterServer() override { return 0; }
   };
-  std::unique_ptr<plat::Library> Load(const std::string&) override { return std::make_unique<Lib>(); }
+  std::unique_ptr<plat::Library> Load(const std::string&) override {
+    return std::make_unique<Lib>();
+  }
 };
 
 TEST_F(Detection, UnterminatedAnswerEndsWithTheBuffer) {
@@ -144,7 +153,8 @@ TEST_F(Detection, PortFollowsTheEnumeratorOfTheDeviceFound) {
   EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::None);
   EXPECT_EQ(port, "") << "nothing found clears the port";
 
-  auto& usb = Attach("VelmarVP-2108E5C", "USBPRINT\\VELMARVP-210\\7&1A&0&USB001", "Virtual printer port USB003");
+  auto& usb = Attach("VelmarVP-2108E5C", "USBPRINT\\VELMARVP-210\\7&1A&0&USB001",
+                     "Virtual printer port USB003");
   port = "keep";
   EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::ByHardwareId);
   EXPECT_EQ(port, "USB003");
@@ -206,10 +216,12 @@ class Devcon : public Detection {
 };
 
 TEST_F(Devcon, StatusNeedsDevconInTheCurrentFolderOrOnThePath) {
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), services::DevconStatus::NoListing)
+  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"),
+            services::DevconStatus::NoListing)
       << "the rescan ran, but the bare devcon.exe is not found";
-  EXPECT_EQ(Commands(), (std::vector<std::string>{"cmd /C \"\"C:\\Medium\\i386\\devcon.exe\" rescan\"",
-                                                  "cmd /C devcon.exe status *LPTENUM\\*"}));
+  EXPECT_EQ(Commands(),
+            (std::vector<std::string>{"cmd /C \"\"C:\\Medium\\i386\\devcon.exe\" rescan\"",
+                                      "cmd /C devcon.exe status *LPTENUM\\*"}));
   // The rescan's answer, then the line that says no printer is online.
   auto debug = machine.DebugLines();
   ASSERT_EQ(debug.size(), 3u);
@@ -218,38 +230,47 @@ TEST_F(Devcon, StatusNeedsDevconInTheCurrentFolderOrOnThePath) {
   EXPECT_NE(debug[2].find("Pellacor"), std::string::npos);
 
   Write("C:\\WINDOWS\\system32\\devcon.exe", "MZ");
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), services::DevconStatus::NoParallelPrinter) << "found on the search path";
+  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"),
+            services::DevconStatus::NoParallelPrinter)
+      << "found on the search path";
 }
 
 TEST_F(Devcon, ListingMarkersGiveTheResult) {
   Write("C:\\Medium\\devcon.exe", "MZ");
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), services::DevconStatus::NoParallelPrinter);
+  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"),
+            services::DevconStatus::NoParallelPrinter);
   const std::string rescanLine = machine.DebugLines().back();
   EXPECT_EQ(rescanLine.back(), '1') << "no marker: nothing logged after the rescan's answer";
 
   auto& lpt = Attach("VelmarVP-2108E5C", "LPTENUM\\VELMARVP-2108E5C\\1&7D2B&0&LPT1.4", "");
   lpt.name = "Velmar VP-210";
   lpt.afterRefresh = true;
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), services::DevconStatus::OnLpt1) << "the rescan brings it up";
+  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), services::DevconStatus::OnLpt1)
+      << "the rescan brings it up";
   const std::string onPortLine = machine.DebugLines().back();
   EXPECT_EQ(onPortLine.rfind("<> Installer DC", 0), 0u);
   EXPECT_EQ(onPortLine.find("Pellacor"), std::string::npos) << "a printer of another brand";
 
   lpt.name = "Pellacor VP-210";
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), services::DevconStatus::BrandOnLpt1);
+  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"),
+            services::DevconStatus::BrandOnLpt1);
   const std::string brandLine = machine.DebugLines().back();
   EXPECT_EQ(brandLine.rfind("<> Installer DC", 0), 0u);
   EXPECT_NE(brandLine.find("Pellacor"), std::string::npos);
   EXPECT_NE(brandLine, onPortLine);
 
   lpt.name = "PELLACOR VP-210";
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), services::DevconStatus::OnLpt1) << "the brand word is case-sensitive";
+  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), services::DevconStatus::OnLpt1)
+      << "the brand word is case-sensitive";
 
   lpt.deviceId = "LPTENUM\\VELMARVP-2108E5C\\1&7D2B&0&LPT2.4";
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), services::DevconStatus::NoParallelPrinter) << "a printer on LPT2 only";
+  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"),
+            services::DevconStatus::NoParallelPrinter)
+      << "a printer on LPT2 only";
 
   machine.devices.devconFails = true;
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), services::DevconStatus::NoListing);
+  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"),
+            services::DevconStatus::NoListing);
   const std::string notOnline = machine.DebugLines().back();
   EXPECT_EQ(notOnline.rfind("<> Installer DC", 0), 0u);
   EXPECT_NE(notOnline.find("Pellacor"), std::string::npos);
@@ -276,7 +297,8 @@ TEST_F(Devcon, RescanReachesTheMediumInAFolderWithABlank) {
   // for beside the program first.
   machine.faults.Set("GetSystemDirectory", 0, 5);
   const size_t ran = Commands().size();
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), services::DevconStatus::NoListing);
+  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"),
+            services::DevconStatus::NoListing);
   EXPECT_EQ(Commands().size(), ran);
 }
 

@@ -16,7 +16,8 @@ class DiagnosticsForm : public ProgramTest {
           "[A]\r\nInstallSettingFile2K=a.inf\r\n[B]\r\nInstallSettingFile2K=b.inf\r\n"
           "[C]\r\nInstallSettingFile2K=c.inf\r\n");
     Write("C:\\Medium\\a.inf",
-          "[Strings]\r\nProviderName=V\r\n[V]\r\n\"Velmar VP-210\" = VP210, LPTENUM\\VelmarVP-2108E5C, USBPRINT\\VelmarVP-210\r\n");
+          "[Strings]\r\nProviderName=V\r\n[V]\r\n\"Velmar VP-210\" = VP210, "
+          "LPTENUM\\VelmarVP-2108E5C, USBPRINT\\VelmarVP-210\r\n");
     p = app::StartProgram();
   }
   diag::TFormTest& form() { return *p->formTest; }

@@ -28,10 +28,12 @@ class DriverInstall : public SimTest {
     Write(kLib64, "MZ");
     Write(kSibling, "MZ");
     Write(kInf,
-          "[Velmar]\r\n\"Velmar VP-210\" = VP210, LPTENUM\\VelmarVP-2108E5C, USBPRINT\\VelmarVP-210\r\n");
+          "[Velmar]\r\n\"Velmar VP-210\" = VP210, LPTENUM\\VelmarVP-2108E5C, "
+          "USBPRINT\\VelmarVP-210\r\n");
   }
 
-  void Attach(const std::string& hardwareId, const std::string& deviceId, const std::string& portInfo) {
+  void Attach(const std::string& hardwareId, const std::string& deviceId,
+              const std::string& portInfo) {
     plat::sim::SimDevice d;
     d.hardwareId = hardwareId;
     d.deviceId = deviceId;
@@ -39,7 +41,8 @@ class DriverInstall : public SimTest {
     machine.devices.devices.push_back(d);
   }
   void AttachUsb() {
-    Attach("VelmarVP-2108E5C", "USBPRINT\\VELMARVP-210\\7&1A2B&0&USB001", "Virtual printer port USB001");
+    Attach("VelmarVP-2108E5C", "USBPRINT\\VELMARVP-210\\7&1A2B&0&USB001",
+           "Virtual printer port USB001");
   }
 
   std::vector<std::string> Events(const std::string& kind, const std::string& prefix = "") const {
@@ -62,7 +65,8 @@ class DriverInstall : public SimTest {
                                               const char* offlinePrefix = "LPTOFFLINE\\",
                                               const char* sibling = kSibling) {
     std::unique_ptr<plat::Process> process;
-    services::StartInstaller64(kWindow, sibling, kInf, online, port, process, kLib, kLib64, offlinePrefix);
+    services::StartInstaller64(kWindow, sibling, kInf, online, port, process, kLib, kLib64,
+                               offlinePrefix);
     return process;
   }
   // What the sibling posted once its hand-off delay has passed.
@@ -120,7 +124,8 @@ TEST_F(DriverInstall, OfflineUsesThePrefixAndLpt1EvenWithAPrinterAttached) {
   int32_t code = 0;
   EXPECT_TRUE(Install(false, port, code));
   EXPECT_EQ(port, "LPT1:");
-  EXPECT_EQ(DrvKitCall(), "FuncDrvKit(VP210\\VP210.inf, LPTOFFLINE\\VelmarVP-2108E5C, LPT1:, 4242)");
+  EXPECT_EQ(DrvKitCall(),
+            "FuncDrvKit(VP210\\VP210.inf, LPTOFFLINE\\VelmarVP-2108E5C, LPT1:, 4242)");
 }
 
 TEST_F(DriverInstall, NoPrinterOnlineGoesToLpt1AndOnlyTheCompatibleTailSwapsTheId) {
@@ -138,8 +143,10 @@ TEST_F(DriverInstall, NoPrinterOnlineGoesToLpt1AndOnlyTheCompatibleTailSwapsTheI
 }
 
 TEST_F(DriverInstall, AnswerOfOneOrLessIsSuccessAndTheErrorCodeIsPassedOn) {
-  struct Row { int32_t answer; bool ok; } rows[] = {{0, true}, {1, true}, {2, false}, {-1, true},
-                                                   {INT32_MIN, true}, {INT32_MAX, false}};
+  struct Row {
+    int32_t answer;
+    bool ok;
+  } rows[] = {{0, true}, {1, true}, {2, false}, {-1, true}, {INT32_MIN, true}, {INT32_MAX, false}};
   for (const Row& r : rows) {
     SCOPED_TRACE("FuncDrvKit answers " + std::to_string(r.answer));
     machine.devices.installResult = r.answer;
@@ -203,8 +210,8 @@ TEST_F(DriverInstall, SiblingGetsTheCommandLineAndAnswersTheWindowLater) {
   EXPECT_EQ(Events("command"),
             std::vector<std::string>{"X64\\Quenset64.exe /Handle 4242 /Dll \"drvkit64.dll\" /Inf "
                                      "\"..\\VP210\\VP210.inf\" /HWID VelmarVP-2108E5C"});
-  EXPECT_EQ(Events("start"),
-            std::vector<std::string>{"flags=0x8 startup=0x101 show=0 inherit=1 dir=C:\\Medium\\X64"});
+  EXPECT_EQ(Events("start"), std::vector<std::string>{
+                                 "flags=0x8 startup=0x101 show=0 inherit=1 dir=C:\\Medium\\X64"});
   // The sibling ran the 64-bit library in its own folder.
   EXPECT_EQ(Events("library", "LoadLibrary(C:\\Medium\\X64\\drvkit64.dll)").size(), 1u);
   EXPECT_EQ(DrvKitCall(), "FuncDrvKit(..\\VP210\\VP210.inf, VelmarVP-2108E5C, USB001, 4242)");
@@ -232,7 +239,8 @@ TEST_F(DriverInstall, SiblingOfflineFailureCarriesTheLibrarysCode) {
   auto process = StartSibling(false, port);
   ASSERT_TRUE(process);
   EXPECT_EQ(port, "LPT1:");
-  EXPECT_EQ(DrvKitCall(), "FuncDrvKit(..\\VP210\\VP210.inf, LPTOFFLINE\\VelmarVP-2108E5C, LPT1:, 4242)");
+  EXPECT_EQ(DrvKitCall(),
+            "FuncDrvKit(..\\VP210\\VP210.inf, LPTOFFLINE\\VelmarVP-2108E5C, LPT1:, 4242)");
   auto due = AnswersAfterTheDelay();
   ASSERT_EQ(due.size(), 1u);
   EXPECT_EQ(due[0].message, plat::kWmInstallError);
@@ -265,7 +273,8 @@ TEST_F(DriverInstall, SiblingThatCannotStartLeavesNoProcess) {
 }
 
 TEST(RelativePath, FromTheSiblingsFolder) {
-  EXPECT_EQ(services::RelativePath("C:\\Medium\\X64", "C:\\Medium\\X64\\drvkit64.dll"), "drvkit64.dll");
+  EXPECT_EQ(services::RelativePath("C:\\Medium\\X64", "C:\\Medium\\X64\\drvkit64.dll"),
+            "drvkit64.dll");
   EXPECT_EQ(services::RelativePath("C:\\Medium\\X64", "C:\\Medium\\VP\\VP.inf"), "..\\VP\\VP.inf");
   EXPECT_EQ(services::RelativePath("C:\\medium\\x64", "C:\\Medium\\VP.inf"), "..\\VP.inf");
   EXPECT_EQ(services::RelativePath("C:\\A\\B\\C", "C:\\D.inf"), "..\\..\\..\\D.inf");
@@ -280,7 +289,8 @@ TEST_F(DriverInstall, OcxIsCopiedToTheSystemFolderAndRegisteredThere) {
   plat::files().CreateDirectory("C:\\WINDOWS");
   plat::files().CreateDirectory("C:\\WINDOWS\\system32");
   EXPECT_TRUE(services::RegisterOcx("C:\\Medium\\.\\i386\\WebPrnCtl.ocx"));
-  EXPECT_EQ(plat::files().ReadFile("C:\\WINDOWS\\system32\\WebPrnCtl.ocx").value_or(""), "MZ control");
+  EXPECT_EQ(plat::files().ReadFile("C:\\WINDOWS\\system32\\WebPrnCtl.ocx").value_or(""),
+            "MZ control");
   EXPECT_EQ(Events("library", "DllRegisterServer"),
             std::vector<std::string>{"DllRegisterServer(C:\\WINDOWS\\system32\\WebPrnCtl.ocx)"});
 
@@ -299,14 +309,19 @@ namespace {
 TEST(HandOffMachineFile, SetsTheDelayAndTheDriverOrStopsOnABadValue) {
   plat::sim::SimMachine m;
   std::string error;
-  ASSERT_TRUE(plat::sim::LoadHandOffSection({{"handoff64", {{"delay", "1500"}, {"InstallsDriver", " VP "}}}},
-                                            m, error))
+  ASSERT_TRUE(plat::sim::LoadHandOffSection(
+      {{"handoff64", {{"delay", "1500"}, {"InstallsDriver", " VP "}}}}, m, error))
       << error;
   EXPECT_EQ(m.handOff.delay, 1500u);
   EXPECT_EQ(m.devices.installsDriver, "VP");
-  for (const auto& [key, value] : std::vector<std::pair<std::string, std::string>>{
-           {"Delay", ""}, {"Delay", "-5"}, {"Delay", "1e3"}, {"Delay", "123456789"}, {"Speed", "1"}}) {
-    EXPECT_FALSE(plat::sim::LoadHandOffSection({{"HandOff64", {{key, value}}}}, m, error)) << key << "=" << value;
+  for (const auto& [key, value] :
+       std::vector<std::pair<std::string, std::string>>{{"Delay", ""},
+                                                        {"Delay", "-5"},
+                                                        {"Delay", "1e3"},
+                                                        {"Delay", "123456789"},
+                                                        {"Speed", "1"}}) {
+    EXPECT_FALSE(plat::sim::LoadHandOffSection({{"HandOff64", {{key, value}}}}, m, error))
+        << key << "=" << value;
     EXPECT_NE(error.find("HandOff64"), std::string::npos) << error;
   }
   EXPECT_EQ(m.handOff.delay, 1500u) << "a failed load changes nothing";

@@ -30,9 +30,12 @@ constexpr uint16_t kTaiwan = 0x0404, kHongKong = 0x0C04, kPrc = 0x0804, kMacao =
 
 uint16_t IdOf(Language language) {
   switch (language) {
-    case Language::Traditional: return kTaiwan;
-    case Language::Simplified: return kPrc;
-    default: return kUs;
+    case Language::Traditional:
+      return kTaiwan;
+    case Language::Simplified:
+      return kPrc;
+    default:
+      return kUs;
   }
 }
 
@@ -49,11 +52,11 @@ TEST(I18nCatalogue, LanguageIsChosenByTheWholeIdentifier) {
     uint16_t id;
     Language language;
   } const cases[] = {
-      {kTaiwan, Language::Traditional},  {kHongKong, Language::Traditional},
-      {kPrc, Language::Simplified},      {kMacao, Language::Simplified},
-      {kSingapore, Language::English},   {kUs, Language::English},
-      {0x0004, Language::English},       {0x7C04, Language::English},
-      {0x8404, Language::English},       {0x0000, Language::English},
+      {kTaiwan, Language::Traditional}, {kHongKong, Language::Traditional},
+      {kPrc, Language::Simplified},     {kMacao, Language::Simplified},
+      {kSingapore, Language::English},  {kUs, Language::English},
+      {0x0004, Language::English},      {0x7C04, Language::English},
+      {0x8404, Language::English},      {0x0000, Language::English},
       {0x0407, Language::English},
   };
   for (const Case& c : cases) {
@@ -97,7 +100,8 @@ TEST(I18nCatalogue, ExactBytesInEachCodePage) {
       {Language::Simplified, Entry::StrOK, "C8 B7 B6 A8"},
       {Language::Simplified, Entry::StrInfos, "CC E1 CA BE 3A"},
       {Language::Simplified, Entry::StrContinueSetup, "BC CC D0 F8 B0 B2 D7 B0"},
-      {Language::Simplified, Entry::StrPortFound, "D5 D2 B5 BD BD D3 BF DA D0 C5 CF A2 A3 BA 25 73"},
+      {Language::Simplified, Entry::StrPortFound,
+       "D5 D2 B5 BD BD D3 BF DA D0 C5 CF A2 A3 BA 25 73"},
       {Language::Simplified, Entry::StrWelcomeBanner,
        "BB B6 D3 AD CA B9 D3 C3 56 65 6C 6D 61 72 0D 0A B4 F2 D3 A1 BB FA B2 FA C6 B7"},
       // Big5 (code page 950); 确 is the Big5 variant character DA CC
@@ -128,7 +132,8 @@ TEST(I18nCatalogue, EnglishTextsKeepTheirBlanksAndCarryTheBrand) {
   EXPECT_EQ(i18n::StrMainTitle(), "Welcome To Use Velmar Printer");
   EXPECT_EQ(i18n::StrUninstallerTitle(), "Velmar Printer UnInstaller");
   EXPECT_EQ(i18n::StrInstallSuccess(),
-            "The printer driver has been installed successfully. \r\nAnd the printer port is set to %s !");
+            "The printer driver has been installed successfully. \r\nAnd the printer port is set "
+            "to %s !");
 }
 
 // Every text is there in every language, English is plain ASCII, and each
@@ -174,8 +179,8 @@ TEST(I18nCatalogue, OnlyTheFourTemplatesHoldPlaceholders) {
     i18n::FillCatalogueFor(IdOf(language));
     for (Entry e : AllEntries()) {
       const std::string& text = i18n::Text(e);
-      SCOPED_TRACE(testing::Message() << i18n::EntryName(e) << " in language "
-                                      << static_cast<int>(language));
+      SCOPED_TRACE(testing::Message()
+                   << i18n::EntryName(e) << " in language " << static_cast<int>(language));
       const char* expected = nullptr;
       for (const Template& t : templates) {
         if (t.entry == e) expected = language == Language::English ? t.en : t.zh;
@@ -194,12 +199,15 @@ TEST(I18nCatalogue, OnlyTheFourTemplatesHoldPlaceholders) {
 
 TEST(I18nCatalogue, TemplatesFormatAsTheMessagesNeedThem) {
   i18n::FillCatalogueFor(kUs);
-  EXPECT_EQ(i18n::FormatText(i18n::StrInstallFailed(), 5u), "Driver install is Failed (0x00000005).");
+  EXPECT_EQ(i18n::FormatText(i18n::StrInstallFailed(), 5u),
+            "Driver install is Failed (0x00000005).");
   EXPECT_EQ(i18n::FormatText(i18n::StrInstallFailed(), 3758096943u),
             "Driver install is Failed (0xE000022F).");
-  EXPECT_EQ(i18n::FormatText(i18n::StrOnlineInstallFailed(), "USB001"), i18n::StrOnlineInstallFailed());
+  EXPECT_EQ(i18n::FormatText(i18n::StrOnlineInstallFailed(), "USB001"),
+            i18n::StrOnlineInstallFailed());
   EXPECT_EQ(i18n::FormatText("%s(%2d)", i18n::StrContinueSetup(), 9), "Continue Setup( 9)");
-  EXPECT_EQ(i18n::FormatText(i18n::StrPortFound(), "USB001"), "Having discover printer port: USB001");
+  EXPECT_EQ(i18n::FormatText(i18n::StrPortFound(), "USB001"),
+            "Having discover printer port: USB001");
   // The failure message: template, line break, code, then the retry note.
   EXPECT_EQ(i18n::FormatText(i18n::StrInstallFailed() + "\r\n", 0xAu) + i18n::StrRetryLater(),
             "Driver install is Failed (0x0000000A).\r\nPlease retry later!");
@@ -209,7 +217,8 @@ TEST(I18nCatalogue, TemplatesFormatAsTheMessagesNeedThem) {
   EXPECT_EQ(Hex(i18n::FormatText(i18n::StrInstallSuccess(), "LPT1:")),
             "A6 4C AA ED BE F7 C5 58 B0 CA B5 7B A6 A1 A4 77 B8 67 A6 A8 A5 5C A6 77 B8 CB A8 EC "
             "4C 50 54 31 3A BA DD A4 66 A1 49");
-  EXPECT_NE(i18n::FormatText(i18n::StrOnlineInstallFailed(), "USB001").find("USB001"), std::string::npos);
+  EXPECT_NE(i18n::FormatText(i18n::StrOnlineInstallFailed(), "USB001").find("USB001"),
+            std::string::npos);
   EXPECT_EQ(Hex(i18n::FormatText(i18n::StrInstallFailed(), 5u)),
             "A6 4C AA ED BE F7 C5 58 B0 CA B5 7B A6 A1 A6 77 B8 CB B9 4C B5 7B A4 A4 B5 6F A5 CD "
             "28 30 78 30 30 30 30 30 30 30 35 29");

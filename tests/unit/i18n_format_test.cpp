@@ -53,7 +53,8 @@ TEST(I18nFormat, ArgumentTextsAreNotReadAsDirectives) {
 TEST(I18nFormat, EightBitTextsPassUnchanged) {
   // Big5 "功" (A5 5C) right before the placeholder, and a GBK text as argument.
   const std::string templ = "\xA6\xA8\xA5\x5C%s\xBA\xDD\xA4\x66";
-  EXPECT_EQ(FormatText(templ, "\xB4\xF2\xD3\xA1"), "\xA6\xA8\xA5\x5C\xB4\xF2\xD3\xA1\xBA\xDD\xA4\x66");
+  EXPECT_EQ(FormatText(templ, "\xB4\xF2\xD3\xA1"),
+            "\xA6\xA8\xA5\x5C\xB4\xF2\xD3\xA1\xBA\xDD\xA4\x66");
   const std::string withNul("a\0%s", 4);
   EXPECT_EQ(FormatText(withNul, "b"), std::string("a\0b", 3));
 }

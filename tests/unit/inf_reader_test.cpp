@@ -26,8 +26,8 @@ TEST_F(InfReader, TheSameIdOnEveryLineCountsOnce) {
   std::string id, compat;
   for (uint32_t minor : {0u, 1u}) {
     machine.version = {5, minor};
-    EXPECT_EQ(Read("a=s,LPTENUM\\VelmarVP210,USBPRINT\\X\nb=s,LPTENUM\\VelmarVP210,USBPRINT\\Y\n", id,
-                   compat),
+    EXPECT_EQ(Read("a=s,LPTENUM\\VelmarVP210,USBPRINT\\X\nb=s,LPTENUM\\VelmarVP210,USBPRINT\\Y\n",
+                   id, compat),
               1);
     EXPECT_EQ(id, "VelmarVP210");
     EXPECT_EQ(compat, "X") << "the compatible tail of the first line is kept";
@@ -35,7 +35,8 @@ TEST_F(InfReader, TheSameIdOnEveryLineCountsOnce) {
 }
 
 TEST_F(InfReader, TwoIdsPickedByWindowsVersion) {
-  const std::string inf = "a=s,LPTENUM\\ABCDEFGHIJ,USBPRINT\\U1\nb=s,LPTENUM\\ABCDEFGHIJKL,USBPRINT\\U2\n";
+  const std::string inf =
+      "a=s,LPTENUM\\ABCDEFGHIJ,USBPRINT\\U1\nb=s,LPTENUM\\ABCDEFGHIJKL,USBPRINT\\U2\n";
   std::string id, compat;
   machine.version = {5, 0};
   EXPECT_EQ(Read(inf, id, compat), 2);
@@ -71,7 +72,8 @@ TEST_F(InfReader, MissingFileOrNoLptLine) {
   EXPECT_EQ(services::ReadInfHardwareIds("absent.inf", id, compat), 0);
   EXPECT_EQ(id, "");
   EXPECT_EQ(compat, "");
-  EXPECT_EQ(Read("[Version]\nlptenum\\lower,case\n", id, compat), 0) << "the marker is case-sensitive";
+  EXPECT_EQ(Read("[Version]\nlptenum\\lower,case\n", id, compat), 0)
+      << "the marker is case-sensitive";
 }
 
 TEST_F(InfReader, ModelNameIsTheFirstEntryWithoutQuotes) {
@@ -127,7 +129,8 @@ TEST_F(InfReader, ModelNamesAreNotCarriedToAnotherMachine) {
   const plat::Backend saved = plat::backend();
   plat::SetBackend(other.AsBackend());
   EXPECT_FALSE(services::ReadInfModelName("m.inf", name)) << "no such file on the other machine";
-  EXPECT_TRUE(plat::files().WriteFile("C:\\Medium\\m.inf", "[Strings]\nProviderName=V\n[V]\nOther=a\n"));
+  EXPECT_TRUE(
+      plat::files().WriteFile("C:\\Medium\\m.inf", "[Strings]\nProviderName=V\n[V]\nOther=a\n"));
   EXPECT_TRUE(services::ReadInfModelName("m.inf", name));
   EXPECT_EQ(name, "Other");
   plat::SetBackend(saved);

@@ -73,7 +73,8 @@ class InstallSequence : public ProgramTest {
     return false;
   }
   bool Unlocked() {
-    return main().BbtnStart->Enabled() && main().BbtnExit->Enabled() && main().LvPrinters->Enabled();
+    return main().BbtnStart->Enabled() && main().BbtnExit->Enabled() &&
+           main().LvPrinters->Enabled();
   }
 };
 
@@ -86,7 +87,8 @@ class SelectionDuringAnAttempt : public InstallSequence {
     Write("C:\\Medium\\vp350.inf",
           "[Strings]\r\nProviderName=Velmar\r\n[Velmar]\r\n\"Velmar VP-350S\" = VP350, "
           "LPTENUM\\VelmarVP-350S1234, USBPRINT\\VelmarVP-350S\r\n");
-    Start(extra + "[VP350]\r\nInstallSettingFile2K=vp350.inf\r\nDefaultPortName=LPT1:\r\nQuiteMode=0\r\n");
+    Start(extra +
+          "[VP350]\r\nInstallSettingFile2K=vp350.inf\r\nDefaultPortName=LPT1:\r\nQuiteMode=0\r\n");
     ASSERT_EQ(main().LvPrinters->Items().size(), 2u);
   }
   void ExpectTheFirstModelOnItsPort() {
@@ -315,7 +317,8 @@ TEST_F(InstallSequence, WatchdogReportsASiblingThatEndedSilently) {
   Press();
   plat::sys().Sleep(1000);
   ui::app().ProcessMessages();
-  EXPECT_EQ(main().InstallState, app::TInstallState::Running) << "a sibling still running is waited for";
+  EXPECT_EQ(main().InstallState, app::TInstallState::Running)
+      << "a sibling still running is waited for";
   EXPECT_FALSE(main().BbtnStart->Enabled());
 
   // It ends without a word, the window in sight: no message can come now.
@@ -367,7 +370,8 @@ TEST_F(InstallSequence, SixtyFourBitAttemptThatEndsBeforeTheHandOffUnlocks) {
   h.Script(Step::Answer(ui::kIdOk).When("Failed"));
   Press();
   ASSERT_FALSE(Boxes().empty());
-  EXPECT_EQ(Boxes().back(), "Notice | Driver install is Failed (0x00000002).\r\nPlease retry later!");
+  EXPECT_EQ(Boxes().back(),
+            "Notice | Driver install is Failed (0x00000002).\r\nPlease retry later!");
   EXPECT_TRUE(Unlocked());
   EXPECT_FALSE(main().TimerSetup64Error->Enabled());
   EXPECT_EQ(main().InstallState, app::TInstallState::Ended);
@@ -430,8 +434,10 @@ TEST_F(InstallSequence, InfThatNamesNoPrinterFailsBeforeInstalling) {
     machine.transcript.clear();
     machine.wow64 = c.wow64;
     h.machine = &machine;
-    if (c.inf) Write("C:\\Medium\\vp210.inf", c.inf);
-    else plat::files().DeleteFile("C:\\Medium\\vp210.inf");
+    if (c.inf)
+      Write("C:\\Medium\\vp210.inf", c.inf);
+    else
+      plat::files().DeleteFile("C:\\Medium\\vp210.inf");
     Start();
     h.Script(Step::Answer(ui::kIdYes).When("Are you sure"));
     h.Script(Step::Answer(ui::kIdOk).When("Failed"));
@@ -441,7 +447,8 @@ TEST_F(InstallSequence, InfThatNamesNoPrinterFailsBeforeInstalling) {
     ASSERT_EQ(Boxes().size(), before + 2);
     EXPECT_EQ(Boxes().back(), c.box);
     EXPECT_EQ(LibraryCalls("FuncDrvKit("), 0);
-    EXPECT_TRUE(machine.handOff.posted.empty() && machine.started.empty()) << "no sibling, no devcon";
+    EXPECT_TRUE(machine.handOff.posted.empty() && machine.started.empty())
+        << "no sibling, no devcon";
     EXPECT_TRUE(machine.spooler.printers.empty());
     EXPECT_TRUE(Unlocked());
     EXPECT_EQ(main().InstallState, app::TInstallState::Ended);
@@ -475,7 +482,9 @@ TEST_F(InstallSequence, HandOffLeavesNoHandleOpen) {
     // Watched while the sibling runs; the end-state dump names it by its maker.
     const std::vector<std::string> dump = plat::sim::DescribeSystem(machine);
     EXPECT_NE(std::find(dump.begin(), dump.end(), "System.OpenHandles=1"), dump.end());
-    EXPECT_EQ(dump.back().rfind("System.OpenHandle[0]=process from CreateProcess(X64\\Quenset64.exe /Handle ", 0), 0u)
+    EXPECT_EQ(dump.back().rfind(
+                  "System.OpenHandle[0]=process from CreateProcess(X64\\Quenset64.exe /Handle ", 0),
+              0u)
         << dump.back();
     plat::sys().Sleep(static_cast<uint32_t>(machine.handOff.delay));
     ui::app().ProcessMessages();
@@ -484,7 +493,8 @@ TEST_F(InstallSequence, HandOffLeavesNoHandleOpen) {
     EXPECT_EQ(main().Setup64Process, 0u);
   }
   ASSERT_EQ(Boxes().size(), 2u);
-  EXPECT_NE(Boxes()[1].find("Failed"), std::string::npos) << "the failure's answer releases it as well";
+  EXPECT_NE(Boxes()[1].find("Failed"), std::string::npos)
+      << "the failure's answer releases it as well";
 }
 
 // A printer on the serial enumerator is installed on the COM port the
@@ -571,7 +581,8 @@ TEST_F(InstallSequence, HiddenProgramWithoutInstallIniRecordsItAndEnds) {
   p = app::StartProgram();
   EXPECT_TRUE(ui::app().Terminated());
   const std::string log = plat::files().ReadFile(services::LogFilePath()).value_or("");
-  EXPECT_NE(log.find("OUTCOME\t\toffline\t\tnot installed\t0x00000002\t\r\n"), std::string::npos) << log;
+  EXPECT_NE(log.find("OUTCOME\t\toffline\t\tnot installed\t0x00000002\t\r\n"), std::string::npos)
+      << log;
 }
 
 // A spooler query that fails once never makes the log deny a queue that is there.
@@ -583,7 +594,8 @@ TEST_F(InstallSequence, FailedSpoolerQueryDoesNotDenyTheQueue) {
     machine.spooler.printers.clear();
     plat::files().DeleteFile(services::LogFilePath());
     const auto counts = machine.faults.Counts();
-    const int before = counts.count("EnumPrinters") ? static_cast<int>(counts.at("EnumPrinters")) : 0;
+    const int before =
+        counts.count("EnumPrinters") ? static_cast<int>(counts.at("EnumPrinters")) : 0;
     machine.faults.Set("EnumPrinters", k, 5);  // the k-th call from here; none with 0
     Start("QuiteMode=1\r\n");
     Press();
@@ -645,7 +657,8 @@ TEST_F(InstallSequence, OlderThanWindows2000DoesNothing) {
 
 // On 64-bit Windows a failing IsWow64Process makes one call answer "32-bit"
 // while the others answer "64-bit": the attempt still ends with a box.
-class InstallSequenceWow64Fault : public InstallSequence, public testing::WithParamInterface<int> {};
+class InstallSequenceWow64Fault : public InstallSequence,
+                                  public testing::WithParamInterface<int> {};
 
 TEST_P(InstallSequenceWow64Fault, AFailingWow64QueryStillEndsWithABox) {
   machine.wow64 = true;
@@ -663,7 +676,8 @@ TEST_P(InstallSequenceWow64Fault, AFailingWow64QueryStillEndsWithABox) {
   EXPECT_TRUE(Unlocked());
 }
 
-INSTANTIATE_TEST_SUITE_P(EachCallOfTheAttempt, InstallSequenceWow64Fault, testing::Values(1, 2, 3, 4));
+INSTANTIATE_TEST_SUITE_P(EachCallOfTheAttempt, InstallSequenceWow64Fault,
+                         testing::Values(1, 2, 3, 4));
 
 namespace {
 

@@ -111,7 +111,8 @@ TEST_F(Keyboard, EnterSpaceEscapeAndArrowsByWhatHasTheFocus) {
   def->SetDefault(true);
   auto* cancel = new Button(form, "btnCancel");
   cancel->SetCancel(true);
-  for (Button* b : {other, def, cancel}) b->OnClick = [&pressed, b] { pressed.push_back(b->Name()); };
+  for (Button* b : {other, def, cancel})
+    b->OnClick = [&pressed, b] { pressed.push_back(b->Name()); };
   form->Show();
   ASSERT_EQ(form->ActiveControl(), list);
 

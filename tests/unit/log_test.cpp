@@ -21,7 +21,9 @@ class LogTest : public SimTest {
     services::SetLogMessageBox(nullptr);
     services::SetLogMode(1);
   }
-  std::string LogText() { return plat::files().ReadFile(services::LogFilePath()).value_or("<none>"); }
+  std::string LogText() {
+    return plat::files().ReadFile(services::LogFilePath()).value_or("<none>");
+  }
 };
 
 TEST_F(LogTest, FileIsInTheTempFolderNamedAfterTheProgram) {
@@ -43,8 +45,7 @@ TEST_F(LogTest, FileModeTagsWithDateAndTimeAndShortensRepeats) {
   services::WriteLog("pipe failed", 1, "");
   services::WriteLog("pipe failed", 1, "");
   services::WriteLog("Pipe failed", 1, "T");
-  EXPECT_EQ(LogText(),
-            "<12/7/2026 9:05:01 AM> pipe failed\r\n..\r\n<T> Pipe failed\r\n");
+  EXPECT_EQ(LogText(), "<12/7/2026 9:05:01 AM> pipe failed\r\n..\r\n<T> Pipe failed\r\n");
 }
 
 TEST_F(LogTest, LastMessageCountsAcrossModes) {
@@ -100,8 +101,9 @@ TEST_F(LogTest, FileWithBareLineFeedsIsRewrittenWithCrLf) {
 TEST_F(LogTest, MessageBoxModeGoesThroughTheSeam) {
   std::vector<std::pair<std::string, std::string>> shown;
   services::WriteLog("before any box", 2, "Notice");  // nothing wired: nothing shown, no crash
-  services::SetLogMessageBox(
-      [&](const std::string& text, const std::string& caption) { shown.emplace_back(text, caption); });
+  services::SetLogMessageBox([&](const std::string& text, const std::string& caption) {
+    shown.emplace_back(text, caption);
+  });
   services::WriteLog("hello", 2, "Notice");
   ASSERT_EQ(shown.size(), 1u);
   EXPECT_EQ(shown[0].first, "hello");

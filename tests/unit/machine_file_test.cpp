@@ -16,9 +16,10 @@ class MachineFile : public SimTest {
 };
 
 TEST_F(MachineFile, DevicesInNumberOrderWithTheirKeys) {
-  ASSERT_TRUE(Load("[Device.10]\nHardwareId=B\nDeviceId=LPTENUM\\B\\1\n"
-                   "[Device.2]\nhardwareid=A ; the first\nDEVICEID=USBPRINT\\A\\7&1&0&USB001\n"
-                   "PortInfo=Virtual printer port for USB001\nName=Model A\nAfterRefresh=1\n"))
+  ASSERT_TRUE(
+      Load("[Device.10]\nHardwareId=B\nDeviceId=LPTENUM\\B\\1\n"
+           "[Device.2]\nhardwareid=A ; the first\nDEVICEID=USBPRINT\\A\\7&1&0&USB001\n"
+           "PortInfo=Virtual printer port for USB001\nName=Model A\nAfterRefresh=1\n"))
       << error;
   const auto& d = machine.devices.devices;
   ASSERT_EQ(d.size(), 2u);
@@ -32,8 +33,9 @@ TEST_F(MachineFile, DevicesInNumberOrderWithTheirKeys) {
 }
 
 TEST_F(MachineFile, HelperLibraryKeys) {
-  ASSERT_TRUE(Load("[HelperLibrary]\nPresent32=0\nPresent64=1\nMissingExports= RefreshHW , ,FuncDrvKit\n"
-                   "InstallResult=-5\nLastErrorCode=0x643\n"))
+  ASSERT_TRUE(
+      Load("[HelperLibrary]\nPresent32=0\nPresent64=1\nMissingExports= RefreshHW , ,FuncDrvKit\n"
+           "InstallResult=-5\nLastErrorCode=0x643\n"))
       << error;
   EXPECT_FALSE(machine.devices.present32);
   EXPECT_TRUE(machine.devices.present64);
@@ -68,11 +70,12 @@ TEST_F(MachineFile, AFailedLoadLeavesTheMachineUnchanged) {
   ASSERT_TRUE(Load("[Device.1]\nHardwareId=Old\nDeviceId=USBPRINT\\OLD\\1\n")) << error;
   const auto ports = machine.spooler.ports;
   // Every section before the bad one is valid; none of them may stick.
-  EXPECT_FALSE(Load("[System]\nVersion=6.1\nWow64=1\nLangID=0x0804\nDebugMarker=1\n"
-                    "[HelperLibrary]\nPresent32=0\nMissingExports=RefreshHW\nInstallResult=7\n"
-                    "[Spooler]\nPorts=USB009\n"
-                    "[Device.1]\nHardwareId=New\nDeviceId=USBPRINT\\NEW\\1\n"
-                    "[Device.2]\nHardwareId=Bad\n"));
+  EXPECT_FALSE(
+      Load("[System]\nVersion=6.1\nWow64=1\nLangID=0x0804\nDebugMarker=1\n"
+           "[HelperLibrary]\nPresent32=0\nMissingExports=RefreshHW\nInstallResult=7\n"
+           "[Spooler]\nPorts=USB009\n"
+           "[Device.1]\nHardwareId=New\nDeviceId=USBPRINT\\NEW\\1\n"
+           "[Device.2]\nHardwareId=Bad\n"));
   EXPECT_NE(error.find("Device.2"), std::string::npos) << error;
   EXPECT_EQ(machine.version.major, 5u);
   EXPECT_EQ(machine.version.minor, 1u);
@@ -88,12 +91,14 @@ TEST_F(MachineFile, AFailedLoadLeavesTheMachineUnchanged) {
   EXPECT_EQ(machine.spooler.ports, ports);
 
   // A bad later section (a service) undoes the devices too.
-  EXPECT_FALSE(Load("[Device.1]\nHardwareId=New\nDeviceId=USBPRINT\\NEW\\1\n[Service.X]\nBogus=1\n"));
+  EXPECT_FALSE(
+      Load("[Device.1]\nHardwareId=New\nDeviceId=USBPRINT\\NEW\\1\n[Service.X]\nBogus=1\n"));
   ASSERT_EQ(machine.devices.devices.size(), 1u);
   EXPECT_EQ(machine.devices.devices[0].hardwareId, "Old");
 
   // And a good file still applies everything, the debug marker included.
-  ASSERT_TRUE(Load("[System]\nVersion=6.1\nDebugMarker=1\n[Device.3]\nHardwareId=C\nDeviceId=LPTENUM\\C\\1\n"))
+  ASSERT_TRUE(Load(
+      "[System]\nVersion=6.1\nDebugMarker=1\n[Device.3]\nHardwareId=C\nDeviceId=LPTENUM\\C\\1\n"))
       << error;
   EXPECT_EQ(machine.version.minor, 1u);
   EXPECT_EQ(machine.version.major, 6u);
@@ -105,7 +110,8 @@ TEST_F(MachineFile, AFailedLoadLeavesTheMachineUnchanged) {
 class FaultsSection : public MachineFile {};
 
 TEST_F(FaultsSection, AlwaysOrTheNthCallWithItsCode) {
-  ASSERT_TRUE(Load("[Faults]\nopenprinter=2,5\nCopyFile=always,0x70\nFuncDrvKit=1,0xE0000247\n")) << error;
+  ASSERT_TRUE(Load("[Faults]\nopenprinter=2,5\nCopyFile=always,0x70\nFuncDrvKit=1,0xE0000247\n"))
+      << error;
   auto open = [] { return plat::spooler().OpenPrinter("X", nullptr) != nullptr; };
   machine.spooler.printers.push_back({});
   machine.spooler.printers.back().info.printerName = "X";
@@ -124,9 +130,10 @@ TEST_F(FaultsSection, AlwaysOrTheNthCallWithItsCode) {
 }
 
 TEST_F(FaultsSection, BadEntriesStopTheLoadAndChangeNothing) {
-  for (const char* bad : {"[Faults]\nOpenPrinterA=always,5\n", "[Faults]\nOpenPrinter=0,5\n",
-                          "[Faults]\nOpenPrinter=always\n", "[Faults]\nOpenPrinter=sometimes,5\n",
-                          "[Faults]\nOpenPrinter=1,x\n", "[Faults]\nReadFile=always,5\n[Bogus]\n"}) {
+  for (const char* bad :
+       {"[Faults]\nOpenPrinterA=always,5\n", "[Faults]\nOpenPrinter=0,5\n",
+        "[Faults]\nOpenPrinter=always\n", "[Faults]\nOpenPrinter=sometimes,5\n",
+        "[Faults]\nOpenPrinter=1,x\n", "[Faults]\nReadFile=always,5\n[Bogus]\n"}) {
     EXPECT_FALSE(Load(bad)) << bad;
     EXPECT_FALSE(error.empty());
   }
@@ -144,12 +151,14 @@ TEST_F(MachineFile, EveryRefusedLineIsNamed) {
     const char* text;
     const char* error;
   } cases[] = {
-      {"[System]\nVersion=6.1\n[Spooler\nPorts=USB009\n", "line 3: the section header [Spooler has no closing ']'"},
+      {"[System]\nVersion=6.1\n[Spooler\nPorts=USB009\n",
+       "line 3: the section header [Spooler has no closing ']'"},
       {"; a comment\n[System]\nWow64 1\n", "line 3: 'Wow64 1' is no KEY=VALUE line"},
       {"[System] Version=6.1\n", "line 1: text after the section header: [System] Version=6.1"},
       {"[ ]\n", "line 1: a section header without a name"},
       {"[System]\n=1\n", "line 2: a value without a key name: =1"},
-      {"Version=6.1\n[System]\n", "line 1: Version= stands before any [Section] header (or under a broken one)"},
+      {"Version=6.1\n[System]\n",
+       "line 1: Version= stands before any [Section] header (or under a broken one)"},
       {"[System]\nWow64=1\n\nwow64=0\n", "line 4: [System] wow64 is set twice (first on line 2)"},
   };
   for (const auto& c : cases) {
@@ -172,12 +181,14 @@ TEST_F(MachineFile, ValueErrorsNameTheLineOfTheirKey) {
     const char* line;
   } cases[] = {
       {"[System]\nVersion=6.1\nlangid=x\n", "line 3: [System] LangID"},
-      {"[Spooler]\nPorts=LPT1:\n[Printer.1]\nName=A\nDriver=B\nPort=USB009\n", "line 6: [Printer.1]: Port USB009"},
+      {"[Spooler]\nPorts=LPT1:\n[Printer.1]\nName=A\nDriver=B\nPort=USB009\n",
+       "line 6: [Printer.1]: Port USB009"},
       {"[Printer.1]\nName=A\nPort=LPT1:\n", "line 1: [Printer.1]: Driver is missing"},
       {"[Spooler]\nPorts=LPT1:\nDefault=Nobody\n", "line 3: [Spooler]: Default names no"},
       {"[Device.1]\nHardwareId=A\n", "line 1: [Device.1] needs a DeviceId"},
       {"[HandOff64]\n\nDelay=soon\n", "line 3: [HandOff64]: Delay"},
-      {"[Faults]\nOpenPrinter=1,5\nNoSuchCall=always,5\n", "line 3: [Faults] no call is named 'NoSuchCall'"},
+      {"[Faults]\nOpenPrinter=1,5\nNoSuchCall=always,5\n",
+       "line 3: [Faults] no call is named 'NoSuchCall'"},
       {"[System]\n[Colours]\nRed=1\n", "line 2: [Colours] is no section"},
   };
   for (const auto& c : cases) {
@@ -195,7 +206,10 @@ TEST_F(MachineFile, InstalledDriverInEitherSection) {
   ASSERT_TRUE(Load("[HelperLibrary]\nInstallsDriver=A\n[HandOff64]\nInstallsDriver=A\n")) << error;
   EXPECT_EQ(machine.devices.installsDriver, "A");
   EXPECT_FALSE(Load("[HelperLibrary]\nInstallsDriver=B\n[HandOff64]\nInstallsDriver=C\n"));
-  EXPECT_EQ(error.rfind("line 4: [HandOff64] InstallsDriver=C differs from [HelperLibrary] InstallsDriver=B", 0), 0u)
+  EXPECT_EQ(
+      error.rfind(
+          "line 4: [HandOff64] InstallsDriver=C differs from [HelperLibrary] InstallsDriver=B", 0),
+      0u)
       << error;
   EXPECT_EQ(machine.devices.installsDriver, "A");
 }

@@ -12,7 +12,8 @@ class MainWindow : public SimTest {
  protected:
   void SetUp() override {
     ui::app().Reset();
-    Write("C:\\Medium\\install.ini", "[A]\nInstallSettingFile2K=a.inf\nHint2=hint of A\n[B]\nInstallSettingFile2K=b.inf\n");
+    Write("C:\\Medium\\install.ini",
+          "[A]\nInstallSettingFile2K=a.inf\nHint2=hint of A\n[B]\nInstallSettingFile2K=b.inf\n");
     Write("C:\\Medium\\a.inf", "[Strings]\nProviderName=Velmar\n[Velmar]\n\"Velmar VP-210\"=x\n");
     Write("C:\\Medium\\ReadmeEN.txt", "read me");
   }
@@ -56,8 +57,11 @@ TEST_F(MainWindow, EnglishCaptionsLayoutAndModelList) {
 }
 
 TEST_F(MainWindow, HideSwitchIsExactAndFoundAmongOthers) {
-  for (auto [args, hidden] : std::vector<std::pair<std::vector<std::string>, bool>>{
-           {{"/hide"}, false}, {{"-Hide"}, false}, {{"/Hidden"}, false}, {{"x", "/Hide", "y"}, true}}) {
+  for (auto [args, hidden] :
+       std::vector<std::pair<std::vector<std::string>, bool>>{{{"/hide"}, false},
+                                                              {{"-Hide"}, false},
+                                                              {{"/Hidden"}, false},
+                                                              {{"x", "/Hide", "y"}, true}}) {
     ui::app().Reset();
     ui::app().showMainForm = true;
     machine.args = args;
@@ -161,7 +165,8 @@ TEST_F(ModelList, LinksOpenTheSelectedModelsDocumentAndHover) {
   app::TMainForm& f = *p->mainForm;
   f.LblReadGuideClick();
   f.LblReadManualClick();
-  EXPECT_EQ(Shell(), (std::vector<std::string>{"open ReadmeEN.txt show=SW_SHOWNORMAL", "open  show=SW_SHOWNORMAL"}))
+  EXPECT_EQ(Shell(), (std::vector<std::string>{"open ReadmeEN.txt show=SW_SHOWNORMAL",
+                                               "open  show=SW_SHOWNORMAL"}))
       << "a missing document is handed to the shell too";
 
   f.LblReadGuideMouseMove();
@@ -192,8 +197,9 @@ TEST_F(ModelList, BadInputNeitherCrashesNorHangs) {
   // A document path that is a folder, a hint of 5000 characters, INFs missing.
   ASSERT_TRUE(plat::files().CreateDirectory("C:\\Medium\\Guide"));
   std::string hint(5000, 'h');
-  Write("C:\\Medium\\install.ini", "[A]\nInstallSettingFile2K=gone.inf\nInstallGuide2=Guide\nHint2=" + hint +
-                                       "\n[B]\nInstallSettingFile2K=Guide\n");
+  Write("C:\\Medium\\install.ini",
+        "[A]\nInstallSettingFile2K=gone.inf\nInstallGuide2=Guide\nHint2=" + hint +
+            "\n[B]\nInstallSettingFile2K=Guide\n");
   auto p = Start();
   app::TMainForm& f = *p->mainForm;
   EXPECT_EQ(f.LvPrinters->Items(), (std::vector<std::string>{"", ""}));

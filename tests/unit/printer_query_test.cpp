@@ -12,8 +12,8 @@ using plat::sim::SimPrinter;
 
 class PrinterQueryTest : public SimTest {
  protected:
-  void AddQueue(const std::string& name, const std::string& driver, const std::string& port = "LPT1:",
-                int jobs = 0) {
+  void AddQueue(const std::string& name, const std::string& driver,
+                const std::string& port = "LPT1:", int jobs = 0) {
     SimPrinter& p = AddPrinter(name, driver, port);
     p.info.printProcessor = "WinPrint";
     for (int i = 0; i < jobs; ++i) p.jobs.push_back({machine.spooler.nextJobId++, "doc", 0});
@@ -114,8 +114,9 @@ TEST_F(PrinterQueryTest, OpenFailureWritesTheTwoDebugLines) {
   std::string port = "stale";
   services::GetPrinterPort("A", port);
   EXPECT_EQ(port, "");
-  EXPECT_EQ(machine.DebugLines(), (std::vector<std::string>{"openPrinter Fail, Error Code :0x00000005",
-                                                            "PrinterName \xCE\xAA(A)"}));
+  EXPECT_EQ(machine.DebugLines(),
+            (std::vector<std::string>{"openPrinter Fail, Error Code :0x00000005",
+                                      "PrinterName \xCE\xAA(A)"}));
   machine.transcript.clear();
   machine.faults.Clear();
   services::GetPrinterPort("", port);
@@ -221,7 +222,8 @@ TEST_F(PrinterQueryTest, SimulatedSpoolerFollowsWindowsOnQueues) {
   EXPECT_EQ(needed, 64u + 2 + 8 + 5 + 4 + 4);  // JOB_INFO_1A and its texts
   ASSERT_TRUE(plat::spooler().EnumJobs1(*h, 0, 10, needed, jobs, needed));
   ASSERT_EQ(jobs.size(), 1u);
-  ASSERT_TRUE(plat::spooler().SetPrinter0(*h, plat::kPrinterControlSetStatus, plat::kPrinterStatusOffline));
+  ASSERT_TRUE(
+      plat::spooler().SetPrinter0(*h, plat::kPrinterControlSetStatus, plat::kPrinterStatusOffline));
   EXPECT_EQ(machine.spooler.printers[0].info.status, plat::kPrinterStatusOffline);
 }
 
@@ -232,8 +234,12 @@ using Ini = std::map<std::string, std::map<std::string, std::string>>;
 TEST_F(PrinterQueryTest, MachineFileDescribesTheSpooler) {
   Ini ini = {{"Spooler", {{"Ports", "LPT1:, USB001 ,FILE:"}, {"Default", "Office"}}},
              {"Printer.10", {{"Name", "Second"}, {"Driver", "Drv"}, {"Port", "FILE:"}}},
-             {"Printer.2", {{"Name", "Office"}, {"Driver", "Drv"}, {"Port", "USB001"},
-                            {"PrintProcessor", "LabProc"}, {"jobs", "3"}}}};
+             {"Printer.2",
+              {{"Name", "Office"},
+               {"Driver", "Drv"},
+               {"Port", "USB001"},
+               {"PrintProcessor", "LabProc"},
+               {"jobs", "3"}}}};
   std::string error;
   ASSERT_TRUE(plat::sim::LoadSpoolerSections(ini, machine, error)) << error;
   EXPECT_EQ(machine.spooler.ports, (std::vector<std::string>{"LPT1:", "USB001", "FILE:"}));
@@ -264,11 +270,14 @@ TEST_F(PrinterQueryTest, MachineFileStopsLoudlyOnBadValues) {
       {{{"Printer.1", {{"Driver", "D"}, {"Port", "LPT1:"}}}}, "Name"},
       {{{"Printer.1", {{"Name", "A"}, {"Port", "LPT1:"}}}}, "Driver"},
       {{{"Printer.1", {{"Name", "A"}, {"Driver", "D"}, {"Port", "USB009"}}}}, "USB009"},
-      {{{"Printer.1", {{"Name", "A"}, {"Driver", "D"}, {"Port", "LPT1:"}, {"Jobs", "two"}}}}, "Jobs"},
-      {{{"Printer.1", {{"Name", "A"}, {"Driver", "D"}, {"Port", "LPT1:"}, {"Jobs", "-1"}}}}, "Jobs"},
+      {{{"Printer.1", {{"Name", "A"}, {"Driver", "D"}, {"Port", "LPT1:"}, {"Jobs", "two"}}}},
+       "Jobs"},
+      {{{"Printer.1", {{"Name", "A"}, {"Driver", "D"}, {"Port", "LPT1:"}, {"Jobs", "-1"}}}},
+       "Jobs"},
       {{{"Printer.x", {{"Name", "A"}}}}, "number"},
       {{{"Printer.1", {{"Name", "A"}, {"Driver", "D"}, {"Port", "LPT1:"}}},
-        {"Printer.2", {{"Name", "a"}, {"Driver", "D"}, {"Port", "LPT1:"}}}}, "exists"},
+        {"Printer.2", {{"Name", "a"}, {"Driver", "D"}, {"Port", "LPT1:"}}}},
+       "exists"},
   };
   for (size_t i = 0; i < std::size(cases); ++i) {
     std::string error;

@@ -130,7 +130,8 @@ TEST_F(PrinterRemovalTest, FailedStatusChangeKeepsTheQueue) {
 }
 
 TEST_F(PrinterRemovalTest, RefusedDeletionIsReportedWithTheName) {
-  ExpectRefusalKeepsTheQueue("DeletePrinter", dprDeleteFailed, "Delete Special Printer Faile :Office");
+  ExpectRefusalKeepsTheQueue("DeletePrinter", dprDeleteFailed,
+                             "Delete Special Printer Faile :Office");
 }
 
 TEST_F(PrinterRemovalTest, DeletingTheDefaultPassesItToTheFirstListed) {
@@ -235,9 +236,9 @@ TEST_F(PrinterRemovalTest, FirstFailureIsRetriedOnceAfterTwoSeconds) {
   EXPECT_TRUE(RemovePrinterDriver("Old Driver", ""));
   EXPECT_FALSE(HasDriver("Old Driver"));
   EXPECT_EQ(machine.now, 2000u);
-  EXPECT_EQ(Debug(), (std::vector<std::string>{
-                         kAboutToDelete,
-                         "DeletePrinterDriverEx Failt,GetLastError return :0x00000BB9"}));
+  EXPECT_EQ(Debug(),
+            (std::vector<std::string>{
+                kAboutToDelete, "DeletePrinterDriverEx Failt,GetLastError return :0x00000BB9"}));
 }
 
 TEST_F(PrinterRemovalTest, DriverInUseFailsAfterExactlyOneRetry) {
@@ -293,9 +294,9 @@ TEST_F(PrinterRemovalTest, BeforeWindows2000TheOldCallIsUsedWithoutRetry) {
   machine.transcript.clear();
   EXPECT_FALSE(RemovePrinterDriver("Busy Driver", ""));
   EXPECT_EQ(machine.now, 0u);
-  EXPECT_EQ(Debug(), (std::vector<std::string>{
-                         kAboutToDelete,
-                         "DeletePrinterDriver Failt,GetLastError return :0x00000BB9"}));
+  EXPECT_EQ(Debug(),
+            (std::vector<std::string>{
+                kAboutToDelete, "DeletePrinterDriver Failt,GetLastError return :0x00000BB9"}));
 }
 
 TEST_F(PrinterRemovalTest, RecordStepFollowsOnlyASuccessWithABrand) {
@@ -303,7 +304,8 @@ TEST_F(PrinterRemovalTest, RecordStepFollowsOnlyASuccessWithABrand) {
   const std::string recordLine =
       "\xC7\xFD\xB6\xAF\xB3\xCC\xD0\xF2\xD2\xD1\xC9\xBE\xB3\xFD\xA3\xAC\xD7\xBC\xB1\xB8"
       "\xC9\xBE\xB3\xFD\xC6\xE4\xCB\xFC\xD0\xC5\xCF\xA2\xA3\xA1";
-  const std::string product = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brand Printer Utilities";
+  const std::string product =
+      "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\Brand Printer Utilities";
   machine.registry.Make(product + "\\PrinterDrivers\\One");
   machine.registry.Make(product + "\\PrinterDrivers\\Two");
   machine.registry.Make(product + "\\PrinterDrivers\\Busy");

@@ -40,23 +40,43 @@ TEST_F(PrinterSetupTest, NewQueueDeviceModeHasTheFieldValuesAtTheirOffsets) {
   ASSERT_TRUE(p->info.devMode);
   const plat::DevMode& d = *p->info.devMode;
 
-  struct Field { size_t offset, width; uint32_t value; const char* name; } fields[] = {
-      {32, 2, 0x0401, "dmSpecVersion"},   {34, 2, 0x0100, "dmDriverVersion"},
-      {36, 2, 156, "dmSize"},             {38, 2, 0, "dmDriverExtra"},
-      {40, 4, 0x0581CF43, "dmFields"},    {44, 2, 1, "dmOrientation"},
-      {46, 2, 9, "dmPaperSize"},          {48, 2, 2970, "dmPaperLength"},
-      {50, 2, 2100, "dmPaperWidth"},      {52, 2, 100, "dmScale"},
-      {54, 2, 1, "dmCopies"},             {56, 2, 15, "dmDefaultSource"},
-      {58, 2, 180, "dmPrintQuality"},     {60, 2, 1, "dmColor"},
-      {62, 2, 1, "dmDuplex"},             {64, 2, 180, "dmYResolution"},
-      {66, 2, 2, "dmTTOption"},           {68, 2, 1, "dmCollate"},
-      {102, 2, 0, "dmLogPixels"},         {104, 4, 0, "dmBitsPerPel"},
-      {108, 4, 0, "dmPelsWidth"},         {112, 4, 0, "dmPelsHeight"},
-      {116, 4, 1, "dmNup"},               {120, 4, 0, "dmDisplayFrequency"},
-      {124, 4, 1, "dmICMMethod"},         {128, 4, 2, "dmICMIntent"},
-      {132, 4, 1, "dmMediaType"},         {136, 4, 0xFFFFFFFF, "dmDitherType"},
-      {140, 4, 0, "dmReserved1"},         {144, 4, 0, "dmReserved2"},
-      {148, 4, 0, "dmPanningWidth"},      {152, 4, 0, "dmPanningHeight"},
+  struct Field {
+    size_t offset, width;
+    uint32_t value;
+    const char* name;
+  } fields[] = {
+      {32, 2, 0x0401, "dmSpecVersion"},
+      {34, 2, 0x0100, "dmDriverVersion"},
+      {36, 2, 156, "dmSize"},
+      {38, 2, 0, "dmDriverExtra"},
+      {40, 4, 0x0581CF43, "dmFields"},
+      {44, 2, 1, "dmOrientation"},
+      {46, 2, 9, "dmPaperSize"},
+      {48, 2, 2970, "dmPaperLength"},
+      {50, 2, 2100, "dmPaperWidth"},
+      {52, 2, 100, "dmScale"},
+      {54, 2, 1, "dmCopies"},
+      {56, 2, 15, "dmDefaultSource"},
+      {58, 2, 180, "dmPrintQuality"},
+      {60, 2, 1, "dmColor"},
+      {62, 2, 1, "dmDuplex"},
+      {64, 2, 180, "dmYResolution"},
+      {66, 2, 2, "dmTTOption"},
+      {68, 2, 1, "dmCollate"},
+      {102, 2, 0, "dmLogPixels"},
+      {104, 4, 0, "dmBitsPerPel"},
+      {108, 4, 0, "dmPelsWidth"},
+      {112, 4, 0, "dmPelsHeight"},
+      {116, 4, 1, "dmNup"},
+      {120, 4, 0, "dmDisplayFrequency"},
+      {124, 4, 1, "dmICMMethod"},
+      {128, 4, 2, "dmICMIntent"},
+      {132, 4, 1, "dmMediaType"},
+      {136, 4, 0xFFFFFFFF, "dmDitherType"},
+      {140, 4, 0, "dmReserved1"},
+      {144, 4, 0, "dmReserved2"},
+      {148, 4, 0, "dmPanningWidth"},
+      {152, 4, 0, "dmPanningHeight"},
   };
   for (const Field& f : fields) {
     uint32_t got = f.width == 2 ? U16(d, f.offset) : U32(d, f.offset);
@@ -121,7 +141,10 @@ TEST_F(PrinterSetupTest, SpoolerFailuresOnEachStepGiveFalseWithoutLeaks) {
   ASSERT_TRUE(services::AddPrinterQueue("VP Driver", "VP-210"));
   // Each operation opens twice, reads twice (size query and read each time)
   // and sets once; a failure anywhere leaves the queue as it was.
-  struct Step { const char* call; int nth; } steps[] = {
+  struct Step {
+    const char* call;
+    int nth;
+  } steps[] = {
       {"OpenPrinter", 1}, {"OpenPrinter", 2}, {"GetPrinter", 1}, {"GetPrinter", 2},
       {"GetPrinter", 3},  {"GetPrinter", 4},  {"SetPrinter", 1},
   };
@@ -178,7 +201,8 @@ TEST_F(PrinterSetupTest, PortTheSpoolerDoesNotListIsLeftAlone) {
 TEST_F(PrinterSetupTest, RenameAndShare) {
   ASSERT_TRUE(services::AddPrinterQueue("VP Driver", "VP-210"));
   machine.spooler.defaultPrinter = "VP-210";
-  EXPECT_TRUE(services::ChangePrinterProperties({"VP-210", "Office", "OfficeShare", "", false, ""}));
+  EXPECT_TRUE(
+      services::ChangePrinterProperties({"VP-210", "Office", "OfficeShare", "", false, ""}));
   const auto* p = Find("Office");
   ASSERT_TRUE(p);
   EXPECT_FALSE(Find("VP-210"));
@@ -196,9 +220,10 @@ TEST_F(PrinterSetupTest, FailedDefaultIsReportedAndTheRestStillApplied) {
   machine.spooler.hasSetDefaultPrinter = false;
   EXPECT_TRUE(services::ChangePrinterProperties({"VP-210", "", "", "COM1:", true, ""}));
   EXPECT_EQ(Find("VP-210")->info.portName, "COM1:");
-  EXPECT_EQ(machine.DebugLines(),
-            std::vector<std::string>{"\xC9\xE8\xD6\xC3\xC4\xAC\xC8\xCF\xB4\xF2\xD3\xA1\xBB\xFA\xCA\xA7"
-                                     "\xB0\xDC\xA3\xA1"});
+  EXPECT_EQ(
+      machine.DebugLines(),
+      std::vector<std::string>{"\xC9\xE8\xD6\xC3\xC4\xAC\xC8\xCF\xB4\xF2\xD3\xA1\xBB\xFA\xCA\xA7"
+                               "\xB0\xDC\xA3\xA1"});
 }
 
 TEST_F(PrinterSetupTest, RefusedChangeWritesTheErrorCodeInDecimal) {
@@ -223,10 +248,11 @@ namespace {
 TEST_F(PrinterSetupTest, QueueIsSetUpOnTheDriverTheHelperInstalled) {
   plat::files().CreateDirectory("C:\\Medium\\i386");
   Write("C:\\Medium\\i386\\drvkit.dll", "MZ");
-  Write("C:\\Medium\\VP210.inf", "[M]\r\nVP = VP210, LPTENUM\\VelmarVP-2108E5C, USBPRINT\\VelmarVP-210\r\n");
+  Write("C:\\Medium\\VP210.inf",
+        "[M]\r\nVP = VP210, LPTENUM\\VelmarVP-2108E5C, USBPRINT\\VelmarVP-210\r\n");
   machine.spooler.ports.push_back("USB001");
-  machine.devices.devices.push_back(
-      {"VelmarVP-210", "USBPRINT\\VELMARVP-210\\7&1&0&USB001", "Virtual printer port USB001", false, true, ""});
+  machine.devices.devices.push_back({"VelmarVP-210", "USBPRINT\\VELMARVP-210\\7&1&0&USB001",
+                                     "Virtual printer port USB001", false, true, ""});
   machine.devices.installsDriver = "Velmar VP-210";
 
   EXPECT_FALSE(services::AddPrinterQueue("Velmar VP-210", "Velmar VP-210")) << "no driver yet";

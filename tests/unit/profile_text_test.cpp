@@ -22,7 +22,8 @@ void ExpectSameAnswers(const std::string& bytes) {
   for (const std::string& s : sections) {
     ASSERT_EQ(fast.KeyNames(s, 1u << 30), walked.KeyNames(s, 1u << 30)) << "section " << s;
     for (const std::string& k : walked.KeyNames(s, 1u << 30))
-      ASSERT_EQ(fast.GetString(s, k, "-", 4096), walked.GetString(s, k, "-", 4096)) << s << "/" << k;
+      ASSERT_EQ(fast.GetString(s, k, "-", 4096), walked.GetString(s, k, "-", 4096))
+          << s << "/" << k;
   }
 }
 

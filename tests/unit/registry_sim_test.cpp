@@ -28,7 +28,8 @@ TEST_F(SimRegistry, KeysAreCountedUntilTheirObjectGoes) {
     ASSERT_EQ(reg().OpenKey(a.get(), "", plat::RegAccess::Read, b), plat::kErrorSuccess);
     EXPECT_EQ(Open(), 2);
     Key missing;
-    EXPECT_EQ(reg().OpenKey(nullptr, "SOFTWARE\\B", plat::RegAccess::Read, missing), plat::kErrorFileNotFound);
+    EXPECT_EQ(reg().OpenKey(nullptr, "SOFTWARE\\B", plat::RegAccess::Read, missing),
+              plat::kErrorFileNotFound);
     EXPECT_EQ(Open(), 2) << "a failed open holds nothing";
     ASSERT_EQ(reg().CreateKey("SOFTWARE\\A\\B\\C", b), plat::kErrorSuccess);
     EXPECT_EQ(Open(), 2) << "the replaced key closed";
@@ -51,12 +52,14 @@ TEST_F(SimRegistry, Wow64RedirectsSoftwareOnceAndNothingElse) {
       << "a path naming Wow6432Node is not redirected again";
   ASSERT_EQ(reg().CreateKey("SYSTEM\\Thing", k), plat::kErrorSuccess);
   EXPECT_NE(machine.registry.Find("SYSTEM\\Thing"), nullptr);
-  EXPECT_NE(machine.registry.Find("SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce"),
-            nullptr)
+  EXPECT_NE(
+      machine.registry.Find("SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\RunOnce"),
+      nullptr)
       << "64-bit Windows has the standard keys in both views";
 
   machine.wow64 = false;
-  EXPECT_EQ(reg().OpenKey(nullptr, "SOFTWARE\\Vendor\\App", plat::RegAccess::Read, k), plat::kErrorFileNotFound);
+  EXPECT_EQ(reg().OpenKey(nullptr, "SOFTWARE\\Vendor\\App", plat::RegAccess::Read, k),
+            plat::kErrorFileNotFound);
 }
 
 TEST_F(SimRegistry, FaultsAnswerTheirErrorAndLeaveTheTreeAlone) {
@@ -73,16 +76,17 @@ TEST_F(SimRegistry, FaultsAnswerTheirErrorAndLeaveTheTreeAlone) {
 }
 
 TEST_F(SimRegistry, MachineFileDescribesKeysAndTypedValues) {
-  ASSERT_TRUE(Load("[System]\nWow64=1\n"
-                   "[Registry\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
-                   "Velmar Printer Utilities]\n"
-                   "UninstallString=C:\\Program Files\\Velmar\\Uninst.exe\n"
-                   "[Registry\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
-                   "Velmar Printer Utilities\\PrinterDrivers\\Velmar VP-210]\n"
-                   "Leave OEM INF=dword:0x0\n"
-                   "[Registry\\SYSTEM\\Empty]\n"
-                   "[Registry\\SOFTWARE\\Values]\nBin=hex:01,ff\nNone=hex:\nPath=expand:%WINDIR%\\x\n"
-                   "Literal=str:dword:1\nBig=dword:4294967295\n"))
+  ASSERT_TRUE(
+      Load("[System]\nWow64=1\n"
+           "[Registry\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+           "Velmar Printer Utilities]\n"
+           "UninstallString=C:\\Program Files\\Velmar\\Uninst.exe\n"
+           "[Registry\\SOFTWARE\\Wow6432Node\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\"
+           "Velmar Printer Utilities\\PrinterDrivers\\Velmar VP-210]\n"
+           "Leave OEM INF=dword:0x0\n"
+           "[Registry\\SYSTEM\\Empty]\n"
+           "[Registry\\SOFTWARE\\Values]\nBin=hex:01,ff\nNone=hex:\nPath=expand:%WINDIR%\\x\n"
+           "Literal=str:dword:1\nBig=dword:4294967295\n"))
       << error;
   Key k;
   ASSERT_EQ(reg().OpenKey(nullptr,
@@ -96,10 +100,12 @@ TEST_F(SimRegistry, MachineFileDescribesKeysAndTypedValues) {
   EXPECT_EQ(n, 0u);
   EXPECT_NE(machine.registry.Find("SYSTEM\\Empty"), nullptr);
 
-  EXPECT_EQ(reg().OpenKey(nullptr, "SOFTWARE\\Values", plat::RegAccess::Read, k), plat::kErrorFileNotFound)
+  EXPECT_EQ(reg().OpenKey(nullptr, "SOFTWARE\\Values", plat::RegAccess::Read, k),
+            plat::kErrorFileNotFound)
       << "stored in the 64-bit view";
   machine.wow64 = false;
-  ASSERT_EQ(reg().OpenKey(nullptr, "SOFTWARE\\Values", plat::RegAccess::Read, k), plat::kErrorSuccess);
+  ASSERT_EQ(reg().OpenKey(nullptr, "SOFTWARE\\Values", plat::RegAccess::Read, k),
+            plat::kErrorSuccess);
   std::string s;
   EXPECT_EQ(reg().ReadString(*k, "Literal", s), plat::kErrorSuccess);
   EXPECT_EQ(s, "dword:1");

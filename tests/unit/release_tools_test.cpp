@@ -20,26 +20,30 @@ class ReleaseTools : public ProgramTest {
  protected:
   ReleaseTools() {
     services::ResetLog();
-    for (const char* dir : {"C:\\Medium\\i386", "C:\\Medium\\X64"}) plat::files().CreateDirectory(dir);
+    for (const char* dir : {"C:\\Medium\\i386", "C:\\Medium\\X64"})
+      plat::files().CreateDirectory(dir);
     Write("C:\\Medium\\i386\\drvkit.dll", "MZ");
     Write("C:\\Medium\\vp210.inf",
           "[Strings]\r\nProviderName=Velmar\r\n[Velmar]\r\n\"Velmar VP-210\" = VP210, "
           "LPTENUM\\VelmarVP-2108E5C, USBPRINT\\VelmarVP-210\r\n");
     machine.devices.installsDriver = "Velmar VP-210";
     machine.spooler.ports.push_back("USB001");
-    machine.devices.devices.push_back({"USBPRINT\\VelmarVP-2108E5C", "USBPRINT\\VELMARVP-2108E5C\\7&1&0&USB001",
-                                       "Virtual printer port for USB001", false, true, "Velmar VP-210"});
+    machine.devices.devices.push_back(
+        {"USBPRINT\\VelmarVP-2108E5C", "USBPRINT\\VELMARVP-2108E5C\\7&1&0&USB001",
+         "Virtual printer port for USB001", false, true, "Velmar VP-210"});
   }
   ~ReleaseTools() override { services::ResetLog(); }
 
   void Start(const std::string& extra = "") {
-    Write("C:\\Medium\\install.ini", "[VP210]\r\nInstallSettingFile2K=vp210.inf\r\nDefaultPortName=USB001\r\n" + extra);
+    Write("C:\\Medium\\install.ini",
+          "[VP210]\r\nInstallSettingFile2K=vp210.inf\r\nDefaultPortName=USB001\r\n" + extra);
     p = app::StartProgram();
   }
   // The outcome lines of the log file, each split into its fields after "OUTCOME".
   std::vector<std::vector<std::string>> Outcomes() {
     std::vector<std::vector<std::string>> out;
-    for (const std::string& l : plat::text::SplitLines(plat::files().ReadFile(services::LogFilePath()).value_or("")))
+    for (const std::string& l :
+         plat::text::SplitLines(plat::files().ReadFile(services::LogFilePath()).value_or("")))
       if (size_t at = l.find("> OUTCOME\t"); at != std::string::npos)
         out.push_back(plat::text::Split(l.substr(at + 10), '\t'));
     return out;
@@ -61,7 +65,8 @@ TEST_F(ReleaseTools, EachAttemptLeavesOneOutcomeLine) {
   EXPECT_EQ(o[0][2], "USB001");
   EXPECT_EQ(o[0][3], "success");
   EXPECT_EQ(o[0][4], "0x00000000");
-  EXPECT_NE(o[0][5].find("USB001"), std::string::npos) << "the success text, line breaks made blanks";
+  EXPECT_NE(o[0][5].find("USB001"), std::string::npos)
+      << "the success text, line breaks made blanks";
   EXPECT_EQ(o[0][5].find('\r'), std::string::npos);
 
   // A failing library: its code and the text shown.
@@ -120,7 +125,8 @@ TEST_F(ReleaseTools, HiddenAutomaticInstallRunsInTheLoopAndEnds) {
   EXPECT_TRUE(Has(lines, "System.Printer[0].Port=USB001"));
   EXPECT_TRUE(Has(lines, "System.DefaultPrinter=Velmar VP-210"));
   EXPECT_TRUE(std::any_of(lines.begin(), lines.end(), [](const std::string& l) {
-    return l.rfind("System.Created[", 0) == 0 && l.find("]=" + services::LogFilePath()) != std::string::npos;
+    return l.rfind("System.Created[", 0) == 0 &&
+           l.find("]=" + services::LogFilePath()) != std::string::npos;
   })) << "the log file is among the files created";
   EXPECT_TRUE(Has(lines, "System.OpenHandles=0"));
 }
@@ -200,7 +206,8 @@ TEST(OutcomeLine, FieldsKeepToOneLineAndTheirTabs) {
   o.code = 0xE000020B;
   o.shown = "Driver install failed.\r\nPlease retry later!";
   EXPECT_EQ(services::FormatOutcomeLine(o, "T"),
-            "<T> OUTCOME\tM X\toffline\tUSB001\tfailed\t0xE000020B\tDriver install failed. Please retry later!");
+            "<T> OUTCOME\tM X\toffline\tUSB001\tfailed\t0xE000020B\tDriver install failed. Please "
+            "retry later!");
 }
 
 TEST_F(ReleaseTools, HiddenWithoutAutomaticModelWaitsForTheScript) {
@@ -247,7 +254,8 @@ TEST_F(ReleaseTools, ScriptedDoubleClickHoverAndActivate) {
   for (const auto& line : h.Transcript()) {
     hovered |= line.find("user hover TMainForm.LblReadGuide") != std::string::npos;
     activated |= line.find("user activate TMainForm") != std::string::npos;
-    boxWithButtons |= line.find("msgbox") != std::string::npos && line.find(" | OK Information") != std::string::npos;
+    boxWithButtons |= line.find("msgbox") != std::string::npos &&
+                      line.find(" | OK Information") != std::string::npos;
   }
   EXPECT_TRUE(hovered && activated && boxWithButtons);
 }
@@ -261,15 +269,16 @@ TEST_F(ReleaseTools, ScriptLinesThatCannotRunAreNamedWithTheirReason) {
   std::vector<Step> steps;
   std::vector<int> lines;
   std::string error;
-  ASSERT_TRUE(simtool::ParseUserScript("# the user\n"
-                                       "select TMainForm.LvPrinters 3\n"
-                                       "press TMainForm.BbtnStart\n"
-                                       "when \"sure\" answer no\n"
-                                       "press TMainForm.NoSuchButton\n"
-                                       "select TMainForm.BbtnStart 0\n"
-                                       "press TMainForm.lblReadQuickGuide\n"
-                                       "select TMainForm.LvPrinters 0\n",
-                                       1252, steps, error, &lines))
+  ASSERT_TRUE(
+      simtool::ParseUserScript("# the user\n"
+                               "select TMainForm.LvPrinters 3\n"
+                               "press TMainForm.BbtnStart\n"
+                               "when \"sure\" answer no\n"
+                               "press TMainForm.NoSuchButton\n"
+                               "select TMainForm.BbtnStart 0\n"
+                               "press TMainForm.lblReadQuickGuide\n"
+                               "select TMainForm.LvPrinters 0\n",
+                               1252, steps, error, &lines))
       << error;
   EXPECT_EQ(lines, (std::vector<int>{2, 3, 4, 5, 6, 7, 8}));
   EXPECT_EQ(simtool::CheckScriptTargets(steps, lines),
@@ -277,21 +286,25 @@ TEST_F(ReleaseTools, ScriptLinesThatCannotRunAreNamedWithTheirReason) {
                                       "line 6: TMainForm.BbtnStart is no list"}));
   for (const Step& s : steps) h.Script(s);
   ui::app().Run();
-  const std::vector<std::string> failed = simtool::FailedScriptSteps(machine.transcript, steps, lines);
+  const std::vector<std::string> failed =
+      simtool::FailedScriptSteps(machine.transcript, steps, lines);
   ASSERT_EQ(failed.size(), 4u);
   EXPECT_EQ(failed[0], "line 2: TMainForm.LvPrinters has no item 3 (it lists 1)");
-  EXPECT_EQ(failed[1].rfind("line 5: TMainForm.NoSuchButton could not be used", 0), 0u) << failed[1];
+  EXPECT_EQ(failed[1].rfind("line 5: TMainForm.NoSuchButton could not be used", 0), 0u)
+      << failed[1];
   EXPECT_EQ(failed[2].rfind("line 6: ", 0), 0u) << failed[2];
-  EXPECT_EQ(failed[3].rfind("line 7: TMainForm.lblReadQuickGuide could not be used at ", 0), 0u) << failed[3];
+  EXPECT_EQ(failed[3].rfind("line 7: TMainForm.lblReadQuickGuide could not be used at ", 0), 0u)
+      << failed[3];
   EXPECT_TRUE(machine.spooler.printers.empty()) << "the user said no";
 }
 
 TEST(UserScriptActions, DoubleClickHoverAndActivate) {
   std::vector<Step> steps;
   std::string error;
-  ASSERT_TRUE(simtool::ParseUserScript("dblclick TMainForm.LvPrinters 1\ndblclick TMainForm.ImgLogo\n"
-                                       "hover TMainForm.LblReadGuide\nactivate TMainForm\n",
-                                       1252, steps, error))
+  ASSERT_TRUE(
+      simtool::ParseUserScript("dblclick TMainForm.LvPrinters 1\ndblclick TMainForm.ImgLogo\n"
+                               "hover TMainForm.LblReadGuide\nactivate TMainForm\n",
+                               1252, steps, error))
       << error;
   ASSERT_EQ(steps.size(), 4u);
   EXPECT_EQ(steps[0].what, Step::Do::DblClick);
@@ -300,8 +313,8 @@ TEST(UserScriptActions, DoubleClickHoverAndActivate) {
   EXPECT_EQ(steps[2].what, Step::Do::Hover);
   EXPECT_EQ(steps[3].what, Step::Do::Activate);
   EXPECT_EQ(steps[3].form, "TMainForm");
-  for (const char* bad : {"dblclick TMainForm", "dblclick TMainForm.LvPrinters x", "hover", "activate A.B",
-                          "activate", "hover TMainForm.A extra"}) {
+  for (const char* bad : {"dblclick TMainForm", "dblclick TMainForm.LvPrinters x", "hover",
+                          "activate A.B", "activate", "hover TMainForm.A extra"}) {
     steps.clear();
     EXPECT_FALSE(simtool::ParseUserScript(bad, 1252, steps, error)) << bad;
     EXPECT_EQ(error.rfind("line 1: ", 0), 0u) << error;

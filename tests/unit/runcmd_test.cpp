@@ -19,7 +19,8 @@ class RunCmdTest : public SimTest {
     plat::sim::RegisterProgram(machine, name, [run](const std::string&) { return run; });
   }
   int OpenHandles() const {
-    return machine.handles.Count("pipe") + machine.handles.Count("process") + machine.handles.Count("thread");
+    return machine.handles.Count("pipe") + machine.handles.Count("process") +
+           machine.handles.Count("thread");
   }
   // The messages go to the debug output here; the program's own mode (the
   // log file) has a test of its own below.
@@ -35,11 +36,16 @@ class RunCmdTest : public SimTest {
 };
 
 const std::string kPipeMsg =
-    "<> RunCMD \xb4\xb4\xbd\xa8\xb9\xdc\xb5\xc0\xca\xa7\xb0\xdc\xa3\xac\xba\xaf\xca\xfd\xbd\xab\xcd\xcb\xb3\xf6\xa3\xa1";
+    "<> RunCMD "
+    "\xb4\xb4\xbd\xa8\xb9\xdc\xb5\xc0\xca\xa7\xb0\xdc\xa3\xac\xba\xaf\xca\xfd\xbd\xab\xcd\xcb\xb3"
+    "\xf6\xa3\xa1";
 const std::string kProcessMsg =
-    "<> RunCMD \xb4\xb4\xbd\xa8\xbd\xf8\xb3\xcc\xca\xa7\xb0\xdc\xa3\xac\xba\xaf\xca\xfd\xbd\xab\xcd\xcb\xb3\xf6\xa3\xa1";
+    "<> RunCMD "
+    "\xb4\xb4\xbd\xa8\xbd\xf8\xb3\xcc\xca\xa7\xb0\xdc\xa3\xac\xba\xaf\xca\xfd\xbd\xab\xcd\xcb\xb3"
+    "\xf6\xa3\xa1";
 const std::string kPeekMsg =
-    "<> RunCMD PeekNamedPipe\xca\xa7\xb0\xdc\xa3\xac\xba\xaf\xca\xfd\xbd\xab\xcd\xcb\xb3\xf6\xa3\xa1";
+    "<> RunCMD "
+    "PeekNamedPipe\xca\xa7\xb0\xdc\xa3\xac\xba\xaf\xca\xfd\xbd\xab\xcd\xcb\xb3\xf6\xa3\xa1";
 
 TEST_F(RunCmdTest, OutputIsAppendedInChunksWithAnEmptyClosingEntry) {
   Program("big", SimRun{{{5, std::string(10000, 'x'), ""}}, 50, 0});

@@ -75,7 +75,8 @@ TEST_F(SearchDialog, CreatedAfterTheMainWindowAndIdle) {
 
 TEST_F(SearchDialog, OnlyTheTenthDetectionCounts) {
   Start();
-  ports = {"USB001", "USB001", "USB001", "USB001", "USB001", "USB001", "USB001", "USB001", "USB001", ""};
+  ports = {"USB001", "USB001", "USB001", "USB001", "USB001",
+           "USB001", "USB001", "USB001", "USB001", ""};
   EXPECT_EQ(Run(), ModalResult::None) << "Not found waits for the user; nothing else can happen";
   ASSERT_EQ(calls.size(), 10u);
   for (size_t i = 0; i < calls.size(); ++i) EXPECT_EQ(calls[i], 1000 * (i + 1)) << i;
@@ -150,7 +151,8 @@ TEST_F(SearchDialog, CancelWhileSearchingGivesCancelAfterFinishSearch) {
   Start();
   ports = {"USB001"};
   h.Script(Step::Escape().At(3500));
-  EXPECT_EQ(Run(), ModalResult::Cancel) << "the kind changes in FinishSearch must not change the result";
+  EXPECT_EQ(Run(), ModalResult::Cancel)
+      << "the kind changes in FinishSearch must not change the result";
   EXPECT_EQ(Now(), 3500u);
   EXPECT_EQ(calls.size(), 3u);
   EXPECT_FALSE(dlg().Found);
@@ -247,7 +249,8 @@ TEST_F(SearchDialog, NoPromptWithoutPromptCheck) {
   Start();
   h.Script(Step::Escape().At(1500));
   Run();
-  for (const std::string& l : h.Transcript()) EXPECT_EQ(l.find("TFormPromptCheck"), std::string::npos) << l;
+  for (const std::string& l : h.Transcript())
+    EXPECT_EQ(l.find("TFormPromptCheck"), std::string::npos) << l;
 }
 
 TEST_F(SearchDialog, PromptTextsInSimplifiedChinese) {
@@ -258,10 +261,11 @@ TEST_F(SearchDialog, PromptTextsInSimplifiedChinese) {
   h.Script(Step::Escape("TFormSearching").At(1500));
   Run();
   auto& prompt = *p->formPromptCheck;
-  EXPECT_EQ(prompt.Caption(), "\xCC\xE1\xCA\xBE:");     // 提示:
+  EXPECT_EQ(prompt.Caption(), "\xCC\xE1\xCA\xBE:");        // 提示:
   EXPECT_EQ(prompt.btnOK->Caption(), "\xC8\xB7\xB6\xA8");  // 确定
   EXPECT_EQ(prompt.lblPromptCheckLabel->Caption(),
-            "\xD7\xBC\xB1\xB8\xCB\xD1\xCB\xF7\xB4\xF2\xD3\xA1\xBB\xFA\xC1\xAA\xBB\xFA\xD0\xC5\xCF\xA2\xA1\xA3\r\n");
+            "\xD7\xBC\xB1\xB8\xCB\xD1\xCB\xF7\xB4\xF2\xD3\xA1\xBB\xFA\xC1\xAA\xBB\xFA\xD0\xC5\xCF"
+            "\xA2\xA1\xA3\r\n");
   EXPECT_EQ(dlg().Caption(), "Search") << "the same caption in every language";
 }
 
@@ -283,7 +287,9 @@ TEST_F(SearchDialog, ClosingByOtherMeansStopsTheTimers) {
 TEST_F(SearchDialog, DetectsThroughTheMainWindowForTheSelectedModel) {
   Start();
   // The real detection: the model's INF and helper library, a printer on USB.
-  Write("C:\\Medium\\vp.inf", "[Velmar]\r\n\"Velmar VP-210\" = VP210, LPTENUM\\VelmarVP-2108E5C, USBPRINT\\VelmarVP-210\r\n");
+  Write("C:\\Medium\\vp.inf",
+        "[Velmar]\r\n\"Velmar VP-210\" = VP210, LPTENUM\\VelmarVP-2108E5C, "
+        "USBPRINT\\VelmarVP-210\r\n");
   Write("C:\\Medium\\install.ini", "[A]\nInstallSettingFile2K=vp.inf\nForceOnlineCheck=1\n");
   p.reset();
   ui::app().Reset();

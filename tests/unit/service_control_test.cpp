@@ -23,7 +23,9 @@ class ServiceControlTest : public SimTest {
     Write(kExe, "MZ");
   }
   void TearDown() override {
-    EXPECT_EQ(machine.handles.Count("pipe") + machine.handles.Count("process") + machine.handles.Count("thread"), 0)
+    EXPECT_EQ(machine.handles.Count("pipe") + machine.handles.Count("process") +
+                  machine.handles.Count("thread"),
+              0)
         << machine.handles.Describe();
   }
 
@@ -81,7 +83,8 @@ TEST_F(ServiceControlTest, ScStopWithoutRemoveKeepsTheService) {
 TEST_F(ServiceControlTest, ScStartInstallsAMissingServiceFirst) {
   auto& s = Service(false, false);
   EXPECT_TRUE(StartServiceByCmd("PrnSvc", kExe));
-  EXPECT_EQ(Commands(), (Lines{"sc query PrnSvc", kQuotedExe + " /install /silent", "sc start PrnSvc"}));
+  EXPECT_EQ(Commands(),
+            (Lines{"sc query PrnSvc", kQuotedExe + " /install /silent", "sc start PrnSvc"}));
   EXPECT_TRUE(s.installed);
   EXPECT_TRUE(s.running);
 }
@@ -119,7 +122,8 @@ TEST_F(ServiceControlTest, NetStopRetriesOnceThenUninstalls) {
   auto& s = Service(true, true);
   s.stopFailures = 1;
   StopServiceByCmd("PrnSvc", kExe, true);
-  EXPECT_EQ(Commands(), (Lines{"net stop PrnSvc", "net stop PrnSvc", kQuotedExe + " /uninstall /silent "}));
+  EXPECT_EQ(Commands(),
+            (Lines{"net stop PrnSvc", "net stop PrnSvc", kQuotedExe + " /uninstall /silent "}));
   EXPECT_FALSE(s.installed);
 }
 
@@ -135,7 +139,8 @@ TEST_F(ServiceControlTest, NetStartInstallsAndRetries) {
   Windows2000();
   auto& s = Service(false, false);
   EXPECT_TRUE(StartServiceByCmd("PrnSvc", kExe));
-  EXPECT_EQ(Commands(), (Lines{"net start PrnSvc", kQuotedExe + " /install /silent", "net start PrnSvc"}));
+  EXPECT_EQ(Commands(),
+            (Lines{"net start PrnSvc", kQuotedExe + " /install /silent", "net start PrnSvc"}));
   EXPECT_TRUE(s.running);
 }
 
@@ -176,7 +181,8 @@ TEST_F(ServiceControlTest, MachineFileServiceFailsItsFirstStart) {
   EXPECT_TRUE(machine.services.byName.at("OTHER").installed);
   Windows2000();
   EXPECT_TRUE(StartServiceByCmd("PrnSvc", kExe));
-  EXPECT_EQ(Commands(), (Lines{"net start PrnSvc", kQuotedExe + " /install /silent", "net start PrnSvc"}));
+  EXPECT_EQ(Commands(),
+            (Lines{"net start PrnSvc", kQuotedExe + " /install /silent", "net start PrnSvc"}));
   EXPECT_TRUE(machine.services.byName.at("PRNSVC").running);
   // "always" keeps failing
   machine.services.byName.at("PRNSVC").running = false;

@@ -9,7 +9,8 @@ namespace {
 TEST(SiblingCommand, ParsesTheInstallersCommandLine) {
   sibling::Command c;
   std::string line =
-      "X64\\Quenset64.exe /Handle 65714 /Dll \"drvkit64.dll\" /Inf \"..\\Drivers\\My Model\\VP.inf\" "
+      "X64\\Quenset64.exe /Handle 65714 /Dll \"drvkit64.dll\" /Inf \"..\\Drivers\\My "
+      "Model\\VP.inf\" "
       "/HWID LPTOFFLINE\\VelmarVP-210";
   ASSERT_TRUE(sibling::Parse(sibling::ArgumentsOf(line), c));
   EXPECT_EQ(c.window, 65714u);
@@ -18,16 +19,23 @@ TEST(SiblingCommand, ParsesTheInstallersCommandLine) {
   EXPECT_EQ(c.hwid, "LPTOFFLINE\\VelmarVP-210");
 
   // A program path with blanks, passed unquoted, and a quoted one.
-  ASSERT_TRUE(sibling::Parse(sibling::ArgumentsOf(
-      "C:\\My Medium\\X64\\Quenset64.exe /Handle 7 /Dll \"a.dll\" /Inf \"b.inf\" /HWID X"), c));
+  ASSERT_TRUE(sibling::Parse(
+      sibling::ArgumentsOf(
+          "C:\\My Medium\\X64\\Quenset64.exe /Handle 7 /Dll \"a.dll\" /Inf \"b.inf\" /HWID X"),
+      c));
   EXPECT_EQ(c.window, 7u);
-  ASSERT_TRUE(sibling::Parse(sibling::ArgumentsOf(
-      "\"C:\\My Medium\\Quenset64.exe\" /Handle 7 /Dll \"a.dll\" /Inf \"b.inf\" /HWID X"), c));
+  ASSERT_TRUE(sibling::Parse(
+      sibling::ArgumentsOf(
+          "\"C:\\My Medium\\Quenset64.exe\" /Handle 7 /Dll \"a.dll\" /Inf \"b.inf\" /HWID X"),
+      c));
   EXPECT_EQ(c.inf, "b.inf");
 }
 
 TEST(SiblingCommand, RefusesAnythingElseWithoutCrashing) {
-  struct Row { const char* args; bool window; } rows[] = {
+  struct Row {
+    const char* args;
+    bool window;
+  } rows[] = {
       {"", false},
       {" /Handle", false},
       {" /Handle ", false},

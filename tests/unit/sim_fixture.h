@@ -31,7 +31,8 @@ class SimTest : public testing::Test {
     p.info.driverName = driver;
     p.info.portName = port;
     auto& drivers = machine.spooler.drivers;
-    if (std::find(drivers.begin(), drivers.end(), driver) == drivers.end()) drivers.push_back(driver);
+    if (std::find(drivers.begin(), drivers.end(), driver) == drivers.end())
+      drivers.push_back(driver);
     machine.spooler.printers.push_back(p);
     return machine.spooler.printers.back();
   }

@@ -49,8 +49,8 @@ class Headless : public SimTest {
   uint64_t Now() { return plat::sys().TickCount(); }
   // A control's place, "left,top widthxheight".
   static std::string Box(const Control* c) {
-    return std::to_string(c->Left()) + "," + std::to_string(c->Top()) + " " + std::to_string(c->Width()) +
-           "x" + std::to_string(c->Height());
+    return std::to_string(c->Left()) + "," + std::to_string(c->Top()) + " " +
+           std::to_string(c->Width()) + "x" + std::to_string(c->Height());
   }
   bool InTranscript(const std::string& part) {
     for (auto& l : h.Transcript())

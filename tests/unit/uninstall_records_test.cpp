@@ -21,9 +21,11 @@ constexpr char kUninstaller[] = "C:\\Program Files\\Pellacor\\Uninst.exe";
 
 std::string Inf(const std::string& cls, const std::string& modelsSection,
                 const std::string& strings = "ProviderName=\"Pellacor\"\r\n") {
-  return "[Version]\r\nClass=" + cls + "\r\n[Pellacor]\r\n" + modelsSection + "[Strings]\r\n" + strings;
+  return "[Version]\r\nClass=" + cls + "\r\n[Pellacor]\r\n" + modelsSection + "[Strings]\r\n" +
+         strings;
 }
-const std::string kListsDriver = "\"Pellacor FQ-210K+\" = FQ210.PPD,LPTENUM\\PellacorFQ-210K7D3A\r\n";
+const std::string kListsDriver =
+    "\"Pellacor FQ-210K+\" = FQ210.PPD,LPTENUM\\PellacorFQ-210K7D3A\r\n";
 
 class UninstallRecordsTest : public SimTest {
  protected:
@@ -99,8 +101,8 @@ TEST_F(UninstallRecordsTest, LeaveOemInfZeroAloneSkipsTheCleanUp) {
     MakeProduct({"Other"});
     if (row.type >= 0) machine.registry.Make(DriverKey(kDriver));
     if (row.type > 0)
-      machine.registry.SetValue(DriverKey(kDriver), "Leave OEM INF", static_cast<uint32_t>(row.type),
-                                row.data);
+      machine.registry.SetValue(DriverKey(kDriver), "Leave OEM INF",
+                                static_cast<uint32_t>(row.type), row.data);
     RemoveDriverUninstallKey(kDriver, "Pellacor");
     EXPECT_EQ(plat::files().FileExists("C:\\WINDOWS\\inf\\oem12.inf"), !row.deleted);
     EXPECT_EQ(plat::files().FileExists("C:\\WINDOWS\\inf\\oem12.pnf"), !row.deleted);

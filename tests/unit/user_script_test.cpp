@@ -78,7 +78,8 @@ TEST(UserScript, BadLinesAreRefusedWithTheirNumber) {
   EXPECT_EQ(Error("at 100\n"), "line 1: no action");
   EXPECT_EQ(Error("at 100 wait 5\nenter\n").substr(0, 7), "line 1:");
   EXPECT_EQ(Error("enter\nwait 100\n"), "a \"wait\" at the end has no action to delay");
-  EXPECT_EQ(Error("at 99999999999999 enter\n").substr(0, 7), "line 1:") << "absurd times are refused";
+  EXPECT_EQ(Error("at 99999999999999 enter\n").substr(0, 7), "line 1:")
+      << "absurd times are refused";
 }
 
 }  // namespace

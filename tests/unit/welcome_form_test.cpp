@@ -65,7 +65,8 @@ class WelcomeSplash : public ProgramTest {
       int shown = 0;
       for (ui::Image* i : {w->Img01, w->Img02, w->Img03, w->Img04}) shown += i->Visible();
       looks.push_back({plat::sys().TickCount(), p->mainForm->Showing(), p->mainForm->AlphaBlend(),
-                       p->mainForm->AlphaBlendValue(), w->Showing(), shown, w->LblStarting->Caption()});
+                       p->mainForm->AlphaBlendValue(), w->Showing(), shown,
+                       w->LblStarting->Caption()});
       if (plat::sys().TickCount() >= until) probe.SetEnabled(false);
     };
     app::RunProgram(*p);
@@ -126,9 +127,10 @@ TEST_F(WelcomeSplash, PicturesEveryStepThenTheMainWindowOpaque) {
   EXPECT_EQ(looks.back().at, 4500u);
   EXPECT_FALSE(w->TimerShow->Enabled());
   // The steps fall exactly on the timer's ticks.
-  for (const char* line : {"800 visible TWelcomeForm.Img01 = 1", "1600 visible TWelcomeForm.Img02 = 1",
-                           "2400 visible TWelcomeForm.Img03 = 1", "3200 visible TWelcomeForm.Img04 = 1",
-                           "4000 hide TWelcomeForm"}) {
+  for (const char* line :
+       {"800 visible TWelcomeForm.Img01 = 1", "1600 visible TWelcomeForm.Img02 = 1",
+        "2400 visible TWelcomeForm.Img03 = 1", "3200 visible TWelcomeForm.Img04 = 1",
+        "4000 hide TWelcomeForm"}) {
     bool found = false;
     for (const std::string& t : h.Transcript()) found = found || t.rfind(line, 0) == 0;
     EXPECT_TRUE(found) << line;
@@ -178,11 +180,13 @@ TEST_F(WelcomeSplash, BannerAndLoadingLineInEachLanguage) {
   } const cases[] = {
       {0x0409, "Welcome To Use Pellacor Printer", "Loading", "Welcome To Use Pellacor Printer"},
       // 欢迎使用Pellacor\r\n打印机产品, 正在启动, 欢迎使用Pellacor打印机 (GBK)
-      {0x0804, Bytes("BB B6 D3 AD CA B9 D3 C3") + "Pellacor\r\n" + Bytes("B4 F2 D3 A1 BB FA B2 FA C6 B7"),
+      {0x0804,
+       Bytes("BB B6 D3 AD CA B9 D3 C3") + "Pellacor\r\n" + Bytes("B4 F2 D3 A1 BB FA B2 FA C6 B7"),
        Bytes("D5 FD D4 DA C6 F4 B6 AF"),
        Bytes("BB B6 D3 AD CA B9 D3 C3") + "Pellacor" + Bytes("B4 F2 D3 A1 BB FA")},
       // 歡迎使用Pellacor\r\n印表機產品, 正在啟動 (Big5)
-      {0x0404, Bytes("C5 77 AA EF A8 CF A5 CE") + "Pellacor\r\n" + Bytes("A6 4C AA ED BE F7 B2 A3 AB 7E"),
+      {0x0404,
+       Bytes("C5 77 AA EF A8 CF A5 CE") + "Pellacor\r\n" + Bytes("A6 4C AA ED BE F7 B2 A3 AB 7E"),
        Bytes("A5 BF A6 62 B1 D2 B0 CA"), ""},
   };
   for (const Case& c : cases) {
@@ -287,7 +291,8 @@ TEST(DecodeJpeg, BottomUpBgrBitmapOfThePictureSize) {
   EXPECT_EQ(bmp.size(), 54 + stride * 73);
   auto pixel = [&](int x, int y) {  // y from the top of the picture
     const size_t at = 54 + stride * static_cast<size_t>(72 - y) + static_cast<size_t>(x) * 3;
-    return std::vector<int>{static_cast<unsigned char>(bmp[at]), static_cast<unsigned char>(bmp[at + 1]),
+    return std::vector<int>{static_cast<unsigned char>(bmp[at]),
+                            static_cast<unsigned char>(bmp[at + 1]),
                             static_cast<unsigned char>(bmp[at + 2])};
   };
   EXPECT_GT(pixel(35, 5)[1], 200) << "the paper at the top is white";

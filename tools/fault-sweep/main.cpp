@@ -87,7 +87,7 @@ struct Report {
   uint64_t now = 0;
   std::string handleList;
   std::vector<std::string> boxTexts;
-  std::string result;  // of the last outcome line ("none": there is none)
+  std::string result;            // of the last outcome line ("none": there is none)
   std::string model, queuePort;  // the outcome's model and its queue's port ("" without one)
   bool verified = false;         // the queue, its port and the default printer as without the fault
   bool hiddenAlive = false;      // the program still runs with nothing on screen
@@ -100,12 +100,15 @@ using simtool::ReadHostFile;
 // The error a failing call reports: what Windows gives for such a failure.
 uint32_t ErrorFor(const std::string& call) {
   static const std::map<std::string, uint32_t> errors = {
-      {"GetFileAttributes", 2},         {"GetFileAttributesEx", 2},      {"FindFirstFile", 2},
-      {"LoadLibrary", 126},             {"GetProcAddress", 127},         {"CreateProcess", 2},
-      {"WaitForSingleObject", 6},       {"PeekNamedPipe", 109},          {"ReadPipe", 109},
-      {"DllRegisterServer", 0x80004005}, {"FuncDrvKit", 0xE0000247},     {"LastInstallErrorCode", 0xE0000247},
-      {"OpenPrinter", 1801},            {"RegOpenKeyEx", 2},             {"RegQueryValueEx", 2},
-      {"WriteFile", 112},               {"CopyFile", 112},               {"CreateDirectory", 5}};
+      {"GetFileAttributes", 2},   {"GetFileAttributesEx", 2},
+      {"FindFirstFile", 2},       {"LoadLibrary", 126},
+      {"GetProcAddress", 127},    {"CreateProcess", 2},
+      {"WaitForSingleObject", 6}, {"PeekNamedPipe", 109},
+      {"ReadPipe", 109},          {"DllRegisterServer", 0x80004005},
+      {"FuncDrvKit", 0xE0000247}, {"LastInstallErrorCode", 0xE0000247},
+      {"OpenPrinter", 1801},      {"RegOpenKeyEx", 2},
+      {"RegQueryValueEx", 2},     {"WriteFile", 112},
+      {"CopyFile", 112},          {"CreateDirectory", 5}};
   auto it = errors.find(call);
   return it == errors.end() ? 5 : it->second;
 }
@@ -123,11 +126,13 @@ std::vector<std::string> LastOutcome(const std::vector<std::string>& lines) {
 
 const plat::sim::SimPrinter* QueueOf(const plat::sim::SimMachine& m, const std::string& model) {
   for (const auto& q : m.spooler.printers)
-    if (!model.empty() && plat::text::Upper(q.info.printerName) == plat::text::Upper(model)) return &q;
+    if (!model.empty() && plat::text::Upper(q.info.printerName) == plat::text::Upper(model))
+      return &q;
   return nullptr;
 }
 
-void RunInChild(const Scenario& s, const std::string& medium, const Fault& fault, const Base& base, int fd) {
+void RunInChild(const Scenario& s, const std::string& medium, const Fault& fault, const Base& base,
+                int fd) {
   plat::sim::SimMachine machine;
   plat::SetBackend(machine.AsBackend());
   machine.Mount("C:\\Medium", medium + "/" + s.medium);
@@ -192,7 +197,8 @@ void RunInChild(const Scenario& s, const std::string& medium, const Fault& fault
   }
   // The outcome line: the log's last, else the debug output's.
   std::vector<std::string> outcome;
-  if (auto log = plat::files().ReadFile(services::LogFilePath())) outcome = LastOutcome(plat::text::SplitLines(*log));
+  if (auto log = plat::files().ReadFile(services::LogFilePath()))
+    outcome = LastOutcome(plat::text::SplitLines(*log));
   if (outcome.size() < 4) {
     std::vector<std::string> debug;
     for (const auto& e : machine.transcript)
@@ -208,11 +214,13 @@ void RunInChild(const Scenario& s, const std::string& medium, const Fault& fault
   // only: the driver and the queue are in place, and the success box says
   // nothing about the default.
   const plat::sim::SimPrinter* queue = QueueOf(machine, r.model);
-  const bool isDefault = queue && plat::text::Upper(machine.spooler.defaultPrinter) == plat::text::Upper(r.model);
+  const bool isDefault =
+      queue && plat::text::Upper(machine.spooler.defaultPrinter) == plat::text::Upper(r.model);
   const bool inPlace = isDefault || (queue && fired && fault.call == "SetDefaultPrinter");
   if (queue) out << "queue " << queue->info.portName << "\n";
   out << "verified "
-      << (isDefault && !base.model.empty() && plat::text::Upper(r.model) == plat::text::Upper(base.model) &&
+      << (isDefault && !base.model.empty() &&
+          plat::text::Upper(r.model) == plat::text::Upper(base.model) &&
           queue->info.portName == base.port)
       << "\n";
   const std::string where = queue ? "the queue is on " + queue->info.portName : "there is no queue";
@@ -225,16 +233,22 @@ void RunInChild(const Scenario& s, const std::string& medium, const Fault& fault
     if (text.compare(0, head.size(), head) != 0) continue;
     successBox = true;
     const size_t end = text.find(tail, head.size());
-    const std::string port = text.substr(head.size(), end == std::string::npos ? std::string::npos : end - head.size());
-    if (!inPlace) out << "wrong the success box came but " << (queue ? "the queue is not the default" : where) << "\n";
-    else if (port != queue->info.portName) out << "wrong the success box names " << port << " but " << where << "\n";
+    const std::string port =
+        text.substr(head.size(), end == std::string::npos ? std::string::npos : end - head.size());
+    if (!inPlace)
+      out << "wrong the success box came but " << (queue ? "the queue is not the default" : where)
+          << "\n";
+    else if (port != queue->info.portName)
+      out << "wrong the success box names " << port << " but " << where << "\n";
   }
   if (result == "success" && !inPlace)
-    out << "wrong the log says success but " << (queue ? "the queue is not the default" : where) << "\n";
+    out << "wrong the log says success but " << (queue ? "the queue is not the default" : where)
+        << "\n";
   else if (result == "success" && outcome[2] != queue->info.portName)
     out << "wrong the log says success on " << outcome[2] << " but " << where << "\n";
   if (result == "no queue" && queue) out << "wrong the log says no queue but " << where << "\n";
-  if (successBox && result != "success") out << "wrong a success box but the log says " << result << "\n";
+  if (successBox && result != "success")
+    out << "wrong a success box but the log says " << result << "\n";
   out << "ended " << r.ended << "\nhiddenalive " << r.hiddenAlive << "\n";
   for (size_t i = mark; i < machine.transcript.size(); ++i) {
     const auto& e = machine.transcript[i];
@@ -251,8 +265,9 @@ void RunInChild(const Scenario& s, const std::string& medium, const Fault& fault
   for (const std::string& h : heldAtEnd) list += " " + h + " (held when the program ended);";
   for (const std::string& h : leftAfter) list += " " + h + " (left after it);";
   out << "boxes " << r.boxes << "\nhandles " << std::max(heldAtEnd.size(), leftAfter.size())
-      << "\nfailed " << machine.faults.Failed() << "\ntimeout " << (r.timedOut || machine.now > kVirtualLimitMs)
-      << "\nnow " << machine.now << "\nlist" << list << "\n";
+      << "\nfailed " << machine.faults.Failed() << "\ntimeout "
+      << (r.timedOut || machine.now > kVirtualLimitMs) << "\nnow " << machine.now << "\nlist"
+      << list << "\n";
   const std::string text = out.str();
   for (size_t at = 0; at < text.size();) {
     ssize_t n = write(fd, text.data() + at, text.size() - at);
@@ -262,8 +277,8 @@ void RunInChild(const Scenario& s, const std::string& medium, const Fault& fault
   close(fd);
 }
 
-[[noreturn]] void RunChild(const Scenario& s, const std::string& medium, const Fault& fault, const Base& base,
-                          int fd) {
+[[noreturn]] void RunChild(const Scenario& s, const std::string& medium, const Fault& fault,
+                           const Base& base, int fd) {
   alarm(wallSeconds);
   // The machine's sandbox folder goes with it; _exit then skips the
   // parent's copies of everything else.
@@ -297,7 +312,8 @@ Outcome Run(const Scenario& s, const std::string& medium, const Fault& fault, co
   close(fds[1]);
   std::string text;
   char buf[4096];
-  for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;) text.append(buf, static_cast<size_t>(n));
+  for (ssize_t n; (n = read(fds[0], buf, sizeof buf)) > 0;)
+    text.append(buf, static_cast<size_t>(n));
   close(fds[0]);
   int status = 0;
   waitpid(pid, &status, 0);
@@ -371,7 +387,8 @@ Outcome Run(const Scenario& s, const std::string& medium, const Fault& fault, co
   } else if (!o.report.wrong.empty()) {
     o.verdict = Verdict::Wrong;
     for (const std::string& w : o.report.wrong) o.detail += (o.detail.empty() ? "" : "; ") + w;
-  } else if (o.report.boxes == 0 && !((o.report.result == "success" || o.report.result == "none") && installed) &&
+  } else if (o.report.boxes == 0 &&
+             !((o.report.result == "success" || o.report.result == "none") && installed) &&
              !(hidden && o.report.ended && o.report.result != "none")) {
     // Without a box the user learns nothing, unless the installation is in
     // place as the run without a fault leaves it (an automatic install ends
@@ -404,11 +421,13 @@ std::vector<SilentCase> ReadSilentList(const std::string& path) {
   return out;
 }
 
-const SilentCase* Listed(const std::vector<SilentCase>& list, const std::string& scenario, const Fault& f) {
+const SilentCase* Listed(const std::vector<SilentCase>& list, const std::string& scenario,
+                         const Fault& f) {
   const std::string withNth = f.call + "#" + std::to_string(f.nth);
   const std::string call = f.nth > 0 ? f.call : "-";
   for (const SilentCase& c : list)
-    if ((c.scenario == "*" || c.scenario == scenario) && (c.call == "*" || c.call == call || c.call == withNth))
+    if ((c.scenario == "*" || c.scenario == scenario) &&
+        (c.call == "*" || c.call == call || c.call == withNth))
       return &c;
   return nullptr;
 }
@@ -420,7 +439,8 @@ std::vector<Scenario> ReadScenarios(const std::string& dir, const std::string& o
   std::vector<std::string> names;
   while (dirent* e = readdir(d)) {
     std::string n = e->d_name;
-    if (n.size() > 4 && n.compare(n.size() - 4, 4, ".ini") == 0) names.push_back(n.substr(0, n.size() - 4));
+    if (n.size() > 4 && n.compare(n.size() - 4, 4, ".ini") == 0)
+      names.push_back(n.substr(0, n.size() - 4));
   }
   closedir(d);
   std::sort(names.begin(), names.end());
@@ -450,16 +470,25 @@ int main(int argc, char** argv) {
   int limit = 1 << 30;
   for (int i = 1; i < argc; ++i) {
     std::string a = argv[i];
-    if (a == "--medium" && i + 1 < argc) medium = argv[++i];
-    else if (a == "--scenarios" && i + 1 < argc) scenarios = argv[++i];
-    else if (a == "--silent" && i + 1 < argc) silentFile = argv[++i];
-    else if (a == "--only" && i + 1 < argc) only = argv[++i];
-    else if (a == "--verbose") verbose = true;
-    else if (a == "--limit" && i + 1 < argc) limit = atoi(argv[++i]);
-    else if (a == "--wall" && i + 1 < argc) wallSeconds = static_cast<unsigned>(atoi(argv[++i]));
-    else if (a == "--inject" && i + 1 < argc) inject = argv[++i];
+    if (a == "--medium" && i + 1 < argc)
+      medium = argv[++i];
+    else if (a == "--scenarios" && i + 1 < argc)
+      scenarios = argv[++i];
+    else if (a == "--silent" && i + 1 < argc)
+      silentFile = argv[++i];
+    else if (a == "--only" && i + 1 < argc)
+      only = argv[++i];
+    else if (a == "--verbose")
+      verbose = true;
+    else if (a == "--limit" && i + 1 < argc)
+      limit = atoi(argv[++i]);
+    else if (a == "--wall" && i + 1 < argc)
+      wallSeconds = static_cast<unsigned>(atoi(argv[++i]));
+    else if (a == "--inject" && i + 1 < argc)
+      inject = argv[++i];
     else {
-      std::cerr << "usage: fault-sweep --medium DIR --scenarios DIR [--silent FILE] [--only NAME] [--verbose]\n";
+      std::cerr << "usage: fault-sweep --medium DIR --scenarios DIR [--silent FILE] [--only NAME] "
+                   "[--verbose]\n";
       return 2;
     }
   }
@@ -480,18 +509,28 @@ int main(int argc, char** argv) {
   setenv("TMPDIR", sandboxes.c_str(), 1);
   const std::vector<std::string>& faultable = plat::sim::FaultableCalls();
 
-  int runs = 0, crashes = 0, hangs = 0, leaks = 0, wrongRuns = 0, silentRuns = 0, byDesign = 0, scenarioFailures = 0;
+  int runs = 0, crashes = 0, hangs = 0, leaks = 0, wrongRuns = 0, silentRuns = 0, byDesign = 0,
+      scenarioFailures = 0;
   auto judge = [&](const Scenario& s, const Fault& f, const Outcome& o) {
     ++runs;
-    const std::string what = s.name + " " + (f.nth ? f.call + "#" + std::to_string(f.nth) : "(no fault)");
+    const std::string what =
+        s.name + " " + (f.nth ? f.call + "#" + std::to_string(f.nth) : "(no fault)");
     switch (o.verdict) {
       case Verdict::Ok:
         if (verbose) std::cout << "ok   " << what << "\n";
         return;
-      case Verdict::Crash: ++crashes; break;
-      case Verdict::Hang: ++hangs; break;
-      case Verdict::Leak: ++leaks; break;
-      case Verdict::Wrong: ++wrongRuns; break;
+      case Verdict::Crash:
+        ++crashes;
+        break;
+      case Verdict::Hang:
+        ++hangs;
+        break;
+      case Verdict::Leak:
+        ++leaks;
+        break;
+      case Verdict::Wrong:
+        ++wrongRuns;
+        break;
       case Verdict::Silent:
         if (const SilentCase* c = Listed(silent, s.name, f)) {
           ++byDesign;
@@ -509,7 +548,8 @@ int main(int argc, char** argv) {
     judge(s, Fault{}, base);
     const Base reference{base.report.result, base.report.model, base.report.queuePort};
     if (verbose)
-      for (const std::string& b : base.report.boxTexts) std::cout << "     " << s.name << " shows:" << b << "\n";
+      for (const std::string& b : base.report.boxTexts)
+        std::cout << "     " << s.name << " shows:" << b << "\n";
     if (base.verdict == Verdict::Crash || base.verdict == Verdict::Hang) {
       ++scenarioFailures;
       continue;
@@ -531,14 +571,15 @@ int main(int argc, char** argv) {
     }
     int calls = 0;
     for (const auto& [call, n] : base.report.counts) calls += n;
-    std::cout << s.name << ": " << calls << " calls of " << base.report.counts.size() << " kinds, " << scenarioRuns
-              << " runs with a fault\n";
+    std::cout << s.name << ": " << calls << " calls of " << base.report.counts.size() << " kinds, "
+              << scenarioRuns << " runs with a fault\n";
   }
   std::cout << byDesign << " runs silent by design (" << silentFile << ")\n";
-  std::cout << runs << " runs, " << crashes << " crashes, " << hangs << " hangs, " << leaks << " leaks, "
-            << silentRuns << " silent, " << wrongRuns << " wrong\n";
+  std::cout << runs << " runs, " << crashes << " crashes, " << hangs << " hangs, " << leaks
+            << " leaks, " << silentRuns << " silent, " << wrongRuns << " wrong\n";
   nftw(sandboxes.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
   const int bad = crashes + hangs + leaks + silentRuns + wrongRuns + scenarioFailures;
-  std::cout << (runs - crashes - hangs - leaks - silentRuns - wrongRuns) << " passed, " << bad << " failed\n";
+  std::cout << (runs - crashes - hangs - leaks - silentRuns - wrongRuns) << " passed, " << bad
+            << " failed\n";
   return bad == 0 ? 0 : 1;
 }

@@ -36,11 +36,11 @@ constexpr int kStatusBarWidth = 627;
 struct Language {
   const char* suffix;
   const char* name;
-  const char* codePage;   // iconv's name; nullptr for ASCII
-  const char* shown;      // the code page as a message names it
-  const char* other;      // the other Chinese code page, the usual mix-up
+  const char* codePage;  // iconv's name; nullptr for ASCII
+  const char* shown;     // the code page as a message names it
+  const char* other;     // the other Chinese code page, the usual mix-up
   const char* otherName;
-  const char* guide;      // InstallGuide's default
+  const char* guide;  // InstallGuide's default
 };
 constexpr Language kLanguages[] = {
     {"0", "Traditional Chinese", "CP950", "Big5 (code page 950)", "CP936", "GBK", "ReadmeCHT.txt"},
@@ -62,20 +62,34 @@ const Language* LanguageOf(const std::string& key) {
 // convert, but to characters hardly any text uses: the reading that finds
 // many of these is the one the text was written in.
 constexpr std::string_view kCommonChinese =
-    "的一是不了在人有我这個个们們中来來上大为為和到以说說时時要就出会會可也对對生能而子那得于着下自之年过"
-    "過发發后後作里裡用道行所然家种種事成方多经經么麼去法同现現当當没沒动動面起看定天分还還进進好小部其些主"
-    "样樣理心本前开開但因只从從想实實者意无無力与與长長把机機十公此已工使情明知全关關点點正业業外两兩高间間"
-    "由问問最重并並物手应應向文体體相见見被利新等产產或制製果加合回特代内內信表化给給位次度门門常先通原东東"
-    "声聲提立及比名真处處各入口认認条條平系統统气題题更别別打变變总總何电電数數安少报報才结結反受目量再建务務"
-    "做接必件计計管期直指保至形便空决決展改收根造言持组組每快办辦往元证證近失转轉准準布始存单單具字备備连連"
-    "调調深算质質集需价價级級整离離况況请請技际際示复復息线線器容照须須增写寫称稱功包片查轻輕易除找装裝显顯"
-    "图圖首局费費号號另较較注语語仅僅考选選列响響推参參构構半节節某案维維划劃致护護验驗责責够夠章音跟底站例"
-    "供效续續留讲講型料终終答紧緊按网網助属屬限速刻否状狀率般普创創错錯承印试試拿预預送急素适適初源待述置排"
-    "获獲模充负負停层層略范範简簡判担擔静靜退既您积積余餘检檢差灵靈协協角占配修降审審读讀超免压壓买買执執副"
-    "帮幫优優控左右份块塊守托款靠评評版座释釋景顾顧登货貨互付换換闻聞核介讨討良序升监監临臨亮永架域掉括误誤"
-    "减減编編测測败敗封缺移画畫短遇均销銷端探录錄附吸输輸招补補材逐笔筆词詞择擇寻尋厂廠载載健借禁避束跳顶頂"
-    "练練篇遍础礎卷纸紙训訓私翻握隐隱熟访訪软軟典盘盤扩擴盖蓋稳穩忘齐齊趣曲迎虚虛析窗透购購替途套唯轮輪库庫"
-    "延弃棄缓緩闪閃售灯燈针針络絡抵页頁折混振盛措残殘伸末拍缆纜串口端驱驅启啟断斷插闭閉运運张張脑腦确確络"
+    "的一是不了在人有我这個个们們中来來上大为為和到以说說时時要就出会會可也对對生能而子那得于着下自"
+    "之年过"
+    "過发發后後作里裡用道行所然家种種事成方多经經么麼去法同现現当當没沒动動面起看定天分还還进進好小"
+    "部其些主"
+    "样樣理心本前开開但因只从從想实實者意无無力与與长長把机機十公此已工使情明知全关關点點正业業外两"
+    "兩高间間"
+    "由问問最重并並物手应應向文体體相见見被利新等产產或制製果加合回特代内內信表化给給位次度门門常先"
+    "通原东東"
+    "声聲提立及比名真处處各入口认認条條平系統统气題题更别別打变變总總何电電数數安少报報才结結反受目"
+    "量再建务務"
+    "做接必件计計管期直指保至形便空决決展改收根造言持组組每快办辦往元证證近失转轉准準布始存单單具字"
+    "备備连連"
+    "调調深算质質集需价價级級整离離况況请請技际際示复復息线線器容照须須增写寫称稱功包片查轻輕易除找"
+    "装裝显顯"
+    "图圖首局费費号號另较較注语語仅僅考选選列响響推参參构構半节節某案维維划劃致护護验驗责責够夠章音"
+    "跟底站例"
+    "供效续續留讲講型料终終答紧緊按网網助属屬限速刻否状狀率般普创創错錯承印试試拿预預送急素适適初源"
+    "待述置排"
+    "获獲模充负負停层層略范範简簡判担擔静靜退既您积積余餘检檢差灵靈协協角占配修降审審读讀超免压壓买"
+    "買执執副"
+    "帮幫优優控左右份块塊守托款靠评評版座释釋景顾顧登货貨互付换換闻聞核介讨討良序升监監临臨亮永架域"
+    "掉括误誤"
+    "减減编編测測败敗封缺移画畫短遇均销銷端探录錄附吸输輸招补補材逐笔筆词詞择擇寻尋厂廠载載健借禁避"
+    "束跳顶頂"
+    "练練篇遍础礎卷纸紙训訓私翻握隐隱熟访訪软軟典盘盤扩擴盖蓋稳穩忘齐齊趣曲迎虚虛析窗透购購替途套唯"
+    "轮輪库庫"
+    "延弃棄缓緩闪閃售灯燈针針络絡抵页頁折混振盛措残殘伸末拍缆纜串口端驱驅启啟断斷插闭閉运運张張脑腦"
+    "确確络"
     "统户戶册冊档檔设設埠请先开机並谢謝欢歡迎光临您好本光盘盤包含型号驱动程序说明书手册说明步骤驟";
 
 // Strict UTF-8 with at least one character beyond ASCII: text a Chinese or
@@ -84,7 +98,11 @@ bool IsUtf8(const std::string& bytes) {
   bool wide = false;
   for (size_t i = 0; i < bytes.size();) {
     const unsigned char c = static_cast<unsigned char>(bytes[i]);
-    size_t n = c < 0x80 ? 1 : c >= 0xC2 && c <= 0xDF ? 2 : c >= 0xE0 && c <= 0xEF ? 3 : c >= 0xF0 && c <= 0xF4 ? 4 : 0;
+    size_t n = c < 0x80                 ? 1
+               : c >= 0xC2 && c <= 0xDF ? 2
+               : c >= 0xE0 && c <= 0xEF ? 3
+               : c >= 0xF0 && c <= 0xF4 ? 4
+                                        : 0;
     if (n == 0 || i + n > bytes.size()) return false;
     for (size_t k = 1; k < n; ++k)
       if ((static_cast<unsigned char>(bytes[i + k]) & 0xC0) != 0x80) return false;
@@ -102,7 +120,8 @@ bool IsUtf8(const std::string& bytes) {
 }
 
 bool IsAscii(const std::string& bytes) {
-  return std::all_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+  return std::all_of(bytes.begin(), bytes.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
 }
 
 struct Line {
@@ -116,13 +135,39 @@ struct Section {
 };
 
 const std::vector<std::string>& KnownKeys() {
-  static const std::vector<std::string> keys = {
-      "InstallSettingFile2K", "InstallGuide0", "InstallGuide", "InstallGuide2", "QuickGuide0", "QuickGuide",
-      "QuickGuide2", "HandBook0", "HandBook", "HandBook2", "Hint0", "Hint", "Hint2", "SelectPort",
-      "DefaultPortName", "ForceOnlineCheck", "PromptCheck", "InstallDll2K", "UnInstallImage2K",
-      "RegSetImage2000", "InstallImage64", "Installdll64", "AutoMode", "QuiteMode", "PrintProcess",
-      "BeforeRun", "AfterRun", "ServiceName", "ServiceExe", "ForceUninstallService", "NTX86FilesPath",
-      "NTX64FilesPath", "NTIA64FilesPath"};
+  static const std::vector<std::string> keys = {"InstallSettingFile2K",
+                                                "InstallGuide0",
+                                                "InstallGuide",
+                                                "InstallGuide2",
+                                                "QuickGuide0",
+                                                "QuickGuide",
+                                                "QuickGuide2",
+                                                "HandBook0",
+                                                "HandBook",
+                                                "HandBook2",
+                                                "Hint0",
+                                                "Hint",
+                                                "Hint2",
+                                                "SelectPort",
+                                                "DefaultPortName",
+                                                "ForceOnlineCheck",
+                                                "PromptCheck",
+                                                "InstallDll2K",
+                                                "UnInstallImage2K",
+                                                "RegSetImage2000",
+                                                "InstallImage64",
+                                                "Installdll64",
+                                                "AutoMode",
+                                                "QuiteMode",
+                                                "PrintProcess",
+                                                "BeforeRun",
+                                                "AfterRun",
+                                                "ServiceName",
+                                                "ServiceExe",
+                                                "ForceUninstallService",
+                                                "NTX86FilesPath",
+                                                "NTX64FilesPath",
+                                                "NTIA64FilesPath"};
   return keys;
 }
 
@@ -141,7 +186,8 @@ size_t Distance(const std::string& a, const std::string& b) {
     row[0] = i;
     for (size_t j = 1; j <= b.size(); ++j) {
       size_t up = row[j];
-      bool same = tolower(static_cast<unsigned char>(a[i - 1])) == tolower(static_cast<unsigned char>(b[j - 1]));
+      bool same = tolower(static_cast<unsigned char>(a[i - 1])) ==
+                  tolower(static_cast<unsigned char>(b[j - 1]));
       row[j] = std::min({row[j] + 1, row[j - 1] + 1, diag + (same ? 0 : 1)});
       diag = up;
     }
@@ -211,7 +257,9 @@ std::optional<std::string> Decode(const std::string& bytes, const char* codePage
   return ok ? std::optional<std::string>(out) : std::nullopt;
 }
 
-bool ValidIn(const std::string& bytes, const char* codePage) { return Decode(bytes, codePage).has_value(); }
+bool ValidIn(const std::string& bytes, const char* codePage) {
+  return Decode(bytes, codePage).has_value();
+}
 
 // How many characters of a reading (UTF-8) are common Chinese ones.
 int CommonChinese(const std::string& utf8) {
@@ -257,10 +305,11 @@ Misread Judge(const std::string& bytes, const Language& lang) {
 
 // "is UTF-8 text: Simplified Chinese systems read it in GBK (code page 936) and show it garbled"
 std::string Explain(Misread m, const Language& lang) {
-  const std::string garbled =
-      lang.codePage ? std::string(lang.name) + " systems read it in " + lang.shown + " and show it garbled"
-                    : "every system but a Chinese one reads this English text in its own code page, and shows it"
-                      " garbled unless it is ASCII";
+  const std::string garbled = lang.codePage ? std::string(lang.name) + " systems read it in " +
+                                                  lang.shown + " and show it garbled"
+                                            : "every system but a Chinese one reads this English "
+                                              "text in its own code page, and shows it"
+                                              " garbled unless it is ASCII";
   switch (m) {
     case Misread::Utf8:
       return "is UTF-8 text: " + garbled;
@@ -272,7 +321,8 @@ std::string Explain(Misread m, const Language& lang) {
       return std::string("has bytes that are no text in ") + lang.shown + ": " + lang.name +
              " systems show them garbled";
     case Misread::NotAscii:
-      return "is not ASCII: every system but a Chinese one reads this English text in its own code page, and"
+      return "is not ASCII: every system but a Chinese one reads this English text in its own code "
+             "page, and"
              " only those whose code page has these letters show them";
     case Misread::None:
       break;
@@ -280,7 +330,9 @@ std::string Explain(Misread m, const Language& lang) {
   return "";
 }
 
-Severity SeverityOf(Misread m) { return m == Misread::NotAscii ? Severity::Warning : Severity::Error; }
+Severity SeverityOf(Misread m) {
+  return m == Misread::NotAscii ? Severity::Warning : Severity::Error;
+}
 
 // The 1-based line of a byte offset.
 int LineAt(const std::string& data, size_t offset) {
@@ -304,13 +356,16 @@ std::vector<Section> ParseIni(const std::string& data) {
     if (l.empty() || l[0] == ';') continue;
     if (l[0] == '[') {
       size_t end = l.find(']');
-      sections.push_back({text::Trim(l.substr(1, end == std::string::npos ? std::string::npos : end - 1)),
-                          number, {}});
+      sections.push_back(
+          {text::Trim(l.substr(1, end == std::string::npos ? std::string::npos : end - 1)),
+           number,
+           {}});
       continue;
     }
     size_t eq = l.find('=');
     if (eq == std::string::npos || sections.empty()) continue;
-    sections.back().lines.push_back({number, text::Trim(l.substr(0, eq)), Unquoted(l.substr(eq + 1))});
+    sections.back().lines.push_back(
+        {number, text::Trim(l.substr(0, eq)), Unquoted(l.substr(eq + 1))});
   }
   return sections;
 }
@@ -343,12 +398,12 @@ std::vector<std::string> IdsOf(const std::string& value) {
 bool StandardPort(const std::string& port) {
   std::string p = text::Upper(port);
   auto digits = [&](size_t from, size_t count) {
-    return p.size() == from + count &&
-           std::all_of(p.begin() + static_cast<long>(from), p.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return p.size() == from + count && std::all_of(p.begin() + static_cast<long>(from), p.end(),
+                                                   [](char c) { return c >= '0' && c <= '9'; });
   };
   if (p == "FILE:" || p == "NUL:") return true;
-  if ((p.rfind("LPT", 0) == 0 || p.rfind("COM", 0) == 0) && p.size() == 5 && p[3] >= '1' && p[3] <= '9' &&
-      p[4] == ':')
+  if ((p.rfind("LPT", 0) == 0 || p.rfind("COM", 0) == 0) && p.size() == 5 && p[3] >= '1' &&
+      p[3] <= '9' && p[4] == ':')
     return true;
   return (p.rfind("USB", 0) == 0 && digits(3, 3)) || (p.rfind("DOT4_", 0) == 0 && digits(5, 3));
 }
@@ -366,14 +421,16 @@ class Checker {
     }
     CheckBytes(*data);
     const std::vector<Section> sections = ParseIni(*data);
-    if (sections.empty()) Add("install.ini", 0, Severity::Error, "install.ini has no model section");
+    if (sections.empty())
+      Add("install.ini", 0, Severity::Error, "install.ini has no model section");
     int autoLine = 0;
     std::map<std::string, int> seenSections;
     for (const Section& s : sections) {
       auto [it, added] = seenSections.emplace(text::Upper(s.name), s.number);
       if (!added) {
         Add("install.ini", s.number, Severity::Warning,
-            "[" + s.name + "] is there twice: the model list shows the model twice, both times with the keys" +
+            "[" + s.name +
+                "] is there twice: the model list shows the model twice, both times with the keys" +
                 " from line " + std::to_string(it->second));
         continue;
       }
@@ -400,10 +457,12 @@ class Checker {
       ++number;
       if (IsAscii(l)) continue;
       const size_t eq = l.find('=');
-      if (eq != std::string::npos && l.find('[') > eq && LanguageOf(text::Trim(l.substr(0, eq)))) continue;
+      if (eq != std::string::npos && l.find('[') > eq && LanguageOf(text::Trim(l.substr(0, eq))))
+        continue;
       if (!ValidIn(l, "CP1252") && !ValidIn(l, "GBK") && !ValidIn(l, "BIG5"))
         Add("install.ini", number, Severity::Error,
-            "bytes that are no text in Windows-1252, GBK or Big5: every language's system shows them garbled");
+            "bytes that are no text in Windows-1252, GBK or Big5: every language's system shows "
+            "them garbled");
     }
   }
 
@@ -418,40 +477,47 @@ class Checker {
         for (const std::string& k : KnownKeys())
           if (size_t d = Distance(l.key, k); d < bestDistance) best = k, bestDistance = d;
         Add("install.ini", l.number, Severity::Warning,
-            "[" + s.name + "] unknown key '" + l.key + "'" + (best.empty() ? "" : " (did you mean " + best + "?)") +
-                "; the program ignores it");
+            "[" + s.name + "] unknown key '" + l.key + "'" +
+                (best.empty() ? "" : " (did you mean " + best + "?)") + "; the program ignores it");
         continue;
       }
       auto [it, added] = keys.emplace(text::Upper(l.key), &l);
       if (!added) {
         Add("install.ini", l.number, Severity::Warning,
-            "[" + s.name + "] " + l.key + " is set twice; the program takes line " + std::to_string(it->second->number));
+            "[" + s.name + "] " + l.key + " is set twice; the program takes line " +
+                std::to_string(it->second->number));
         continue;
       }
       if (const Language* lang = LanguageOf(l.key)) CheckLanguageText(s, l, *lang);
       if (IsFlag(l.key) && !l.value.empty() && !config::ParseProfileInteger(l.value))
         Add("install.ini", l.number, Severity::Warning,
             "[" + s.name + "] " + l.key + "=" + l.value +
-                " counts as false: only numbers are read (1 for true; a comment after the value is part of it)");
+                " counts as false: only numbers are read (1 for true; a comment after the value is "
+                "part of it)");
     }
-    auto value = [&](const std::string& key, const std::string& def = "") -> std::pair<std::string, int> {
+    auto value = [&](const std::string& key,
+                     const std::string& def = "") -> std::pair<std::string, int> {
       auto it = keys.find(text::Upper(key));
-      return it == keys.end() ? std::make_pair(def, s.number) : std::make_pair(it->second->value, it->second->number);
+      return it == keys.end() ? std::make_pair(def, s.number)
+                              : std::make_pair(it->second->value, it->second->number);
     };
     auto flag = [&](const std::string& key) {
       auto v = config::ParseProfileInteger(value(key).first);
       return v && *v != 0;
     };
-    auto need = [&](const std::string& key, const std::string& def, Severity sev, const std::string& what) {
+    auto need = [&](const std::string& key, const std::string& def, Severity sev,
+                    const std::string& what) {
       auto [path, line] = value(key, def);
       if (path.empty() || Resolve(medium_, path)) return;
-      Add("install.ini", line, sev, "[" + s.name + "] " + key + ": " + what + " '" + path + "' is not on the medium");
+      Add("install.ini", line, sev,
+          "[" + s.name + "] " + key + ": " + what + " '" + path + "' is not on the medium");
     };
 
     // The INF.
     auto [inf, infLine] = value("InstallSettingFile2K");
     if (inf.empty())
-      Add("install.ini", s.number, Severity::Error, "[" + s.name + "] names no INF (InstallSettingFile2K)");
+      Add("install.ini", s.number, Severity::Error,
+          "[" + s.name + "] names no INF (InstallSettingFile2K)");
     else if (auto host = Resolve(medium_, inf))
       CheckInf(inf, *host);
     else
@@ -459,18 +525,23 @@ class Checker {
           "[" + s.name + "] InstallSettingFile2K: the INF '" + inf + "' is not on the medium");
 
     need("InstallDll2K", "i386\\drvkit.dll", Severity::Error, "the helper library");
-    need("InstallImage64", "X64\\Quenset64.exe", Severity::Warning, "the 64-bit setup (64-bit Windows cannot install)");
+    need("InstallImage64", "X64\\Quenset64.exe", Severity::Warning,
+         "the 64-bit setup (64-bit Windows cannot install)");
     need("Installdll64", "X64\\drvkit64.dll", Severity::Warning, "the 64-bit helper library");
     for (const char* devcon : {"i386\\devcon.exe", "X64\\devcon.exe"})
       if (!Resolve(medium_, devcon) && warnedDevcon_.insert(devcon).second)
         Add("install.ini", s.number, Severity::Warning,
-            std::string("devcon '") + devcon + "' is not on the medium: online installs cannot rescan");
+            std::string("devcon '") + devcon +
+                "' is not on the medium: online installs cannot rescan");
     for (const char* doc : {"InstallGuide", "QuickGuide", "HandBook"})
       for (const Language& lang : kLanguages) {
         const std::string key = std::string(doc) + lang.suffix;
-        need(key, std::string(doc) == "InstallGuide" ? lang.guide : "", Severity::Warning, "the document");
-        if (auto path = value(key, std::string(doc) == "InstallGuide" ? lang.guide : "").first; !path.empty())
-          if (auto host = Resolve(medium_, path)) CheckDocument(path, *host, lang, "[" + s.name + "] " + key);
+        need(key, std::string(doc) == "InstallGuide" ? lang.guide : "", Severity::Warning,
+             "the document");
+        if (auto path = value(key, std::string(doc) == "InstallGuide" ? lang.guide : "").first;
+            !path.empty())
+          if (auto host = Resolve(medium_, path))
+            CheckDocument(path, *host, lang, "[" + s.name + "] " + key);
       }
     need("BeforeRun", "", Severity::Warning, "the program run before installing");
     need("AfterRun", "", Severity::Warning, "the program run after installing");
@@ -489,7 +560,8 @@ class Checker {
     if (!port.empty() && !StandardPort(port))
       Add("install.ini", portLine, Severity::Warning,
           "[" + s.name + "] DefaultPortName '" + port +
-              "' is no port a standard system has; the queue keeps the port found while installing");
+              "' is no port a standard system has; the queue keeps the port found while "
+              "installing");
   }
 
   // A hint or a document's name, in its language's code page; a hint, in
@@ -497,7 +569,8 @@ class Checker {
   void CheckLanguageText(const Section& s, const Line& l, const Language& lang) {
     const Misread m = Judge(l.value, lang);
     if (m != Misread::None)
-      Add("install.ini", l.number, SeverityOf(m), "[" + s.name + "] " + l.key + " " + Explain(m, lang));
+      Add("install.ini", l.number, SeverityOf(m),
+          "[" + s.name + "] " + l.key + " " + Explain(m, lang));
     if (text::Upper(l.key).rfind("HINT", 0) != 0) return;
     // The host build has no glyph metrics: the text is measured the way the
     // main window sizes its labels, in the status bar's font.
@@ -508,29 +581,36 @@ class Checker {
     Add("install.ini", l.number, Severity::Warning,
         "[" + s.name + "] " + l.key + " is " + std::to_string(l.value.size()) + " bytes, about " +
             std::to_string(width) + " pixels in the status bar's font (" + font.name + " " +
-            std::to_string(font.height) + ", " + std::to_string(perByte) + " pixels a byte); the status bar is " +
-            std::to_string(kStatusBarWidth) + " pixels wide and shows about the first " +
-            std::to_string(kStatusBarWidth / perByte) + " bytes (a Chinese character takes two)");
+            std::to_string(font.height) + ", " + std::to_string(perByte) +
+            " pixels a byte); the status bar is " + std::to_string(kStatusBarWidth) +
+            " pixels wide and shows about the first " + std::to_string(kStatusBarWidth / perByte) +
+            " bytes (a Chinese character takes two)");
   }
 
   // A text document opens in Notepad, which reads it in the system's code
   // page unless it starts with a byte-order mark.
-  void CheckDocument(const std::string& name, const std::string& host, const Language& lang, const std::string& by) {
+  void CheckDocument(const std::string& name, const std::string& host, const Language& lang,
+                     const std::string& by) {
     const std::string ext = text::Lower(name.size() >= 4 ? name.substr(name.size() - 4) : "");
-    if (ext != ".txt" || !checkedDocuments_.insert(text::Upper(name) + "/" + lang.suffix).second) return;
+    if (ext != ".txt" || !checkedDocuments_.insert(text::Upper(name) + "/" + lang.suffix).second)
+      return;
     const std::optional<std::string> data = ReadHost(host);
     if (!data) return;
     auto firstWide = [](const std::string& d, size_t from) {
-      return static_cast<size_t>(std::find_if(d.begin() + static_cast<long>(from), d.end(),
-                                              [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) -
-                                 d.begin());
+      return static_cast<size_t>(
+          std::find_if(d.begin() + static_cast<long>(from), d.end(),
+                       [](char c) { return static_cast<unsigned char>(c) >= 0x80; }) -
+          d.begin());
     };
     const std::string what = std::string("a ") + lang.name + " document (" + by + ")";
-    if (data->rfind("\xFF\xFE", 0) == 0 || data->rfind("\xFE\xFF", 0) == 0) return;  // UTF-16: Notepad reads it
+    if (data->rfind("\xFF\xFE", 0) == 0 || data->rfind("\xFE\xFF", 0) == 0)
+      return;  // UTF-16: Notepad reads it
     if (data->rfind("\xEF\xBB\xBF", 0) == 0) {
       if (!lang.codePage || IsAscii(data->substr(3)) || !IsUtf8(data->substr(3))) return;
       Add(name, LineAt(*data, firstWide(*data, 3)), Severity::Warning,
-          what + ", in UTF-8 with a byte-order mark: Notepad shows it right, a viewer that reads the system's " +
+          what +
+              ", in UTF-8 with a byte-order mark: Notepad shows it right, a viewer that reads the "
+              "system's " +
               lang.shown + " shows it garbled");
       return;
     }
@@ -564,13 +644,15 @@ class Checker {
                                             static_cast<unsigned char>((*data)[1]) == 0xFF));
     if (bom || nuls * 8 > data->size()) {
       Add(name, 1, Severity::Error,
-          "is UTF-16 text: the installer reads INFs byte by byte and finds neither hardware IDs nor the model name");
+          "is UTF-16 text: the installer reads INFs byte by byte and finds neither hardware IDs "
+          "nor the model name");
       return;
     }
     int number = 0, lptLine = 0, stringsLine = 0;
     for (const std::string& l : text::Split(*data, '\n')) {
       ++number;
-      const bool comment = (!l.empty() && l[0] == ';') || (l.size() > 1 && l[1] == ';');  // the installer skips it
+      const bool comment =
+          (!l.empty() && l[0] == ';') || (l.size() > 1 && l[1] == ';');  // the installer skips it
       if (!lptLine && !comment && l.find("LPTENUM\\") != std::string::npos) lptLine = number;
       std::string t = text::Trim(l);
       if (!stringsLine && text::EqualNoCase(t.substr(0, 9), "[Strings]")) stringsLine = number;
@@ -584,13 +666,15 @@ class Checker {
           "no line holds \"LPTENUM\\\": the installer finds no hardware ID");
     if (provider.empty()) {
       Add(name, stringsLine, Severity::Error,
-          stringsLine ? "[Strings] has no ProviderName: the installer finds no model name"
-                      : "no [Strings] section with ProviderName: the installer finds no model name");
+          stringsLine
+              ? "[Strings] has no ProviderName: the installer finds no model name"
+              : "no [Strings] section with ProviderName: the installer finds no model name");
       return;
     }
     const std::vector<std::string> models = inf.KeyNames(provider, 16384);
     if (models.empty()) {
-      Add(name, stringsLine, Severity::Error, "the models section [" + provider + "] is missing or empty");
+      Add(name, stringsLine, Severity::Error,
+          "the models section [" + provider + "] is missing or empty");
       return;
     }
     const std::string model = Unquoted(models.front());
@@ -603,8 +687,8 @@ class Checker {
 
   // The IDs the installer reads, the IDs of one line, and those of the 32-bit
   // and 64-bit model sections: one printer, one ID.
-  void CheckHardwareIds(const std::string& name, const std::string& data, const std::vector<Section>& inf,
-                        const std::string& provider) {
+  void CheckHardwareIds(const std::string& name, const std::string& data,
+                        const std::vector<Section>& inf, const std::string& provider) {
     // The installer takes the ID after "LPTENUM\" up to the next comma, from
     // the first line where that is not empty.
     int number = 0, emptyLine = 0;
@@ -623,8 +707,10 @@ class Checker {
     }
     if (!found && emptyLine)
       Add(name, emptyLine, Severity::Error,
-          "the installer reads the hardware ID from \"LPTENUM\\\" to the next comma and finds none here (nor on a"
-          " later line): put the LPTENUM ID first on the line, followed by a comma and the line's other IDs");
+          "the installer reads the hardware ID from \"LPTENUM\\\" to the next comma and finds none "
+          "here (nor on a"
+          " later line): put the LPTENUM ID first on the line, followed by a comma and the line's "
+          "other IDs");
 
     // The sections [Manufacturer] names for the provider: [Velmar] or
     // [Velmar.NTx86] for 32-bit Windows, [Velmar.NTamd64] for 64-bit.
@@ -676,7 +762,8 @@ class Checker {
       } else if (!text::EqualNoCase(id.substr(slash + 1), first.substr(first.find('\\') + 1))) {
         Add(name, l.number, Severity::Error,
             "[" + s.name + "] '" + Unquoted(l.key) + "': " + first + " and " + id +
-                " name different printers; one line names one printer on each connection, so one of them is"
+                " name different printers; one line names one printer on each connection, so one "
+                "of them is"
                 " mistyped and Windows does not match that connection's printer to this model");
         return;
       }
@@ -706,12 +793,12 @@ class Checker {
         const Line& l = *lines64[i];
         if (i >= n86) {
           Add(name, l.number, Severity::Error,
-              "[" + s64.name + "] '" + Unquoted(l.key) + "' " + idsText(l) + " has no line in [" + s86.name +
-                  "]: 32-bit Windows does not know this printer");
+              "[" + s64.name + "] '" + Unquoted(l.key) + "' " + idsText(l) + " has no line in [" +
+                  s86.name + "]: 32-bit Windows does not know this printer");
         } else if (const Line& o = *it->second[i]; sorted(l) != sorted(o)) {
           Add(name, l.number, Severity::Error,
-              "[" + s64.name + "] '" + Unquoted(l.key) + "' names " + idsText(l) + " where [" + s86.name +
-                  "] line " + std::to_string(o.number) + " names " + idsText(o) +
+              "[" + s64.name + "] '" + Unquoted(l.key) + "' names " + idsText(l) + " where [" +
+                  s86.name + "] line " + std::to_string(o.number) + " names " + idsText(o) +
                   ": 64-bit Windows looks for another printer than 32-bit Windows");
         }
       }
@@ -720,8 +807,8 @@ class Checker {
       auto it = m64.find(model);
       for (size_t i = it == m64.end() ? 0 : it->second.size(); i < lines86.size(); ++i)
         Add(name, lines86[i]->number, Severity::Error,
-            "[" + s86.name + "] '" + Unquoted(lines86[i]->key) + "' " + idsText(*lines86[i]) + " has no line in [" +
-                s64.name + "]: 64-bit Windows does not know this printer");
+            "[" + s86.name + "] '" + Unquoted(lines86[i]->key) + "' " + idsText(*lines86[i]) +
+                " has no line in [" + s64.name + "]: 64-bit Windows does not know this printer");
     }
   }
 
@@ -740,8 +827,8 @@ class Checker {
 std::vector<Finding> CheckMedium(const std::string& mediumDir) { return Checker(mediumDir).Run(); }
 
 std::string Format(const Finding& f) {
-  return f.file + (f.line > 0 ? ":" + std::to_string(f.line) : "") + ": " + (f.severity == Severity::Error ? "error" : "warning") +
-         ": " + f.message;
+  return f.file + (f.line > 0 ? ":" + std::to_string(f.line) : "") + ": " +
+         (f.severity == Severity::Error ? "error" : "warning") + ": " + f.message;
 }
 
 int ExitCode(const std::vector<Finding>& findings) {

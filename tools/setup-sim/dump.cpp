@@ -10,9 +10,12 @@ namespace simtool {
 std::string Escape(const std::string& utf8) {
   std::string out;
   for (char c : utf8) {
-    if (c == '\r') out += "\\r";
-    else if (c == '\n') out += "\\n";
-    else out += c;
+    if (c == '\r')
+      out += "\\r";
+    else if (c == '\n')
+      out += "\\n";
+    else
+      out += c;
   }
   return out;
 }
@@ -21,12 +24,18 @@ namespace {
 
 const char* KindName(ui::ButtonKind k) {
   switch (k) {
-    case ui::ButtonKind::OK: return "OK";
-    case ui::ButtonKind::Cancel: return "Cancel";
-    case ui::ButtonKind::Yes: return "Yes";
-    case ui::ButtonKind::No: return "No";
-    case ui::ButtonKind::Close: return "Close";
-    case ui::ButtonKind::Custom: break;
+    case ui::ButtonKind::OK:
+      return "OK";
+    case ui::ButtonKind::Cancel:
+      return "Cancel";
+    case ui::ButtonKind::Yes:
+      return "Yes";
+    case ui::ButtonKind::No:
+      return "No";
+    case ui::ButtonKind::Close:
+      return "Close";
+    case ui::ButtonKind::Custom:
+      break;
   }
   return "Custom";
 }
@@ -57,7 +66,8 @@ void DumpControl(const std::string& prefix, ui::Control& c, unsigned cp,
       add("Items[" + std::to_string(i) + "]", Escape(ToUtf8(list->Items()[i], cp)));
     add("ItemIndex", std::to_string(list->ItemIndex()));
   }
-  if (auto* bar = dynamic_cast<ui::ProgressBar*>(&c)) add("Position", std::to_string(bar->Position()));
+  if (auto* bar = dynamic_cast<ui::ProgressBar*>(&c))
+    add("Position", std::to_string(bar->Position()));
   if (auto* b = dynamic_cast<ui::Button*>(&c)) {
     add("Kind", KindName(b->GetButtonKind()));
     add("ModalResult", std::to_string(static_cast<int>(b->GetModalResult())));

@@ -38,7 +38,8 @@ void Parse(const std::string& text, MachineFileText& out, std::string& firstErro
       const std::string name = plat::text::Trim(line.substr(1, end - 1));
       const std::string rest = plat::text::Trim(line.substr(end + 1));
       if (name.empty() || (!rest.empty() && rest[0] != ';' && rest[0] != '#')) {
-        refuse(name.empty() ? "a section header without a name" : "text after the section header: " + line);
+        refuse(name.empty() ? "a section header without a name"
+                            : "text after the section header: " + line);
         inSection = false;
         continue;
       }
@@ -68,9 +69,11 @@ void Parse(const std::string& text, MachineFileText& out, std::string& firstErro
       refuse(key + "= stands before any [Section] header (or under a broken one)");
       continue;
     }
-    auto [first, added] = seen.emplace(std::make_pair(plat::text::Lower(section), plat::text::Lower(key)), number);
+    auto [first, added] =
+        seen.emplace(std::make_pair(plat::text::Lower(section), plat::text::Lower(key)), number);
     if (!added) {
-      refuse("[" + section + "] " + key + " is set twice (first on line " + std::to_string(first->second) + ")");
+      refuse("[" + section + "] " + key + " is set twice (first on line " +
+             std::to_string(first->second) + ")");
       continue;
     }
     out.ini[section][key] = plat::text::Trim(line.substr(eq + 1));
@@ -99,7 +102,8 @@ int LineOf(const MachineFileText& f, const std::string& error) {
     const std::string key = plat::text::Lower(written);
     for (size_t at = rest.find(key); at != std::string::npos; at = rest.find(key, at + 1)) {
       const size_t end = at + key.size();
-      if ((at > 0 && IsNameChar(rest[at - 1])) || (end < rest.size() && IsNameChar(rest[end]))) continue;
+      if ((at > 0 && IsNameChar(rest[at - 1])) || (end < rest.size() && IsNameChar(rest[end])))
+        continue;
       if (at < best || (at == best && key.size() > bestLength)) {
         best = at, bestLength = key.size();
         line = f.keyLine.at({*name, written});
@@ -166,8 +170,10 @@ bool ApplySystem(const std::map<std::string, std::string>& keys, plat::sim::SimM
         error = "[System] " + key + " must be 0 or 1, not '" + value + "'";
         return false;
       }
-      if (k == "wow64") m.wow64 = n == 1;
-      else if (n == 1) debugMarker = true;
+      if (k == "wow64")
+        m.wow64 = n == 1;
+      else if (n == 1)
+        debugMarker = true;
     } else if (k == "langid") {
       if (!ParseNumber(value, n) || n < 0 || n > 0xFFFF) {
         error = "[System] LangID must be a 16-bit number, not '" + value + "'";
@@ -175,9 +181,12 @@ bool ApplySystem(const std::map<std::string, std::string>& keys, plat::sim::SimM
       }
       m.langId = static_cast<uint16_t>(n);
       // The ANSI code page goes with the system's language.
-      if (n == 0x0804 || n == 0x1404) m.codePage = 936;
-      else if (n == 0x0404 || n == 0x0C04) m.codePage = 950;
-      else m.codePage = 1252;
+      if (n == 0x0804 || n == 0x1404)
+        m.codePage = 936;
+      else if (n == 0x0404 || n == 0x0C04)
+        m.codePage = 950;
+      else
+        m.codePage = 1252;
     } else {
       error = "[System] has no key '" + key + "'";
       return false;
@@ -199,10 +208,14 @@ bool ApplyDevice(const std::string& section, const std::map<std::string, std::st
   for (const auto& [key, value] : keys) {
     std::string k = plat::text::Lower(key);
     long n = 0;
-    if (k == "hardwareid") d.hardwareId = value;
-    else if (k == "deviceid") d.deviceId = value;
-    else if (k == "portinfo") d.portInfo = value;
-    else if (k == "name") d.name = value;
+    if (k == "hardwareid")
+      d.hardwareId = value;
+    else if (k == "deviceid")
+      d.deviceId = value;
+    else if (k == "portinfo")
+      d.portInfo = value;
+    else if (k == "name")
+      d.name = value;
     else if (k == "afterrefresh") {
       if (!ParseNumber(value, n) || (n != 0 && n != 1)) {
         error = "[" + section + "] AfterRefresh must be 0 or 1, not '" + value + "'";
@@ -286,18 +299,22 @@ bool ApplyFaults(const std::map<std::string, std::string>& keys, plat::sim::SimM
   for (const auto& [key, value] : keys) {
     const auto& names = plat::sim::FaultableCalls();
     const std::string& wanted = key;
-    auto name = std::find_if(names.begin(), names.end(),
-                             [&](const std::string& n) { return plat::text::EqualNoCase(n, wanted); });
+    auto name = std::find_if(names.begin(), names.end(), [&](const std::string& n) {
+      return plat::text::EqualNoCase(n, wanted);
+    });
     if (name == names.end()) {
       error = "[Faults] no call is named '" + key + "'";
       return false;
     }
     std::vector<std::string> parts = plat::text::Split(value, ',');
     long nth = 0, code = 0;
-    const bool always = parts.size() == 2 && plat::text::EqualNoCase(plat::text::Trim(parts[0]), "always");
-    if (parts.size() != 2 || (!always && (!ParseNumber(plat::text::Trim(parts[0]), nth) || nth < 1)) ||
+    const bool always =
+        parts.size() == 2 && plat::text::EqualNoCase(plat::text::Trim(parts[0]), "always");
+    if (parts.size() != 2 ||
+        (!always && (!ParseNumber(plat::text::Trim(parts[0]), nth) || nth < 1)) ||
         !ParseNumber(plat::text::Trim(parts[1]), code) || code < 0 || code > 0xFFFFFFFFL) {
-      error = "[Faults] " + key + " must be always,ERROR or N,ERROR (N from 1), not '" + value + "'";
+      error =
+          "[Faults] " + key + " must be always,ERROR or N,ERROR (N from 1), not '" + value + "'";
       return false;
     }
     m.faults.Set(*name, always ? 0 : static_cast<int>(nth), static_cast<uint32_t>(code));
@@ -334,12 +351,15 @@ bool ApplyAll(const IniData& ini, plat::sim::SimMachine& m, bool& debugMarker, s
         if (plat::text::EqualNoCase(section, "HandOff64")) named[1] = &value;
       }
   if (named[0] && named[1] && *named[0] != *named[1]) {
-    error = "[HandOff64] InstallsDriver=" + *named[1] + " differs from [HelperLibrary] InstallsDriver=" +
-            *named[0] + " (one key, in either section, names the driver)";
+    error = "[HandOff64] InstallsDriver=" + *named[1] +
+            " differs from [HelperLibrary] InstallsDriver=" + *named[0] +
+            " (one key, in either section, names the driver)";
     return false;
   }
-  return plat::sim::LoadSpoolerSections(ini, m, error) && plat::sim::LoadServiceSections(ini, m, error) &&
-         plat::sim::LoadHandOffSection(ini, m, error) && plat::sim::LoadRegistrySections(ini, m, error);
+  return plat::sim::LoadSpoolerSections(ini, m, error) &&
+         plat::sim::LoadServiceSections(ini, m, error) &&
+         plat::sim::LoadHandOffSection(ini, m, error) &&
+         plat::sim::LoadRegistrySections(ini, m, error);
 }
 
 }  // namespace

@@ -41,9 +41,10 @@
 namespace {
 
 int Usage() {
-  std::cerr << "usage: setup-sim [--machine FILE] [--medium DIR] [--user FILE] [--show-search] [--dump]"
-               " [--strict] [-- ARGS...]\n"
-               "       setup-sim --matrix MEDIUM [--out DIR] [--user FILE]\n";
+  std::cerr
+      << "usage: setup-sim [--machine FILE] [--medium DIR] [--user FILE] [--show-search] [--dump]"
+         " [--strict] [-- ARGS...]\n"
+         "       setup-sim --matrix MEDIUM [--out DIR] [--user FILE]\n";
   return 2;
 }
 
@@ -123,10 +124,12 @@ std::vector<std::string> InstallProblems(plat::sim::SimMachine& machine) {
     for (const auto& p : machine.spooler.printers) {
       if (!plat::text::EqualNoCase(p.info.printerName, f[0])) continue;
       bool there = false;
-      for (const std::string& port : printerPorts) there |= plat::text::EqualNoCase(port, p.info.portName);
+      for (const std::string& port : printerPorts)
+        there |= plat::text::EqualNoCase(port, p.info.portName);
       if (!there)
-        out.push_back("the queue " + model + " is on port " + p.info.portName + " but the printer is on port " +
-                      printerPorts.front() + " (it will not print)");
+        out.push_back("the queue " + model + " is on port " + p.info.portName +
+                      " but the printer is on port " + printerPorts.front() +
+                      " (it will not print)");
     }
   }
   return out;
@@ -168,12 +171,14 @@ int main(int argc, char** argv) {
     ssize_t n = readlink("/proc/self/exe", self, sizeof self - 1);
     if (n <= 0) return 2;
     self[n] = '\0';
-    return simtool::RunMatrix({self, Absolute(matrix), Absolute(outDir), userFile.empty() ? "" : Absolute(userFile)});
+    return simtool::RunMatrix(
+        {self, Absolute(matrix), Absolute(outDir), userFile.empty() ? "" : Absolute(userFile)});
   }
 
   struct stat folder;
   if (stat(medium.c_str(), &folder) != 0 || !S_ISDIR(folder.st_mode)) {
-    std::cerr << "setup-sim: no medium at " << medium << " (--medium DIR names the folder of install.ini)\n";
+    std::cerr << "setup-sim: no medium at " << medium
+              << " (--medium DIR names the folder of install.ini)\n";
     return 2;
   }
   if (CountModels(Absolute(medium)) == 0) {
@@ -231,7 +236,8 @@ int main(int argc, char** argv) {
       if (!seen) scriptProblems.push_back(p);
     }
     for (const std::string& p : scriptProblems)
-      std::cerr << "setup-sim: " << userFile << ": " << simtool::ToUtf8(p, machine.codePage) << "\n";
+      std::cerr << "setup-sim: " << userFile << ": " << simtool::ToUtf8(p, machine.codePage)
+                << "\n";
     if (!strict) return 0;
     // The run is over: the machine file's faults must not hide its log.
     machine.faults.Clear();
@@ -243,18 +249,21 @@ int main(int argc, char** argv) {
     for (const auto& e : machine.transcript)
       // The program's fixed debug lines are Simplified Chinese (GBK) on every system.
       std::cout << e.time << " " << e.kind << " "
-                << simtool::Escape(simtool::ToUtf8(e.text, e.kind == "debug" ? 936 : machine.codePage))
+                << simtool::Escape(
+                       simtool::ToUtf8(e.text, e.kind == "debug" ? 936 : machine.codePage))
                 << "\n";
   };
   auto printDump = [&] {
-    for (const std::string& line : simtool::DumpState(*program, machine.codePage)) std::cout << line << "\n";
+    for (const std::string& line : simtool::DumpState(*program, machine.codePage))
+      std::cout << line << "\n";
     for (const std::string& line : plat::sim::DescribeSystem(machine))
       std::cout << simtool::Escape(simtool::ToUtf8(line, machine.codePage)) << "\n";
     // The program's log file, where unattended runs leave their outcome.
     if (auto log = plat::files().ReadFile(services::LogFilePath())) {
       int n = 0;
       for (const std::string& line : plat::text::SplitLines(*log))
-        std::cout << "Log[" << n++ << "]=" << simtool::Escape(simtool::ToUtf8(line, machine.codePage)) << "\n";
+        std::cout << "Log[" << n++
+                  << "]=" << simtool::Escape(simtool::ToUtf8(line, machine.codePage)) << "\n";
     }
   };
   if (showSearch) {

@@ -31,15 +31,16 @@ struct Platform {
   bool wow64;
 };
 // No 64-bit Windows 2000 was ever sold; XP's x64 edition is version 5.2.
-const Platform kPlatforms[] = {{"2000", "5.0", false}, {"XP", "5.1", false}, {"XP x64", "5.2", true},
-                               {"7", "6.1", false},    {"7 x64", "6.1", true}, {"10", "10.0", false},
-                               {"10 x64", "10.0", true}};
+const Platform kPlatforms[] = {
+    {"2000", "5.0", false}, {"XP", "5.1", false},  {"XP x64", "5.2", true}, {"7", "6.1", false},
+    {"7 x64", "6.1", true}, {"10", "10.0", false}, {"10 x64", "10.0", true}};
 struct Language {
   const char* name;
   uint16_t langId;
   unsigned codePage;
 };
-const Language kLanguages[] = {{"English", 0x0409, 1252}, {"Simplified", 0x0804, 936}, {"Traditional", 0x0404, 950}};
+const Language kLanguages[] = {
+    {"English", 0x0409, 1252}, {"Simplified", 0x0804, 936}, {"Traditional", 0x0404, 950}};
 
 // How the printer is attached, and the port a queue must be on to reach it
 // (none: no printer, so no port to miss).
@@ -53,15 +54,22 @@ const Connection kUsb = {"USB", "USB001"}, kLpt = {"LPT1", "LPT1:"}, kCom = {"CO
 enum class Verdict { Pass, WillNotPrint, NoQueue, Failed };
 const char* VerdictName(Verdict v) {
   switch (v) {
-    case Verdict::Pass: return "pass";
-    case Verdict::WillNotPrint: return "will not print";
-    case Verdict::NoQueue: return "no queue";
-    case Verdict::Failed: break;
+    case Verdict::Pass:
+      return "pass";
+    case Verdict::WillNotPrint:
+      return "will not print";
+    case Verdict::NoQueue:
+      return "no queue";
+    case Verdict::Failed:
+      break;
   }
   return "failed";
 }
 const char* VerdictClass(Verdict v) {
-  return v == Verdict::Pass ? "pass" : v == Verdict::WillNotPrint ? "wnp" : v == Verdict::NoQueue ? "noq" : "fail";
+  return v == Verdict::Pass           ? "pass"
+         : v == Verdict::WillNotPrint ? "wnp"
+         : v == Verdict::NoQueue      ? "noq"
+                                      : "fail";
 }
 
 // What a language shows of a model: its hint and the documents its links open.
@@ -101,16 +109,19 @@ std::string Hex4(uint16_t v) {
   return buf;
 }
 
-std::string MachineFile(const Platform& p, const Language& l, const Connection& c, const Model& model) {
+std::string MachineFile(const Platform& p, const Language& l, const Connection& c,
+                        const Model& model) {
   std::ostringstream m;
   const std::string attach = c.name;
-  m << "[System]\nVersion=" << p.version << "\nWow64=" << (p.wow64 ? 1 : 0) << "\nLangID=" << Hex4(l.langId) << "\n";
+  m << "[System]\nVersion=" << p.version << "\nWow64=" << (p.wow64 ? 1 : 0)
+    << "\nLangID=" << Hex4(l.langId) << "\n";
   m << "[Spooler]\nPorts=LPT1:,LPT2:,COM1:,FILE:" << (attach == "USB" ? ",USB001" : "") << "\n";
   m << "[HandOff64]\nInstallsDriver=" << model.name << "\n";
   const std::string upper = plat::text::Upper(model.hwId);
   if (attach == "USB")
     m << "[Device.1]\nHardwareId=USBPRINT\\" << model.hwId << "\nDeviceId=USBPRINT\\" << upper
-      << "\\7&1A2B3C4D&0&USB001\nPortInfo=Virtual printer port for USB001\nName=" << model.name << "\n";
+      << "\\7&1A2B3C4D&0&USB001\nPortInfo=Virtual printer port for USB001\nName=" << model.name
+      << "\n";
   else if (attach == "LPT1")
     m << "[Device.1]\nHardwareId=LPTENUM\\" << model.hwId << "\nDeviceId=LPTENUM\\" << upper
       << "\\1&2F1A7B&0&LPT1\nPortInfo=LPT1\nName=" << model.name << "\n";
@@ -122,12 +133,14 @@ std::string MachineFile(const Platform& p, const Language& l, const Connection& 
 }
 
 // Runs one cell: this program with the cell's machine file, output to |out|.
-int RunCell(const MatrixOptions& o, const std::string& machine, const std::string& user, const std::string& out) {
+int RunCell(const MatrixOptions& o, const std::string& machine, const std::string& user,
+            const std::string& out) {
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
   posix_spawn_file_actions_adddup2(&actions, 1, 2);
-  std::vector<std::string> args = {o.self, "--machine", machine, "--medium", o.medium, "--user", user, "--dump"};
+  std::vector<std::string> args = {o.self,   "--machine", machine, "--medium",
+                                   o.medium, "--user",    user,    "--dump"};
   std::vector<char*> argv;
   for (std::string& a : args) argv.push_back(a.data());
   argv.push_back(nullptr);
@@ -143,7 +156,7 @@ int RunCell(const MatrixOptions& o, const std::string& machine, const std::strin
 struct Cell {
   size_t model = 0, language = 0;
   std::string platform, attach, printerPort, file;
-  std::vector<std::string> seen;     // message boxes and exceptions, in order
+  std::vector<std::string> seen;  // message boxes and exceptions, in order
   std::vector<std::string> scriptErrors;
   std::map<int, std::pair<std::string, std::string>> queues;  // by index: name, port
   std::vector<std::vector<std::string>> outcomes;             // the log's OUTCOME fields
@@ -169,7 +182,8 @@ void ReadCell(Cell& c, const std::string& output) {
       // "caption | text | buttons icon": the text is what the user reads.
       size_t a = rest.find(" | "), b = rest.rfind(" | ");
       c.seen.push_back(kind == "ui-exception" ? "exception: " + rest
-                       : a != b ? rest.substr(a + 3, b - a - 3) : rest);
+                       : a != b               ? rest.substr(a + 3, b - a - 3)
+                                              : rest);
     }
     if (kind == "ui-script-error") c.scriptErrors.push_back(rest);
     if (line.rfind("System.DefaultPrinter=", 0) == 0) c.defaultPrinter = line.substr(22);
@@ -198,7 +212,8 @@ void ReadCell(Cell& c, const std::string& output) {
 void Judge(Cell& c, const std::string& model, bool search) {
   auto fail = [&](Verdict v, const std::string& why) { c.verdict = v, c.note = why; };
   if (c.exitCode != 0) return fail(Verdict::Failed, "setup-sim exit " + std::to_string(c.exitCode));
-  if (!c.scriptErrors.empty()) return fail(Verdict::Failed, "script error: " + c.scriptErrors.front());
+  if (!c.scriptErrors.empty())
+    return fail(Verdict::Failed, "script error: " + c.scriptErrors.front());
   if (c.outcomes.empty()) return fail(Verdict::Failed, "no installation ended");
   for (const auto& f : c.outcomes)
     if (f[3] != "success" && f[3] != "no queue") return fail(Verdict::Failed, f[3] + " " + f[4]);
@@ -207,11 +222,13 @@ void Judge(Cell& c, const std::string& model, bool search) {
     if (!model.empty() && plat::text::EqualNoCase(q.first, model)) queue = &q;
   if (!queue) return fail(Verdict::NoQueue, "no queue");
   if (!c.printerPort.empty() && !plat::text::EqualNoCase(queue->second, c.printerPort))
-    return fail(Verdict::WillNotPrint, "queue on " + queue->second + ", printer on " + c.printerPort);
+    return fail(Verdict::WillNotPrint,
+                "queue on " + queue->second + ", printer on " + c.printerPort);
   c.verdict = Verdict::Pass;
   c.note = queue->second;
   // It prints, but the user waited for a search that could not succeed.
-  if (search && !c.printerPort.empty() && !c.found) c.note += " (the search did not find the printer)";
+  if (search && !c.printerPort.empty() && !c.found)
+    c.note += " (the search did not find the printer)";
   else if (search && c.found && !plat::text::EqualNoCase(c.foundPort, c.printerPort))
     c.note += " (the search found it on " + c.foundPort + ")";
 }
@@ -262,9 +279,10 @@ bool ReadModels(const std::string& medium, std::vector<Model>& models) {
       }
       Shown& s = m.shown[l];
       s.hint = ToUtf8(option.Hint, kLanguages[l].codePage);
-      for (const auto& [key, file] : {std::pair<const char*, std::string>{"install guide", option.InstallGuide},
-                                      {"quick guide", option.QuickGuide},
-                                      {"handbook", option.HandBook}}) {
+      for (const auto& [key, file] :
+           {std::pair<const char*, std::string>{"install guide", option.InstallGuide},
+            {"quick guide", option.QuickGuide},
+            {"handbook", option.HandBook}}) {
         if (file.empty()) continue;
         Shown::Document d;
         d.key = key;
@@ -284,14 +302,15 @@ struct Counts {
   int Passed() const { return byVerdict[0]; }
   std::string Text() const {
     return std::to_string(cells) + " cells: " + std::to_string(byVerdict[0]) + " pass, " +
-           std::to_string(byVerdict[1]) + " will not print, " + std::to_string(byVerdict[2]) + " no queue, " +
-           std::to_string(byVerdict[3]) + " failed";
+           std::to_string(byVerdict[1]) + " will not print, " + std::to_string(byVerdict[2]) +
+           " no queue, " + std::to_string(byVerdict[3]) + " failed";
   }
 };
 
 std::string ModelName(const std::vector<Model>& models, size_t i) {
-  return models[i].name.empty() ? "model " + std::to_string(i) + " (no model name from " + models[i].inf + ")"
-                                : ToUtf8(models[i].name, 1252);
+  return models[i].name.empty()
+             ? "model " + std::to_string(i) + " (no model name from " + models[i].inf + ")"
+             : ToUtf8(models[i].name, 1252);
 }
 
 void WriteShown(const Shown& s, std::ostringstream& md, std::ostringstream& html) {
@@ -300,9 +319,10 @@ void WriteShown(const Shown& s, std::ostringstream& md, std::ostringstream& html
   if (s.documents.empty()) md << " (none)", html << " (none)";
   for (const Shown::Document& d : s.documents) {
     const std::string missing = d.exists ? "" : " (not on the medium)";
-    md << " " << d.key << " [" << Cleaned(d.file) << "](file://" << d.hostPath << ")" << missing << ";";
-    html << " " << d.key << " <a href=\"file://" << Html(d.hostPath) << "\">" << Html(d.file) << "</a>"
-         << (d.exists ? "" : " <span class=\"fail\">(not on the medium)</span>") << ";";
+    md << " " << d.key << " [" << Cleaned(d.file) << "](file://" << d.hostPath << ")" << missing
+       << ";";
+    html << " " << d.key << " <a href=\"file://" << Html(d.hostPath) << "\">" << Html(d.file)
+         << "</a>" << (d.exists ? "" : " <span class=\"fail\">(not on the medium)</span>") << ";";
   }
   md << "\n\n";
   html << "</p>\n";
@@ -345,9 +365,11 @@ int RunMatrix(const MatrixOptions& o) {
       user = cells + "/user-" + std::to_string(index) + ".script";
       // The user chooses the model, installs, confirms the connection prompt
       // if there is one, and gives up a search still going after a minute.
-      std::string script = "select TMainForm.LvPrinters " + std::to_string(index) + "\npress TMainForm.BbtnStart\n";
+      std::string script =
+          "select TMainForm.LvPrinters " + std::to_string(index) + "\npress TMainForm.BbtnStart\n";
       if (model.prompt) script += "when \"TFormPromptCheck\" press TFormPromptCheck.btnOK\n";
-      if (model.search) script += "at 60000 when \"TFormSearching\" press TFormSearching.btnCancelSearch\n";
+      if (model.search)
+        script += "at 60000 when \"TFormSearching\" press TFormSearching.btnCancelSearch\n";
       if (!WriteText(user, script)) {
         std::cerr << "setup-sim: cannot write " << user << "\n";
         return 2;
@@ -362,8 +384,9 @@ int RunMatrix(const MatrixOptions& o) {
           c.platform = std::string("Windows ") + p.name;
           c.attach = connection.name;
           c.printerPort = connection.port;
-          const std::string base = cells + "/" + Slug(std::to_string(index) + "_" + c.platform + "_" +
-                                                      kLanguages[l].name + "_" + c.attach);
+          const std::string base = cells + "/" +
+                                   Slug(std::to_string(index) + "_" + c.platform + "_" +
+                                        kLanguages[l].name + "_" + c.attach);
           c.file = base.substr(o.outDir.size() + 1) + ".txt";
           if (!WriteText(base + ".ini", MachineFile(p, kLanguages[l], connection, model))) {
             std::cerr << "setup-sim: cannot write " << base << ".ini\n";
@@ -387,15 +410,18 @@ int RunMatrix(const MatrixOptions& o) {
   md << "# Installation matrix: " << o.medium << "\n\n"
      << "**" << total.Text() << "** (exit code " << exitCode << ")\n\n";
   html << "<!DOCTYPE html>\n<html><head><meta charset=\"utf-8\"><title>Installation matrix</title>"
-       << "<style>td,th{border:1px solid #999;padding:2px 6px;vertical-align:top}table{border-collapse:collapse}"
+       << "<style>td,th{border:1px solid #999;padding:2px "
+          "6px;vertical-align:top}table{border-collapse:collapse}"
        << ".pass{background:#c6efce}.wnp{background:#ffd591}.noq,.fail{background:#ffc7ce}"
        << "</style></head><body>\n<h1>Installation matrix: " << Html(o.medium) << "</h1>\n"
-       << "<p class=\"" << (exitCode ? "fail" : "pass") << "\"><b>" << total.Text() << "</b> (exit code " << exitCode
-       << ")</p>\n";
+       << "<p class=\"" << (exitCode ? "fail" : "pass") << "\"><b>" << total.Text()
+       << "</b> (exit code " << exitCode << ")</p>\n";
   for (size_t m = 0; m < models.size(); ++m) {
     const std::string name = ModelName(models, m);
-    md << "## " << Cleaned(name) << ": " << perModel[m].Passed() << " of " << perModel[m].cells << " pass\n\n";
-    html << "<h2>" << Html(name) << ": " << perModel[m].Passed() << " of " << perModel[m].cells << " pass</h2>\n";
+    md << "## " << Cleaned(name) << ": " << perModel[m].Passed() << " of " << perModel[m].cells
+       << " pass\n\n";
+    html << "<h2>" << Html(name) << ": " << perModel[m].Passed() << " of " << perModel[m].cells
+         << " pass</h2>\n";
     for (size_t l = 0; l < std::size(kLanguages); ++l) {
       md << "### " << kLanguages[l].name << "\n\n";
       html << "<h3>" << kLanguages[l].name << "</h3>\n";
@@ -414,11 +440,12 @@ int RunMatrix(const MatrixOptions& o) {
         md << "| " << p.name << " |";
         html << "<tr><th>" << p.name << "</th>";
         for (const Cell& c : all) {
-          if (c.model != m || c.language != l || c.platform != std::string("Windows ") + p.name) continue;
+          if (c.model != m || c.language != l || c.platform != std::string("Windows ") + p.name)
+            continue;
           const std::string text = std::string(VerdictName(c.verdict)) + ": " + c.note;
           md << " [" << Cleaned(text) << "](" << c.file << ") |";
-          html << "<td class=\"" << VerdictClass(c.verdict) << "\"><a href=\"" << c.file << "\">" << Html(text)
-               << "</a></td>";
+          html << "<td class=\"" << VerdictClass(c.verdict) << "\"><a href=\"" << c.file << "\">"
+               << Html(text) << "</a></td>";
         }
         md << "\n";
         html << "</tr>\n";
@@ -429,37 +456,44 @@ int RunMatrix(const MatrixOptions& o) {
   }
 
   md << "## Every cell\n\n"
-     << "| model | Windows | language | printer | verdict | the user sees | queues | default printer | outcome |"
+     << "| model | Windows | language | printer | verdict | the user sees | queues | default "
+        "printer | outcome |"
         " transcript |\n"
      << "|---|---|---|---|---|---|---|---|---|---|\n";
-  html << "<h2>Every cell</h2>\n<table>\n<tr><th>model</th><th>Windows</th><th>language</th><th>printer</th>"
-       << "<th>verdict</th><th>the user sees</th><th>queues</th><th>default printer</th><th>outcome</th>"
+  html << "<h2>Every "
+          "cell</h2>\n<table>\n<tr><th>model</th><th>Windows</th><th>language</th><th>printer</th>"
+       << "<th>verdict</th><th>the user sees</th><th>queues</th><th>default "
+          "printer</th><th>outcome</th>"
        << "<th>transcript</th></tr>\n";
   for (const Cell& c : all) {
-    const std::string seen = c.exitCode != 0 ? "(setup-sim failed: exit " + std::to_string(c.exitCode) + ")"
-                                             : Cleaned(Joined(c.seen, " / "));
+    const std::string seen = c.exitCode != 0
+                                 ? "(setup-sim failed: exit " + std::to_string(c.exitCode) + ")"
+                                 : Cleaned(Joined(c.seen, " / "));
     std::vector<std::string> queues, outcomes;
     for (const auto& [index, q] : c.queues) queues.push_back(q.first + " on " + q.second);
     for (const auto& f : c.outcomes)
       outcomes.push_back(f[3] + (f[4] == "0x00000000" ? "" : " " + f[4]) + " (" + f[1] + ")");
     const std::string verdict = std::string(VerdictName(c.verdict)) + ": " + c.note;
-    md << "| " << Cleaned(ModelName(models, c.model)) << " | " << c.platform << " | " << kLanguages[c.language].name
-       << " | " << c.attach << " | " << Cleaned(verdict) << " | " << seen << " | " << Cleaned(Joined(queues, ", "))
-       << " | " << Cleaned(c.defaultPrinter) << " | " << Cleaned(Joined(outcomes, ", ")) << " | [" << c.file << "]("
-       << c.file << ") |\n";
-    html << "<tr><td>" << Html(ModelName(models, c.model)) << "</td><td>" << Html(c.platform) << "</td><td>"
-         << kLanguages[c.language].name << "</td><td>" << c.attach << "</td><td class=\"" << VerdictClass(c.verdict)
-         << "\">" << Html(verdict) << "</td><td>" << Html(seen) << "</td><td>" << Html(Joined(queues, ", "))
-         << "</td><td>" << Html(c.defaultPrinter) << "</td><td>" << Html(Joined(outcomes, ", "))
+    md << "| " << Cleaned(ModelName(models, c.model)) << " | " << c.platform << " | "
+       << kLanguages[c.language].name << " | " << c.attach << " | " << Cleaned(verdict) << " | "
+       << seen << " | " << Cleaned(Joined(queues, ", ")) << " | " << Cleaned(c.defaultPrinter)
+       << " | " << Cleaned(Joined(outcomes, ", ")) << " | [" << c.file << "](" << c.file << ") |\n";
+    html << "<tr><td>" << Html(ModelName(models, c.model)) << "</td><td>" << Html(c.platform)
+         << "</td><td>" << kLanguages[c.language].name << "</td><td>" << c.attach
+         << "</td><td class=\"" << VerdictClass(c.verdict) << "\">" << Html(verdict) << "</td><td>"
+         << Html(seen) << "</td><td>" << Html(Joined(queues, ", ")) << "</td><td>"
+         << Html(c.defaultPrinter) << "</td><td>" << Html(Joined(outcomes, ", "))
          << "</td><td><a href=\"" << c.file << "\">transcript</a></td></tr>\n";
   }
   html << "</table>\n</body></html>\n";
-  if (!WriteText(o.outDir + "/matrix.md", md.str()) || !WriteText(o.outDir + "/matrix.html", html.str())) {
+  if (!WriteText(o.outDir + "/matrix.md", md.str()) ||
+      !WriteText(o.outDir + "/matrix.html", html.str())) {
     std::cerr << "setup-sim: cannot write " << o.outDir << "/matrix.md\n";
     return 2;
   }
   for (size_t m = 0; m < models.size(); ++m)
-    std::cout << ModelName(models, m) << ": " << perModel[m].Passed() << " of " << perModel[m].cells << " pass\n";
+    std::cout << ModelName(models, m) << ": " << perModel[m].Passed() << " of " << perModel[m].cells
+              << " pass\n";
   std::cout << total.Text() << "; " << o.outDir << "/matrix.md, " << o.outDir << "/matrix.html\n";
   return exitCode;
 }

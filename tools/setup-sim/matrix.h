@@ -12,7 +12,7 @@
 namespace simtool {
 
 struct MatrixOptions {
-  std::string self;      // this program, run once per cell
+  std::string self;  // this program, run once per cell
   std::string medium;
   std::string outDir;    // cells/NAME.ini, cells/NAME.txt, matrix.md, matrix.html
   std::string userFile;  // empty: the user presses Install and takes every box's default

@@ -12,7 +12,8 @@ namespace {
 
 // Splits a line into words; a word in double quotes may hold blanks, and
 // \" and \\ inside it stand for themselves.
-bool Words(const std::string& line, std::vector<std::pair<std::string, bool>>& words, std::string& error) {
+bool Words(const std::string& line, std::vector<std::pair<std::string, bool>>& words,
+           std::string& error) {
   size_t i = 0;
   while (i < line.size()) {
     if (line[i] == ' ' || line[i] == '\t') {
@@ -23,7 +24,8 @@ bool Words(const std::string& line, std::vector<std::pair<std::string, bool>>& w
     if (line[i] == '"') {
       std::string w;
       for (++i; i < line.size() && line[i] != '"'; ++i) {
-        if (line[i] == '\\' && i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\')) ++i;
+        if (line[i] == '\\' && i + 1 < line.size() && (line[i + 1] == '"' || line[i + 1] == '\\'))
+          ++i;
         w += line[i];
       }
       if (i >= line.size()) {
@@ -42,7 +44,8 @@ bool Words(const std::string& line, std::vector<std::pair<std::string, bool>>& w
 }
 
 bool Milliseconds(const std::string& w, uint64_t& ms) {
-  if (w.empty() || w.size() > 12 || w.find_first_not_of("0123456789") != std::string::npos) return false;
+  if (w.empty() || w.size() > 12 || w.find_first_not_of("0123456789") != std::string::npos)
+    return false;
   ms = std::strtoull(w.c_str(), nullptr, 10);
   return true;
 }
@@ -56,8 +59,8 @@ bool SplitTarget(const std::string& w, std::string& form, std::string& control) 
 }
 
 const std::map<std::string, int>& AnswerNames() {
-  static const std::map<std::string, int> names = {{"ok", 1},    {"cancel", 2}, {"abort", 3}, {"retry", 4},
-                                                   {"ignore", 5}, {"yes", 6},    {"no", 7}};
+  static const std::map<std::string, int> names = {
+      {"ok", 1}, {"cancel", 2}, {"abort", 3}, {"retry", 4}, {"ignore", 5}, {"yes", 6}, {"no", 7}};
   return names;
 }
 
@@ -89,7 +92,8 @@ bool ParseUserScript(const std::string& text, unsigned codePage, std::vector<Ste
         timed = true;
         i += 2;
       } else if (i < words.size() && !words[i].second && words[i].first == "when") {
-        if (conditioned || i + 1 >= words.size() || !words[i + 1].second || words[i + 1].first.empty())
+        if (conditioned || i + 1 >= words.size() || !words[i + 1].second ||
+            words[i + 1].first.empty())
           return fail("\"when\" needs one text in double quotes");
         s.when = FromUtf8(words[i + 1].first, codePage);
         conditioned = true;
@@ -116,12 +120,14 @@ bool ParseUserScript(const std::string& text, unsigned codePage, std::vector<Ste
     std::string form, control;
     if (action == "press" || action == "select") {
       if (args.size() != (action == "press" ? 1u : 2u) || !SplitTarget(args[0], form, control))
-        return fail(action == "press" ? "usage: press FORM.CONTROL" : "usage: select FORM.CONTROL INDEX");
+        return fail(action == "press" ? "usage: press FORM.CONTROL"
+                                      : "usage: select FORM.CONTROL INDEX");
       if (action == "press") {
         s.what = Step::Do::Press;
       } else {
         uint64_t index;
-        if (!Milliseconds(args[1], index) || index > 100000) return fail("the item index is no number");
+        if (!Milliseconds(args[1], index) || index > 100000)
+          return fail("the item index is no number");
         s.what = Step::Do::Select;
         s.value = static_cast<int>(index);
       }
@@ -129,9 +135,12 @@ bool ParseUserScript(const std::string& text, unsigned codePage, std::vector<Ste
       if (args.size() != 1) return fail("usage: answer ok|cancel|abort|retry|ignore|yes|no|NUMBER");
       auto it = AnswerNames().find(args[0]);
       uint64_t id;
-      if (it != AnswerNames().end()) s.value = it->second;
-      else if (Milliseconds(args[0], id) && id >= 1 && id <= 7) s.value = static_cast<int>(id);
-      else return fail("unknown answer \"" + args[0] + "\"");
+      if (it != AnswerNames().end())
+        s.value = it->second;
+      else if (Milliseconds(args[0], id) && id >= 1 && id <= 7)
+        s.value = static_cast<int>(id);
+      else
+        return fail("unknown answer \"" + args[0] + "\"");
       s.what = Step::Do::Answer;
     } else if (action == "enter" || action == "escape") {
       if (args.size() > 1) return fail("usage: " + action + " [FORM]");
@@ -144,14 +153,17 @@ bool ParseUserScript(const std::string& text, unsigned codePage, std::vector<Ste
       s.value = -1;
       if (args.size() == 2) {
         uint64_t index;
-        if (!Milliseconds(args[1], index) || index > 100000) return fail("the item index is no number");
+        if (!Milliseconds(args[1], index) || index > 100000)
+          return fail("the item index is no number");
         s.value = static_cast<int>(index);
       }
     } else if (action == "hover") {
-      if (args.size() != 1 || !SplitTarget(args[0], form, control)) return fail("usage: hover FORM.CONTROL");
+      if (args.size() != 1 || !SplitTarget(args[0], form, control))
+        return fail("usage: hover FORM.CONTROL");
       s.what = Step::Do::Hover;
     } else if (action == "close" || action == "activate") {
-      if (args.size() != 1 || args[0].find('.') != std::string::npos) return fail("usage: " + action + " FORM");
+      if (args.size() != 1 || args[0].find('.') != std::string::npos)
+        return fail("usage: " + action + " FORM");
       s.what = action == "close" ? Step::Do::Close : Step::Do::Activate;
       form = args[0];
     } else {
@@ -173,13 +185,16 @@ bool ParseUserScript(const std::string& text, unsigned codePage, std::vector<Ste
 
 namespace {
 
-bool TakesItem(const Step& s) { return s.what == Step::Do::Select || (s.what == Step::Do::DblClick && s.value >= 0); }
+bool TakesItem(const Step& s) {
+  return s.what == Step::Do::Select || (s.what == Step::Do::DblClick && s.value >= 0);
+}
 
 std::string Target(const Step& s) { return s.form + (s.control.empty() ? "" : "." + s.control); }
 
 }  // namespace
 
-std::vector<std::string> CheckScriptTargets(const std::vector<Step>& steps, const std::vector<int>& lines) {
+std::vector<std::string> CheckScriptTargets(const std::vector<Step>& steps,
+                                            const std::vector<int>& lines) {
   std::vector<std::string> out;
   std::string names;
   for (ui::Form* f : ui::app().Forms()) names += (names.empty() ? "" : ", ") + f->Name();
@@ -191,19 +206,23 @@ std::vector<std::string> CheckScriptTargets(const std::vector<Step>& steps, cons
     for (ui::Form* f : ui::app().Forms())
       if (f->Name() == s.form) form = f;
     if (!form) {
-      out.push_back(at + "no window is named " + s.form + " (the program's windows: " + names + ")");
+      out.push_back(at + "no window is named " + s.form + " (the program's windows: " + names +
+                    ")");
       continue;
     }
     if (s.control.empty()) continue;
     ui::Control* c = form->FindControl(s.control);
-    if (!c) out.push_back(at + s.form + " has no control " + s.control);
-    else if (TakesItem(s) && !dynamic_cast<ui::ListBase*>(c)) out.push_back(at + Target(s) + " is no list");
+    if (!c)
+      out.push_back(at + s.form + " has no control " + s.control);
+    else if (TakesItem(s) && !dynamic_cast<ui::ListBase*>(c))
+      out.push_back(at + Target(s) + " is no list");
   }
   return out;
 }
 
 std::vector<std::string> FailedScriptSteps(const std::vector<plat::sim::Event>& transcript,
-                                           const std::vector<Step>& steps, const std::vector<int>& lines) {
+                                           const std::vector<Step>& steps,
+                                           const std::vector<int>& lines) {
   std::vector<std::string> out;
   size_t ran = 0;  // steps carried out so far, in script order
   for (const plat::sim::Event& e : transcript) {
@@ -211,7 +230,8 @@ std::vector<std::string> FailedScriptSteps(const std::vector<plat::sim::Event>& 
     if (e.kind == "ui-user" || answered) ++ran;
     if (e.kind != "ui-script-error" || ran == 0 || ran > steps.size()) continue;
     const Step& s = steps[ran - 1];
-    std::string why = Target(s) + " could not be used at " + std::to_string(e.time) + " ms (disabled or hidden)";
+    std::string why =
+        Target(s) + " could not be used at " + std::to_string(e.time) + " ms (disabled or hidden)";
     ui::Form* form = nullptr;
     for (ui::Form* f : ui::app().Forms())
       if (f->Name() == s.form) form = f;
@@ -219,7 +239,8 @@ std::vector<std::string> FailedScriptSteps(const std::vector<plat::sim::Event>& 
     if (TakesItem(s) && list && s.value >= static_cast<int>(list->Items().size()))
       why = Target(s) + " has no item " + std::to_string(s.value) + " (it lists " +
             std::to_string(list->Items().size()) + ")";
-    out.push_back("line " + std::to_string(ran - 1 < lines.size() ? lines[ran - 1] : 0) + ": " + why);
+    out.push_back("line " + std::to_string(ran - 1 < lines.size() ? lines[ran - 1] : 0) + ": " +
+                  why);
   }
   return out;
 }

@@ -15,15 +15,16 @@ bool IsBlank(char c) {
 // Names and values are C strings to the system: an embedded NUL ends them.
 std::string_view UpToNulView(std::string_view s) {
   const void* nul = std::memchr(s.data(), 0, s.size());
-  return nul ? std::string_view(s.data(), static_cast<size_t>(static_cast<const char*>(nul) - s.data()))
+  return nul ? std::string_view(s.data(),
+                                static_cast<size_t>(static_cast<const char*>(nul) - s.data()))
              : s;
 }
 
 std::string UpToNul(std::string_view s) { return std::string(UpToNulView(s)); }
 
 bool IsUtf16(std::string_view bytes) {
-  return bytes.size() >= 2 && ((bytes[0] == '\xFF' && bytes[1] == '\xFE') ||
-                               (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
+  return bytes.size() >= 2 &&
+         ((bytes[0] == '\xFF' && bytes[1] == '\xFE') || (bytes[0] == '\xFE' && bytes[1] == '\xFF'));
 }
 
 // A file with a UTF-16 byte order mark is read as 16-bit text; characters
@@ -271,8 +272,10 @@ std::vector<std::string> Text::KeyNames(const std::string& section, uint32_t buf
       std::string n = k.name.substr(0, len - 2);
       len -= n.size() + 1;
       // A name cut to nothing cannot be told from the end of the list.
-      if (!n.empty()) names.push_back(n);
-      else break;
+      if (!n.empty())
+        names.push_back(n);
+      else
+        break;
       if (len < 2) break;
     }
     return names;

@@ -72,9 +72,9 @@ class Text {
   bool HeaderAt(size_t lineStart, size_t eol, std::string& name) const;
   void AddHeader(std::string name, size_t lineStart, size_t eol);
 
-  std::string own_;       // the bytes, when kept
-  std::string narrowed_;  // a UTF-16 file as 8-bit text
-  std::string_view bytes_;  // what is read: the bytes, without a byte order mark
+  std::string own_;              // the bytes, when kept
+  std::string narrowed_;         // a UTF-16 file as 8-bit text
+  std::string_view bytes_;       // what is read: the bytes, without a byte order mark
   std::vector<Header> headers_;  // file order; [0] is the unnamed leading block
   // Names without regard to case, as the system compares them.
   struct NameHash {

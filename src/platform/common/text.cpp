@@ -52,14 +52,17 @@ std::vector<std::string> Split(const std::string& s, char sep) {
   return out;
 }
 
-std::string Escaped(const std::string& s, std::initializer_list<std::pair<char, const char*>> escapes) {
+std::string Escaped(const std::string& s,
+                    std::initializer_list<std::pair<char, const char*>> escapes) {
   std::string out;
   for (char c : s) {
     const char* text = nullptr;
     for (const auto& [from, to] : escapes)
       if (c == from) text = to;
-    if (text) out += text;
-    else out += c;
+    if (text)
+      out += text;
+    else
+      out += c;
   }
   return out;
 }

@@ -7,7 +7,8 @@
 namespace plat::tooltext {
 
 inline constexpr char kCrLf[] = "\r\n";
-inline constexpr char kNoSuchService[] = "The specified service does not exist as an installed service.";
+inline constexpr char kNoSuchService[] =
+    "The specified service does not exist as an installed service.";
 
 inline std::string Lines(std::initializer_list<const char*> lines) {
   std::string s;
@@ -16,7 +17,8 @@ inline std::string Lines(std::initializer_list<const char*> lines) {
 }
 
 // The block sc prints for query, stop and start.
-inline std::string StatusBlock(const std::string& name, const char* state, const char* flags, bool withPid) {
+inline std::string StatusBlock(const std::string& name, const char* state, const char* flags,
+                               bool withPid) {
   std::string s = std::string(kCrLf) + "SERVICE_NAME: " + name + kCrLf;
   s += Lines({"        TYPE               : 10  WIN32_OWN_PROCESS "});
   s += std::string("        STATE              : ") + state + kCrLf;
@@ -28,8 +30,8 @@ inline std::string StatusBlock(const std::string& name, const char* state, const
 }
 
 inline std::string ScFailed(const char* call, int code, const char* message) {
-  return std::string("[SC] ") + call + " FAILED " + std::to_string(code) + ":" + kCrLf + kCrLf + message +
-         kCrLf + kCrLf;
+  return std::string("[SC] ") + call + " FAILED " + std::to_string(code) + ":" + kCrLf + kCrLf +
+         message + kCrLf + kCrLf;
 }
 
 }  // namespace plat::tooltext

@@ -26,7 +26,8 @@ std::string BareName(const std::string& program) {
   size_t slash = name.find_last_of("\\/");
   if (slash != std::string::npos) name = name.substr(slash + 1);
   name = text::Lower(name);
-  if (name.size() > 4 && name.compare(name.size() - 4, 4, ".exe") == 0) name.resize(name.size() - 4);
+  if (name.size() > 4 && name.compare(name.size() - 4, 4, ".exe") == 0)
+    name.resize(name.size() - 4);
   return name;
 }
 
@@ -87,34 +88,49 @@ SimRun Sc(SimMachine& m, const std::string& args) {
   verb = text::Lower(name.substr(0, blank));
   name = blank == std::string::npos ? "" : Trim(name.substr(blank + 1));
   if (name.empty() || (verb != "query" && verb != "stop" && verb != "start" && verb != "delete")) {
-    return Out(Lines({"DESCRIPTION:", "        SC is a command line program used for communicating with the",
-                      "        Service Control Manager and services."}), 20, 30, 1639);
+    return Out(Lines({"DESCRIPTION:",
+                      "        SC is a command line program used for communicating with the",
+                      "        Service Control Manager and services."}),
+               20, 30, 1639);
   }
   SimService* s = FindService(m, name);
   if (!s) {
-    if (verb == "query") return Out(ScFailed("EnumQueryServicesStatus:OpenService", 1060, kNoSuchService), 20, 30, 1060);
+    if (verb == "query")
+      return Out(ScFailed("EnumQueryServicesStatus:OpenService", 1060, kNoSuchService), 20, 30,
+                 1060);
     return Out(ScFailed("OpenService", 1060, kNoSuchService), 20, 30, 1060);
   }
   if (verb == "query") {
-    return Out(s->running ? StatusBlock(s->name, "4  RUNNING", "(STOPPABLE, NOT_PAUSABLE, ACCEPTS_SHUTDOWN)", false)
-                          : StatusBlock(s->name, "1  STOPPED ", "(NOT_STOPPABLE, NOT_PAUSABLE, IGNORES_SHUTDOWN)", false));
+    return Out(s->running ? StatusBlock(s->name, "4  RUNNING",
+                                        "(STOPPABLE, NOT_PAUSABLE, ACCEPTS_SHUTDOWN)", false)
+                          : StatusBlock(s->name, "1  STOPPED ",
+                                        "(NOT_STOPPABLE, NOT_PAUSABLE, IGNORES_SHUTDOWN)", false));
   }
   if (verb == "stop") {
-    if (!s->running) return Out(ScFailed("ControlService", 1062, "The service has not been started."), 20, 30, 1062);
+    if (!s->running)
+      return Out(ScFailed("ControlService", 1062, "The service has not been started."), 20, 30,
+                 1062);
     if (TakeFailure(s->stopFailures))
-      return Out(ScFailed("ControlService", 1061, "The service cannot accept control messages at this time."), 20, 30, 1061);
+      return Out(ScFailed("ControlService", 1061,
+                          "The service cannot accept control messages at this time."),
+                 20, 30, 1061);
     s->running = false;
-    return Out(StatusBlock(s->name, "3  STOP_PENDING", "(STOPPABLE, NOT_PAUSABLE, ACCEPTS_SHUTDOWN)", false));
+    return Out(StatusBlock(s->name, "3  STOP_PENDING",
+                           "(STOPPABLE, NOT_PAUSABLE, ACCEPTS_SHUTDOWN)", false));
   }
   if (verb == "start") {
     if (s->running)
-      return Out(ScFailed("StartService", 1056, "An instance of the service is already running."), 20, 30, 1056);
+      return Out(ScFailed("StartService", 1056, "An instance of the service is already running."),
+                 20, 30, 1056);
     if (TakeFailure(s->startFailures))
-      return Out(ScFailed("StartService", 1053,
-                          "The service did not respond to the start or control request in a timely fashion."),
-                 500, 510, 1053);
+      return Out(
+          ScFailed(
+              "StartService", 1053,
+              "The service did not respond to the start or control request in a timely fashion."),
+          500, 510, 1053);
     s->running = true;
-    return Out(StatusBlock(s->name, "2  START_PENDING", "(NOT_STOPPABLE, NOT_PAUSABLE, IGNORES_SHUTDOWN)", true));
+    return Out(StatusBlock(s->name, "2  START_PENDING",
+                           "(NOT_STOPPABLE, NOT_PAUSABLE, IGNORES_SHUTDOWN)", true));
   }
   // delete: marked for deletion; a stopped service goes at once.
   s->installed = false;
@@ -130,24 +146,44 @@ SimRun Net(SimMachine& m, const std::string& args) {
   std::string verb = text::Lower(rest.substr(0, blank));
   std::string name = blank == std::string::npos ? "" : Trim(rest.substr(blank + 1));
   if (name.empty() || (verb != "stop" && verb != "start"))
-    return Err(Lines({"The syntax of this command is:", "", "NET [ ACCOUNTS | COMPUTER | ... ]"}), 1);
+    return Err(Lines({"The syntax of this command is:", "", "NET [ ACCOUNTS | COMPUTER | ... ]"}),
+               1);
   SimService* s = FindService(m, name);
-  if (!s) return Err(Lines({"The service name is invalid.", "", "More help is available by typing NET HELPMSG 2185.", ""}), 2);
+  if (!s)
+    return Err(Lines({"The service name is invalid.", "",
+                      "More help is available by typing NET HELPMSG 2185.", ""}),
+               2);
   const std::string who = "The " + s->name + " service";
   if (verb == "stop") {
     if (!s->running)
-      return Err(Lines({(who + " is not started.").c_str(), "", "More help is available by typing NET HELPMSG 3521.", ""}), 2);
+      return Err(Lines({(who + " is not started.").c_str(), "",
+                        "More help is available by typing NET HELPMSG 3521.", ""}),
+                 2);
     if (TakeFailure(s->stopFailures))
-      return SimRun{{{10, who + " is stopping." + kCrLf, ""}, {600, who + " could not be stopped." + kCrLf + kCrLf, ""}}, 610, 2};
+      return SimRun{{{10, who + " is stopping." + kCrLf, ""},
+                     {600, who + " could not be stopped." + kCrLf + kCrLf, ""}},
+                    610,
+                    2};
     s->running = false;
-    return SimRun{{{10, who + " is stopping." + kCrLf, ""}, {300, who + " was stopped successfully." + kCrLf + kCrLf, ""}}, 310, 0};
+    return SimRun{{{10, who + " is stopping." + kCrLf, ""},
+                   {300, who + " was stopped successfully." + kCrLf + kCrLf, ""}},
+                  310,
+                  0};
   }
   if (s->running)
-    return Err(Lines({"The requested service has already been started.", "", "More help is available by typing NET HELPMSG 2182.", ""}), 2);
+    return Err(Lines({"The requested service has already been started.", "",
+                      "More help is available by typing NET HELPMSG 2182.", ""}),
+               2);
   if (TakeFailure(s->startFailures))
-    return SimRun{{{10, who + " is starting." + kCrLf, ""}, {800, who + " could not be started." + kCrLf + kCrLf, ""}}, 810, 2};
+    return SimRun{{{10, who + " is starting." + kCrLf, ""},
+                   {800, who + " could not be started." + kCrLf + kCrLf, ""}},
+                  810,
+                  2};
   s->running = true;
-  return SimRun{{{10, who + " is starting." + kCrLf, ""}, {800, who + " was started successfully." + kCrLf + kCrLf, ""}}, 810, 0};
+  return SimRun{{{10, who + " is starting." + kCrLf, ""},
+                 {800, who + " was started successfully." + kCrLf + kCrLf, ""}},
+                810,
+                0};
 }
 
 bool HostFileExists(SimMachine& m, const std::string& path) {
@@ -157,7 +193,8 @@ bool HostFileExists(SimMachine& m, const std::string& path) {
 
 // A service executable: " /install /silent" registers the services that
 // name it, " /uninstall /silent " removes them. Silent: prints nothing.
-std::optional<SimRun> ServiceExe(SimMachine& m, const std::string& program, const std::string& args) {
+std::optional<SimRun> ServiceExe(SimMachine& m, const std::string& program,
+                                 const std::string& args) {
   if (!HostFileExists(m, program)) return std::nullopt;
   std::string full = text::Upper(m.FullPath(program));
   std::string a = text::Lower(Trim(args));

@@ -30,7 +30,8 @@ std::string Trim(const std::string& s) {
 
 }  // namespace
 
-std::optional<SimRun> RunDevcon(SimMachine& m, const std::string& program, const std::string& args) {
+std::optional<SimRun> RunDevcon(SimMachine& m, const std::string& program,
+                                const std::string& args) {
   if (!Findable(m, program)) return std::nullopt;
   if (m.devices.devconFails) return SimRun{{}, 50, 1};
   std::string rest = Trim(args);

@@ -15,7 +15,9 @@ namespace devrules {
 
 constexpr size_t kTextSize = 260;
 
-inline char LowerAscii(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; }
+inline char LowerAscii(char c) {
+  return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 inline bool EqualNoCase(const std::string& a, const std::string& b) {
   if (a.size() != b.size()) return false;
@@ -71,7 +73,9 @@ struct ListedDevice {
   std::string name;
 };
 
-inline const char* RescanOutput() { return "Scanning for new hardware.\r\nScanning completed.\r\n"; }
+inline const char* RescanOutput() {
+  return "Scanning for new hardware.\r\nScanning completed.\r\n";
+}
 
 inline const char* UsageText() {
   return "Device Console Help:\r\n"
@@ -82,7 +86,8 @@ inline const char* UsageText() {
 
 // "devcon status PATTERN" for the devices that match: instance ID, name and
 // driver state per device, then the count.
-inline std::string StatusListing(const std::vector<ListedDevice>& devices, const std::string& pattern) {
+inline std::string StatusListing(const std::vector<ListedDevice>& devices,
+                                 const std::string& pattern) {
   std::string out;
   size_t n = 0;
   for (const ListedDevice& d : devices) {

@@ -11,7 +11,8 @@ namespace {
 std::string BaseName(const std::string& program) {
   size_t slash = program.find_last_of("\\/:");
   std::string name = text::Lower(slash == std::string::npos ? program : program.substr(slash + 1));
-  if (name.size() > 4 && name.compare(name.size() - 4, 4, ".exe") == 0) name.resize(name.size() - 4);
+  if (name.size() > 4 && name.compare(name.size() - 4, 4, ".exe") == 0)
+    name.resize(name.size() - 4);
   return name;
 }
 

@@ -34,7 +34,10 @@ std::string FileNameOf(const std::string& path) {
 class SimLibrary : public Library {
  public:
   SimLibrary(SimMachine& m, std::string path, bool helper)
-      : m_(m), counted_(m.handles, "library", "LoadLibrary(" + path + ")"), path_(std::move(path)), helper_(helper) {
+      : m_(m),
+        counted_(m.handles, "library", "LoadLibrary(" + path + ")"),
+        path_(std::move(path)),
+        helper_(helper) {
     m_.Record("library", "LoadLibrary(" + path_ + ")");
   }
   ~SimLibrary() override { m_.Record("library", "FreeLibrary(" + path_ + ")"); }
@@ -53,7 +56,8 @@ class SimLibrary : public Library {
     if (std::find(missing.begin(), missing.end(), name) != missing.end()) return false;
     if (name == "DllRegisterServer") return !helper_;
     if (!helper_) return false;
-    return std::find(std::begin(kHelperExports), std::end(kHelperExports), name) != std::end(kHelperExports);
+    return std::find(std::begin(kHelperExports), std::end(kHelperExports), name) !=
+           std::end(kHelperExports);
   }
 
   uint32_t FuncFindExistDevice(const std::string& hwid, char* deviceId, char* portInfo) override {
@@ -79,7 +83,8 @@ class SimLibrary : public Library {
   int32_t FuncDrvKit(const std::string& inf, const std::string& hwid, const std::string& port,
                      uintptr_t window) override {
     if (!Exports("FuncDrvKit")) return 0;
-    m_.Record("library", "FuncDrvKit(" + inf + ", " + hwid + ", " + port + ", " + std::to_string(window) + ")");
+    m_.Record("library", "FuncDrvKit(" + inf + ", " + hwid + ", " + port + ", " +
+                             std::to_string(window) + ")");
     // A failing install leaves its code for LastInstallErrorCode, as the library does.
     if (auto e = m_.faults.Check("FuncDrvKit")) {
       m_.devices.lastErrorCode = *e;
@@ -138,7 +143,8 @@ class SimLibraries : public Libraries {
     }
     std::string name = text::Lower(FileNameOf(path));
     bool helper = !(name.size() > 4 && name.compare(name.size() - 4, 4, ".ocx") == 0);
-    bool present = name.find("64") != std::string::npos ? m_.devices.present64 : m_.devices.present32;
+    bool present =
+        name.find("64") != std::string::npos ? m_.devices.present64 : m_.devices.present32;
     if (path.empty() || !IsFile(m_.HostPath(path)) || (helper && !present)) {
       m_.lastError = kErrorModNotFound;
       return nullptr;
@@ -152,6 +158,8 @@ class SimLibraries : public Libraries {
 
 }  // namespace
 
-std::unique_ptr<Libraries> MakeLibraries(SimMachine& m) { return std::make_unique<SimLibraries>(m); }
+std::unique_ptr<Libraries> MakeLibraries(SimMachine& m) {
+  return std::make_unique<SimLibraries>(m);
+}
 
 }  // namespace plat::sim

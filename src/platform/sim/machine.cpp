@@ -29,9 +29,9 @@ const std::vector<std::string>& FaultableCalls() {
       "LoadLibrary", "GetProcAddress", "DllRegisterServer", "FuncFindExistDevice", "RefreshHW",
       "FuncDrvKit", "LastInstallErrorCode", "ShowErrorCode",
       // the spooler
-      "EnumPrinters", "EnumPorts", "OpenPrinter", "GetPrinter", "SetPrinter", "EnumJobs", "AddPrinter",
-      "DeletePrinter", "DeletePrinterDriver", "DeletePrinterDriverEx", "AddPrinterDriver",
-      "GetDefaultPrinter", "SetDefaultPrinter",
+      "EnumPrinters", "EnumPorts", "OpenPrinter", "GetPrinter", "SetPrinter", "EnumJobs",
+      "AddPrinter", "DeletePrinter", "DeletePrinterDriver", "DeletePrinterDriverEx",
+      "AddPrinterDriver", "GetDefaultPrinter", "SetDefaultPrinter",
       // the registry
       "RegOpenKeyEx", "RegCreateKeyEx", "RegQueryValueEx", "RegSetValueEx", "RegDeleteValue",
       "RegEnumValue", "RegEnumKeyEx", "RegDeleteKey"};
@@ -150,8 +150,8 @@ SimMachine::SimMachine(const std::string& sandboxRoot) {
     root_ = sandboxRoot;
     mkdir(root_.c_str(), 0755);
   }
-  for (const char* d : {"/C", "/C/Medium", "/C/Temp", "/C/WINDOWS", "/C/WINDOWS/system32",
-                        "/C/WINDOWS/inf", "/D"})
+  for (const char* d :
+       {"/C", "/C/Medium", "/C/Temp", "/C/WINDOWS", "/C/WINDOWS/system32", "/C/WINDOWS/inf", "/D"})
     mkdir((root_ + d).c_str(), 0755);
   system_ = MakeSystem(*this);
   files_ = MakeFiles(*this);
@@ -175,9 +175,14 @@ SimMachine::~SimMachine() {
 }
 
 plat::Backend SimMachine::AsBackend() {
-  return {.system = system_.get(), .files = files_.get(), .profile = profile_.get(),
-          .processes = processes_.get(), .libraries = libraries_.get(),
-          .spooler = spoolerApi_.get(), .messages = messages_.get(), .registry = registryApi_.get()};
+  return {.system = system_.get(),
+          .files = files_.get(),
+          .profile = profile_.get(),
+          .processes = processes_.get(),
+          .libraries = libraries_.get(),
+          .spooler = spoolerApi_.get(),
+          .messages = messages_.get(),
+          .registry = registryApi_.get()};
 }
 
 void SimMachine::Mount(const std::string& windowsFolder, const std::string& hostFolder) {

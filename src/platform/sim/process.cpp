@@ -26,7 +26,8 @@ struct Feed {
   uint64_t ExitTime() const { return start + run.exitAt; }
   // The time of the next output not yet written, or the exit time.
   uint64_t NextEventTime() const {
-    return next < run.outputs.size() ? std::min(start + run.outputs[next].at, ExitTime()) : ExitTime();
+    return next < run.outputs.size() ? std::min(start + run.outputs[next].at, ExitTime())
+                                     : ExitTime();
   }
 };
 
@@ -107,7 +108,10 @@ class SimProcess : public Process {
  public:
   SimProcess(SimMachine& m, std::shared_ptr<Feed> feed, std::weak_ptr<PipeData> pipe,
              const std::string& commandLine)
-      : m_(m), feed_(std::move(feed)), pipe_(std::move(pipe)), madeBy_("CreateProcess(" + commandLine + ")") {
+      : m_(m),
+        feed_(std::move(feed)),
+        pipe_(std::move(pipe)),
+        madeBy_("CreateProcess(" + commandLine + ")") {
     m_.handles.Open("process", madeBy_);
     m_.handles.Open("thread", madeBy_);
   }
@@ -181,7 +185,8 @@ class SimProcesses : public Processes {
     auto* pipe = dynamic_cast<SimPipe*>(info.stdOutput);
     // Standard output goes to the pipe only when its handle is inherited.
     std::weak_ptr<PipeData> data;
-    if (pipe && info.inheritHandles && (info.startupFlags & kStartfUseStdHandles) && pipe->WriteOpen()) {
+    if (pipe && info.inheritHandles && (info.startupFlags & kStartfUseStdHandles) &&
+        pipe->WriteOpen()) {
       pipe->Data()->feeds.push_back(feed);
       data = pipe->Data();
     }
@@ -194,18 +199,20 @@ class SimProcesses : public Processes {
       return false;
     }
     const bool started = Start(commandLine).has_value();
-    m_.Record("winexec", TypedCommand(m_, commandLine) + " show=" + ShowName(show) + (started ? "" : " (not found)"));
+    m_.Record("winexec", TypedCommand(m_, commandLine) + " show=" + ShowName(show) +
+                             (started ? "" : " (not found)"));
     if (started) m_.started.push_back(TypedCommand(m_, commandLine));
     return started;
   }
 
-  bool ShellExecute(uintptr_t, const std::string& verb, const std::string& file, const std::string& parameters,
-                    const std::string&, uint16_t show) override {
+  bool ShellExecute(uintptr_t, const std::string& verb, const std::string& file,
+                    const std::string& parameters, const std::string&, uint16_t show) override {
     if (auto e = m_.faults.Check("ShellExecute")) {
       m_.lastError = *e;
       return false;
     }
-    m_.Record("shell", (verb.empty() ? "open" : verb) + " " + file + (parameters.empty() ? "" : " " + parameters) +
+    m_.Record("shell", (verb.empty() ? "open" : verb) + " " + file +
+                           (parameters.empty() ? "" : " " + parameters) +
                            " show=" + ShowName(show));
     m_.started.push_back(file + (parameters.empty() ? "" : " " + parameters));
     return true;
@@ -213,9 +220,10 @@ class SimProcesses : public Processes {
 
  private:
   static std::string ShowName(uint16_t show) {
-    static const char* const names[] = {"SW_HIDE", "SW_SHOWNORMAL", "SW_SHOWMINIMIZED", "SW_SHOWMAXIMIZED",
-                                        "SW_SHOWNOACTIVATE", "SW_SHOW", "SW_MINIMIZE", "SW_SHOWMINNOACTIVE",
-                                        "SW_SHOWNA", "SW_RESTORE", "SW_SHOWDEFAULT"};
+    static const char* const names[] = {
+        "SW_HIDE",           "SW_SHOWNORMAL", "SW_SHOWMINIMIZED", "SW_SHOWMAXIMIZED",
+        "SW_SHOWNOACTIVATE", "SW_SHOW",       "SW_MINIMIZE",      "SW_SHOWMINNOACTIVE",
+        "SW_SHOWNA",         "SW_RESTORE",    "SW_SHOWDEFAULT"};
     return show < 11 ? names[show] : std::to_string(show);
   }
 
@@ -223,7 +231,8 @@ class SimProcesses : public Processes {
   static std::string StartText(const StartInfo& info) {
     char buf[96];
     snprintf(buf, sizeof buf, "flags=0x%x startup=0x%x show=%u inherit=%d dir=", info.creationFlags,
-             info.startupFlags, static_cast<unsigned>(info.showWindow), info.inheritHandles ? 1 : 0);
+             info.startupFlags, static_cast<unsigned>(info.showWindow),
+             info.inheritHandles ? 1 : 0);
     return buf + info.currentDirectory;
   }
 
@@ -238,6 +247,8 @@ class SimProcesses : public Processes {
 
 }  // namespace
 
-std::unique_ptr<Processes> MakeProcesses(SimMachine& m) { return std::make_unique<SimProcesses>(m); }
+std::unique_ptr<Processes> MakeProcesses(SimMachine& m) {
+  return std::make_unique<SimProcesses>(m);
+}
 
 }  // namespace plat::sim

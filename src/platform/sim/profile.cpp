@@ -28,9 +28,8 @@ class SimProfile : public Profile {
  public:
   explicit SimProfile(SimMachine& m) : m_(m) {}
 
-  std::string GetString(const std::string& file, const std::string& section,
-                        const std::string& key, const std::string& def,
-                        uint32_t bufferSize) override {
+  std::string GetString(const std::string& file, const std::string& section, const std::string& key,
+                        const std::string& def, uint32_t bufferSize) override {
     const profile_text::Text* doc = Faulted("GetPrivateProfileString") ? nullptr : Load(file);
     if (!doc) return profile_text::DefaultOnly(def, bufferSize);
     return doc->GetString(section, key, def, bufferSize);

@@ -102,7 +102,10 @@ namespace {
 class SimKey : public RegistryKey {
  public:
   SimKey(SimMachine& m, const char* call, std::vector<std::string> path, uint64_t id, bool full)
-      : handle_(m.handles, "registry", call + ("(" + text::Join(path, "\\") + ")")), path(std::move(path)), id(id), full(full) {}
+      : handle_(m.handles, "registry", call + ("(" + text::Join(path, "\\") + ")")),
+        path(std::move(path)),
+        id(id),
+        full(full) {}
 
  private:
   CountedHandle handle_;
@@ -207,8 +210,9 @@ class SimRegistry : public Registry {
     SimRegKey* holder = p;
     for (size_t i = 0; i + 1 < parts.size(); ++i)
       if (!(holder = Child(*holder, parts[i]))) return kErrorFileNotFound;
-    auto it = std::find_if(holder->subkeys.begin(), holder->subkeys.end(),
-                           [&](const SimRegKey& s) { return text::EqualNoCase(s.name, parts.back()); });
+    auto it = std::find_if(holder->subkeys.begin(), holder->subkeys.end(), [&](const SimRegKey& s) {
+      return text::EqualNoCase(s.name, parts.back());
+    });
     if (it == holder->subkeys.end()) return kErrorFileNotFound;
     if (!it->subkeys.empty()) return kErrorAccessDenied;
     holder->subkeys.erase(it);
@@ -266,7 +270,8 @@ class SimRegistry : public Registry {
 
   // The names of a key's values or subkeys, in the order they are kept.
   template <typename Item>
-  uint32_t Names(RegistryKey& key, std::vector<Item> SimRegKey::*items, std::vector<std::string>& out) {
+  uint32_t Names(RegistryKey& key, std::vector<Item> SimRegKey::*items,
+                 std::vector<std::string>& out) {
     SimRegKey* k = Live(key);
     if (!k) return kErrorKeyDeleted;
     out.clear();

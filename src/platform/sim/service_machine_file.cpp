@@ -13,14 +13,15 @@ bool Fail(std::string& error, const std::string& text) {
 bool Flag(const std::string& section, const std::string& key, const std::string& value, bool& out,
           std::string& error) {
   std::string v = text::Trim(value);
-  if (v != "0" && v != "1") return Fail(error, "[" + section + "] " + key + " must be 0 or 1, not '" + value + "'");
+  if (v != "0" && v != "1")
+    return Fail(error, "[" + section + "] " + key + " must be 0 or 1, not '" + value + "'");
   out = v == "1";
   return true;
 }
 
 // "never"/0, "once"/1, a count, or "always"/-1.
-bool Failures(const std::string& section, const std::string& key, const std::string& value, int& out,
-              std::string& error) {
+bool Failures(const std::string& section, const std::string& key, const std::string& value,
+              int& out, std::string& error) {
   std::string v = text::Lower(text::Trim(value));
   if (v == "never") v = "0";
   if (v == "once") v = "1";
@@ -30,7 +31,8 @@ bool Failures(const std::string& section, const std::string& key, const std::str
     return true;
   }
   if (v.empty() || v.size() > 4 || v.find_first_not_of("0123456789") != std::string::npos)
-    return Fail(error, "[" + section + "] " + key + " must be never, once, always or a count, not '" + value + "'");
+    return Fail(error, "[" + section + "] " + key +
+                           " must be never, once, always or a count, not '" + value + "'");
   out = std::stoi(v);
   return true;
 }
@@ -65,9 +67,11 @@ bool LoadServiceSections(const std::map<std::string, std::map<std::string, std::
       }
     }
     if (!installedGiven) s.installed = true;  // a section describes an installed service
-    if (s.running && !s.installed) return Fail(error, "[" + name + "]: a service that is not installed cannot run");
+    if (s.running && !s.installed)
+      return Fail(error, "[" + name + "]: a service that is not installed cannot run");
     std::string key = text::Upper(service);
-    if (table.byName.count(key)) return Fail(error, "[" + name + "]: the service is described twice");
+    if (table.byName.count(key))
+      return Fail(error, "[" + name + "]: the service is described twice");
     table.byName[key] = s;
   }
   m.services = std::move(table);

@@ -16,13 +16,15 @@ constexpr uint32_t kPrinterStatusPendingDeletion = 0x4;
 constexpr uint32_t kPrinterStatusPaused = 0x1;
 
 // Bytes of a 32-bit text: the characters and the NUL; an empty text is a null pointer.
-uint32_t TextSize(const std::string& s) { return s.empty() ? 0 : static_cast<uint32_t>(s.size() + 1); }
+uint32_t TextSize(const std::string& s) {
+  return s.empty() ? 0 : static_cast<uint32_t>(s.size() + 1);
+}
 
 uint32_t PrinterSize(const PrinterInfo2& p) {
   uint32_t n = 84;  // sizeof(PRINTER_INFO_2A) on 32-bit Windows
-  for (const std::string* s : {&p.serverName, &p.printerName, &p.shareName, &p.portName,
-                               &p.driverName, &p.comment, &p.location, &p.sepFile,
-                               &p.printProcessor, &p.datatype, &p.parameters})
+  for (const std::string* s :
+       {&p.serverName, &p.printerName, &p.shareName, &p.portName, &p.driverName, &p.comment,
+        &p.location, &p.sepFile, &p.printProcessor, &p.datatype, &p.parameters})
     n += TextSize(*s);
   if (p.devMode) n += static_cast<uint32_t>(kDevModeSize);
   return (n + 3) & ~3u;  // entries' texts are packed on DWORD boundaries
@@ -40,7 +42,9 @@ uint32_t JobSize(const JobInfo1& j) {
 class SimPrinterHandle : public PrinterHandle {
  public:
   SimPrinterHandle(SimMachine& m, const char* call, std::string name, uint32_t access)
-      : handle_(m.handles, "printer", call + ("(" + name + ")")), name(std::move(name)), access(access) {}
+      : handle_(m.handles, "printer", call + ("(" + name + ")")),
+        name(std::move(name)),
+        access(access) {}
 
  private:
   CountedHandle handle_;
@@ -204,7 +208,8 @@ class SimSpooler : public Spooler {
     p.info.status = 0;
     p.info.jobs = 0;
     m_.spooler.printers.push_back(p);
-    return std::make_unique<SimPrinterHandle>(m_, "AddPrinter", info.printerName, kPrinterAllAccess);
+    return std::make_unique<SimPrinterHandle>(m_, "AddPrinter", info.printerName,
+                                              kPrinterAllAccess);
   }
 
   bool DeletePrinter(PrinterHandle& printer) override {

@@ -61,7 +61,8 @@ bool LoadSpoolerSections(const std::map<std::string, std::map<std::string, std::
           std::string port = text::Trim(p);
           if (port.empty()) return Fail(error, "[Spooler]: empty port name in Ports=" + *ports);
           for (const std::string& seen : state.ports)
-            if (text::EqualNoCase(seen, port)) return Fail(error, "[Spooler]: port listed twice: " + port);
+            if (text::EqualNoCase(seen, port))
+              return Fail(error, "[Spooler]: port listed twice: " + port);
           state.ports.push_back(port);
         }
       }
@@ -106,18 +107,21 @@ bool LoadSpoolerSections(const std::map<std::string, std::map<std::string, std::
       return Fail(error, "[" + name + "]: Port " + p.info.portName + " is not in [Spooler] Ports");
     for (const SimPrinter& q : state.printers)
       if (text::EqualNoCase(q.info.printerName, p.info.printerName))
-        return Fail(error, "[" + name + "]: a printer named " + p.info.printerName + " exists already");
+        return Fail(error,
+                    "[" + name + "]: a printer named " + p.info.printerName + " exists already");
     uint32_t jobs = 0;
     if (Value(*section, "Jobs") && !ParseCount(get("Jobs"), jobs))
       return Fail(error, "[" + name + "]: Jobs must be a number, not " + get("Jobs"));
     for (uint32_t j = 0; j < jobs; ++j)
       p.jobs.push_back(SimJob{state.nextJobId++, "Document " + std::to_string(j + 1), 0});
-    bool driverKnown = std::any_of(state.drivers.begin(), state.drivers.end(),
-                                   [&](const std::string& d) { return text::EqualNoCase(d, p.info.driverName); });
+    bool driverKnown =
+        std::any_of(state.drivers.begin(), state.drivers.end(),
+                    [&](const std::string& d) { return text::EqualNoCase(d, p.info.driverName); });
     if (!driverKnown) state.drivers.push_back(p.info.driverName);
     // A queue's print processor is installed with it.
-    if (std::none_of(state.printProcessors.begin(), state.printProcessors.end(),
-                     [&](const std::string& q) { return text::EqualNoCase(q, p.info.printProcessor); }))
+    if (std::none_of(
+            state.printProcessors.begin(), state.printProcessors.end(),
+            [&](const std::string& q) { return text::EqualNoCase(q, p.info.printProcessor); }))
       state.printProcessors.push_back(p.info.printProcessor);
     state.printers.push_back(p);
   }

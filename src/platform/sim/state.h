@@ -24,7 +24,7 @@ struct SimPrinter {
 
 struct SpoolerState {
   std::vector<std::string> ports = {"LPT1:", "LPT2:", "COM1:", "FILE:"};
-  std::vector<std::string> drivers;  // installed driver names
+  std::vector<std::string> drivers;                         // installed driver names
   std::vector<std::string> printProcessors = {"WinPrint"};  // installed print processors
   std::vector<SimPrinter> printers;
   std::string defaultPrinter;
@@ -66,9 +66,9 @@ struct ServiceTable {
 };
 
 struct SimDevice {
-  std::string hardwareId;  // tail, e.g. "VelmarVP-210" or "USB\VID_..."
-  std::string deviceId;    // e.g. "USBPRINT\VELMARVP-210\7&1A2B&0&USB001"
-  std::string portInfo;    // ends with the six-character port name for USB
+  std::string hardwareId;     // tail, e.g. "VelmarVP-210" or "USB\VID_..."
+  std::string deviceId;       // e.g. "USBPRINT\VELMARVP-210\7&1A2B&0&USB001"
+  std::string portInfo;       // ends with the six-character port name for USB
   bool afterRefresh = false;  // appears only after RefreshHW (or a devcon rescan)
   bool visible = true;        // false: unplugged
   std::string name;           // friendly name, shown by devcon's status listing
@@ -118,8 +118,8 @@ struct SimRegValue {
 };
 
 struct SimRegKey {
-  std::string name;  // as created
-  uint64_t id = 0;   // tells a re-created key from the one a handle was opened on
+  std::string name;                 // as created
+  uint64_t id = 0;                  // tells a re-created key from the one a handle was opened on
   std::vector<SimRegValue> values;  // in the order written
   std::vector<SimRegKey> subkeys;   // sorted without regard to case, as the registry lists them
 };

@@ -21,7 +21,9 @@ std::string Joined(const std::vector<std::string>& items) {
 
 std::vector<std::string> DescribeSystem(const SimMachine& m) {
   std::vector<std::string> lines;
-  auto add = [&](const std::string& what, const std::string& value) { lines.push_back("System." + what + "=" + value); };
+  auto add = [&](const std::string& what, const std::string& value) {
+    lines.push_back("System." + what + "=" + value);
+  };
   add("Version", std::to_string(m.version.major) + "." + std::to_string(m.version.minor));
   add("Wow64", m.wow64 ? "1" : "0");
   add("Printers", std::to_string(m.spooler.printers.size()));
@@ -40,13 +42,18 @@ std::vector<std::string> DescribeSystem(const SimMachine& m) {
   add("Drivers", Joined(m.spooler.drivers));
   add("PrintProcessors", Joined(m.spooler.printProcessors));
   for (const auto& [key, s] : m.services.byName)
-    add("Service[" + s.name + "]", !s.installed ? "not installed" : s.running ? "running" : "stopped");
+    add("Service[" + s.name + "]", !s.installed ? "not installed"
+                                   : s.running  ? "running"
+                                                : "stopped");
   int calls = 0;
   for (const Event& e : m.transcript)
-    if (e.kind == "library" && e.text.rfind("LoadLibrary(", 0) != 0 && e.text.rfind("FreeLibrary(", 0) != 0)
+    if (e.kind == "library" && e.text.rfind("LoadLibrary(", 0) != 0 &&
+        e.text.rfind("FreeLibrary(", 0) != 0)
       add("HelperLibrary.Call[" + std::to_string(calls++) + "]", e.text);
-  for (size_t i = 0; i < m.started.size(); ++i) add("Started[" + std::to_string(i) + "]", m.started[i]);
-  for (size_t i = 0; i < m.created.size(); ++i) add("Created[" + std::to_string(i) + "]", m.created[i]);
+  for (size_t i = 0; i < m.started.size(); ++i)
+    add("Started[" + std::to_string(i) + "]", m.started[i]);
+  for (size_t i = 0; i < m.created.size(); ++i)
+    add("Created[" + std::to_string(i) + "]", m.created[i]);
   add("OpenHandles", std::to_string(m.handles.Total()));
   const std::vector<std::string> open = m.handles.List();
   for (size_t i = 0; i < open.size(); ++i) add("OpenHandle[" + std::to_string(i) + "]", open[i]);

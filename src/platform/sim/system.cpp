@@ -35,7 +35,9 @@ class SimSystem : public System {
   std::string GetSystemDirectory() override {
     return Faulted("GetSystemDirectory") ? std::string() : m_.systemDirectory;
   }
-  std::string GetTempPath() override { return Faulted("GetTempPath") ? std::string() : m_.tempPath; }
+  std::string GetTempPath() override {
+    return Faulted("GetTempPath") ? std::string() : m_.tempPath;
+  }
 
   void Sleep(uint32_t ms) override { m_.now += ms; }
   uint64_t TickCount() override { return m_.now; }

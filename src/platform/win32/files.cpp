@@ -41,8 +41,9 @@ class Win32Files : public Files {
 
   std::optional<std::string> ReadFile(const std::string& path,
                                       std::optional<FileStamp>* stamp = nullptr) override {
-    const ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                                          nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const ScopedHandle file(::CreateFileA(path.c_str(), GENERIC_READ,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                                          OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file) return std::nullopt;
     const HANDLE h = file.Get();
     const std::optional<FileStamp> before = stamp ? StampOf(h) : std::nullopt;

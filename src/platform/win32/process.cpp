@@ -96,9 +96,10 @@ class Win32Processes : public Processes {
     cmd.push_back('\0');
     const std::string program = QuotedProgram(info.commandLine);
     PROCESS_INFORMATION pi{};
-    if (!::CreateProcessA(program.empty() ? nullptr : program.c_str(), cmd.data(), nullptr, nullptr, info.inheritHandles ? TRUE : FALSE,
-                          info.creationFlags, nullptr,
-                          info.currentDirectory.empty() ? nullptr : info.currentDirectory.c_str(), &si, &pi)) {
+    if (!::CreateProcessA(program.empty() ? nullptr : program.c_str(), cmd.data(), nullptr, nullptr,
+                          info.inheritHandles ? TRUE : FALSE, info.creationFlags, nullptr,
+                          info.currentDirectory.empty() ? nullptr : info.currentDirectory.c_str(),
+                          &si, &pi)) {
       return nullptr;
     }
     return std::make_unique<Win32Process>(pi.hProcess, pi.hThread);
@@ -109,10 +110,12 @@ class Win32Processes : public Processes {
   }
 
   bool ShellExecute(uintptr_t window, const std::string& verb, const std::string& file,
-                    const std::string& parameters, const std::string& directory, uint16_t show) override {
-    HINSTANCE r = ::ShellExecuteA(reinterpret_cast<HWND>(window), verb.empty() ? nullptr : verb.c_str(),
-                                  file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
-                                  directory.empty() ? nullptr : directory.c_str(), show);
+                    const std::string& parameters, const std::string& directory,
+                    uint16_t show) override {
+    HINSTANCE r =
+        ::ShellExecuteA(reinterpret_cast<HWND>(window), verb.empty() ? nullptr : verb.c_str(),
+                        file.c_str(), parameters.empty() ? nullptr : parameters.c_str(),
+                        directory.empty() ? nullptr : directory.c_str(), show);
     return reinterpret_cast<uintptr_t>(r) > 32;
   }
 };

@@ -24,9 +24,8 @@ std::vector<std::string> SplitList(const std::vector<char>& buf, DWORD count) {
 
 class Win32Profile : public Profile {
  public:
-  std::string GetString(const std::string& file, const std::string& section,
-                        const std::string& key, const std::string& def,
-                        uint32_t bufferSize) override {
+  std::string GetString(const std::string& file, const std::string& section, const std::string& key,
+                        const std::string& def, uint32_t bufferSize) override {
     if (bufferSize == 0) return {};
     std::vector<char> buf(bufferSize, '\0');
     DWORD n = ::GetPrivateProfileStringA(section.c_str(), key.c_str(), def.c_str(), buf.data(),
@@ -39,7 +38,8 @@ class Win32Profile : public Profile {
   std::vector<std::string> GetSectionNames(const std::string& file, uint32_t bufferSize) override {
     if (bufferSize == 0) return {};
     std::vector<char> buf(bufferSize, '\0');
-    DWORD n = ::GetPrivateProfileStringA(nullptr, nullptr, "", buf.data(), bufferSize, file.c_str());
+    DWORD n =
+        ::GetPrivateProfileStringA(nullptr, nullptr, "", buf.data(), bufferSize, file.c_str());
     return SplitList(buf, n);
   }
 

@@ -27,8 +27,8 @@ class Win32Registry : public Registry {
     const char* sub = path.c_str();
     if (!parent && *sub == '\\') ++sub;
     HKEY h = nullptr;
-    LONG r = ::RegOpenKeyExA(base, sub, 0, access == RegAccess::Full ? KEY_ALL_ACCESS : KEY_READ,
-                             &h);
+    LONG r =
+        ::RegOpenKeyExA(base, sub, 0, access == RegAccess::Full ? KEY_ALL_ACCESS : KEY_READ, &h);
     if (r != ERROR_SUCCESS) return static_cast<uint32_t>(r);
     out = std::make_unique<Win32Key>(h);
     return kErrorSuccess;
@@ -69,9 +69,9 @@ class Win32Registry : public Registry {
 
   uint32_t WriteValue(RegistryKey& key, const std::string& name, uint32_t type,
                       const std::string& data) override {
-    return static_cast<uint32_t>(
-        ::RegSetValueExA(Raw(key), name.c_str(), 0, type,
-                         reinterpret_cast<const BYTE*>(data.data()), static_cast<DWORD>(data.size())));
+    return static_cast<uint32_t>(::RegSetValueExA(Raw(key), name.c_str(), 0, type,
+                                                  reinterpret_cast<const BYTE*>(data.data()),
+                                                  static_cast<DWORD>(data.size())));
   }
 
   uint32_t DeleteValue(RegistryKey& key, const std::string& name) override {

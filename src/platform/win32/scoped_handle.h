@@ -63,7 +63,8 @@ template <typename H, auto CloseFn, bool invalidValueIsNone = false>
 struct CloseTraits {
   using Handle = H;
   static bool IsNone(H h) {
-    return h == nullptr || (invalidValueIsNone && reinterpret_cast<HANDLE>(h) == INVALID_HANDLE_VALUE);
+    return h == nullptr ||
+           (invalidValueIsNone && reinterpret_cast<HANDLE>(h) == INVALID_HANDLE_VALUE);
   }
   static void Close(H h) { CloseFn(h); }
 };

@@ -62,17 +62,25 @@ struct Field {
   Type Info::*value;
 };
 constexpr Field<LPSTR, std::string> kTextFields[] = {
-    {&Api::pServerName, &Info::serverName}, {&Api::pPrinterName, &Info::printerName},
-    {&Api::pShareName, &Info::shareName},   {&Api::pPortName, &Info::portName},
-    {&Api::pDriverName, &Info::driverName}, {&Api::pComment, &Info::comment},
-    {&Api::pLocation, &Info::location},     {&Api::pSepFile, &Info::sepFile},
-    {&Api::pDatatype, &Info::datatype},     {&Api::pParameters, &Info::parameters},
+    {&Api::pServerName, &Info::serverName},
+    {&Api::pPrinterName, &Info::printerName},
+    {&Api::pShareName, &Info::shareName},
+    {&Api::pPortName, &Info::portName},
+    {&Api::pDriverName, &Info::driverName},
+    {&Api::pComment, &Info::comment},
+    {&Api::pLocation, &Info::location},
+    {&Api::pSepFile, &Info::sepFile},
+    {&Api::pDatatype, &Info::datatype},
+    {&Api::pParameters, &Info::parameters},
     {&Api::pPrintProcessor, &Info::printProcessor}};
-constexpr Field<DWORD, uint32_t> kNumberFields[] = {
-    {&Api::Attributes, &Info::attributes}, {&Api::Priority, &Info::priority},
-    {&Api::DefaultPriority, &Info::defaultPriority}, {&Api::StartTime, &Info::startTime},
-    {&Api::UntilTime, &Info::untilTime}, {&Api::Status, &Info::status},
-    {&Api::cJobs, &Info::jobs}, {&Api::AveragePPM, &Info::averagePpm}};
+constexpr Field<DWORD, uint32_t> kNumberFields[] = {{&Api::Attributes, &Info::attributes},
+                                                    {&Api::Priority, &Info::priority},
+                                                    {&Api::DefaultPriority, &Info::defaultPriority},
+                                                    {&Api::StartTime, &Info::startTime},
+                                                    {&Api::UntilTime, &Info::untilTime},
+                                                    {&Api::Status, &Info::status},
+                                                    {&Api::cJobs, &Info::jobs},
+                                                    {&Api::AveragePPM, &Info::averagePpm}};
 
 PrinterInfo2 FromInfo(const PRINTER_INFO_2A& p) {
   PrinterInfo2 i;
@@ -190,8 +198,8 @@ class Win32Spooler : public Spooler {
 
   bool SetPrinter0(PrinterHandle& printer, uint32_t command, uint32_t status) override {
     // Level 0 with PRINTER_CONTROL_SET_STATUS takes the status as the "buffer".
-    return WINSPOOL(SetPrinterA, Raw(printer), 0, reinterpret_cast<LPBYTE>(static_cast<uintptr_t>(status)),
-                         command) != FALSE;
+    return WINSPOOL(SetPrinterA, Raw(printer), 0,
+                    reinterpret_cast<LPBYTE>(static_cast<uintptr_t>(status)), command) != FALSE;
   }
 
   bool EnumJobs1(PrinterHandle& printer, uint32_t firstJob, uint32_t count, uint32_t bufferSize,
@@ -199,7 +207,8 @@ class Win32Spooler : public Spooler {
     return Enumerate<JOB_INFO_1A>(
         bufferSize, out, needed,
         [&](LPBYTE buf, DWORD* need, DWORD* returned) {
-          return WINSPOOL(EnumJobsA, Raw(printer), firstJob, count, 1, buf, bufferSize, need, returned);
+          return WINSPOOL(EnumJobsA, Raw(printer), firstJob, count, 1, buf, bufferSize, need,
+                          returned);
         },
         [](const JOB_INFO_1A& j) {
           JobInfo1 job;
@@ -232,8 +241,8 @@ class Win32Spooler : public Spooler {
   }
 
   bool DeletePrinterDriver(const std::string& environment, const std::string& driver) override {
-    return WINSPOOL(DeletePrinterDriverA, nullptr, Opt(environment), const_cast<LPSTR>(driver.c_str())) !=
-           FALSE;
+    return WINSPOOL(DeletePrinterDriverA, nullptr, Opt(environment),
+                    const_cast<LPSTR>(driver.c_str())) != FALSE;
   }
 
   std::optional<bool> GetDefaultPrinter(std::string& name, uint32_t bufferSize) override {

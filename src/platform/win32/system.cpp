@@ -57,7 +57,8 @@ class Win32System : public System {
 
   std::string ShortDateString() override {
     char buf[128] = {};
-    int n = ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, buf, sizeof buf);
+    int n =
+        ::GetDateFormatA(LOCALE_USER_DEFAULT, DATE_SHORTDATE, nullptr, nullptr, buf, sizeof buf);
     return n > 0 ? std::string(buf) : std::string();
   }
 
@@ -106,8 +107,8 @@ class Win32System : public System {
     if (!data || size < sizeof(BITMAPINFOHEADER)) return std::nullopt;
     // A bitmap resource is the file without its 14-byte header: put one back.
     const auto* info = reinterpret_cast<const BITMAPINFOHEADER*>(data);
-    DWORD colours = info->biClrUsed ? info->biClrUsed
-                                    : (info->biBitCount <= 8 ? (1u << info->biBitCount) : 0);
+    DWORD colours =
+        info->biClrUsed ? info->biClrUsed : (info->biBitCount <= 8 ? (1u << info->biBitCount) : 0);
     DWORD offset = 14 + info->biSize + colours * 4;
     std::string file(14, '\0');
     file[0] = 'B';

@@ -9,11 +9,11 @@ namespace {
 
 // The loader flags of Windows 8 (and 7 with its loader update); the build
 // targets Windows 2000, whose headers do not name them.
-constexpr DWORD kSearchDllLoadDir = 0x100;     // LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR
-constexpr DWORD kSearchApplicationDir = 0x200; // LOAD_LIBRARY_SEARCH_APPLICATION_DIR
-constexpr DWORD kSearchSystem32 = 0x800;       // LOAD_LIBRARY_SEARCH_SYSTEM32
-constexpr DWORD kSearchDefaultDirs = 0x1000;   // LOAD_LIBRARY_SEARCH_DEFAULT_DIRS
-constexpr ULONG kDllRedirectionSection = 2;    // ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION
+constexpr DWORD kSearchDllLoadDir = 0x100;      // LOAD_LIBRARY_SEARCH_DLL_LOAD_DIR
+constexpr DWORD kSearchApplicationDir = 0x200;  // LOAD_LIBRARY_SEARCH_APPLICATION_DIR
+constexpr DWORD kSearchSystem32 = 0x800;        // LOAD_LIBRARY_SEARCH_SYSTEM32
+constexpr DWORD kSearchDefaultDirs = 0x1000;    // LOAD_LIBRARY_SEARCH_DEFAULT_DIRS
+constexpr ULONG kDllRedirectionSection = 2;     // ACTIVATION_CONTEXT_SECTION_DLL_REDIRECTION
 
 // ACTCTX_SECTION_KEYED_DATA as XP knows it (the later fields are optional).
 struct ActCtxKeyedData {
@@ -68,7 +68,8 @@ HMODULE SystemLibrary(const char* name) {
   const std::string folder = SystemFolder();
   if (folder.empty()) return nullptr;  // GetSystemDirectoryA's error stands
   // The system DLL's own imports resolve from the system folder too.
-  HMODULE module = ::LoadLibraryExA((folder + name).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+  HMODULE module =
+      ::LoadLibraryExA((folder + name).c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
   if (module) loaded[name] = module;
   return module;
 }
@@ -91,7 +92,8 @@ HMODULE CommonControls() {
 }
 
 HMODULE LoadByBareName(const char* name) {
-  if (HasSearchFlags()) return ::LoadLibraryExA(name, nullptr, kSearchApplicationDir | kSearchSystem32);
+  if (HasSearchFlags())
+    return ::LoadLibraryExA(name, nullptr, kSearchApplicationDir | kSearchSystem32);
   return ::LoadLibraryA(name);
 }
 

@@ -29,7 +29,8 @@ HMODULE CommonControls();
 // lacks it.
 template <typename Fn>
 Fn ProcOf(HMODULE module, const char* name) {
-  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name))) : nullptr;
+  return module ? reinterpret_cast<Fn>(reinterpret_cast<void*>(::GetProcAddress(module, name)))
+                : nullptr;
 }
 
 // A library of ours by its bare name (the fallback when the medium lacks

@@ -117,7 +117,8 @@ Button* Form::DefaultButton(bool cancel) {
     Control* c = todo.back();
     todo.pop_back();
     if (!c->Visible() || !c->Enabled()) continue;
-    if (auto* b = dynamic_cast<Button*>(c); b && (cancel ? b->IsCancel() : b->IsDefault())) return b;
+    if (auto* b = dynamic_cast<Button*>(c); b && (cancel ? b->IsCancel() : b->IsDefault()))
+      return b;
     todo.insert(todo.end(), c->Children().rbegin(), c->Children().rend());
   }
   return nullptr;
@@ -208,11 +209,16 @@ bool Form::PressKey(Key k, bool shift) {
       if (!list || list->Items().empty()) return false;
       const int last = static_cast<int>(list->Items().size()) - 1, at = list->ItemIndex();
       int to = at;
-      if (k == Key::Home) to = 0;
-      else if (k == Key::End) to = last;
-      else if (at < 0) to = 0;  // the first arrow picks the first item
-      else if (k == Key::Up || k == Key::Left) to = std::max(0, at - 1);
-      else to = std::min(last, at + 1);
+      if (k == Key::Home)
+        to = 0;
+      else if (k == Key::End)
+        to = last;
+      else if (at < 0)
+        to = 0;  // the first arrow picks the first item
+      else if (k == Key::Up || k == Key::Left)
+        to = std::max(0, at - 1);
+      else
+        to = std::min(last, at + 1);
       list->SetItemIndex(to);
       return true;
     }
@@ -251,23 +257,35 @@ void LayoutChildren(Control& parent, int ow, int oh, int w, int h) {
   int top = 0, bottom = h, left = 0, right = w;
   for (Control* c : parent.Children()) {
     switch (c->GetAlign()) {
-      case Align::Top: c->SetBounds(left, top, right - left, c->Height()), top += c->Height(); break;
+      case Align::Top:
+        c->SetBounds(left, top, right - left, c->Height()), top += c->Height();
+        break;
       case Align::Bottom:
         bottom -= c->Height(), c->SetBounds(left, bottom, right - left, c->Height());
         break;
-      case Align::Left: c->SetBounds(left, top, c->Width(), bottom - top), left += c->Width(); break;
+      case Align::Left:
+        c->SetBounds(left, top, c->Width(), bottom - top), left += c->Width();
+        break;
       case Align::Right:
         right -= c->Width(), c->SetBounds(right, top, c->Width(), bottom - top);
         break;
-      case Align::Client: break;  // after the others
+      case Align::Client:
+        break;  // after the others
       case Align::None: {
-        int dx = w - ow, dy = h - oh, x = c->Left(), y = c->Top(), cw = c->Width(), ch = c->Height();
+        int dx = w - ow, dy = h - oh, x = c->Left(), y = c->Top(), cw = c->Width(),
+            ch = c->Height();
         uint8_t a = c->GetAnchors();
         if (a & kAnchorRight) {
-          if (a & kAnchorLeft) cw += dx; else x += dx;
+          if (a & kAnchorLeft)
+            cw += dx;
+          else
+            x += dx;
         }
         if (a & kAnchorBottom) {
-          if (a & kAnchorTop) ch += dy; else y += dy;
+          if (a & kAnchorTop)
+            ch += dy;
+          else
+            y += dy;
         }
         c->SetBounds(x, y, cw, ch);
         break;
@@ -320,7 +338,8 @@ void Application::Run() {
   if (mainForm_ && showMainForm) mainForm_->Show();
   // A hidden main form has its window all the same: other programs find it
   // and post it messages.
-  else if (mainForm_) mainForm_->Handle();
+  else if (mainForm_)
+    mainForm_->Handle();
   backend().RunLoop();
 }
 
@@ -330,8 +349,9 @@ int Application::MessageBox(const std::string& text, const std::string& caption,
   return backend().MessageBox(nullptr, text, caption, flags);
 }
 
-int Application::MessageBoxIn(const std::string& text, unsigned textCodePage, const std::string& caption,
-                              unsigned captionCodePage, uint32_t flags) {
+int Application::MessageBoxIn(const std::string& text, unsigned textCodePage,
+                              const std::string& caption, unsigned captionCodePage,
+                              uint32_t flags) {
   return backend().MessageBoxIn(nullptr, text, textCodePage, caption, captionCodePage, flags);
 }
 

@@ -33,7 +33,19 @@ namespace ui::headless {
 // One action of the scripted user. Steps run in order; a step waits until its
 // time (At) has come, its condition (When) holds and its target can be used.
 struct Step {
-  enum class Do { Answer, Press, Select, Enter, Escape, Close, DblClick, Hover, Activate, Key, Alt };
+  enum class Do {
+    Answer,
+    Press,
+    Select,
+    Enter,
+    Escape,
+    Close,
+    DblClick,
+    Hover,
+    Activate,
+    Key,
+    Alt
+  };
   Do what = Do::Answer;
   std::string form, control;  // Press, Select, Close; Enter/Escape: empty = the active form
   int value = 0;              // Answer: IDOK..IDNO; Select, DblClick: the item index (-1: none);
@@ -50,7 +62,9 @@ struct Step {
     return s;
   }
   static Step Answer(int id) { return Make(Do::Answer, "", "", id); }
-  static Step Press(std::string form, std::string control) { return Make(Do::Press, form, control); }
+  static Step Press(std::string form, std::string control) {
+    return Make(Do::Press, form, control);
+  }
   static Step Select(std::string form, std::string control, int index) {
     return Make(Do::Select, form, control, index);
   }
@@ -62,7 +76,9 @@ struct Step {
     return Make(Do::DblClick, form, control, index);
   }
   // The mouse moves onto a control; the one it was on hears that it left.
-  static Step Hover(std::string form, std::string control) { return Make(Do::Hover, form, control); }
+  static Step Hover(std::string form, std::string control) {
+    return Make(Do::Hover, form, control);
+  }
   // The user switches to another program and back to |form|: it is activated anew.
   static Step Activate(std::string form) { return Make(Do::Activate, form); }
   // A key pressed on |form| (empty: the active form), handled as the form's
@@ -72,10 +88,24 @@ struct Step {
     s.shift = shift;
     return s;
   }
-  static Step Alt(char letter, std::string form = "") { return Make(Do::Alt, std::move(form), "", letter); }
-  Step At(uint64_t t) const { Step s = *this; s.at = t; return s; }
-  Step When(std::string text) const { Step s = *this; s.when = std::move(text); return s; }
-  Step After(uint64_t ms) const { Step s = *this; s.after = ms; return s; }
+  static Step Alt(char letter, std::string form = "") {
+    return Make(Do::Alt, std::move(form), "", letter);
+  }
+  Step At(uint64_t t) const {
+    Step s = *this;
+    s.at = t;
+    return s;
+  }
+  Step When(std::string text) const {
+    Step s = *this;
+    s.when = std::move(text);
+    return s;
+  }
+  Step After(uint64_t ms) const {
+    Step s = *this;
+    s.after = ms;
+    return s;
+  }
 };
 
 struct BoxRecord {
@@ -172,7 +202,7 @@ class Headless : public Backend {
   int depth_ = 0;
   uint64_t deadline_ = 0;
   bool timedOut_ = false;
-  uint64_t lastStep_ = 0;  // when the previous scripted step ran
+  uint64_t lastStep_ = 0;       // when the previous scripted step ran
   Control* hovered_ = nullptr;  // the control under the scripted mouse
   std::map<const Control*, uintptr_t> handles_;
   uintptr_t lastHandle_ = 0x30000;

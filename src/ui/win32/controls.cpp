@@ -92,7 +92,8 @@ void Win32Backend::ControlChanged(Control& c, Prop p) {
       break;
     case Prop::Caption:
       if (std::string(c.Kind()) == "StatusBar")
-        ::SendMessageA(h, SB_SETTEXTA, 255 | SBT_NOBORDERS, reinterpret_cast<LPARAM>(c.Caption().c_str()));
+        ::SendMessageA(h, SB_SETTEXTA, 255 | SBT_NOBORDERS,
+                       reinterpret_cast<LPARAM>(c.Caption().c_str()));
       else
         ::SetWindowTextA(h, c.Caption().c_str());
       break;
@@ -100,13 +101,20 @@ void Win32Backend::ControlChanged(Control& c, Prop p) {
       ::EnableWindow(h, c.Enabled());
       if (auto* b = dynamic_cast<Button*>(&c)) ApplyGlyph(*b, h);
       break;
-    case Prop::Font: ApplyFont(c, h); ::InvalidateRect(h, nullptr, TRUE); break;
+    case Prop::Font:
+      ApplyFont(c, h);
+      ::InvalidateRect(h, nullptr, TRUE);
+      break;
     case Prop::Items:
-    case Prop::ItemIndex: FillList(c, h); break;
+    case Prop::ItemIndex:
+      FillList(c, h);
+      break;
     case Prop::Position:
       if (auto* b = dynamic_cast<ProgressBar*>(&c)) ::SendMessageA(h, PBM_SETPOS, b->Position(), 0);
       break;
-    case Prop::Picture: ApplyPicture(c, h); break;
+    case Prop::Picture:
+      ApplyPicture(c, h);
+      break;
     case Prop::Kind:
       // The default button carries the heavy frame that tells which one Enter presses.
       if (auto* b = dynamic_cast<Button*>(&c)) {
@@ -114,7 +122,9 @@ void Win32Backend::ControlChanged(Control& c, Prop p) {
         ApplyGlyph(*b, h);
       }
       break;
-    default: ::InvalidateRect(h, nullptr, TRUE); break;
+    default:
+      ::InvalidateRect(h, nullptr, TRUE);
+      break;
   }
 }
 
@@ -128,8 +138,12 @@ void Win32Backend::ControlDestroyed(Control& c) {
 
 void Win32Backend::FormChanged(Form& f, HWND h, Prop p) {
   switch (p) {
-    case Prop::Caption: ::SetWindowTextA(h, f.Caption().c_str()); break;
-    case Prop::Enabled: ::EnableWindow(h, f.Enabled()); break;
+    case Prop::Caption:
+      ::SetWindowTextA(h, f.Caption().c_str());
+      break;
+    case Prop::Enabled:
+      ::EnableWindow(h, f.Enabled());
+      break;
     case Prop::Alpha: {
       // Layered windows exist from Windows 2000 on; looked up so the call is optional.
       using Fn = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
@@ -148,15 +162,19 @@ void Win32Backend::FormChanged(Form& f, HWND h, Prop p) {
       break;
     }
     case Prop::Other:  // Repaint: at once, not when the loop gets to it
-      ::RedrawWindow(h, nullptr, nullptr, RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
+      ::RedrawWindow(h, nullptr, nullptr,
+                     RDW_ERASE | RDW_INVALIDATE | RDW_ALLCHILDREN | RDW_UPDATENOW);
       break;
     case Prop::Bounds: {
       RECT r = {0, 0, f.ClientWidth(), f.ClientHeight()};
-      ::AdjustWindowRectEx(&r, ::GetWindowLongA(h, GWL_STYLE), FALSE, ::GetWindowLongA(h, GWL_EXSTYLE));
-      ::SetWindowPos(h, nullptr, 0, 0, r.right - r.left, r.bottom - r.top, SWP_NOMOVE | SWP_NOZORDER);
+      ::AdjustWindowRectEx(&r, ::GetWindowLongA(h, GWL_STYLE), FALSE,
+                           ::GetWindowLongA(h, GWL_EXSTYLE));
+      ::SetWindowPos(h, nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                     SWP_NOMOVE | SWP_NOZORDER);
       break;
     }
-    default: break;
+    default:
+      break;
   }
 }
 
@@ -240,7 +258,8 @@ void Win32Backend::SetFocus(Control& c) {
 
 void Win32Backend::ZOrder(Form& f, bool top, bool topmost) {
   HWND h = Realize(f);
-  HWND after = top ? (topmost ? HWND_TOPMOST : HWND_TOP) : (topmost ? HWND_TOPMOST : HWND_NOTOPMOST);
+  HWND after =
+      top ? (topmost ? HWND_TOPMOST : HWND_TOP) : (topmost ? HWND_TOPMOST : HWND_NOTOPMOST);
   ::SetWindowPos(h, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
 }
 
@@ -268,9 +287,11 @@ void Win32Backend::Register() {
   registered_ = true;
   // Neither DLL is pinned to the system folder: both come from there (the
   // common controls as the manifest resolves them), never by a bare name.
-  INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
+  INITCOMMONCONTROLSEX icc = {sizeof icc,
+                              ICC_LISTVIEW_CLASSES | ICC_BAR_CLASSES | ICC_PROGRESS_CLASS};
   using InitFn = BOOL(WINAPI*)(const INITCOMMONCONTROLSEX*);
-  if (auto init = plat::win32::ProcOf<InitFn>(plat::win32::CommonControls(), "InitCommonControlsEx"))
+  if (auto init =
+          plat::win32::ProcOf<InitFn>(plat::win32::CommonControls(), "InitCommonControlsEx"))
     init(&icc);
   plat::win32::SystemLibrary("riched20.dll");
   WNDCLASSEXA wc = {};
@@ -331,7 +352,8 @@ void Win32Backend::CreateControl(Control& c, HWND form) {
   const WindowKind k = KindOf(c, kind);
   UINT id = nextId_++;
   HWND h = ::CreateWindowExA(k.ex, k.cls, kind == "Image" ? "" : c.Caption().c_str(), k.style, 0, 0,
-                             c.Width(), c.Height(), form, reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
+                             c.Width(), c.Height(), form,
+                             reinterpret_cast<HMENU>(static_cast<UINT_PTR>(id)),
                              ::GetModuleHandleA(nullptr), nullptr);
   if (!h) return;
   controls_[h] = &c;
@@ -342,7 +364,8 @@ void Win32Backend::CreateControl(Control& c, HWND form) {
 // What a new window needs beyond its styles to show its control's state.
 void Win32Backend::SetUpControl(Control& c, HWND h, const std::string& kind) {
   if (kind == "Label") {
-    staticProc_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LabelProc)));
+    staticProc_ = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(LabelProc)));
   } else if (kind == "StatusBar") {
     ::SendMessageA(h, SB_SIMPLE, TRUE, 0);
     ControlChanged(c, Prop::Caption);
@@ -364,7 +387,8 @@ void Win32Backend::SetUpControl(Control& c, HWND h, const std::string& kind) {
   Place(c);
   // The form clips its children, so a frame fills its own background.
   if (kind == "GroupBox")
-    groupProc_ = reinterpret_cast<WNDPROC>(::SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GroupProc)));
+    groupProc_ = reinterpret_cast<WNDPROC>(
+        ::SetWindowLongPtrA(h, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(GroupProc)));
 }
 
 // --- geometry ------------------------------------------------------------------

@@ -107,9 +107,12 @@ bool Win32Backend::HandleKey(const MSG& msg) {
       ShowKeyboardCues(top);
       f->PressKey(Key::Tab, ::GetKeyState(VK_SHIFT) < 0);
       return true;  // never a tab character in an edit
-    case VK_RETURN: return f->PressKey(Key::Enter);
-    case VK_ESCAPE: return f->PressKey(Key::Escape);
-    default: return false;
+    case VK_RETURN:
+      return f->PressKey(Key::Enter);
+    case VK_ESCAPE:
+      return f->PressKey(Key::Escape);
+    default:
+      return false;
   }
 }
 
@@ -151,7 +154,8 @@ LRESULT Win32Backend::HandleFormMessage(HWND h, UINT m, WPARAM w, LPARAM l) {
       // Panels have no window of their own: the innermost visible panel
       // under the pointer takes the double-click.
       if (f) {
-        Control* panel = PanelAt(*f, static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l)), 0, 0);
+        Control* panel =
+            PanelAt(*f, static_cast<short>(LOWORD(l)), static_cast<short>(HIWORD(l)), 0, 0);
         if (panel && panel->OnDblClick) panel->OnDblClick();
       }
       return 0;
@@ -315,10 +319,12 @@ int Win32Backend::MessageBox(Form* owner, const std::string& text, const std::st
 }
 
 int Win32Backend::MessageBoxIn(Form* owner, const std::string& text, unsigned textCodePage,
-                               const std::string& caption, unsigned captionCodePage, uint32_t flags) {
+                               const std::string& caption, unsigned captionCodePage,
+                               uint32_t flags) {
   HWND h = owner ? WindowOf(*owner) : nullptr;
   const unsigned acp = ::GetACP();
-  if ((textCodePage == 0 || textCodePage == acp) && (captionCodePage == 0 || captionCodePage == acp))
+  if ((textCodePage == 0 || textCodePage == acp) &&
+      (captionCodePage == 0 || captionCodePage == acp))
     return MessageBox(owner, text, caption, flags);
   std::wstring wtext, wcaption;
   // Without that code page on the system (an old Windows without East Asian

@@ -24,12 +24,18 @@ auto CallCommonControls(const char* name, Args... args) {
 
 const char* GlyphResource(ButtonKind k) {
   switch (k) {
-    case ButtonKind::OK: return "BBOK";
-    case ButtonKind::Yes: return "BBYES";
-    case ButtonKind::Cancel: return "BBCANCEL";
-    case ButtonKind::No: return "BBNO";
-    case ButtonKind::Close: return "BBCLOSE";
-    case ButtonKind::Custom: break;
+    case ButtonKind::OK:
+      return "BBOK";
+    case ButtonKind::Yes:
+      return "BBYES";
+    case ButtonKind::Cancel:
+      return "BBCANCEL";
+    case ButtonKind::No:
+      return "BBNO";
+    case ButtonKind::Close:
+      return "BBCLOSE";
+    case ButtonKind::Custom:
+      break;
   }
   return "BBCUSTOM";
 }
@@ -124,7 +130,8 @@ bool Win32Backend::Windowless(const Control& c) {
 
 bool Win32Backend::HighContrast() {
   HIGHCONTRASTA hc = {sizeof hc, 0, nullptr};
-  return ::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof hc, &hc, 0) && (hc.dwFlags & HCF_HIGHCONTRASTON);
+  return ::SystemParametersInfoA(SPI_GETHIGHCONTRAST, sizeof hc, &hc, 0) &&
+         (hc.dwFlags & HCF_HIGHCONTRASTON);
 }
 
 HBRUSH Win32Backend::Brush(Color c) {
@@ -143,8 +150,8 @@ void Win32Backend::ApplyFont(Control& c, HWND h) {
   plat::win32::ScopedGdiObject& font = fonts_[key];
   if (!font)
     font.Set(::CreateFontA(-f.height, 0, 0, 0, f.bold ? FW_BOLD : FW_NORMAL, FALSE, FALSE, FALSE,
-                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                           DEFAULT_PITCH | FF_DONTCARE, f.name.c_str()));
+                           DEFAULT_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS,
+                           DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, f.name.c_str()));
   ::SendMessageA(h, WM_SETFONT, reinterpret_cast<WPARAM>(font.Get()), TRUE);
 }
 
@@ -162,7 +169,8 @@ void Win32Backend::ApplyGlyph(Button& b, HWND h) {
   const char* name = GlyphResource(b.GetButtonKind());
   plat::win32::ScopedGdiObject& glyph = glyphs_[name];
   if (!glyph)
-    glyph.Set(::LoadImageA(::GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
+    glyph.Set(
+        ::LoadImageA(::GetModuleHandleA(nullptr), name, IMAGE_BITMAP, 0, 0, LR_LOADMAP3DCOLORS));
   if (glyph) ::SendMessageA(h, BM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(glyph.Get()));
 }
 
@@ -176,9 +184,11 @@ void Win32Backend::ApplyPicture(Control& c, HWND h) {
   if (offset >= bmp.size()) return;
   const auto* info = reinterpret_cast<const BITMAPINFO*>(bmp.data() + 14);
   HDC dc = ::GetDC(h);
-  HBITMAP b = ::CreateDIBitmap(dc, &info->bmiHeader, CBM_INIT, bmp.data() + offset, info, DIB_RGB_COLORS);
+  HBITMAP b =
+      ::CreateDIBitmap(dc, &info->bmiHeader, CBM_INIT, bmp.data() + offset, info, DIB_RGB_COLORS);
   ::ReleaseDC(h, dc);
-  HBITMAP old = reinterpret_cast<HBITMAP>(::SendMessageA(h, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(b)));
+  HBITMAP old = reinterpret_cast<HBITMAP>(
+      ::SendMessageA(h, STM_SETIMAGE, IMAGE_BITMAP, reinterpret_cast<LPARAM>(b)));
   plat::win32::ScopedGdiObject& mine = pictures_[h];
   // A control that drew a copy hands that back: it is ours to delete too.
   if (old && old != mine.Get()) plat::win32::ScopedGdiObject copy(old);
@@ -190,7 +200,7 @@ void Win32Backend::ApplyPicture(Control& c, HWND h) {
 void Win32Backend::ApplyLargeImages(ListView& v, HWND h) {
   // 24-bit colour and a mask: the 256-colour pictures as drawn, on any display.
   HIMAGELIST il = CallCommonControls<decltype(&::ImageList_Create)>("ImageList_Create", 32, 32,
-                                                                     ILC_COLOR24 | ILC_MASK, 1, 1);
+                                                                    ILC_COLOR24 | ILC_MASK, 1, 1);
   const std::string& images = v.largeImages;
   // The image list keeps a copy of the picture.
   const plat::win32::ScopedIcon picture(
@@ -199,7 +209,8 @@ void Win32Backend::ApplyLargeImages(ListView& v, HWND h) {
                                                        IMAGE_ICON, 32, 32, LR_DEFAULTCOLOR)));
   if (il)
     CallCommonControls<decltype(&::ImageList_ReplaceIcon)>(
-        "ImageList_ReplaceIcon", il, -1, picture ? picture.Get() : ::LoadIconA(nullptr, IDI_APPLICATION));
+        "ImageList_ReplaceIcon", il, -1,
+        picture ? picture.Get() : ::LoadIconA(nullptr, IDI_APPLICATION));
   ::SendMessageA(h, LVM_SETIMAGELIST, LVSIL_NORMAL, reinterpret_cast<LPARAM>(il));
 }
 
