@@ -8,6 +8,7 @@ pkgs=(cmake ninja-build g++ googletest
       fonts-wqy-microhei fonts-arphic-uming python3 icoutils)
 pkgs+=(libjpeg62-turbo-dev dpkg-dev)  # libjpeg: the host build's, and apt-get source for the Windows builds
 pkgs+=(osslsigncode openssl xorriso zip unzip)  # scripts/release.sh: signing, the CD image, the archive
+pkgs+=(clang-format)  # scripts/check-format.sh
 pkgs+=(cups-client gcab)  # the helper library's tests: cupstestppd checks the PPDs, gcab makes driver.cab
 SUDO=""
 [ "$(id -u)" = 0 ] || SUDO=sudo

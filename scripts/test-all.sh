@@ -132,6 +132,7 @@ for s in tests/sim/*.sh; do
   run_script "sim-$(basename "$s" .sh)" bash "$s"
 done
 run_script release bash tests/release/release.sh
+run_script format bash scripts/check-format.sh
 # Every system call of whole installations failed in turn.
 run_script fault-sweep bash scripts/fault-sweep.sh
 # The host suites under ASan and UBSan; a missing sanitizer build is a failure.

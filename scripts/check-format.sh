@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Fails when a C++ file of the tree does not follow .clang-format, naming the
+# files; `scripts/check-format.sh --fix` formats them.
+set -uo pipefail
+cd "$(dirname "$0")/.."
+mapfile -t files < <(git ls-files '*.cpp' '*.h' | grep -v '^tests/fuzz/shim/')
+if [ "${1:-}" = --fix ]; then
+  clang-format -i "${files[@]}"
+  exit 0
+fi
+bad=0
+for f in "${files[@]}"; do
+  if ! clang-format --dry-run --Werror "$f" >/dev/null 2>&1; then
+    echo "not formatted: $f (scripts/check-format.sh --fix)"
+    bad=$((bad + 1))
+  fi
+done
+echo "$bad of ${#files[@]} files not formatted"
+[ "$bad" = 0 ]
