@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 #include <initializer_list>
 
 #include "diag/diagnostics_form.h"
@@ -21,17 +20,6 @@ constexpr const char* kDebugMarker = "d:\\Debug";
 constexpr const char* kLogoResource = "LOGOVELMAR";
 // "连接端口为" (connected port is), in the code page the debug output is read in (GBK).
 constexpr const char kConnectedPortIs[] = "\xC1\xAC\xBD\xD3\xB6\xCB\xBF\xDA\xCE\xAA";
-
-// Width and height of a .bmp file, from its info header.
-bool BitmapSize(const std::string& bmp, int& w, int& h) {
-  if (bmp.size() < 26 || bmp[0] != 'B' || bmp[1] != 'M') return false;
-  int32_t iw, ih;
-  memcpy(&iw, bmp.data() + 18, 4);
-  memcpy(&ih, bmp.data() + 22, 4);
-  w = iw;
-  h = ih < 0 ? -ih : ih;
-  return w > 0 && h > 0;
-}
 
 }  // namespace
 
@@ -163,17 +151,14 @@ TMainForm::TMainForm() : ui::Form("TMainForm") {
 TMainForm::~TMainForm() = default;
 
 void TMainForm::FormCreate() {
-  // 1. The logo bitmap of the brand, from the program's own resources.
-  if (auto bmp = plat::sys().LoadBitmapResource(kLogoResource)) {
-    ImgLogo->SetPicture(*bmp);
-    int w, h;
-    if (BitmapSize(*bmp, w, h)) ImgLogo->SetBounds(ImgLogo->Left(), ImgLogo->Top(), w, h);
-  }
+  // The logo bitmap of the brand, from the program's own resources; the
+  // image takes the bitmap's size.
+  if (auto bmp = plat::sys().LoadBitmapResource(kLogoResource)) ImgLogo->SetPicture(*bmp);
 
-  // 2. The debug marker is a file; its content is never read.
+  // The debug marker is a file; its content is never read.
   DebugMode = plat::files().FileExists(kDebugMarker);
 
-  // 3. "/Hide", exactly and as a whole argument, keeps the window out of sight.
+  // "/Hide", exactly and as a whole argument, keeps the window out of sight.
   HiddenMode = false;
   for (const std::string& arg : plat::sys().CommandArgs()) {
     if (arg == "/Hide") {
@@ -185,7 +170,7 @@ void TMainForm::FormCreate() {
     }
   }
 
-  // 4. Only the maker's own brand greets with the splash.
+  // Only the maker's own brand greets with the splash.
   if (i18n::StrBrand() == kMakerBrand && !DebugMode && !HiddenMode && showWelcomeSplash) {
     ui::app().showMainForm = false;
     SetAlphaBlendValue(0);
@@ -194,13 +179,13 @@ void TMainForm::FormCreate() {
     ui::app().showMainForm = true;
   }
 
-  // 5-7.
+  // The options of install.ini, then the texts that depend on them.
   TimerSetup64Error->SetEnabled(false);
   IniOptions = std::make_unique<config::TIniOptions>();
   IniOptions->LoadFromFile("install.ini");
   ApplyCatalogueTexts();
 
-  // 8-9.
+  // The models; hidden, the automatic install or, without models, the end.
   FillModelList();
   if (HiddenMode) {
     PrepareAutoInstall();
