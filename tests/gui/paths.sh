@@ -27,6 +27,8 @@ ocxlog=$WINEPREFIX/drive_c/windows/system32/WebPrnCtl.ocx.log
 
 # ansi CODEPAGE TEXT: TEXT in the bytes a program of that code page reads.
 ansi() { python3 -c 'import sys; sys.stdout.buffer.write(sys.argv[2].encode(sys.argv[1]))' "$1" "$2"; }
+# utf8 CODEPAGE FILE: what a program of that code page wrote, in UTF-8.
+utf8() { python3 -c 'import sys; print(open(sys.argv[2], "rb").read().decode(sys.argv[1], "replace").strip())' "$1" "$2" 2>/dev/null; }
 
 for lang in zh_CN zh_TW; do
   case $lang in
@@ -89,14 +91,15 @@ for lang in zh_CN zh_TW; do
   fi
   guidriver delete-printer "$model" >/dev/null 2>&1
 
-  # With a service that never starts; its program lies on the medium. The
-  # program registers it, the notice comes twice failed, then Setup.bat.
+  # A service that never starts, its program on the medium: the program
+  # registers it, starts it twice in vain, shows the notice, runs Setup.bat.
   service=$(ansi "$cp" "$win\\i386\\PrnSvc.exe")
   cp "$standins/PrnSvc.exe" "$medium/i386/"
   python3 - "$medium/install.ini" "$service" <<'EOF'
 import os, sys
 path, exe = sys.argv[1], os.fsencode(sys.argv[2])
 data = open(path, "rb").read()
+assert b"SelectPort=1\r\n" in data, "the first model has no SelectPort line"
 data = data.replace(b"SelectPort=1\r\n", b"SelectPort=1\r\nServiceName=PrnSvc\r\nServiceExe=" + exe + b"\r\n", 1)
 open(path, "wb").write(data)
 EOF
@@ -119,15 +122,14 @@ EOF
       "$(tr -d '\r' <"$medium/services.state" 2>/dev/null | awk -F'|' '$1 == "PrnSvc" { print $2, $3 }')"
     for ((i = 0; i < 100; i++)); do [ -s "$medium/setup-bat.ran" ] && break; sleep 0.1; done
     check "$t-service Setup.bat from the medium" "$win\\Setup.bat" \
-      "$(python3 -c 'import sys; print(open(sys.argv[1], "rb").read().decode(sys.argv[2], "replace").strip())' \
-        "$medium/setup-bat.ran" "$cp" 2>/dev/null)"
+      "$(utf8 "$cp" "$medium/setup-bat.ran")"
     guidriver close "$caption"
     guidriver wait-gone "$caption" 10000 || fail "$t-service closes" "window stays"
     check "$t-service exit code" 0 "$(stop_setup 20)"
   fi
   guidriver delete-printer "$model" >/dev/null 2>&1
   if [ -s "$marks" ]; then
-    fail "$t nothing else ran" "$(tr -d '\r' <"$marks" | sort -u | tr '\n' ' ')"
+    fail "$t nothing else ran" "$(utf8 "$cp" "$marks" | tr -d '\r' | sort -u | tr '\n' ' ')"
   else
     ok "$t nothing else ran"
   fi
