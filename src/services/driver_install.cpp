@@ -1,4 +1,5 @@
 #include "services/driver_install.h"
+#include "services/service_control.h"
 
 #include <vector>
 
@@ -93,7 +94,11 @@ void StartInstaller64(uintptr_t window, const std::string& installer64File,
 
   plat::Files& files = plat::files();
   std::string folder = plat::text::FolderOf(files.GetFullPathName(installer64File));
-  std::string commandLine = installer64File + " /Handle " + std::to_string(window) + " /Dll \"" +
+  // Quoted where it has a blank: unquoted, the system would start a program
+  // named after the path's first word ("C:\My.exe" for "C:\My Medium\...").
+  const std::string program =
+      installer64File.find(' ') != std::string::npos ? Quoted(installer64File) : installer64File;
+  std::string commandLine = program + " /Handle " + std::to_string(window) + " /Dll \"" +
                             RelativePath(folder, files.GetFullPathName(library64File)) +
                             "\" /Inf \"" + RelativePath(folder, files.GetFullPathName(infFile)) +
                             "\" /HWID " + t.hwid;

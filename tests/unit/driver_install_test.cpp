@@ -230,6 +230,20 @@ TEST_F(DriverInstall, SiblingGetsTheCommandLineAndAnswersTheWindowLater) {
   process.reset();
 }
 
+TEST_F(DriverInstall, SiblingInAFolderWithABlankStartsQuoted) {
+  machine.wow64 = true;
+  AttachUsb();
+  for (const char* dir : {"C:\\My Medium", "C:\\My Medium\\X64"})
+    plat::files().CreateDirectory(dir);
+  Write("C:\\My Medium\\X64\\Quenset64.exe", "MZ");
+  std::string port;
+  auto process = StartSibling(true, port, "LPTOFFLINE\\", "C:\\My Medium\\X64\\Quenset64.exe");
+  const auto commands = Events("command");
+  ASSERT_EQ(commands.size(), 1u);
+  EXPECT_EQ(commands[0].rfind("\"C:\\My Medium\\X64\\Quenset64.exe\" /Handle 4242 ", 0), 0u)
+      << commands[0];
+}
+
 TEST_F(DriverInstall, SiblingOfflineFailureCarriesTheLibrarysCode) {
   machine.wow64 = true;
   machine.devices.installResult = 2;
