@@ -351,8 +351,7 @@ void TMainForm::WmInstallSuccess() {
   services::ChangePrinterProperties(info);
 
   Debug(kInstalledPrinterNameIs + InstalledPrinterName + ")");
-  services::GetPrinterPort(InstalledPrinterName, FinalPort);
-  if (FinalPort.empty()) {
+  if (!services::GetPrinterPort(InstalledPrinterName, FinalPort) || FinalPort.empty()) {
     // The queue is there but its port could not be read: the error number,
     // under the catalogue's caption so that every system can read it.
     const uint32_t error = plat::sys().GetLastError();

@@ -73,7 +73,7 @@ int GetPrinterNames(std::vector<std::string>* printers) {
   return -1;
 }
 
-void GetPrinterPort(const std::string& printerName, std::string& portName) {
+bool GetPrinterPort(const std::string& printerName, std::string& portName) {
   portName.clear();
   std::unique_ptr<plat::PrinterHandle> h;
   // An empty name would open the print server itself, not a queue.
@@ -82,12 +82,13 @@ void GetPrinterPort(const std::string& printerName, std::string& portName) {
     plat::sys().OutputDebugString("openPrinter Fail, Error Code :" +
                                   plat::text::Hex8(plat::sys().GetLastError()));
     plat::sys().OutputDebugString("PrinterName \xCE\xAA(" + printerName + ")");
-    return;
+    return false;
   }
   plat::PrinterInfo2 info;
   uint32_t needed = 0;
-  if (plat::spooler().GetPrinter2(*h, kPrinterPortBufferSize, info, needed))
-    portName = info.portName;
+  if (!plat::spooler().GetPrinter2(*h, kPrinterPortBufferSize, info, needed)) return false;
+  portName = info.portName;
+  return true;
 }
 
 void GetPrinterDriverName(const std::string& printerName, std::string& driverName) {

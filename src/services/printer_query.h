@@ -31,8 +31,9 @@ bool GetPortNames(std::vector<std::string>& ports);
 // default printer's index, or -1 (list untouched when there are no printers).
 // Names are kept whole: a queue called "Lab on 3rd floor" is listed as such.
 int GetPrinterNames(std::vector<std::string>* printers);
-// The queue's port; empty when it cannot be opened or read.
-void GetPrinterPort(const std::string& printerName, std::string& portName);
+// The queue's port; false with an empty port when the queue cannot be opened
+// or read (the system's last error says why).
+bool GetPrinterPort(const std::string& printerName, std::string& portName);
 // The queue's driver; empty when it cannot be opened or read.
 void GetPrinterDriverName(const std::string& printerName, std::string& driverName);
 // The queue of exactly that name into info; driverShared when another queue

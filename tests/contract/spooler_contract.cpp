@@ -66,7 +66,7 @@ TEST_F(SpoolerContract, QueueIsFoundWhateverTheCaseAndReportsPortAndDriver) {
   EXPECT_FALSE(services::PrinterExists("Contract Queue 2"));
 
   std::string port = "stale", driver = "stale";
-  services::GetPrinterPort("Contract Queue", port);
+  EXPECT_TRUE(services::GetPrinterPort("Contract Queue", port));
   EXPECT_EQ(port, kPort);
   services::GetPrinterDriverName("Contract Queue", driver);
   EXPECT_EQ(driver, kDriver);

@@ -49,7 +49,7 @@ TEST_F(PrinterQueryTest, PrinterBufferOf16884BytesLimitsGetPrinterPort) {
   AddQueue("Big", "Drv");
   machine.spooler.printers[0].info.comment = std::string(16884, 'c');
   std::string port = "stale";
-  services::GetPrinterPort("Big", port);
+  EXPECT_FALSE(services::GetPrinterPort("Big", port)) << "its buffer is too small";
   EXPECT_EQ(port, "");
   // The driver name is read into a buffer of the size the spooler asks for.
   std::string driver;
@@ -112,7 +112,7 @@ TEST_F(PrinterQueryTest, OpenFailureWritesTheTwoDebugLines) {
   machine.faults.Set("OpenPrinter", 0, 5);
   AddQueue("A", "Drv");
   std::string port = "stale";
-  services::GetPrinterPort("A", port);
+  EXPECT_FALSE(services::GetPrinterPort("A", port));
   EXPECT_EQ(port, "");
   EXPECT_EQ(machine.DebugLines(),
             (std::vector<std::string>{"openPrinter Fail, Error Code :0x00000005",
