@@ -8,12 +8,17 @@ if [ "${1:-}" = --fix ]; then
   clang-format -i "${files[@]}"
   exit 0
 fi
+# One call for the whole tree; only when it finds something, one a file to name them.
+if clang-format --dry-run --Werror "${files[@]}" >/dev/null 2>&1; then
+  echo "${#files[@]} passed, 0 failed"
+  exit 0
+fi
 bad=0
 for f in "${files[@]}"; do
   if ! clang-format --dry-run --Werror "$f" >/dev/null 2>&1; then
-    echo "not formatted: $f (scripts/check-format.sh --fix)"
+    echo "FAIL not formatted: $f (scripts/check-format.sh --fix)"
     bad=$((bad + 1))
   fi
 done
-echo "$bad of ${#files[@]} files not formatted"
+echo "$((${#files[@]} - bad)) passed, $bad failed"
 [ "$bad" = 0 ]
