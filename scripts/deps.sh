@@ -22,8 +22,24 @@ for p in "${pkgs[@]}"; do
 done
 if [ ${#missing[@]} -gt 0 ]; then
   echo "installing: ${missing[*]}"
-  $SUDO apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${missing[@]}" >/dev/null
+  # A mirror caught mid-sync fails one index now and then; a second try
+  # usually gets it, and the install below tells plainly if a list is short.
+  if ! $SUDO apt-get update -qq; then
+    sleep 10
+    $SUDO apt-get update -qq || echo "deps: apt-get update reported errors; installing from the lists it has"
+  fi
+  rest=() i386=()
+  for p in "${missing[@]}"; do
+    case $p in *:i386) i386+=("$p") ;; *) rest+=("$p") ;; esac
+  done
+  [ ${#rest[@]} -eq 0 ] || DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${rest[@]}" >/dev/null
+  # 32-bit Wine only runs where the kernel runs 32-bit programs, and its
+  # libraries must match the 64-bit ones to the version (a mirror mid-sync
+  # can break that). Without it the tests skip the 32-bit suites and say why.
+  if [ ${#i386[@]} -gt 0 ] &&
+     ! DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${i386[@]}" >/dev/null; then
+    echo "deps: could not install ${i386[*]}: the 32-bit suites will be skipped with that reason"
+  fi
 fi
 # Chinese locales for the Wine screenshots.
 if ! locale -a 2>/dev/null | grep -qi 'zh_CN.utf8' || ! locale -a 2>/dev/null | grep -qi 'zh_TW.utf8'; then

@@ -57,7 +57,8 @@ ensure_deb_src() {
   fi
   if [ -s "$tmp" ]; then $SUDO cp "$tmp" "$out"; fi
   rm -f "$tmp"
-  $SUDO apt-get update -qq
+  # A mirror mid-sync may fail an index that has nothing to do with sources.
+  $SUDO apt-get update -qq || echo "libjpeg.sh: apt-get update reported errors; trying with the lists it has"
 }
 
 fetch() {

@@ -67,12 +67,17 @@ wine32=${WINE32:-/usr/lib/wine/wine}
 export WINE32=$wine32
 skipped=0
 can32=1
-if ! "$wine32" --version >/dev/null 2>&1; then
+why32="this machine does not run 32-bit programs"
+if [ ! -e "$wine32" ]; then
   can32=0
-  echo "this machine does not run 32-bit programs ($wine32 does not start): the 32-bit suites are skipped, the x64 vehicle stands in for the shipped program"
+  why32="32-bit Wine is not installed ($wine32 is missing; scripts/deps.sh could not install wine32)"
+  echo "$why32: the 32-bit suites are skipped, the x64 vehicle stands in for the shipped program"
+elif ! "$wine32" --version >/dev/null 2>&1; then
+  can32=0
+  echo "$why32 ($wine32 does not start): the 32-bit suites are skipped, the x64 vehicle stands in for the shipped program"
 fi
 skip32() {  # name
-  echo "$1: skipped: this machine does not run 32-bit programs"
+  echo "$1: skipped: $why32"
   skipped=$((skipped + 1))
 }
 

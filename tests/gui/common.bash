@@ -242,8 +242,14 @@ helper_dir() {  # MEDIUM
 # none comes up, NAME fails, the program is stopped and the result is 1.
 open_setup() {
   start_setup "$2"
+  local t0=$SECONDS rc
   guidriver wait-window "$3" 60000 && return 0
-  fail "$1" "no visible window \"$3\""
+  rc=$?
+  # Say what was there instead: how the wait ended, whether the program had
+  # ended, and its last words.
+  local state="still running"
+  [ -f "$gui_tmp/setup.rc" ] && state="ended with $(cat "$gui_tmp/setup.rc")"
+  fail "$1" "no visible window \"$3\" (the wait ended with $rc after $((SECONDS - t0)) s; the program $state; its last debug lines: $(debug_lines | tail -3 | tr '\n' '|'))"
   stop_setup 5 >/dev/null
   return 1
 }
