@@ -154,36 +154,29 @@ SimRun Net(SimMachine& m, const std::string& args) {
                       "More help is available by typing NET HELPMSG 2185.", ""}),
                2);
   const std::string who = "The " + s->name + " service";
+  // "... is stopping." at once, then how it ended |ms| later.
+  auto progress = [&who](const char* doing, const char* ended, uint64_t ms, uint32_t code) {
+    return SimRun{{{10, who + " is " + doing + "." + kCrLf, ""},
+                   {ms, who + " " + ended + "." + kCrLf + kCrLf, ""}},
+                  ms + 10,
+                  code};
+  };
   if (verb == "stop") {
     if (!s->running)
       return Err(Lines({(who + " is not started.").c_str(), "",
                         "More help is available by typing NET HELPMSG 3521.", ""}),
                  2);
-    if (TakeFailure(s->stopFailures))
-      return SimRun{{{10, who + " is stopping." + kCrLf, ""},
-                     {600, who + " could not be stopped." + kCrLf + kCrLf, ""}},
-                    610,
-                    2};
+    if (TakeFailure(s->stopFailures)) return progress("stopping", "could not be stopped", 600, 2);
     s->running = false;
-    return SimRun{{{10, who + " is stopping." + kCrLf, ""},
-                   {300, who + " was stopped successfully." + kCrLf + kCrLf, ""}},
-                  310,
-                  0};
+    return progress("stopping", "was stopped successfully", 300, 0);
   }
   if (s->running)
     return Err(Lines({"The requested service has already been started.", "",
                       "More help is available by typing NET HELPMSG 2182.", ""}),
                2);
-  if (TakeFailure(s->startFailures))
-    return SimRun{{{10, who + " is starting." + kCrLf, ""},
-                   {800, who + " could not be started." + kCrLf + kCrLf, ""}},
-                  810,
-                  2};
+  if (TakeFailure(s->startFailures)) return progress("starting", "could not be started", 800, 2);
   s->running = true;
-  return SimRun{{{10, who + " is starting." + kCrLf, ""},
-                 {800, who + " was started successfully." + kCrLf + kCrLf, ""}},
-                810,
-                0};
+  return progress("starting", "was started successfully", 800, 0);
 }
 
 bool HostFileExists(SimMachine& m, const std::string& path) {
