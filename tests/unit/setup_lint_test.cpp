@@ -55,6 +55,18 @@ class SetupLint : public testing::Test {
       if (s.find(part) != std::string::npos) return true;
     return false;
   }
+  // Each of |shown| is part of some finding and none of |absent| is; a miss
+  // names the part and lists every finding.
+  static void ExpectFindings(const std::vector<std::string>& out,
+                             std::initializer_list<std::string> shown,
+                             std::initializer_list<std::string> absent = {}) {
+    for (const std::string& part : shown)
+      EXPECT_TRUE(Any(out, part)) << "no finding holds: " << part << "\n"
+                                  << testing::PrintToString(out);
+    for (const std::string& part : absent)
+      EXPECT_FALSE(Any(out, part)) << "a finding holds: " << part << "\n"
+                                   << testing::PrintToString(out);
+  }
 
   static constexpr const char* kInf =
       "[Version]\r\nSignature=\"$Windows NT$\"\r\n[Strings]\r\nProviderName=Velmar\r\n"
@@ -96,24 +108,17 @@ TEST_F(SetupLint, KeysAndValuesTheProgramReadsOtherwiseThanMeant) {
       "Hint9=\xC3\x28\x81\x81\r\n"          // 13 the same in an unknown key
       "[a]\r\n"                             // 14 A again
       "Hint=\xC3\x28\r\n");                 // 15 never read
-  auto out = Lint();
-  EXPECT_TRUE(
-      Any(out, "install.ini:3: warning: [A] unknown key 'AutoMdoe' (did you mean AutoMode?)"))
-      << testing::PrintToString(out);
-  EXPECT_TRUE(Any(out, "install.ini:4: warning: [A] QuiteMode=yes counts as false"));
-  EXPECT_TRUE(Any(out, "install.ini:5: warning: [A] ForceOnlineCheck=1 ; always counts as false"));
-  EXPECT_FALSE(Any(out, "install.ini:6:"));
-  EXPECT_TRUE(Any(out, "install.ini:7: warning: [A] DefaultPortName 'USB1'"));
-  EXPECT_TRUE(Any(out, "install.ini:10: warning: [B] AutoMode is ignored: the model at line 6"));
-  EXPECT_FALSE(Any(out, "install.ini:11:"));
-  EXPECT_TRUE(Any(out, "install.ini:12: error: [B] Hint has bytes that are no text in GBK"));
-  EXPECT_TRUE(
-      Any(out, "install.ini:13: error: bytes that are no text in Windows-1252, GBK or Big5"));
-  EXPECT_TRUE(
-      Any(out,
-          "install.ini:14: warning: [a] is there twice: the model list shows the model twice, "
-          "both times with the keys from line 1"));
-  EXPECT_FALSE(Any(out, "install.ini:15:"));
+  ExpectFindings(Lint(),
+                 {"install.ini:3: warning: [A] unknown key 'AutoMdoe' (did you mean AutoMode?)",
+                  "install.ini:4: warning: [A] QuiteMode=yes counts as false",
+                  "install.ini:5: warning: [A] ForceOnlineCheck=1 ; always counts as false",
+                  "install.ini:7: warning: [A] DefaultPortName 'USB1'",
+                  "install.ini:10: warning: [B] AutoMode is ignored: the model at line 6",
+                  "install.ini:12: error: [B] Hint has bytes that are no text in GBK",
+                  "install.ini:13: error: bytes that are no text in Windows-1252, GBK or Big5",
+                  "install.ini:14: warning: [a] is there twice: the model list shows the model "
+                  "twice, both times with the keys from line 1"},
+                 {"install.ini:6:", "install.ini:11:", "install.ini:15:"});
   EXPECT_EQ(Code(), 2);
 }
 
@@ -131,17 +136,14 @@ TEST_F(SetupLint, FilesInstallIniNamesThatAreMissing) {
       "InstallSettingFile2K=vp210.inf\r\n"
       "InstallDll2K=i386\\gone.dll\r\n");  // 11
   std::system(("rm -f '" + dir_ + "/X64/devcon.exe'").c_str());
-  auto out = Lint();
-  EXPECT_TRUE(Any(out, "install.ini:2: error: [A] InstallSettingFile2K: the INF 'missing.inf'"))
-      << testing::PrintToString(out);
-  EXPECT_FALSE(Any(out, "install.ini:3:"));
-  EXPECT_TRUE(Any(out, "install.ini:4: warning: [A] Installdll64"));
-  EXPECT_TRUE(Any(out, "install.ini:5: warning: [A] HandBook2: the document 'Manual.pdf'"));
-  EXPECT_TRUE(Any(out, "install.ini:6: warning: [A] BeforeRun"));
-  EXPECT_TRUE(Any(out, "install.ini:8: error: [A] ServiceExe"));
-  EXPECT_TRUE(
-      Any(out, "install.ini:11: error: [B] InstallDll2K: the helper library 'i386\\gone.dll'"));
-  EXPECT_TRUE(Any(out, "devcon 'X64\\devcon.exe' is not on the medium"));
+  ExpectFindings(Lint(),
+                 {"install.ini:2: error: [A] InstallSettingFile2K: the INF 'missing.inf'",
+                  "install.ini:4: warning: [A] Installdll64",
+                  "install.ini:5: warning: [A] HandBook2: the document 'Manual.pdf'",
+                  "install.ini:6: warning: [A] BeforeRun", "install.ini:8: error: [A] ServiceExe",
+                  "install.ini:11: error: [B] InstallDll2K: the helper library 'i386\\gone.dll'",
+                  "devcon 'X64\\devcon.exe' is not on the medium"},
+                 {"install.ini:3:"});
   EXPECT_EQ(Code(), 2);
 }
 
@@ -155,12 +157,11 @@ TEST_F(SetupLint, InfsTheInstallerCannotRead) {
   Put("long.inf",
       "[Strings]\r\nProviderName=V\r\n[V]\r\n\"Velmar VP-210 Professional Edition II\" = M, "
       "LPTENUM\\M\r\n");
-  auto out = Lint();
-  EXPECT_TRUE(Any(out, "wide.inf:1: error: is UTF-16 text")) << testing::PrintToString(out);
-  EXPECT_TRUE(Any(out, "nolpt.inf:3: warning: no line holds \"LPTENUM\\\""));
-  EXPECT_TRUE(Any(out, "noprov.inf:2: error: [Strings] has no ProviderName"));
-  EXPECT_TRUE(Any(
-      out, "long.inf:4: warning: the model name 'Velmar VP-210 Professional Edition II' has 37"));
+  ExpectFindings(
+      Lint(),
+      {"wide.inf:1: error: is UTF-16 text", "nolpt.inf:3: warning: no line holds \"LPTENUM\\\"",
+       "noprov.inf:2: error: [Strings] has no ProviderName",
+       "long.inf:4: warning: the model name 'Velmar VP-210 Professional Edition II' has 37"});
   EXPECT_EQ(Code(), 2);
 }
 
