@@ -69,7 +69,9 @@ void TMainForm::TimerInstallingHintsTimer() {
 }
 
 void TMainForm::TimerSetup64ErrorTimer() {
-  if (InstallState != TInstallState::Running || !services::IsWow64()) return;
+  // It watches an attempt that handed off to the sibling.
+  if (!attempt_ || InstallState != TInstallState::Running || !attempt_->siblingStarted) return;
+  InstallAttempt& attempt = *attempt_;
   // A sibling that never started has no exit code to wait for: it is over.
   uint32_t code = 0;
   const bool ended = !setup64_ || (setup64_->GetExitCode(code) && code != plat::kStillActive);
@@ -79,7 +81,7 @@ void TMainForm::TimerSetup64ErrorTimer() {
   // says what went wrong; one that ended with 0 still failed to report.
   setup64_.reset();
   Setup64Process = 0;
-  WmInstallError(code != 0 ? code : kErrorNoCode);
+  WmInstallError(attempt, code != 0 ? code : kErrorNoCode);
 }
 
 }  // namespace app

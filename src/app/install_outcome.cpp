@@ -10,30 +10,29 @@
 namespace app {
 namespace {}  // namespace
 
-void TMainForm::NoteInstallAttempt(bool online) {
-  services::BeginInstallAttempt(attempt_ ? attempt_->listedName : "", online);
+void TMainForm::NoteInstallAttempt(const InstallAttempt& attempt, bool online) {
+  services::BeginInstallAttempt(attempt.listedName, online);
 }
 
-services::InstallOutcome TMainForm::OutcomeOf(const std::string& result, uint32_t code,
+services::InstallOutcome TMainForm::OutcomeOf(const InstallAttempt& attempt,
+                                              const std::string& result, uint32_t code,
                                               const std::string& shown) const {
   services::InstallOutcome o;
-  o.model = !InstalledPrinterName.empty() ? InstalledPrinterName
-            : attempt_                    ? attempt_->listedName
-                                          : "";
-  o.online = attemptOnline_;
-  o.port = !FinalPort.empty() ? FinalPort : ConnectedPort;
+  o.model = !InstalledPrinterName.empty() ? InstalledPrinterName : attempt.listedName;
+  o.online = attempt.online;
+  o.port = !attempt.finalPort.empty() ? attempt.finalPort : attempt.connectedPort;
   o.result = result;
   o.code = code;
   o.shown = shown;
   return o;
 }
 
-void TMainForm::NoteInstallOutcome(const std::string& result, uint32_t code,
-                                   const std::string& shown, bool restart) {
+void TMainForm::NoteInstallOutcome(const InstallAttempt& attempt, const std::string& result,
+                                   uint32_t code, const std::string& shown, bool restart) {
   // A script reading the log must not take a queue gone since the success
   // handler found it for an installed printer. A spooler that cannot be
   // asked proves nothing: the queue found there stands.
-  services::InstallOutcome o = OutcomeOf(result, code, shown);
+  services::InstallOutcome o = OutcomeOf(attempt, result, code, shown);
   o.restart = restart;
   bool exists = true;
   if (result == "success" && services::AskPrinterExists(o.model, &exists) && !exists)
@@ -42,24 +41,24 @@ void TMainForm::NoteInstallOutcome(const std::string& result, uint32_t code,
 }
 
 // The texts are those WmInstallError shows for the code.
-void TMainForm::NoteInstallError(uint32_t code) {
+void TMainForm::NoteInstallError(const InstallAttempt& attempt, uint32_t code) {
   switch (code) {
     case plat::kErrorSetupNoDevice:
-      if (ConnectedPort == "LPT1:" && attemptOnline_)
-        NoteInstallOutcome("online failed, retried offline", code, "");
+      if (attempt.connectedPort == "LPT1:" && attempt.online)
+        NoteInstallOutcome(attempt, "online failed, retried offline", code, "");
       else
-        NoteInstallOutcome("online failed", code,
-                           i18n::FormatText(i18n::StrOnlineInstallFailed(), ConnectedPort));
+        NoteInstallOutcome(attempt, "online failed", code,
+                           i18n::FormatText(i18n::StrOnlineInstallFailed(), attempt.connectedPort));
       break;
     case plat::kErrorSetupCanceled:
-      NoteInstallOutcome("canceled", code, i18n::StrCanceledByUser());
+      NoteInstallOutcome(attempt, "canceled", code, i18n::StrCanceledByUser());
       break;
     case 0:
-      NoteInstallOutcome("not installed", 0, "");
+      NoteInstallOutcome(attempt, "not installed", 0, "");
       break;
     default:
       NoteInstallOutcome(
-          "failed", code,
+          attempt, "failed", code,
           i18n::FormatText(i18n::StrInstallFailed(), code) + "\r\n" + i18n::StrRetryLater());
       break;
   }

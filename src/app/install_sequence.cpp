@@ -91,10 +91,13 @@ bool TMainForm::BbtnStartClick() {
   if (!HiddenMode) BringToTop();
   const int index = LvPrinters->ItemIndex();
   if (index >= 0) {
-    attempt_ = InstallAttempt{
-        index,
-        index < static_cast<int>(LvPrinters->Items().size()) ? LvPrinters->Items()[index] : "",
-        SelectedOption()};
+    InstallAttempt made;
+    made.modelIndex = index;
+    made.listedName =
+        index < static_cast<int>(LvPrinters->Items().size()) ? LvPrinters->Items()[index] : "";
+    made.model = SelectedOption();
+    made.infFile = made.model.InstallSettingFile2K;
+    attempt_ = std::move(made);
     // An error of the helper library ends the installation; it is shown as
     // any error that reaches the application.
     try {
@@ -105,7 +108,7 @@ bool TMainForm::BbtnStartClick() {
         plat::processes().ShellExecute(Handle(), "open", beforeRun, "", "", plat::kSwHide);
       InstallSelectedPrinter(true);
     } catch (const std::exception& e) {
-      NoteInstallOutcome("exception", 0, e.what());
+      NoteInstallOutcome(*attempt_, "exception", 0, e.what());
       ui::app().ShowException(e.what());
       return false;
     }
@@ -128,9 +131,19 @@ void TMainForm::SetInstallControlsEnabled(bool on) {
   LvPrinters->SetEnabled(on);
 }
 
+InstallAttempt& TMainForm::AttemptToSettle(std::optional<InstallAttempt>& none) {
+  if (attempt_) return *attempt_;
+  none.emplace();
+  none->model = SelectedOption();
+  none->infFile = none->model.InstallSettingFile2K;
+  return *none;
+}
+
 void TMainForm::InstallSelectedPrinter(bool online) {
   if (!attempt_) return;
-  const InstallAttempt attempt = *attempt_;
+  // The same record through the whole run: the handlers called from here
+  // settle it, an offline retry among them.
+  InstallAttempt& attempt = *attempt_;
   if (online && !attempt.model.QuiteMode &&
       ui::app().MessageBox(i18n::StrConfirmInstall(), i18n::StrNotice(),
                            ui::kMbYesNo | ui::kMbIconQuestion) !=
@@ -138,7 +151,7 @@ void TMainForm::InstallSelectedPrinter(bool online) {
     return;
 
   SetInstallControlsEnabled(false);
-  NoteInstallAttempt(online);
+  NoteInstallAttempt(attempt, online);
   ui::app().ProcessMessages();
   SetCursor(ui::Cursor::HourGlass);
   TimerInstallingHints->SetEnabled(true);
@@ -147,62 +160,59 @@ void TMainForm::InstallSelectedPrinter(bool online) {
   // library included, which then goes on to the caller.
   struct Closing {
     TMainForm& m;
+    const InstallAttempt& attempt;
     ~Closing() {
       // A running sibling's message unlocks the window. An attempt that ended
       // before the hand-off (an error, a queue that could not be replaced)
       // unlocks it here: no message can come to do it.
-      if (m.siblingStarted_) return;
+      if (attempt.siblingStarted) return;
       if (!m.HiddenMode) m.Show();
       m.InstallState = TInstallState::Ended;
       m.SetInstallControlsEnabled(true);
       m.SetCursor(ui::Cursor::Default);
       if (m.Showing()) m.BbtnExit->SetFocus();
     }
-  } closing{*this};
+  } closing{*this, attempt};
 
   const std::string regSetImage = attempt.model.RegSetImage2000;
   services::RunRegSetImage(true, regSetImage);
-  const bool ok = InstallDriver(attempt.modelIndex, online, attempt.model.QuiteMode);
+  const bool ok = InstallDriver(attempt, online);
   services::RunRegSetImage(false, regSetImage);
-  if (!(wow64Attempt_ ? *wow64Attempt_ : services::IsWow64())) {
+  if (!(attempt.wow64 ? *attempt.wow64 : services::IsWow64())) {
     if (ok)
-      WmInstallSuccess();
+      WmInstallSuccess(attempt);
     else if (LastErrorCode != 0)
-      WmInstallError(LastErrorCode);
+      WmInstallError(attempt, LastErrorCode);
   }
   NoteInstallEnd();
 }
 
-bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
-  RemovedDriverName.clear();
+bool TMainForm::InstallDriver(InstallAttempt& attempt, bool online) {
+  attempt.StartRun(online);
   InstallState = TInstallState::Running;
-  siblingStarted_ = false;
-  wow64Attempt_.reset();
-  attemptPrinter_.clear();
-  attemptOnline_ = online;  // as asked; the search dialog may still take it offline
   if (services::GetOSVersion() < 50) return false;
 
-  const config::TOption model = attempt_ && attempt_->modelIndex == modelIndex ? attempt_->model
-                                : IniOptions ? IniOptions->GetOption(modelIndex)
-                                             : config::TOption();
-  const std::string& inf = model.InstallSettingFile2K;
+  // Copies: a box of this run must not change them under it.
+  const config::TOption model = attempt.model;
+  const bool quiet = model.QuiteMode;
+  const std::string inf = attempt.infFile;
   const std::string& dll = model.InstallDll2K;
 
   std::string name;
   services::ReadInfModelName(inf, name);
   Debug(kInfPrinterNameIs + name);
-  ConnectedPort.clear();
-  std::string hwId, compatId;
-  services::ReadInfHardwareIds(inf, hwId, compatId);
-  Debug(kInfHardwareIdIs + hwId);
+  // The INF is read for its IDs once an attempt; the retry keeps them.
+  if (!attempt.ids) attempt.ids = services::ReadInfHardwareIds(inf);
+  const services::InfHardwareIds ids = *attempt.ids;
+  Debug(kInfHardwareIdIs + ids.hwId);
   // Without the printer's name there is no queue to set up: the attempt
   // fails before anything is installed, on either Windows.
   if (name.empty()) {
-    EndBeforeHandOff(InfError(inf));
+    EndBeforeHandOff(attempt, InfError(inf));
     return false;
   }
   services::ShowDllErrorCode(dll, false);
-  if (online) DetectConnectedPort(ConnectedPort);
+  if (online) DetectConnectedPort(attempt.connectedPort);
 
   if (services::PrinterExists(name)) {
     bool upgrade = true;
@@ -213,7 +223,7 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
       // Declined: the user's own choice, so there is nothing to report, also
       // after an earlier failed attempt (its code would offer that attempt's
       // retry again, and be reported twice).
-      WmInstallError(0);
+      WmInstallError(attempt, 0);
       asked = false;
     }
     if (asked) {
@@ -228,12 +238,12 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
       // The user asked for the upgrade: a queue that cannot be removed is a
       // failure to report, not a silent end.
       if (r == uninstall::dprNotOpened || r == uninstall::dprDeleteFailed)
-        EndBeforeHandOff(deleteError != 0 ? deleteError : kErrorNoCode);
+        EndBeforeHandOff(attempt, deleteError != 0 ? deleteError : kErrorNoCode);
       if (r == uninstall::dprDeleted) {
         upgrade = false;
         if (services::GetOSVersion() == 50) {
           uninstall::RemovePrinterDriver(driver, "");
-          RemovedDriverName = driver;
+          attempt.removedDriver = driver;
         }
       }
     }
@@ -246,8 +256,8 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
     online = false;
 
   InstalledPrinterName = name;
-  attemptPrinter_ = name;
-  attemptOnline_ = online;
+  attempt.printer = name;
+  attempt.online = online;
   Debug(kInstallPrinterNameIs + name);
   if (online) {
     plat::sys().Sleep(100);
@@ -256,18 +266,19 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
     Pause(100, 50, 100);
   }
 
-  wow64Attempt_ = services::IsWow64();
-  if (*wow64Attempt_) {
-    services::StartInstaller64(Handle(), model.InstallImage64, inf, online, ConnectedPort, setup64_,
-                               dll, model.Installdll64, model.OfflinePrefix);
+  attempt.wow64 = services::IsWow64();
+  if (*attempt.wow64) {
+    services::StartInstaller64(Handle(), model.InstallImage64, inf, ids, online,
+                               attempt.connectedPort, setup64_, dll, model.Installdll64,
+                               model.OfflinePrefix);
     const uint32_t startError = plat::sys().GetLastError();
     Setup64Process = setup64_ ? setup64_->NativeHandle() : 0;
     if (!setup64_) {
       // No sibling, no message: the failed start is the outcome.
-      WmInstallError(startError != 0 ? startError : kErrorNoCode);
+      WmInstallError(attempt, startError != 0 ? startError : kErrorNoCode);
       return false;
     }
-    siblingStarted_ = true;
+    attempt.siblingStarted = true;
     TimerSetup64Error->SetEnabled(true);
     return false;
   }
@@ -276,8 +287,8 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
   Pause(100, 50, 100);
   services::ShowDllErrorCode(dll, false);
   int32_t code = static_cast<int32_t>(LastErrorCode);
-  const bool ok = services::InstallDriverByDll(Handle(), code, inf, online, ConnectedPort, dll,
-                                               model.OfflinePrefix);
+  const bool ok = services::InstallDriverByDll(Handle(), code, inf, ids, online,
+                                               attempt.connectedPort, dll, model.OfflinePrefix);
   LastErrorCode = static_cast<uint32_t>(code);
   if (ok) {
     Pause(100, 100);
@@ -300,9 +311,9 @@ bool TMainForm::InstallDriver(int modelIndex, bool online, bool quiet) {
   return ok;
 }
 
-void TMainForm::EndBeforeHandOff(uint32_t code) {
+void TMainForm::EndBeforeHandOff(InstallAttempt& attempt, uint32_t code) {
   LastErrorCode = code;
-  wow64Attempt_ = false;
+  attempt.wow64 = false;
 }
 
 void TMainForm::ReleaseSibling() {
@@ -310,25 +321,25 @@ void TMainForm::ReleaseSibling() {
   Setup64Process = 0;
 }
 
-void TMainForm::WmInstallSuccess() {
+void TMainForm::WmInstallSuccess(InstallAttempt& attempt) {
   // An activation in between (a box of the sequence closing, the user
   // switching windows during the hand-off) cleared the name; the queue to
   // set up is still the attempt's.
-  if (InstalledPrinterName.empty()) InstalledPrinterName = attemptPrinter_;
-  attemptPrinter_.clear();
+  if (InstalledPrinterName.empty()) InstalledPrinterName = attempt.printer;
+  attempt.printer.clear();
   ReleaseSibling();
   Debug(kInstalledDriverNameIs + InstalledPrinterName + ")");
   // Without its queue the printer cannot be used: not a success, whatever
   // the library said (a success with no printer named has no queue either).
   if (InstalledPrinterName.empty()) {
-    WmInstallError(kErrorNoCode);
+    WmInstallError(attempt, kErrorNoCode);
     return;
   }
   if (!services::PrinterExists(InstalledPrinterName) &&
       !services::AddPrinterQueue(InstalledPrinterName, InstalledPrinterName)) {
     const uint32_t error = plat::sys().GetLastError();
     if (!services::PrinterExists(InstalledPrinterName)) {
-      WmInstallError(error != 0 ? error : kErrorNoCode);
+      WmInstallError(attempt, error != 0 ? error : kErrorNoCode);
       InstalledPrinterName.clear();
       return;
     }
@@ -338,9 +349,9 @@ void TMainForm::WmInstallSuccess() {
   InstallState = TInstallState::Ended;
   SetInstallControlsEnabled(true);
 
-  const config::TOption model = AttemptModel();
+  const config::TOption model = attempt.model;
   std::string port = model.DefaultPortName;
-  if (!services::PortExists(port)) port = ConnectedPort;
+  if (!services::PortExists(port)) port = attempt.connectedPort;
   services::TChangePrinterInfo info;
   info.printerName = InstalledPrinterName;
   info.portName = port;
@@ -351,40 +362,42 @@ void TMainForm::WmInstallSuccess() {
   services::ChangePrinterProperties(info);
 
   Debug(kInstalledPrinterNameIs + InstalledPrinterName + ")");
-  if (!services::GetPrinterPort(InstalledPrinterName, FinalPort) || FinalPort.empty()) {
+  std::string& finalPort = attempt.finalPort;
+  if (!services::GetPrinterPort(InstalledPrinterName, finalPort) || finalPort.empty()) {
     // The queue is there but its port could not be read: the error number,
     // under the catalogue's caption so that every system can read it.
     const uint32_t error = plat::sys().GetLastError();
     MessageBox(std::to_string(error), i18n::StrNotice(), ui::kMbIconInformation);
-    FinalPort = port.empty() ? "LPT1:" : port;
+    finalPort = port.empty() ? "LPT1:" : port;
   }
-  std::string text = i18n::FormatText(i18n::StrInstallSuccess(), FinalPort);
+  std::string text = i18n::FormatText(i18n::StrInstallSuccess(), finalPort);
   if (restartNote) text += "\r\n" + i18n::StrRestartNotice();
-  NoteInstallOutcome("success", 0, AutoIndex < 0 ? text : "", restartNote);
+  NoteInstallOutcome(attempt, "success", 0, AutoIndex < 0 ? text : "", restartNote);
   if (AutoIndex < 0) MessageBox(text, i18n::StrNotice(), ui::kMbIconInformation);
   InstalledPrinterName.clear();
-  FinalPort.clear();
+  finalPort.clear();
 }
 
-void TMainForm::WmInstallError(uint32_t code) {
+void TMainForm::WmInstallError(InstallAttempt& attempt, uint32_t code) {
   ReleaseSibling();
   if (!HiddenMode) Show();
   InstallState = TInstallState::Ended;
   SetInstallControlsEnabled(true);
   TimerSetup64Error->SetEnabled(false);
   LastErrorCode = code;
-  NoteInstallError(code);
+  NoteInstallError(attempt, code);
 
   switch (code) {
     case plat::kErrorSetupNoDevice: {
       // A printer found on the parallel port goes offline at once - after an
       // online attempt only: an offline one that fails so would loop forever.
-      if (ConnectedPort == "LPT1:" && attemptOnline_) {
+      if (attempt.connectedPort == "LPT1:" && attempt.online) {
         InstallSelectedPrinter(false);
         return;
       }
-      const int answer = MessageBox(i18n::FormatText(i18n::StrOnlineInstallFailed(), ConnectedPort),
-                                    i18n::StrNotice(), ui::kMbYesNoCancel | ui::kMbIconWarning);
+      const int answer =
+          MessageBox(i18n::FormatText(i18n::StrOnlineInstallFailed(), attempt.connectedPort),
+                     i18n::StrNotice(), ui::kMbYesNoCancel | ui::kMbIconWarning);
       if (answer == static_cast<int>(ui::ModalResult::Yes))
         InstallSelectedPrinter(true);
       else if (answer == static_cast<int>(ui::ModalResult::No))
@@ -403,11 +416,11 @@ void TMainForm::WmInstallError(uint32_t code) {
   }
 
   // A Windows 2000 upgrade removed the old driver: its queue comes back.
-  if (InstalledPrinterName.empty()) InstalledPrinterName = attemptPrinter_;
-  attemptPrinter_.clear();
-  if (!RemovedDriverName.empty() && !services::PrinterExists(InstalledPrinterName)) {
-    services::AddPrinterQueue(RemovedDriverName, InstalledPrinterName);
-    services::SetPrinterPort(InstalledPrinterName, AttemptModel().DefaultPortName);
+  if (InstalledPrinterName.empty()) InstalledPrinterName = attempt.printer;
+  attempt.printer.clear();
+  if (!attempt.removedDriver.empty() && !services::PrinterExists(InstalledPrinterName)) {
+    services::AddPrinterQueue(attempt.removedDriver, InstalledPrinterName);
+    services::SetPrinterPort(InstalledPrinterName, attempt.model.DefaultPortName);
   }
 }
 

@@ -112,12 +112,13 @@ TMainForm::TMainForm() : ui::Form("TMainForm") {
 
   // The 64-bit sibling reports its outcome by these two messages.
   OnMessage = [this](uint32_t message, uintptr_t, intptr_t lParam) {
+    if (message != kWmInstallError && message != kWmInstallSuccess) return false;
+    std::optional<InstallAttempt> none;
+    InstallAttempt& attempt = AttemptToSettle(none);
     if (message == kWmInstallError)
-      WmInstallError(static_cast<uint32_t>(lParam));
-    else if (message == kWmInstallSuccess)
-      WmInstallSuccess();
+      WmInstallError(attempt, static_cast<uint32_t>(lParam));
     else
-      return false;
+      WmInstallSuccess(attempt);
     return true;
   };
   TmrAutoInstall->OnTimer = [this] { TmrAutoInstallTimer(); };
@@ -241,8 +242,11 @@ void TMainForm::LvPrintersDblClick() { BbtnStart->Click(); }
 
 services::PortFound TMainForm::DetectConnectedPort(std::string& port) {
   const config::TOption option = AttemptModel();
+  // The attempt's IDs, once it has read them; the INF otherwise.
   const services::PortFound r =
-      services::DetectPrinterPort(option.InstallSettingFile2K, option.InstallDll2K, port);
+      attempt_ && attempt_->ids
+          ? services::DetectPrinterPort(*attempt_->ids, option.InstallDll2K, port)
+          : services::DetectPrinterPort(option.InstallSettingFile2K, option.InstallDll2K, port);
   plat::sys().OutputDebugString(
       i18n::FormatText(std::string(kConnectedPortIs) + "%d", static_cast<int>(r)));
   plat::sys().OutputDebugString(i18n::FormatText(std::string(kConnectedPortIs) + "%s", port));

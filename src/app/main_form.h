@@ -42,11 +42,41 @@ enum class TInstallState : uint8_t { Idle = 0, Running = 1, Ended = 2 };
 // One installation attempt, made when Install is pressed (or the automatic
 // install presses it): the model it installs stays the same whatever the
 // list's selection does while it runs, through an offline retry and the
-// 64-bit sibling's answer.
+// 64-bit sibling's answer. What the sequence learns on the way is kept here
+// for the handlers that settle the attempt, instead of being asked again.
 struct InstallAttempt {
   int modelIndex = -1;
   std::string listedName;  // the model as the list shows it
   config::TOption model;
+  std::string infFile;  // the model's INF
+  // Its hardware IDs, read once when the sequence first needs them and
+  // handed to detection and installation; an offline retry keeps them.
+  std::optional<services::InfHardwareIds> ids;
+
+  // Each run of the sequence (the offline retry is one) starts these again.
+  bool online = false;  // as asked; the search dialog may still take it offline
+  // Whether it took the 64-bit way, once it has chosen: asked once, so that
+  // a failing query cannot leave the outcome to a sibling that was never
+  // started. One that ended before the hand-off did not take it: its caller
+  // reports it, as on 32-bit Windows.
+  std::optional<bool> wow64;
+  bool siblingStarted = false;  // handed off to the 64-bit sibling
+  std::string connectedPort;    // where detection found the printer
+  std::string finalPort;        // the queue's port as the success reports it
+  std::string printer;          // its queue, kept through activations until its outcome
+  // A Windows 2000 upgrade removed the replaced queue's driver: the queue
+  // comes back on it when the attempt fails.
+  std::string removedDriver;
+
+  // Clears what one run learned, ahead of the next.
+  void StartRun(bool asked) {
+    online = asked;
+    wow64.reset();
+    siblingStarted = false;
+    connectedPort.clear();
+    printer.clear();
+    removedDriver.clear();
+  }
 };
 
 class TMainForm : public ui::Form {
@@ -83,16 +113,23 @@ class TMainForm : public ui::Form {
   // The model of the attempt under way (or the last one); before the first,
   // the selected one.
   config::TOption AttemptModel() const;
+  // What the last attempt found and set up (empty before the first): the
+  // port detection found, the port of the queue set up (until the success
+  // has reported it), the driver a Windows 2000 upgrade removed.
+  std::string ConnectedPort() const { return attempt_ ? attempt_->connectedPort : ""; }
+  std::string FinalPort() const { return attempt_ ? attempt_->finalPort : ""; }
+  std::string RemovedDriverName() const { return attempt_ ? attempt_->removedDriver : ""; }
 
   // The install sequence (install_sequence.cpp). BbtnStartClick returns
   // false when an error reached the application (it has been shown).
   bool BbtnStartClick();
   void InstallSelectedPrinter(bool online);
   // True when the driver was installed (the 32-bit branch only).
-  bool InstallDriver(int modelIndex, bool online, bool quiet);
-  // The handlers of WM_INSTALL_SUCCESS (WM_USER + 2) and WM_INSTALL_ERROR (WM_USER + 1).
-  void WmInstallSuccess();
-  void WmInstallError(uint32_t code);
+  bool InstallDriver(InstallAttempt& attempt, bool online);
+  // The handlers of WM_INSTALL_SUCCESS (WM_USER + 2) and WM_INSTALL_ERROR
+  // (WM_USER + 1), for the attempt they settle.
+  void WmInstallSuccess(InstallAttempt& attempt);
+  void WmInstallError(InstallAttempt& attempt, uint32_t code);
 
   // The automatic install, the progress text and the 64-bit watchdog (auto_install.cpp).
   void PrepareAutoInstall();
@@ -136,11 +173,8 @@ class TMainForm : public ui::Form {
   // or the sibling's message), the last one ended.
   TInstallState InstallState = TInstallState::Idle;
   std::string InstalledPrinterName;
-  std::string RemovedDriverName;
   uintptr_t Setup64Process = 0;
   uint32_t LastErrorCode = 0;
-  std::string ConnectedPort;
-  std::string FinalPort;
   // The search dialog the sequence shows; set by the program.
   search::TFormSearching* FormSearching = nullptr;
   diag::TFormTest* FormTest = nullptr;
@@ -150,30 +184,25 @@ class TMainForm : public ui::Form {
   void SetInstallControlsEnabled(bool on);
   std::unique_ptr<plat::Process> setup64_;  // Setup64Process is its handle
   std::optional<InstallAttempt> attempt_;
-  bool attemptOnline_ = false;   // whether the last installation attempt was online
-  bool siblingStarted_ = false;  // the attempt under way handed off to the 64-bit sibling
-  // Whether the attempt under way took the 64-bit way, once it has chosen:
-  // asked once, so that a failing query cannot leave the outcome to a
-  // sibling that was never started. An attempt that ended before the
-  // hand-off did not take it: its caller reports it, as on 32-bit Windows.
-  std::optional<bool> wow64Attempt_;
-  void EndBeforeHandOff(uint32_t code);
+  // The attempt a message of the sibling settles: the one under way, or,
+  // before the first, one of the selected model.
+  InstallAttempt& AttemptToSettle(std::optional<InstallAttempt>& none);
+  void EndBeforeHandOff(InstallAttempt& attempt, uint32_t code);
   // The sibling's process handle is kept only until its outcome arrives.
   void ReleaseSibling();
-  std::string attemptPrinter_;  // its printer, kept through activations until its outcome
   std::string SelectedDocument(std::string config::TOption::*field) const;
   void OpenDocument(std::string config::TOption::*field);
   void HoverLink(ui::Label* link, std::string config::TOption::*field);
   void LeaveLink(ui::Label* link);
 
   // The outcome line of each installation attempt (install_outcome.cpp).
-  void NoteInstallAttempt(bool online);
-  void NoteInstallOutcome(const std::string& result, uint32_t code, const std::string& shown,
-                          bool restart = false);
-  void NoteInstallError(uint32_t code);
+  void NoteInstallAttempt(const InstallAttempt& attempt, bool online);
+  void NoteInstallOutcome(const InstallAttempt& attempt, const std::string& result, uint32_t code,
+                          const std::string& shown, bool restart = false);
+  void NoteInstallError(const InstallAttempt& attempt, uint32_t code);
   void NoteInstallEnd();
-  services::InstallOutcome OutcomeOf(const std::string& result, uint32_t code,
-                                     const std::string& shown) const;
+  services::InstallOutcome OutcomeOf(const InstallAttempt& attempt, const std::string& result,
+                                     uint32_t code, const std::string& shown) const;
 };
 
 // Width of a label sized to its text (labels size themselves to their caption).

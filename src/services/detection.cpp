@@ -77,13 +77,16 @@ bool FindExistDevice(const std::string& libraryFile, const std::string& hwId, st
 
 PortFound DetectPrinterPort(const std::string& infFile, const std::string& libraryFile,
                             std::string& port) {
-  std::string hwId, compatId;
-  ReadInfHardwareIds(infFile, hwId, compatId);
+  return DetectPrinterPort(ReadInfHardwareIds(infFile), libraryFile, port);
+}
+
+PortFound DetectPrinterPort(const InfHardwareIds& ids, const std::string& libraryFile,
+                            std::string& port) {
   std::string deviceId, portInfo;
   PortFound result;
-  if (FindExistDevice(libraryFile, hwId, deviceId, false, portInfo)) {
+  if (FindExistDevice(libraryFile, ids.hwId, deviceId, false, portInfo)) {
     result = PortFound::ByHardwareId;
-  } else if (FindExistDevice(libraryFile, compatId, deviceId, false, portInfo)) {
+  } else if (FindExistDevice(libraryFile, ids.compatId, deviceId, false, portInfo)) {
     result = PortFound::ByCompatibleId;
   } else {
     port.clear();

@@ -7,6 +7,8 @@
 #pragma once
 #include <string>
 
+#include "services/inf_reader.h"
+
 namespace services {
 
 // Loads the library by path for this one call. False with both outputs empty
@@ -24,6 +26,9 @@ enum class PortFound { None = 0, ByHardwareId = 1, ByCompatibleId = 2 };
 // information names ("COM1:"); any other device keeps the port passed in
 // (plat::DevicePort).
 PortFound DetectPrinterPort(const std::string& infFile, const std::string& libraryFile,
+                            std::string& port);
+// The same with the INF's IDs already read (the file is not read again).
+PortFound DetectPrinterPort(const InfHardwareIds& ids, const std::string& libraryFile,
                             std::string& port);
 
 // What devcon's status listing showed after the rescan.

@@ -22,15 +22,15 @@ struct Target {
   std::string hwid, port;
 };
 
-Target FindTarget(const std::string& infFile, const std::string& libraryFile, bool online,
+Target FindTarget(const InfHardwareIds& ids, const std::string& libraryFile, bool online,
                   const std::string& offlinePrefix, bool startFromPortInfo) {
   Target t;
-  std::string compat;
-  ReadInfHardwareIds(infFile, t.hwid, compat);
+  t.hwid = ids.hwId;
   std::string deviceId, portInfo;
   FindExistDevice(libraryFile, t.hwid, deviceId, true, portInfo);
   t.port = startFromPortInfo ? portInfo : std::string();
-  if (DetectPrinterPort(infFile, libraryFile, t.port) == PortFound::ByCompatibleId) t.hwid = compat;
+  if (DetectPrinterPort(ids, libraryFile, t.port) == PortFound::ByCompatibleId)
+    t.hwid = ids.compatId;
   if (t.port.empty()) t.port = kNoPort;
   if (!online) {
     t.hwid = offlinePrefix + t.hwid;
@@ -51,30 +51,17 @@ std::string FileNameOf(const std::string& path) {
   return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-}  // namespace
-
-std::string RelativePath(const std::string& baseFolder, const std::string& path) {
-  std::vector<std::string> base = Parts(baseFolder), target = Parts(path);
-  if (base.empty() || target.empty() || !plat::text::EqualNoCase(base[0], target[0])) return path;
-  size_t same = 0;
-  while (same < base.size() && same + 1 < target.size() &&
-         plat::text::EqualNoCase(base[same], target[same]))
-    ++same;
-  std::string out;
-  for (size_t i = same; i < base.size(); ++i) out += "..\\";
-  for (size_t i = same; i < target.size(); ++i)
-    out += target[i] + (i + 1 < target.size() ? "\\" : "");
-  return out;
-}
-
-bool InstallDriverByDll(uintptr_t window, int32_t& errorCode, const std::string& infFile,
-                        bool online, std::string& port, const std::string& libraryFile,
-                        const std::string& offlinePrefix) {
+// InstallDriverByDll; without the IDs, the INF is read once the library
+// has been found.
+bool InstallWithLibrary(uintptr_t window, int32_t& errorCode, const std::string& infFile,
+                        const InfHardwareIds* ids, bool online, std::string& port,
+                        const std::string& libraryFile, const std::string& offlinePrefix) {
   auto library = plat::libraries().Load(libraryFile);
   if (!library) throw DllError(i18n::StrDllNotFound());
   if (!library->HasExport("FuncDrvKit")) throw DllError(i18n::StrDllBadFunction());
 
-  Target t = FindTarget(infFile, libraryFile, online, offlinePrefix, true);
+  Target t = FindTarget(ids ? *ids : ReadInfHardwareIds(infFile), libraryFile, online,
+                        offlinePrefix, true);
   port = t.port;
   int32_t answer = library->FuncDrvKit(infFile, t.hwid, port, window);
   errorCode = library->HasExport("LastInstallErrorCode")
@@ -83,13 +70,13 @@ bool InstallDriverByDll(uintptr_t window, int32_t& errorCode, const std::string&
   return answer <= 1;
 }
 
-void StartInstaller64(uintptr_t window, const std::string& installer64File,
-                      const std::string& infFile, bool online, std::string& port,
-                      std::unique_ptr<plat::Process>& process, const std::string& libraryFile,
-                      const std::string& library64File, const std::string& offlinePrefix) {
-  if (!IsWow64()) return;
+// StartInstaller64 once it is known to run on 64-bit Windows.
+void StartSibling(uintptr_t window, const std::string& installer64File, const std::string& infFile,
+                  const InfHardwareIds& ids, bool online, std::string& port,
+                  std::unique_ptr<plat::Process>& process, const std::string& libraryFile,
+                  const std::string& library64File, const std::string& offlinePrefix) {
   // The device search runs on the 32-bit library; the sibling loads the 64-bit one.
-  Target t = FindTarget(infFile, libraryFile, online, offlinePrefix, false);
+  Target t = FindTarget(ids, libraryFile, online, offlinePrefix, false);
   port = t.port;
 
   plat::Files& files = plat::files();
@@ -111,6 +98,55 @@ void StartInstaller64(uintptr_t window, const std::string& installer64File,
   start.showWindow = plat::kSwHide;
   process = plat::processes().CreateProcess(start);
   if (process) process->CloseThread();
+}
+
+}  // namespace
+
+std::string RelativePath(const std::string& baseFolder, const std::string& path) {
+  std::vector<std::string> base = Parts(baseFolder), target = Parts(path);
+  if (base.empty() || target.empty() || !plat::text::EqualNoCase(base[0], target[0])) return path;
+  size_t same = 0;
+  while (same < base.size() && same + 1 < target.size() &&
+         plat::text::EqualNoCase(base[same], target[same]))
+    ++same;
+  std::string out;
+  for (size_t i = same; i < base.size(); ++i) out += "..\\";
+  for (size_t i = same; i < target.size(); ++i)
+    out += target[i] + (i + 1 < target.size() ? "\\" : "");
+  return out;
+}
+
+bool InstallDriverByDll(uintptr_t window, int32_t& errorCode, const std::string& infFile,
+                        bool online, std::string& port, const std::string& libraryFile,
+                        const std::string& offlinePrefix) {
+  return InstallWithLibrary(window, errorCode, infFile, nullptr, online, port, libraryFile,
+                            offlinePrefix);
+}
+
+bool InstallDriverByDll(uintptr_t window, int32_t& errorCode, const std::string& infFile,
+                        const InfHardwareIds& ids, bool online, std::string& port,
+                        const std::string& libraryFile, const std::string& offlinePrefix) {
+  return InstallWithLibrary(window, errorCode, infFile, &ids, online, port, libraryFile,
+                            offlinePrefix);
+}
+
+void StartInstaller64(uintptr_t window, const std::string& installer64File,
+                      const std::string& infFile, bool online, std::string& port,
+                      std::unique_ptr<plat::Process>& process, const std::string& libraryFile,
+                      const std::string& library64File, const std::string& offlinePrefix) {
+  if (!IsWow64()) return;
+  StartSibling(window, installer64File, infFile, ReadInfHardwareIds(infFile), online, port, process,
+               libraryFile, library64File, offlinePrefix);
+}
+
+void StartInstaller64(uintptr_t window, const std::string& installer64File,
+                      const std::string& infFile, const InfHardwareIds& ids, bool online,
+                      std::string& port, std::unique_ptr<plat::Process>& process,
+                      const std::string& libraryFile, const std::string& library64File,
+                      const std::string& offlinePrefix) {
+  if (!IsWow64()) return;
+  StartSibling(window, installer64File, infFile, ids, online, port, process, libraryFile,
+               library64File, offlinePrefix);
 }
 
 void ShowDllErrorCode(const std::string& libraryFile, bool show) {

@@ -14,6 +14,7 @@
 #include <string>
 
 #include "platform/process.h"
+#include "services/inf_reader.h"
 
 namespace services {
 
@@ -30,6 +31,10 @@ class DllError : public std::runtime_error {
 bool InstallDriverByDll(uintptr_t window, int32_t& errorCode, const std::string& infFile,
                         bool online, std::string& port, const std::string& libraryFile,
                         const std::string& offlinePrefix);
+// The same with the INF's IDs already read: the INF is not read again.
+bool InstallDriverByDll(uintptr_t window, int32_t& errorCode, const std::string& infFile,
+                        const InfHardwareIds& ids, bool online, std::string& port,
+                        const std::string& libraryFile, const std::string& offlinePrefix);
 
 // On 64-bit Windows only (otherwise nothing is touched): detects the port as
 // InstallDriverByDll does and starts the sibling detached and hidden in its
@@ -38,6 +43,12 @@ void StartInstaller64(uintptr_t window, const std::string& installer64File,
                       const std::string& infFile, bool online, std::string& port,
                       std::unique_ptr<plat::Process>& process, const std::string& libraryFile,
                       const std::string& library64File, const std::string& offlinePrefix);
+// The same with the INF's IDs already read.
+void StartInstaller64(uintptr_t window, const std::string& installer64File,
+                      const std::string& infFile, const InfHardwareIds& ids, bool online,
+                      std::string& port, std::unique_ptr<plat::Process>& process,
+                      const std::string& libraryFile, const std::string& library64File,
+                      const std::string& offlinePrefix);
 
 // Switches the library's own error messages on or off. Throws DllError
 // when the library cannot be loaded.

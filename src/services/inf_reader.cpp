@@ -122,6 +122,12 @@ int ReadInfHardwareIds(const std::string& infFile, std::string& hwId, std::strin
   return counter;
 }
 
+InfHardwareIds ReadInfHardwareIds(const std::string& infFile) {
+  InfHardwareIds ids;
+  ReadInfHardwareIds(infFile, ids.hwId, ids.compatId);
+  return ids;
+}
+
 bool ReadInfModelName(const std::string& infFile, std::string& printerName) {
   printerName.clear();
   if (!plat::files().FileExists(infFile)) return false;

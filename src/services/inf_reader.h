@@ -15,6 +15,13 @@ namespace services {
 // file is missing or has no such line.
 int ReadInfHardwareIds(const std::string& infFile, std::string& hwId, std::string& compatId);
 
+// The same two IDs as one value, for a caller that reads them once and hands
+// them on (an installation attempt passes them to detection and installation).
+struct InfHardwareIds {
+  std::string hwId, compatId;
+};
+InfHardwareIds ReadInfHardwareIds(const std::string& infFile);
+
 // The first entry of the provider's models section, without its quotes.
 // The file is read with the profile reader's rules; the name of an INF read
 // before and unchanged since (same stamp) is not read again.

@@ -254,8 +254,42 @@ TEST_F(InstallSequence, OnlineFailureOnTheParallelPortGoesOfflineAtOnce) {
   h.Script(Step::Answer(ui::kIdCancel).When("Online Installation"));
   Press();
   EXPECT_EQ(LibraryCalls("FuncDrvKit("), 2) << "the online attempt, then the offline one";
-  EXPECT_EQ(main().ConnectedPort, "LPT1:");
+  EXPECT_EQ(main().ConnectedPort(), "LPT1:");
   ASSERT_EQ(Boxes().size(), 1u);
+  EXPECT_TRUE(Unlocked());
+}
+
+// The INF is read for its hardware IDs once an attempt: an INF changed while
+// the online failure is being asked about does not change what the offline
+// retry installs.
+TEST_F(InstallSequence, TheOfflineRetryInstallsTheIdsTheAttemptRead) {
+  plat::sim::SimDevice usb;
+  usb.hardwareId = "VelmarVP-2108E5C";
+  usb.deviceId = "USBPRINT\\VELMARVP-210\\7&1A2B3C4D&0&USB001";
+  usb.portInfo = "Virtual printer port for USB001";
+  machine.devices.devices.push_back(usb);
+  machine.devices.installResult = 3;
+  machine.devices.lastErrorCode = 0xE000020B;
+  Start("QuiteMode=1\r\n");
+  ui::Timer rewrite(&main(), "tmrRewrite");
+  rewrite.SetInterval(100);
+  rewrite.OnTimer = [&] {
+    rewrite.SetEnabled(false);
+    Write("C:\\Medium\\vp210.inf",
+          "[Strings]\r\nProviderName=Velmar\r\n[Velmar]\r\n\"Velmar VP-210\" = VP210, "
+          "LPTENUM\\OtherID, USBPRINT\\Other\r\n");
+  };
+  rewrite.SetEnabled(true);
+  h.Script(Step::Answer(ui::kIdNo).When("Online Installation").At(plat::sys().TickCount() + 500));
+  h.Script(Step::Answer(ui::kIdCancel).When("Online Installation"));
+  Press();
+  std::vector<std::string> installs;
+  for (const auto& e : machine.transcript)
+    if (e.kind == "library" && e.text.rfind("FuncDrvKit(", 0) == 0) installs.push_back(e.text);
+  ASSERT_EQ(installs.size(), 2u) << "the online run, then the offline one";
+  EXPECT_NE(installs[0].find(", VelmarVP-2108E5C, USB001, "), std::string::npos) << installs[0];
+  EXPECT_NE(installs[1].find(", LPTOFFLINE\\VelmarVP-2108E5C, LPT1:, "), std::string::npos)
+      << installs[1];
   EXPECT_TRUE(Unlocked());
 }
 

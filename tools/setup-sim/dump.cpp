@@ -120,10 +120,10 @@ std::vector<std::string> DumpState(app::Program& p, unsigned cp) {
   field("AutoIndex", std::to_string(m.AutoIndex));
   field("InstallState", std::to_string(static_cast<int>(m.InstallState)));
   field("InstalledPrinterName", Escape(ToUtf8(m.InstalledPrinterName, cp)));
-  field("RemovedDriverName", Escape(ToUtf8(m.RemovedDriverName, cp)));
+  field("RemovedDriverName", Escape(ToUtf8(m.RemovedDriverName(), cp)));
   field("LastErrorCode", std::to_string(m.LastErrorCode));
-  field("ConnectedPort", Escape(ToUtf8(m.ConnectedPort, cp)));
-  field("FinalPort", Escape(ToUtf8(m.FinalPort, cp)));
+  field("ConnectedPort", Escape(ToUtf8(m.ConnectedPort(), cp)));
+  field("FinalPort", Escape(ToUtf8(m.FinalPort(), cp)));
   field("IniOptions.Count", std::to_string(m.IniOptions ? m.IniOptions->Count : 0));
   if (search::TFormSearching* d = p.formSearching.get()) {
     lines.push_back(std::string("TFormSearching.Found=") + (d->Found ? "1" : "0"));
