@@ -47,3 +47,21 @@ else()
     target_sources(drvkit_inf_fuzz PRIVATE ${DRVKIT_PORTABLE})
   endif()
 endif()
+
+# The 64-bit sibling setup, shipped as X64\Quenset64.exe beside drvkit64.dll.
+if(WIN32 AND BUILD_KIND STREQUAL win64)
+  add_executable(drvkit_sibling ${CMAKE_SOURCE_DIR}/drvkit/sibling.cpp
+                 ${CMAKE_SOURCE_DIR}/src/platform/win32/system_library.cpp)
+  target_include_directories(drvkit_sibling PRIVATE ${CMAKE_SOURCE_DIR})
+  target_link_libraries(drvkit_sibling PRIVATE ${WIN_LINK_FLAGS} user32 kernel32)
+  set_target_properties(drvkit_sibling PROPERTIES OUTPUT_NAME Quenset64
+                        RUNTIME_OUTPUT_DIRECTORY ${OUT_DIR}/drvkit)
+  add_custom_command(TARGET drvkit_sibling POST_BUILD
+    COMMAND ${CMAKE_STRIP} --strip-unneeded $<TARGET_FILE:drvkit_sibling>
+    # Started with administrator rights from the medium: only DLLs the system
+    # pins to its own folder in its import table.
+    COMMAND ${CMAKE_COMMAND} -E env OBJDUMP=${CMAKE_OBJDUMP}
+            ${CMAKE_SOURCE_DIR}/scripts/check-imports.sh --dlls-only $<TARGET_FILE:drvkit_sibling>
+            ${CMAKE_SOURCE_DIR}/tools/win2000-imports.txt
+    COMMENT "stripping Quenset64.exe and checking its imports")
+endif()

@@ -6,6 +6,10 @@
 //   drvkit_probe find LIBRARY HWID                -> "found=N" "device=" "port="
 //   drvkit_probe delete-driver NAME               -> the driver of the caller's environment removed
 //   drvkit_probe print QUEUE FILE                 -> one page through the queue's driver into FILE
+//   drvkit_probe sibling PROGRAM ARGS             -> PROGRAM started as the installer starts the
+//                                                    sibling, "%W" in ARGS replaced by a window of
+//                                                    the probe's: "message=success|error|none",
+//                                                    "code=0x...", "exit=N"
 // Exit code 0 when the call could be made (and, for driver, the driver exists).
 #include <windows.h>
 #include <winspool.h>
@@ -14,6 +18,8 @@
 #include <cstring>
 #include <string>
 #include <vector>
+
+#include "platform/install_messages.h"
 
 namespace {
 
@@ -96,6 +102,59 @@ int Print(const char* queue, const char* file) {
   return ok ? 0 : 1;
 }
 
+// Starts PROGRAM ARGS hidden and detached, as the installer does, and waits
+// up to a minute for its exit and the message it posts to the probe's window.
+int Sibling(const char* program, std::string args) {
+  HWND window = CreateWindowA("STATIC", "drvkit probe", 0, 0, 0, 0, 0, nullptr, nullptr,
+                              GetModuleHandleA(nullptr), nullptr);
+  if (!window) return 2;
+  for (size_t at; (at = args.find("%W")) != std::string::npos;)
+    args.replace(at, 2, std::to_string(reinterpret_cast<uintptr_t>(window)));
+  std::string line = std::string("\"") + program + "\" " + args;
+  STARTUPINFOA si;
+  ZeroMemory(&si, sizeof si);
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESHOWWINDOW;
+  si.wShowWindow = SW_HIDE;
+  PROCESS_INFORMATION pi;
+  if (!CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, DETACHED_PROCESS, nullptr,
+                      nullptr, &si, &pi)) {
+    fprintf(stderr, "cannot start %s (%lu)\n", program, GetLastError());
+    return 2;
+  }
+  CloseHandle(pi.hThread);
+  const char* message = "none";
+  unsigned long code = 0;
+  // What it posted is in the queue by the time it has ended; a short grace
+  // after the end all the same, then the answer.
+  const DWORD start = GetTickCount();
+  DWORD endedAt = 0;
+  while (GetTickCount() - start < 60000) {
+    MsgWaitForMultipleObjects(1, &pi.hProcess, FALSE, 100, QS_ALLPOSTMESSAGE);
+    MSG m;
+    while (PeekMessageA(&m, window, 0, 0, PM_REMOVE)) {
+      if (m.message == plat::kWmInstallSuccess) message = "success";
+      if (m.message == plat::kWmInstallError) {
+        message = "error";
+        code = static_cast<unsigned long>(m.lParam);
+      }
+    }
+    if (WaitForSingleObject(pi.hProcess, 0) != WAIT_OBJECT_0) continue;
+    if (strcmp(message, "none") != 0) break;
+    if (!endedAt)
+      endedAt = GetTickCount();
+    else if (GetTickCount() - endedAt > 500)
+      break;
+  }
+  DWORD exitCode = STILL_ACTIVE;
+  GetExitCodeProcess(pi.hProcess, &exitCode);
+  CloseHandle(pi.hProcess);
+  DestroyWindow(window);
+  printf("message=%s\ncode=0x%08lX\nexit=%lu\n", message, code,
+         static_cast<unsigned long>(exitCode));
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -106,11 +165,12 @@ int main(int argc, char** argv) {
   if (cmd == "find" && argc == 4) return Find(argv[2], argv[3]);
   if (cmd == "driver" && argc == 3) return Driver(argv[2]);
   if (cmd == "print" && argc == 4) return Print(argv[2], argv[3]);
+  if (cmd == "sibling" && argc == 4) return Sibling(argv[2], argv[3]);
   if (cmd == "delete-driver" && argc == 3)
     return DeletePrinterDriverA(nullptr, nullptr, argv[2]) ? 0 : 1;
   fprintf(stderr,
           "usage: drvkit_probe install LIBRARY INF HWID [PORT] | install-shown LIBRARY INF HWID | "
           "find LIBRARY HWID | driver NAME | "
-          "delete-driver NAME | print QUEUE FILE\n");
+          "delete-driver NAME | print QUEUE FILE | sibling PROGRAM ARGS\n");
   return 2;
 }

@@ -9,6 +9,9 @@
 # failure box carrying the library's code and register no driver: a file
 # the INF names is missing, no model has the ID, the models are for the
 # other architecture only. Switched on, the library shows its own error box.
+# In the x64 setting the 64-bit sibling setup as shipped (X64\Quenset64.exe)
+# installs the driver too, started as the 32-bit program starts it on 64-bit
+# Windows.
 # Wine has no ntprint.inf nor the PostScript core files a maker's INF builds
 # on: the prefix is given them the way Windows keeps them
 # (drvkit/tests/wine-printer-core.sh), with Wine's PostScript driver as the
@@ -175,6 +178,40 @@ if "$gui_top/drvkit/tests/wine-printer-core.sh" "$core" cab; then
   fi
 else
   fail "core in driver.cab" "wine-printer-core.sh failed"
+fi
+
+# The 64-bit sibling setup as shipped beside drvkit64.dll, started as the
+# 32-bit program starts it on 64-bit Windows: it installs through the
+# library and posts the outcome to the window it was given. Whatever lies in
+# the current directory, it loads the library from its own folder; a handle
+# that is not a window gets nothing.
+if [ "$GUI_WINDOWS" = x64 ]; then
+  # sibling [-in PROGRAM] FOLDER ARGS: the probe's "message= code= exit=" on one line.
+  sibling() {
+    local program=$good/X64/Quenset64.exe
+    if [ "$1" = -in ]; then program=$2; shift 2; fi
+    (cd "$1" && timeout 90 "$WINE" "$probe" sibling "$program" "$2" 2>/dev/null) |
+      tr -d '\r' | tr '\n' ' ' | sed 's/ $//'
+  }
+  probe delete-driver "$model" >/dev/null
+  args='/Handle %W /Dll "drvkit64.dll" /Inf "..\VP210.inf" /HWID'
+  check "sibling no model" "message=error code=0xE0000228 exit=1" "$(sibling "$good/X64" "$args VelmarVP-0000000")"
+  check "sibling no model no driver" "no driver $model" "$(probe driver "$model")"
+  check "sibling installs" "message=success code=0x00000000 exit=0" \
+    "$(sibling "$good/X64" "$args VelmarVP-2104E1A")"
+  driver=$(probe driver "$model")
+  check "sibling driver environment" "environment=Windows x64" "$(grep '^environment=' <<<"$driver")"
+  check "sibling driver data file" "C:\\windows\\system32\\spool\\drivers\\x64\\3\\VP210.PPD" \
+    "$(sed -n 's/^data=//p' <<<"$driver")"
+  check "sibling again" "message=success code=0x00000000 exit=0" "$(sibling "$good/X64" "$args VelmarVP-2104E1A")"
+  check "sibling not a window" "message=none code=0x00000000 exit=2" \
+    "$(sibling "$good/X64" "/Handle 1 /Dll \"drvkit64.dll\" /Inf \"..\\VP210.inf\" /HWID VelmarVP-2104E1A")"
+  # Alone in a folder, with the library in the current directory only.
+  lone=$gui_tmp/lone
+  mkdir -p "$lone/X64"
+  cp "$good/X64/Quenset64.exe" "$lone/X64/"
+  check "sibling ignores the current directory" "message=error code=0x0000007E exit=1" \
+    "$(sibling -in "$lone/X64/Quenset64.exe" "$good/X64" "$args VelmarVP-2104E1A")"
 fi
 probe delete-driver "$model" >/dev/null
 finish
