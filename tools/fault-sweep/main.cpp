@@ -294,6 +294,53 @@ struct Outcome {
   std::string detail;
 };
 
+// The child's report, a line each: a key and its value.
+Report ReadReport(const std::string& text) {
+  static const std::pair<const char*, int Report::*> kNumbers[] = {
+      {"boxes", &Report::boxes}, {"handles", &Report::handles}, {"failed", &Report::failed}};
+  static const std::pair<const char*, bool Report::*> kFlags[] = {
+      {"timeout", &Report::timedOut},
+      {"verified", &Report::verified},
+      {"ended", &Report::ended},
+      {"hiddenalive", &Report::hiddenAlive}};
+  // The rest of the line, blanks after the key skipped.
+  static const std::pair<const char*, std::string Report::*> kTexts[] = {
+      {"result", &Report::result}, {"model", &Report::model}, {"queue", &Report::queuePort}};
+  Report r;
+  std::istringstream in(text);
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream w(line);
+    std::string key;
+    w >> key;
+    for (const auto& [name, field] : kNumbers)
+      if (key == name) w >> r.*field;
+    for (const auto& [name, field] : kFlags)
+      if (key == name) w >> r.*field;
+    for (const auto& [name, field] : kTexts)
+      if (key == name) std::getline(w >> std::ws, r.*field);
+    if (key == "count") {
+      std::string call;
+      int n = 0;
+      w >> call >> n;
+      r.counts[call] = n;
+    } else if (key == "now") {
+      w >> r.now;
+    } else if (key == "wrong") {
+      std::string rest;
+      std::getline(w >> std::ws, rest);
+      r.wrong.push_back(rest);
+    } else if (key == "box") {
+      std::string rest;
+      std::getline(w, rest);
+      r.boxTexts.push_back(rest);
+    } else if (key == "list") {
+      std::getline(w, r.handleList);
+    }
+  }
+  return r;
+}
+
 Outcome Run(const Scenario& s, const std::string& medium, const Fault& fault, const Base& base) {
   int fds[2];
   Outcome o;
@@ -328,51 +375,7 @@ Outcome Run(const Scenario& s, const std::string& medium, const Fault& fault, co
                                    : "exit " + std::to_string(WEXITSTATUS(status));
     return o;
   }
-  std::istringstream in(text);
-  std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream w(line);
-    std::string key;
-    w >> key;
-    if (key == "count") {
-      std::string call;
-      int n = 0;
-      w >> call >> n;
-      o.report.counts[call] = n;
-    } else if (key == "boxes") {
-      w >> o.report.boxes;
-    } else if (key == "handles") {
-      w >> o.report.handles;
-    } else if (key == "failed") {
-      w >> o.report.failed;
-    } else if (key == "timeout") {
-      w >> o.report.timedOut;
-    } else if (key == "now") {
-      w >> o.report.now;
-    } else if (key == "result") {
-      std::getline(w >> std::ws, o.report.result);
-    } else if (key == "model") {
-      std::getline(w >> std::ws, o.report.model);
-    } else if (key == "queue") {
-      std::getline(w >> std::ws, o.report.queuePort);
-    } else if (key == "verified") {
-      w >> o.report.verified;
-    } else if (key == "ended") {
-      w >> o.report.ended;
-    } else if (key == "hiddenalive") {
-      w >> o.report.hiddenAlive;
-    } else if (key == "wrong") {
-      std::string rest;
-      std::getline(w >> std::ws, rest);
-      o.report.wrong.push_back(rest);
-    } else if (key == "box") {
-      std::string rest;
-      std::getline(w, rest);
-      o.report.boxTexts.push_back(rest);
-    } else if (key == "list") {
-      std::getline(w, o.report.handleList);
-    }
-  }
+  o.report = ReadReport(text);
   const bool hidden = std::find(s.args.begin(), s.args.end(), "/Hide") != s.args.end();
   const bool installed = base.result == "success" && o.report.verified;
   if (o.report.timedOut) {
@@ -509,37 +512,24 @@ int main(int argc, char** argv) {
   setenv("TMPDIR", sandboxes.c_str(), 1);
   const std::vector<std::string>& faultable = plat::sim::FaultableCalls();
 
-  int runs = 0, crashes = 0, hangs = 0, leaks = 0, wrongRuns = 0, silentRuns = 0, byDesign = 0,
-      scenarioFailures = 0;
+  // Failed runs by verdict (Ok stays 0; a silent run listed as by design is no failure).
+  int runs = 0, byDesign = 0, scenarioFailures = 0;
+  std::map<Verdict, int> failed;
   auto judge = [&](const Scenario& s, const Fault& f, const Outcome& o) {
     ++runs;
     const std::string what =
         s.name + " " + (f.nth ? f.call + "#" + std::to_string(f.nth) : "(no fault)");
-    switch (o.verdict) {
-      case Verdict::Ok:
-        if (verbose) std::cout << "ok   " << what << "\n";
-        return;
-      case Verdict::Crash:
-        ++crashes;
-        break;
-      case Verdict::Hang:
-        ++hangs;
-        break;
-      case Verdict::Leak:
-        ++leaks;
-        break;
-      case Verdict::Wrong:
-        ++wrongRuns;
-        break;
-      case Verdict::Silent:
-        if (const SilentCase* c = Listed(silent, s.name, f)) {
-          ++byDesign;
-          if (verbose) std::cout << "ok   " << what << ": silent by design:" << c->reason << "\n";
-          return;
-        }
-        ++silentRuns;
-        break;
+    if (o.verdict == Verdict::Ok) {
+      if (verbose) std::cout << "ok   " << what << "\n";
+      return;
     }
+    if (o.verdict == Verdict::Silent)
+      if (const SilentCase* c = Listed(silent, s.name, f)) {
+        ++byDesign;
+        if (verbose) std::cout << "ok   " << what << ": silent by design:" << c->reason << "\n";
+        return;
+      }
+    ++failed[o.verdict];
     std::cout << "FAIL " << what << ": " << o.detail << "\n";
   };
 
@@ -575,11 +565,13 @@ int main(int argc, char** argv) {
               << scenarioRuns << " runs with a fault\n";
   }
   std::cout << byDesign << " runs silent by design (" << silentFile << ")\n";
-  std::cout << runs << " runs, " << crashes << " crashes, " << hangs << " hangs, " << leaks
-            << " leaks, " << silentRuns << " silent, " << wrongRuns << " wrong\n";
+  std::cout << runs << " runs, " << failed[Verdict::Crash] << " crashes, " << failed[Verdict::Hang]
+            << " hangs, " << failed[Verdict::Leak] << " leaks, " << failed[Verdict::Silent]
+            << " silent, " << failed[Verdict::Wrong] << " wrong\n";
   nftw(sandboxes.c_str(), RemoveEntry, 16, FTW_DEPTH | FTW_PHYS);
-  const int bad = crashes + hangs + leaks + silentRuns + wrongRuns + scenarioFailures;
-  std::cout << (runs - crashes - hangs - leaks - silentRuns - wrongRuns) << " passed, " << bad
-            << " failed\n";
+  int failedRuns = 0;
+  for (const auto& [verdict, n] : failed) failedRuns += n;
+  const int bad = failedRuns + scenarioFailures;
+  std::cout << (runs - failedRuns) << " passed, " << bad << " failed\n";
   return bad == 0 ? 0 : 1;
 }
