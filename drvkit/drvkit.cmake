@@ -50,7 +50,7 @@ endif()
 
 # The 64-bit sibling setup, shipped as X64\Quenset64.exe beside drvkit64.dll.
 if(WIN32 AND BUILD_KIND STREQUAL win64)
-  add_executable(drvkit_sibling ${CMAKE_SOURCE_DIR}/drvkit/sibling.cpp
+  add_executable(drvkit_sibling ${CMAKE_SOURCE_DIR}/drvkit/sibling_main.cpp ${CMAKE_SOURCE_DIR}/drvkit/sibling.cpp
                  ${CMAKE_SOURCE_DIR}/src/platform/win32/system_library.cpp)
   target_include_directories(drvkit_sibling PRIVATE ${CMAKE_SOURCE_DIR})
   target_link_libraries(drvkit_sibling PRIVATE ${WIN_LINK_FLAGS} user32 kernel32)

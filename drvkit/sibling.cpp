@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <string>
 
+#include "drvkit/sibling.h"
 #include "platform/sibling_command.h"
 #include "platform/win32/system_library.h"
 #include "platform/win32/win32.h"
@@ -63,10 +64,10 @@ std::string FromFolder(const std::string& folder, const std::string& path) {
 
 }  // namespace
 
-int main() {
+int sibling::Run(const char* commandLine) {
   plat::win32::NarrowDllSearch();
   sibling::Command c;
-  if (!sibling::Parse(sibling::ArgumentsOf(::GetCommandLineA()), c) || !::IsWindow(WindowOf(c))) {
+  if (!sibling::Parse(sibling::ArgumentsOf(commandLine), c) || !::IsWindow(WindowOf(c))) {
     fprintf(stderr,
             "usage: Quenset64 /Handle <window> /Dll \"<path>\" /Inf \"<path>\" /HWID <id>\n");
     // A window that is not one hears nothing: a handle of another program's

@@ -5,7 +5,9 @@ set_target_properties(standin_webprnctl PROPERTIES OUTPUT_NAME WebPrnCtl PREFIX 
 target_link_options(standin_webprnctl PRIVATE -Wl,--kill-at)
 target_link_libraries(standin_webprnctl PRIVATE ${WIN_LINK_FLAGS})
 if(BUILD_KIND STREQUAL win64)
-  add_executable(standin_quenset64 ${CMAKE_SOURCE_DIR}/standins/quenset64.cpp)
+  add_executable(standin_quenset64 ${CMAKE_SOURCE_DIR}/standins/quenset64.cpp
+                 ${CMAKE_SOURCE_DIR}/drvkit/sibling.cpp ${CMAKE_SOURCE_DIR}/src/platform/win32/system_library.cpp)
+  target_include_directories(standin_quenset64 PRIVATE ${CMAKE_SOURCE_DIR})
   set_target_properties(standin_quenset64 PROPERTIES OUTPUT_NAME Quenset64
                         RUNTIME_OUTPUT_DIRECTORY ${STANDINS_DIR})
   target_link_libraries(standin_quenset64 PRIVATE ${WIN_LINK_FLAGS})
