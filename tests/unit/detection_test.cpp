@@ -21,16 +21,6 @@ class Detection : public SimTest {
           "USBPRINT\\VelmarVP-210\r\n");
   }
 
-  plat::sim::SimDevice& Attach(const std::string& hardwareId, const std::string& deviceId,
-                               const std::string& portInfo) {
-    plat::sim::SimDevice d;
-    d.hardwareId = hardwareId;
-    d.deviceId = deviceId;
-    d.portInfo = portInfo;
-    machine.devices.devices.push_back(d);
-    return machine.devices.devices.back();
-  }
-
   std::vector<std::string> LibraryCalls() const {
     std::vector<std::string> out;
     for (const auto& e : machine.transcript)
@@ -40,8 +30,8 @@ class Detection : public SimTest {
 };
 
 TEST_F(Detection, FindLoadsTheLibraryForTheCallAndCopiesItsAnswer) {
-  Attach("USBPRINT\\VelmarVP-210", "USBPRINT\\VELMARVP-210\\7&1A2B&0&USB001",
-         "Virtual printer port for USB001");
+  AttachDevice("USBPRINT\\VelmarVP-210", "USBPRINT\\VELMARVP-210\\7&1A2B&0&USB001",
+               "Virtual printer port for USB001");
   std::string dev = "old", info = "old";
   EXPECT_TRUE(services::FindExistDevice(kLib, "VelmarVP-210", dev, false, info));
   EXPECT_EQ(dev, "USBPRINT\\VELMARVP-210\\7&1A2B&0&USB001");
@@ -59,7 +49,7 @@ TEST_F(Detection, FindLoadsTheLibraryForTheCallAndCopiesItsAnswer) {
 }
 
 TEST_F(Detection, RefreshMakesALateDeviceVisibleAndPauses) {
-  Attach("VelmarVP-210", "USBPRINT\\VELMARVP-210\\1", "USB002").afterRefresh = true;
+  AttachDevice("VelmarVP-210", "USBPRINT\\VELMARVP-210\\1", "USB002").afterRefresh = true;
   std::string dev, info;
   EXPECT_FALSE(services::FindExistDevice(kLib, "VelmarVP-210", dev, false, info));
   EXPECT_TRUE(services::FindExistDevice(kLib, "VelmarVP-210", dev, true, info));
@@ -77,7 +67,7 @@ TEST_F(Detection, RefreshMakesALateDeviceVisibleAndPauses) {
 }
 
 TEST_F(Detection, MissingLibraryOrSearchFindsNothing) {
-  Attach("VelmarVP-210", "USBPRINT\\X", "USB001");
+  AttachDevice("VelmarVP-210", "USBPRINT\\X", "USB001");
   std::string dev = "x", info = "y";
   EXPECT_FALSE(
       services::FindExistDevice("C:\\Medium\\i386\\absent.dll", "VelmarVP-210", dev, true, info));
@@ -100,7 +90,7 @@ TEST_F(Detection, OnlyTheLowestByteOfTheAnswerCounts) {
   machine.devices.answerHighBits = 0xABCDEF00;
   std::string dev, info;
   EXPECT_FALSE(services::FindExistDevice(kLib, "VelmarVP-210", dev, false, info));
-  Attach("VelmarVP-210", "USBPRINT\\X", "USB001");
+  AttachDevice("VelmarVP-210", "USBPRINT\\X", "USB001");
   EXPECT_TRUE(services::FindExistDevice(kLib, "VelmarVP-210", dev, false, info));
 }
 
@@ -141,7 +131,8 @@ TEST_F(Detection, UnterminatedAnswerEndsWithTheBuffer) {
 }
 
 TEST_F(Detection, LongDeviceTextsAreCutToTheBuffer) {
-  Attach("VelmarVP-210", "USBPRINT\\" + std::string(400, 'I'), std::string(300, 'Q') + "USB004");
+  AttachDevice("VelmarVP-210", "USBPRINT\\" + std::string(400, 'I'),
+               std::string(300, 'Q') + "USB004");
   std::string dev, info;
   EXPECT_TRUE(services::FindExistDevice(kLib, "VelmarVP-210", dev, false, info));
   EXPECT_EQ(dev.size(), 259u);
@@ -153,8 +144,8 @@ TEST_F(Detection, PortFollowsTheEnumeratorOfTheDeviceFound) {
   EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::None);
   EXPECT_EQ(port, "") << "nothing found clears the port";
 
-  auto& usb = Attach("VelmarVP-2108E5C", "USBPRINT\\VELMARVP-210\\7&1A&0&USB001",
-                     "Virtual printer port USB003");
+  auto& usb = AttachDevice("VelmarVP-2108E5C", "USBPRINT\\VELMARVP-210\\7&1A&0&USB001",
+                           "Virtual printer port USB003");
   port = "keep";
   EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::ByHardwareId);
   EXPECT_EQ(port, "USB003");
@@ -193,7 +184,7 @@ TEST_F(Detection, PortFollowsTheEnumeratorOfTheDeviceFound) {
 }
 
 TEST_F(Detection, CompatibleTailIsTriedSecondWithASecondLoad) {
-  Attach("USBPRINT\\VelmarVP-210", "USBPRINT\\VELMARVP-210\\7&1A&0&USB002", "USB002");
+  AttachDevice("USBPRINT\\VelmarVP-210", "USBPRINT\\VELMARVP-210\\7&1A&0&USB002", "USB002");
   std::string port;
   EXPECT_EQ(services::DetectPrinterPort(kInf, kLib, port), services::PortFound::ByCompatibleId);
   EXPECT_EQ(port, "USB002");
@@ -207,6 +198,8 @@ TEST_F(Detection, CompatibleTailIsTriedSecondWithASecondLoad) {
 class Devcon : public Detection {
  protected:
   Devcon() { Write("C:\\Medium\\i386\\devcon.exe", "MZ"); }
+  // The rescan with the medium's devcon, then the status listing.
+  services::DevconStatus Rescan() { return services::DevconRescanAndCheck(".\\i386\\devcon.exe"); }
   std::vector<std::string> Commands() const {
     std::vector<std::string> out;
     for (const auto& e : machine.transcript)
@@ -216,8 +209,7 @@ class Devcon : public Detection {
 };
 
 TEST_F(Devcon, StatusNeedsDevconInTheCurrentFolderOrOnThePath) {
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"),
-            services::DevconStatus::NoListing)
+  EXPECT_EQ(Rescan(), services::DevconStatus::NoListing)
       << "the rescan ran, but the bare devcon.exe is not found";
   EXPECT_EQ(Commands(),
             (std::vector<std::string>{"cmd /C \"\"C:\\Medium\\i386\\devcon.exe\" rescan\"",
@@ -230,47 +222,38 @@ TEST_F(Devcon, StatusNeedsDevconInTheCurrentFolderOrOnThePath) {
   EXPECT_NE(debug[2].find("Pellacor"), std::string::npos);
 
   Write("C:\\WINDOWS\\system32\\devcon.exe", "MZ");
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"),
-            services::DevconStatus::NoParallelPrinter)
-      << "found on the search path";
+  EXPECT_EQ(Rescan(), services::DevconStatus::NoParallelPrinter) << "found on the search path";
 }
 
 TEST_F(Devcon, ListingMarkersGiveTheResult) {
   Write("C:\\Medium\\devcon.exe", "MZ");
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"),
-            services::DevconStatus::NoParallelPrinter);
+  EXPECT_EQ(Rescan(), services::DevconStatus::NoParallelPrinter);
   const std::string rescanLine = machine.DebugLines().back();
   EXPECT_EQ(rescanLine.back(), '1') << "no marker: nothing logged after the rescan's answer";
 
-  auto& lpt = Attach("VelmarVP-2108E5C", "LPTENUM\\VELMARVP-2108E5C\\1&7D2B&0&LPT1.4", "");
+  auto& lpt = AttachDevice("VelmarVP-2108E5C", "LPTENUM\\VELMARVP-2108E5C\\1&7D2B&0&LPT1.4", "");
   lpt.name = "Velmar VP-210";
   lpt.afterRefresh = true;
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), services::DevconStatus::OnLpt1)
-      << "the rescan brings it up";
+  EXPECT_EQ(Rescan(), services::DevconStatus::OnLpt1) << "the rescan brings it up";
   const std::string onPortLine = machine.DebugLines().back();
   EXPECT_EQ(onPortLine.rfind("<> Installer DC", 0), 0u);
   EXPECT_EQ(onPortLine.find("Pellacor"), std::string::npos) << "a printer of another brand";
 
   lpt.name = "Pellacor VP-210";
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"),
-            services::DevconStatus::BrandOnLpt1);
+  EXPECT_EQ(Rescan(), services::DevconStatus::BrandOnLpt1);
   const std::string brandLine = machine.DebugLines().back();
   EXPECT_EQ(brandLine.rfind("<> Installer DC", 0), 0u);
   EXPECT_NE(brandLine.find("Pellacor"), std::string::npos);
   EXPECT_NE(brandLine, onPortLine);
 
   lpt.name = "PELLACOR VP-210";
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"), services::DevconStatus::OnLpt1)
-      << "the brand word is case-sensitive";
+  EXPECT_EQ(Rescan(), services::DevconStatus::OnLpt1) << "the brand word is case-sensitive";
 
   lpt.deviceId = "LPTENUM\\VELMARVP-2108E5C\\1&7D2B&0&LPT2.4";
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"),
-            services::DevconStatus::NoParallelPrinter)
-      << "a printer on LPT2 only";
+  EXPECT_EQ(Rescan(), services::DevconStatus::NoParallelPrinter) << "a printer on LPT2 only";
 
   machine.devices.devconFails = true;
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"),
-            services::DevconStatus::NoListing);
+  EXPECT_EQ(Rescan(), services::DevconStatus::NoListing);
   const std::string notOnline = machine.DebugLines().back();
   EXPECT_EQ(notOnline.rfind("<> Installer DC", 0), 0u);
   EXPECT_NE(notOnline.find("Pellacor"), std::string::npos);
@@ -286,7 +269,7 @@ TEST_F(Devcon, RescanReachesTheMediumInAFolderWithABlank) {
   plat::files().CreateDirectory(medium + "\\i386");
   Write(medium + "\\i386\\devcon.exe", "MZ");
   machine.currentDirectory = medium;
-  services::DevconRescanAndCheck(".\\i386\\devcon.exe");
+  Rescan();
   auto debug = machine.DebugLines();
   ASSERT_GE(debug.size(), 2u);
   EXPECT_EQ(debug[1].back(), '1') << "the rescan wrote nothing: devcon did not run";
@@ -297,8 +280,7 @@ TEST_F(Devcon, RescanReachesTheMediumInAFolderWithABlank) {
   // for beside the program first.
   machine.faults.Set("GetSystemDirectory", 0, 5);
   const size_t ran = Commands().size();
-  EXPECT_EQ(services::DevconRescanAndCheck(".\\i386\\devcon.exe"),
-            services::DevconStatus::NoListing);
+  EXPECT_EQ(Rescan(), services::DevconStatus::NoListing);
   EXPECT_EQ(Commands().size(), ran);
 }
 

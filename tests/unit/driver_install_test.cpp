@@ -32,17 +32,9 @@ class DriverInstall : public SimTest {
           "USBPRINT\\VelmarVP-210\r\n");
   }
 
-  void Attach(const std::string& hardwareId, const std::string& deviceId,
-              const std::string& portInfo) {
-    plat::sim::SimDevice d;
-    d.hardwareId = hardwareId;
-    d.deviceId = deviceId;
-    d.portInfo = portInfo;
-    machine.devices.devices.push_back(d);
-  }
   void AttachUsb() {
-    Attach("VelmarVP-2108E5C", "USBPRINT\\VELMARVP-210\\7&1A2B&0&USB001",
-           "Virtual printer port USB001");
+    AttachDevice("VelmarVP-2108E5C", "USBPRINT\\VELMARVP-210\\7&1A2B&0&USB001",
+                 "Virtual printer port USB001");
   }
 
   std::vector<std::string> Events(const std::string& kind, const std::string& prefix = "") const {
@@ -136,7 +128,8 @@ TEST_F(DriverInstall, NoPrinterOnlineGoesToLpt1AndOnlyTheCompatibleTailSwapsTheI
   EXPECT_EQ(DrvKitCall(), "FuncDrvKit(VP210\\VP210.inf, VelmarVP-2108E5C, LPT1:, 4242)");
 
   machine.transcript.clear();
-  Attach("VelmarVP-210", "USBPRINT\\VELMARVP-210\\7&1A2B&0&USB003", "Virtual printer port USB003");
+  AttachDevice("VelmarVP-210", "USBPRINT\\VELMARVP-210\\7&1A2B&0&USB003",
+               "Virtual printer port USB003");
   EXPECT_TRUE(Install(true, port, code));
   EXPECT_EQ(port, "USB003");
   EXPECT_EQ(DrvKitCall(), "FuncDrvKit(VP210\\VP210.inf, VelmarVP-210, USB003, 4242)");

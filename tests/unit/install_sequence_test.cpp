@@ -38,6 +38,12 @@ class InstallSequence : public ProgramTest {
     main().PrepareAutoInstall();
   }
   app::TMainForm& main() { return *p->mainForm; }
+  // The machine's WOW64 answer; the headless loop delivers what the sibling
+  // posts, as a 64-bit run needs.
+  void SetWow64(bool wow64) {
+    machine.wow64 = wow64;
+    h.machine = &machine;
+  }
   void Press() { main().BbtnStart->Click(); }
 
   // The message boxes shown, as "caption | text".
@@ -118,8 +124,7 @@ TEST_F(SelectionDuringAnAttempt, WhileTheConfirmationIsOpen) {
 }
 
 TEST_F(SelectionDuringAnAttempt, WhileTheSiblingWorks) {
-  machine.wow64 = true;
-  h.machine = &machine;
+  SetWow64(true);
   StartTwoModels("QuiteMode=1\r\n");
   Press();
   ASSERT_EQ(machine.handOff.posted.size(), 1u);
@@ -242,11 +247,7 @@ TEST_F(InstallSequence, LibraryFailuresAreReportedByTheirCode) {
 
 TEST_F(InstallSequence, OnlineFailureOnTheParallelPortGoesOfflineAtOnce) {
   Start("QuiteMode=1\r\n");
-  plat::sim::SimDevice lpt;
-  lpt.hardwareId = "VelmarVP-2108E5C";
-  lpt.deviceId = "LPTENUM\\VELMARVP-2108E5C\\1";
-  lpt.portInfo = "LPT1";
-  machine.devices.devices.push_back(lpt);
+  AttachDevice("VelmarVP-2108E5C", "LPTENUM\\VELMARVP-2108E5C\\1", "LPT1");
   machine.devices.installResult = 3;
   machine.devices.lastErrorCode = 0xE000020B;
   // The offline attempt that follows at once fails the same way: it is not
@@ -263,11 +264,8 @@ TEST_F(InstallSequence, OnlineFailureOnTheParallelPortGoesOfflineAtOnce) {
 // the online failure is being asked about does not change what the offline
 // retry installs.
 TEST_F(InstallSequence, TheOfflineRetryInstallsTheIdsTheAttemptRead) {
-  plat::sim::SimDevice usb;
-  usb.hardwareId = "VelmarVP-2108E5C";
-  usb.deviceId = "USBPRINT\\VELMARVP-210\\7&1A2B3C4D&0&USB001";
-  usb.portInfo = "Virtual printer port for USB001";
-  machine.devices.devices.push_back(usb);
+  AttachDevice("VelmarVP-2108E5C", "USBPRINT\\VELMARVP-210\\7&1A2B3C4D&0&USB001",
+               "Virtual printer port for USB001");
   machine.devices.installResult = 3;
   machine.devices.lastErrorCode = 0xE000020B;
   Start("QuiteMode=1\r\n");
@@ -303,8 +301,7 @@ TEST_F(InstallSequence, MissingHelperLibraryIsShownAndUnlocks) {
 }
 
 TEST_F(InstallSequence, SixtyFourBitWindowsHandsOffAndWaitsForTheSiblingsMessage) {
-  machine.wow64 = true;
-  h.machine = &machine;
+  SetWow64(true);
   Start("QuiteMode=1\r\n");
   Press();
   // The sibling installs and answers the main window later.
@@ -328,8 +325,7 @@ TEST_F(InstallSequence, SixtyFourBitWindowsHandsOffAndWaitsForTheSiblingsMessage
 // Every activation forgets the printer's name; the outcome that follows must
 // still set up that printer's queue, not report a success without one.
 TEST_F(InstallSequence, ActivationsBeforeTheOutcomeDoNotLoseThePrinter) {
-  machine.wow64 = true;
-  h.machine = &machine;
+  SetWow64(true);
   Start("QuiteMode=1\r\n");
   Press();
   main().PrepareAutoInstall();  // the user switches away and back, twice
@@ -345,8 +341,7 @@ TEST_F(InstallSequence, ActivationsBeforeTheOutcomeDoNotLoseThePrinter) {
 }
 
 TEST_F(InstallSequence, WatchdogReportsASiblingThatEndedSilently) {
-  machine.wow64 = true;
-  h.machine = &machine;
+  SetWow64(true);
   Start("QuiteMode=1\r\n");
   Press();
   plat::sys().Sleep(1000);
@@ -384,8 +379,7 @@ TEST_F(InstallSequence, WatchdogReportsASiblingThatEndedSilently) {
 // On 64-bit Windows only the sibling's message used to unlock the window: an
 // attempt that never reached the sibling left it locked for good.
 TEST_F(InstallSequence, SixtyFourBitAttemptThatEndsBeforeTheHandOffUnlocks) {
-  machine.wow64 = true;
-  h.machine = &machine;
+  SetWow64(true);
 
   // The helper library is missing: the error is shown, the window usable.
   Start("QuiteMode=1\r\nInstallDll2K=i386\\none.dll\r\n");
@@ -466,8 +460,7 @@ TEST_F(InstallSequence, InfThatNamesNoPrinterFailsBeforeInstalling) {
     p.reset();
     const size_t before = Boxes().size();
     machine.transcript.clear();
-    machine.wow64 = c.wow64;
-    h.machine = &machine;
+    SetWow64(c.wow64);
     if (c.inf)
       Write("C:\\Medium\\vp210.inf", c.inf);
     else
@@ -506,8 +499,7 @@ TEST_F(InstallSequence, UnreadablePortIsShownUnderAReadableCaption) {
 // The sibling's process handle goes once its answer is in: nothing is left
 // open after a hand-off (the simulated machine names what is).
 TEST_F(InstallSequence, HandOffLeavesNoHandleOpen) {
-  machine.wow64 = true;
-  h.machine = &machine;
+  SetWow64(true);
   Start("QuiteMode=1\r\n");
   machine.devices.lastErrorCode = 5;
   for (int32_t installResult : {0, 3}) {
@@ -535,18 +527,14 @@ TEST_F(InstallSequence, HandOffLeavesNoHandleOpen) {
 // library reports, by this program and by the 64-bit sibling alike.
 TEST_F(InstallSequence, SerialPrinterIsInstalledOnItsComPort) {
   machine.spooler.ports = {"LPT1:", "COM1:", "COM2:", "FILE:"};
-  plat::sim::SimDevice serial;
-  serial.hardwareId = "SERENUM\\VelmarVP-2108E5C";
-  serial.deviceId = "SERENUM\\VELMARVP-2108E5C\\4&2E7D&0&0000";
-  serial.portInfo = "Communications Port (COM2)";
-  machine.devices.devices.push_back(serial);
+  AttachDevice("SERENUM\\VelmarVP-2108E5C", "SERENUM\\VELMARVP-2108E5C\\4&2E7D&0&0000",
+               "Communications Port (COM2)");
   for (bool wow64 : {false, true}) {
     SCOPED_TRACE(wow64 ? "64-bit" : "32-bit");
     p.reset();
     machine.spooler.printers.clear();
     machine.transcript.clear();
-    machine.wow64 = wow64;
-    h.machine = &machine;
+    SetWow64(wow64);
     Start("QuiteMode=1\r\n");
     Press();
     plat::sys().Sleep(static_cast<uint32_t>(machine.handOff.delay));
@@ -565,11 +553,8 @@ TEST_F(InstallSequence, SerialPrinterIsInstalledOnItsComPort) {
 // library first makes on LPT1:, goes to the port the printer was found on.
 TEST_F(InstallSequence, MissingDefaultPortGivesWayToThePrintersPort) {
   machine.spooler.ports = {"LPT1:", "USB002", "FILE:"};
-  plat::sim::SimDevice usb;
-  usb.hardwareId = "USBPRINT\\VelmarVP-210";
-  usb.deviceId = "USBPRINT\\VELMARVP-210\\7&1A2B3C4D&0&USB002";
-  usb.portInfo = "Virtual printer port for USB002";
-  machine.devices.devices.push_back(usb);
+  AttachDevice("USBPRINT\\VelmarVP-210", "USBPRINT\\VELMARVP-210\\7&1A2B3C4D&0&USB002",
+               "Virtual printer port for USB002");
   Start("QuiteMode=1\r\n");  // DefaultPortName=USB001
   h.Script(Step::Answer(ui::kIdOk).When("successfully"));
   Press();
@@ -695,8 +680,7 @@ class InstallSequenceWow64Fault : public InstallSequence,
                                   public testing::WithParamInterface<int> {};
 
 TEST_P(InstallSequenceWow64Fault, AFailingWow64QueryStillEndsWithABox) {
-  machine.wow64 = true;
-  h.machine = &machine;
+  SetWow64(true);
   Start("QuiteMode=1\r\n");
   const auto& counts = machine.faults.Counts();
   const int before = counts.count("IsWow64Process") ? counts.at("IsWow64Process") : 0;

@@ -37,6 +37,18 @@ class SimTest : public testing::Test {
     return machine.spooler.printers.back();
   }
 
+  // A device present on the simulated machine. The reference holds until the
+  // next device is attached.
+  plat::sim::SimDevice& AttachDevice(const std::string& hardwareId, const std::string& deviceId,
+                                     const std::string& portInfo) {
+    plat::sim::SimDevice d;
+    d.hardwareId = hardwareId;
+    d.deviceId = deviceId;
+    d.portInfo = portInfo;
+    machine.devices.devices.push_back(d);
+    return machine.devices.devices.back();
+  }
+
   plat::sim::SimMachine machine;
 
  private:
