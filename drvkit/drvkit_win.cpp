@@ -14,16 +14,10 @@
 #include <vector>
 
 #include "drvkit/driver_plan.h"
+#include "drvkit/exports.h"
 #include "drvkit/inf_file.h"
 #include "platform/win32/scoped_handle.h"
 #include "platform/win32/system_library.h"
-
-// i686 exports the plain names through drvkit.def; x64 names carry no decoration.
-#ifdef _WIN64
-#define DRVKIT_EXPORT __declspec(dllexport)
-#else
-#define DRVKIT_EXPORT
-#endif
 
 namespace {
 
@@ -586,9 +580,6 @@ bool FindDevice(const std::string& hwid, std::string& deviceId, std::string& por
 
 extern "C" {
 
-// Writes at most 260 bytes into each buffer, terminating zero included;
-// 1 when a present device has |hwid| (its tail) among its hardware or
-// compatible IDs, else 0.
 DRVKIT_EXPORT DWORD WINAPI FuncFindExistDevice(LPCSTR hwid, LPSTR deviceId, LPSTR portInfo) {
   std::string id, port;
   if (!hwid || !FindDevice(hwid, id, port)) return 0;
@@ -597,7 +588,7 @@ DRVKIT_EXPORT DWORD WINAPI FuncFindExistDevice(LPCSTR hwid, LPSTR deviceId, LPST
   return 1;
 }
 
-// Has the system enumerate its devices again from the root, and waits for it.
+// The whole tree from the root, synchronously.
 DRVKIT_EXPORT void WINAPI RefreshHW() {
   DeviceApi api;
   DEVINST root = 0;
@@ -606,8 +597,6 @@ DRVKIT_EXPORT void WINAPI RefreshHW() {
     api.reenumerate(root, CM_REENUMERATE_SYNCHRONOUS);
 }
 
-// 0: installed; 1: installed already, nothing changed; 2: failed, with
-// LastInstallErrorCode saying why. The queue on |port| is the caller's.
 DRVKIT_EXPORT int WINAPI FuncDrvKit(LPCSTR inf, LPCSTR hwid, LPCSTR port, HWND window) {
   Debug(std::string("FuncDrvKit(") + (inf ? inf : "") + ", " + (hwid ? hwid : "") + ", " +
         (port ? port : "") + ")");
@@ -622,7 +611,6 @@ DRVKIT_EXPORT int WINAPI FuncDrvKit(LPCSTR inf, LPCSTR hwid, LPCSTR port, HWND w
 
 DRVKIT_EXPORT DWORD WINAPI LastInstallErrorCode() { return g_lastError; }
 
-// Whether a failure shows the library's own message box (off unless switched on).
 DRVKIT_EXPORT void WINAPI ShowErrorCode(BOOL show) {
   ::SetEnvironmentVariableA(kShowErrorsVariable, show ? "1" : "0");
 }

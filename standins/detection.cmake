@@ -14,6 +14,7 @@ endif()
 set_target_properties(standin_drvkit PROPERTIES OUTPUT_NAME ${DRVKIT_NAME} PREFIX ""
                       RUNTIME_OUTPUT_DIRECTORY ${STANDINS_DIR})
 target_link_libraries(standin_drvkit PRIVATE ${WIN_LINK_FLAGS})
+target_include_directories(standin_drvkit PRIVATE ${CMAKE_SOURCE_DIR})  # drvkit/exports.h
 
 add_library(standin_drvkit_nofind SHARED ${CMAKE_SOURCE_DIR}/standins/drvkit.cpp)
 target_compile_definitions(standin_drvkit_nofind PRIVATE DRVKIT_WITHOUT_FIND)
@@ -24,6 +25,7 @@ endif()
 set_target_properties(standin_drvkit_nofind PROPERTIES OUTPUT_NAME ${DRVKIT_NAME}_nofind PREFIX ""
                       RUNTIME_OUTPUT_DIRECTORY ${STANDINS_DIR})
 target_link_libraries(standin_drvkit_nofind PRIVATE ${WIN_LINK_FLAGS})
+target_include_directories(standin_drvkit_nofind PRIVATE ${CMAKE_SOURCE_DIR})  # drvkit/exports.h
 
 add_executable(standin_devcon ${CMAKE_SOURCE_DIR}/standins/devcon.cpp)
 set_target_properties(standin_devcon PROPERTIES OUTPUT_NAME devcon RUNTIME_OUTPUT_DIRECTORY ${STANDINS_DIR})

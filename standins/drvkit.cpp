@@ -2,15 +2,8 @@
 // drvkit64.dll): searches the devices of its state file and records every
 // call with its arguments in the call log (see device_state.h).
 #include "device_state.h"
+#include "drvkit/exports.h"
 #include "drvkit_spooler.h"
-
-// i686 exports the plain names through drvkit.def; x64 names carry no
-// decoration anyway.
-#ifdef _WIN64
-#define DRVKIT_EXPORT __declspec(dllexport)
-#else
-#define DRVKIT_EXPORT
-#endif
 
 namespace {
 
@@ -30,7 +23,8 @@ BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
 }
 
 #ifndef DRVKIT_WITHOUT_FIND  // the test variant that lacks the search
-// Writes at most 260 bytes into each buffer, terminating zero included.
+// The state's AnswerHighBits fill the bits above the lowest byte, which
+// the caller must ignore.
 DRVKIT_EXPORT DWORD WINAPI FuncFindExistDevice(LPCSTR hwid, LPSTR deviceId, LPSTR portInfo) {
   standin::DeviceState state = State();
   state.LogCall("FuncFindExistDevice(" + Text(hwid) + ")");
