@@ -17,6 +17,7 @@
 #include <cstdio>
 #include <string>
 
+#include "drvkit/exports.h"
 #include "drvkit/sibling.h"
 #include "platform/sibling_command.h"
 #include "platform/win32/system_library.h"
@@ -24,10 +25,11 @@
 
 namespace {
 
-using FindExistDevice = BOOL(WINAPI*)(LPCSTR, LPSTR, LPSTR);
-using RefreshHW = void(WINAPI*)();
-using DrvKit = int(WINAPI*)(LPCSTR, LPCSTR, LPCSTR, HWND);
-using LastInstallErrorCode = DWORD(WINAPI*)();
+// The library's exports as it declares them.
+using FindFn = decltype(&::FuncFindExistDevice);
+using RefreshFn = decltype(&::RefreshHW);
+using DrvKitFn = decltype(&::FuncDrvKit);
+using LastCodeFn = decltype(&::LastInstallErrorCode);
 using plat::win32::ProcOf;
 
 HWND WindowOf(const sibling::Command& c) {
@@ -87,22 +89,22 @@ int sibling::Run(const char* commandLine) {
     Report(c, false, sibling::kErrorNoLibrary);
     return 1;
   }
-  auto drvKit = ProcOf<DrvKit>(lib, "FuncDrvKit");
+  auto drvKit = ProcOf<DrvKitFn>(lib, "FuncDrvKit");
   if (!drvKit) {
     ::FreeLibrary(lib);
     Report(c, false, sibling::kErrorNoFunction);
     return 1;
   }
-  if (auto refresh = ProcOf<RefreshHW>(lib, "RefreshHW")) refresh();
+  if (auto refresh = ProcOf<RefreshFn>(lib, "RefreshHW")) refresh();
   char deviceId[260] = {}, portInfo[260] = {};
   bool found = false;
-  if (auto find = ProcOf<FindExistDevice>(lib, "FuncFindExistDevice"))
+  if (auto find = ProcOf<FindFn>(lib, "FuncFindExistDevice"))
     found = (find(c.hwid.c_str(), deviceId, portInfo) & 0xFF) != 0;
   const std::string port = sibling::PortFor(found, deviceId, portInfo);
   const std::string inf = FromFolder(folder, c.inf);
   const int answer = drvKit(inf.c_str(), c.hwid.c_str(), port.c_str(), WindowOf(c));
   DWORD code = 1;
-  if (auto last = ProcOf<LastInstallErrorCode>(lib, "LastInstallErrorCode")) code = last();
+  if (auto last = ProcOf<LastCodeFn>(lib, "LastInstallErrorCode")) code = last();
   ::FreeLibrary(lib);
   const bool ok = sibling::Succeeded(answer);
   Report(c, ok, ok ? 0 : code);
