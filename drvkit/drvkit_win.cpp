@@ -89,6 +89,28 @@ std::string WindowsFolder() {
   return n == 0 || n > MAX_PATH ? std::string() : std::string(dir, n);
 }
 
+// The driver cache of Windows 2000 and XP (its architecture's folder below
+// it holds driver.cab): where the Setup key's DriverCachePath says, since an
+// administrator or an image may have moved it, else "<windows>\Driver Cache".
+std::string DriverCacheFolder(const std::string& windows) {
+  HKEY raw = nullptr;
+  if (::RegOpenKeyExA(HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Setup", 0,
+                      KEY_QUERY_VALUE, &raw) == ERROR_SUCCESS) {
+    ScopedKey key(raw);
+    char value[MAX_PATH + 1] = {}, expanded[MAX_PATH + 1] = {};
+    DWORD type = 0, size = MAX_PATH;
+    if (::RegQueryValueExA(key.Get(), "DriverCachePath", nullptr, &type,
+                           reinterpret_cast<LPBYTE>(value), &size) == ERROR_SUCCESS &&
+        (type == REG_SZ || type == REG_EXPAND_SZ) && value[0]) {
+      const DWORD n = ::ExpandEnvironmentStringsA(value, expanded, MAX_PATH);
+      std::string path = n > 0 && n <= MAX_PATH ? std::string(expanded) : std::string();
+      while (!path.empty() && (path.back() == '\\' || path.back() == '/')) path.pop_back();
+      if (!path.empty()) return path;
+    }
+  }
+  return windows + "\\Driver Cache";
+}
+
 // The spooler's functions, from winspool.drv of the system folder.
 struct Spooler {
   using GetDriverDirectoryFn = BOOL(WINAPI*)(LPSTR, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD);
@@ -162,7 +184,7 @@ class CoreFiles {
         (store + (x64 ? "ntprint.inf_amd64_*" : "ntprint.inf_x86_*")).c_str(), &found));
     if (find && (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
       candidates.push_back(store + found.cFileName + (x64 ? "\\Amd64\\" : "\\I386\\") + name);
-    const std::string cache = windows + "\\Driver Cache\\" + (x64 ? "amd64" : "i386");
+    const std::string cache = DriverCacheFolder(windows) + "\\" + (x64 ? "amd64" : "i386");
     candidates.push_back(cache + "\\" + name);
     for (const std::string& c : candidates)
       if (IsFile(c)) return c;

@@ -5,7 +5,8 @@
 # spooler: name, environment, the PPD as data file in the driver folder's
 # version folder, equal to the medium's) and the queue on it, which prints
 # with the PPD; the library, called again, leaves it as it is; with the core
-# packed in driver.cab (Windows 2000, XP) it installs as well. Bad packages end with the program's
+# packed in driver.cab (Windows 2000, XP) it installs as well, also from a
+# driver cache moved to where the registry says. Bad packages end with the program's
 # failure box carrying the library's code and register no driver: a file
 # the INF names is missing, no model has the ID, the models are for the
 # other architecture only. Switched on, the library shows its own error box.
@@ -176,6 +177,15 @@ if "$gui_top/drvkit/tests/wine-printer-core.sh" "$core" cab; then
   else
     fail "from driver.cab files" "PS5UI.DLL is not the packed one"
   fi
+  # The cache moved elsewhere, as the Setup key's DriverCachePath then says.
+  probe delete-driver "$model" >/dev/null
+  rm -f "${ppd%/*}"/{PSCRIPT5.DLL,PS5UI.DLL,PSCRIPT.HLP,PSCRIPT.NTF,VP210.PPD}
+  mv "$WINEPREFIX/drive_c/windows/Driver Cache" "$WINEPREFIX/drive_c/Moved Cache"
+  timeout 60 "$WINE" reg add 'HKLM\SOFTWARE\Microsoft\Windows\CurrentVersion\Setup' /v DriverCachePath \
+    /t REG_EXPAND_SZ /d '%SystemDrive%\Moved Cache\' /f >/dev/null 2>&1
+  moved=$(cd "$good" && probe install 'i386\drvkit.dll' VP210.inf VelmarVP-2104E1A LPT1:)
+  check "from a moved driver cache" "answer=0 code=0x00000000" "$(tr '\n' ' ' <<<"$moved" | sed 's/ $//')"
+  check "from a moved driver cache program" "PSCRIPT5.DLL" "$(probe driver "$model" | sed -n 's/^driver=.*\\//p')"
 else
   fail "core in driver.cab" "wine-printer-core.sh failed"
 fi
