@@ -28,7 +28,11 @@ texts() {  # WINDOW CLASS
 
 # The continue button's countdown while it shows "TEXT( N)"; empty otherwise.
 countdown() {  # CONTINUE_TEXT
-  texts "$search" Button | awk -v p="$1(" 'index($0, p) == 1 && /\)$/ {
+  texts "$search" Button | countdown_in "$1"
+}
+# The same number from button texts given on the standard input.
+countdown_in() {  # CONTINUE_TEXT
+  awk -v p="$1(" 'index($0, p) == 1 && /\)$/ {
     n = substr($0, length(p) + 1); sub(/\)$/, "", n); print n + 0; exit }'
 }
 
@@ -115,11 +119,12 @@ run_found() {  # TAG LOCALE LANG
   fi
   labels=$(texts "$search" Static)
   if grep -qxF "${found_fmt/\%s/USB001}" <<<"$labels"; then ok "$tag port found"; else fail "$tag port found" "$labels"; fi
-  # The countdown may have moved on by one since it was read.
-  local buttons
+  # The caption as the program writes it ("%s(%2d)"), read again: the
+  # countdown may have moved on since it was first read, never up.
+  local buttons n2
   buttons=$(texts "$search" Button)
-  if grep -qxF "$(printf '%s(%2d)' "$continue" "$n1")" <<<"$buttons" ||
-     grep -qxF "$(printf '%s(%2d)' "$continue" $((n1 - 1)))" <<<"$buttons"; then
+  n2=$(countdown_in "$continue" <<<"$buttons")
+  if [ -n "$n2" ] && [ "$n2" -le "$n1" ] && grep -qxF "$(printf '%s(%2d)' "$continue" "$n2")" <<<"$buttons"; then
     ok "$tag countdown caption"
   else
     fail "$tag countdown caption" "$(tr '\n' '|' <<<"$buttons")"
