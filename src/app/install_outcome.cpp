@@ -53,9 +53,7 @@ void TMainForm::NoteInstallError(const InstallAttempt& attempt, uint32_t code) {
     case plat::kErrorSetupCanceled:
       NoteInstallOutcome(attempt, "canceled", code, i18n::StrCanceledByUser());
       break;
-    case 0:
-      NoteInstallOutcome(attempt, "not installed", 0, "");
-      break;
+    case 0: NoteInstallOutcome(attempt, "not installed", 0, ""); break;
     default:
       NoteInstallOutcome(
           attempt, "failed", code,

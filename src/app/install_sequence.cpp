@@ -407,8 +407,7 @@ void TMainForm::WmInstallError(InstallAttempt& attempt, uint32_t code) {
     case plat::kErrorSetupCanceled:
       MessageBox(i18n::StrCanceledByUser(), i18n::StrNotice(), ui::kMbOk);
       break;
-    case 0:
-      break;
+    case 0: break;
     default:
       MessageBox(i18n::FormatText(i18n::StrInstallFailed(), code) + "\r\n" + i18n::StrRetryLater(),
                  i18n::StrNotice(), ui::kMbIconInformation);

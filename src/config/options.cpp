@@ -29,13 +29,10 @@ struct Language {
 Language SystemLanguage() {
   switch (plat::sys().GetSystemDefaultLangID()) {
     case 0x0404:
-    case 0x0C04:
-      return {"0", "ReadmeCHT.txt"};
+    case 0x0C04: return {"0", "ReadmeCHT.txt"};
     case 0x0804:
-    case 0x1404:
-      return {"", "ReadmeCN.txt"};
-    default:
-      return {"2", "ReadmeEN.txt"};
+    case 0x1404: return {"", "ReadmeCN.txt"};
+    default: return {"2", "ReadmeEN.txt"};
   }
 }
 

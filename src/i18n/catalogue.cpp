@@ -75,13 +75,10 @@ std::string WithBrand(std::string_view text, const std::string& brand) {
 Language LanguageFor(uint16_t langId) {
   switch (langId) {
     case 0x0404:
-    case 0x0C04:
-      return Language::Traditional;
+    case 0x0C04: return Language::Traditional;
     case 0x0804:
-    case 0x1404:
-      return Language::Simplified;
-    default:
-      return Language::English;
+    case 0x1404: return Language::Simplified;
+    default: return Language::English;
   }
 }
 

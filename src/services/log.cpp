@@ -111,17 +111,12 @@ void WriteFileLine(const std::string& msg, const std::string& tag) {
 
 void WriteLog(const std::string& msg, int mode, const std::string& tag) {
   switch (mode) {
-    case 0:
-      plat::sys().OutputDebugString("<" + tag + "> " + msg);
-      break;
-    case 1:
-      WriteFileLine(msg, tag);
-      break;
+    case 0: plat::sys().OutputDebugString("<" + tag + "> " + msg); break;
+    case 1: WriteFileLine(msg, tag); break;
     case 2:
       if (g_messageBox) g_messageBox(msg, tag);
       break;
-    default:
-      break;
+    default: break;
   }
   g_lastMessage = msg;
 }

@@ -47,36 +47,21 @@ void DebugKeepingError(const std::string& text) {
 
 std::string JobStatusText(uint32_t status) {
   switch (status) {
-    case 0:
-      return "Waiting";
-    case 1:
-      return "Paused";
-    case 2:
-      return "Error";
-    case 4:
-      return "Deleting";
-    case 8:
-      return "Spooling";
-    case 16:
-      return "Printing";
-    case 17:
-      return "Paused Printing";
-    case 32:
-      return "Offline";
-    case 64:
-      return "Paper Out";
-    case 128:
-      return "Printed";
-    case 256:
-      return "Deleted";
-    case 512:
-      return "Blocked";
-    case 1024:
-      return "User Intervention";
-    case 2048:
-      return "Restart";
-    default:
-      return "Status " + std::to_string(status);
+    case 0: return "Waiting";
+    case 1: return "Paused";
+    case 2: return "Error";
+    case 4: return "Deleting";
+    case 8: return "Spooling";
+    case 16: return "Printing";
+    case 17: return "Paused Printing";
+    case 32: return "Offline";
+    case 64: return "Paper Out";
+    case 128: return "Printed";
+    case 256: return "Deleted";
+    case 512: return "Blocked";
+    case 1024: return "User Intervention";
+    case 2048: return "Restart";
+    default: return "Status " + std::to_string(status);
   }
 }
 

@@ -28,8 +28,7 @@ constexpr uint32_t kSentinel = 0xDEADBEEF;
 inline std::string ErrorName(uint32_t code) {
   switch (code) {
 #define CONTRACT_ERROR_NAME(name) \
-  case plat::name:                \
-    return #name;
+  case plat::name: return #name;
     CONTRACT_ERROR_NAME(kErrorSuccess)
     CONTRACT_ERROR_NAME(kErrorFileNotFound)
     CONTRACT_ERROR_NAME(kErrorPathNotFound)
@@ -54,10 +53,8 @@ inline std::string ErrorName(uint32_t code) {
     CONTRACT_ERROR_NAME(kErrorInvalidPrinterCommand)
     CONTRACT_ERROR_NAME(kErrorPrinterDriverInUse)
 #undef CONTRACT_ERROR_NAME
-    case kSentinel:
-      return "the sentinel (no error set)";
-    default:
-      return "error " + std::to_string(code);
+    case kSentinel: return "the sentinel (no error set)";
+    default: return "error " + std::to_string(code);
   }
 }
 

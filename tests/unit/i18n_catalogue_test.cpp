@@ -30,12 +30,9 @@ constexpr uint16_t kTaiwan = 0x0404, kHongKong = 0x0C04, kPrc = 0x0804, kMacao =
 
 uint16_t IdOf(Language language) {
   switch (language) {
-    case Language::Traditional:
-      return kTaiwan;
-    case Language::Simplified:
-      return kPrc;
-    default:
-      return kUs;
+    case Language::Traditional: return kTaiwan;
+    case Language::Simplified: return kPrc;
+    default: return kUs;
   }
 }
 

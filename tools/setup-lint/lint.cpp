@@ -311,12 +311,9 @@ std::string Explain(Misread m, const Language& lang) {
                                               "text in its own code page, and shows it"
                                               " garbled unless it is ASCII";
   switch (m) {
-    case Misread::Utf8:
-      return "is UTF-8 text: " + garbled;
-    case Misread::OtherChinese:
-      return std::string("is ") + lang.otherName + " text: " + garbled;
-    case Misread::Chinese:
-      return "is Chinese text: " + garbled;
+    case Misread::Utf8: return "is UTF-8 text: " + garbled;
+    case Misread::OtherChinese: return std::string("is ") + lang.otherName + " text: " + garbled;
+    case Misread::Chinese: return "is Chinese text: " + garbled;
     case Misread::NotText:
       return std::string("has bytes that are no text in ") + lang.shown + ": " + lang.name +
              " systems show them garbled";
@@ -324,8 +321,7 @@ std::string Explain(Misread m, const Language& lang) {
       return "is not ASCII: every system but a Chinese one reads this English text in its own code "
              "page, and"
              " only those whose code page has these letters show them";
-    case Misread::None:
-      break;
+    case Misread::None: break;
   }
   return "";
 }

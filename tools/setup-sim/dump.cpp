@@ -24,18 +24,12 @@ namespace {
 
 const char* KindName(ui::ButtonKind k) {
   switch (k) {
-    case ui::ButtonKind::OK:
-      return "OK";
-    case ui::ButtonKind::Cancel:
-      return "Cancel";
-    case ui::ButtonKind::Yes:
-      return "Yes";
-    case ui::ButtonKind::No:
-      return "No";
-    case ui::ButtonKind::Close:
-      return "Close";
-    case ui::ButtonKind::Custom:
-      break;
+    case ui::ButtonKind::OK: return "OK";
+    case ui::ButtonKind::Cancel: return "Cancel";
+    case ui::ButtonKind::Yes: return "Yes";
+    case ui::ButtonKind::No: return "No";
+    case ui::ButtonKind::Close: return "Close";
+    case ui::ButtonKind::Custom: break;
   }
   return "Custom";
 }

@@ -54,14 +54,10 @@ const Connection kUsb = {"USB", "USB001"}, kLpt = {"LPT1", "LPT1:"}, kCom = {"CO
 enum class Verdict { Pass, WillNotPrint, NoQueue, Failed };
 const char* VerdictName(Verdict v) {
   switch (v) {
-    case Verdict::Pass:
-      return "pass";
-    case Verdict::WillNotPrint:
-      return "will not print";
-    case Verdict::NoQueue:
-      return "no queue";
-    case Verdict::Failed:
-      break;
+    case Verdict::Pass: return "pass";
+    case Verdict::WillNotPrint: return "will not print";
+    case Verdict::NoQueue: return "no queue";
+    case Verdict::Failed: break;
   }
   return "failed";
 }

@@ -350,11 +350,8 @@ class SimSpooler : public Spooler {
       case 3:  // PRINTER_CONTROL_PURGE
         p.jobs.clear();
         return true;
-      case kPrinterControlSetStatus:
-        p.info.status = status;
-        return true;
-      default:
-        return Error(kErrorInvalidPrinterCommand);
+      case kPrinterControlSetStatus: p.info.status = status; return true;
+      default: return Error(kErrorInvalidPrinterCommand);
     }
   }
 

@@ -104,22 +104,12 @@ void Control::Click() {
 void Button::SetButtonKind(ButtonKind k) {
   kind_ = k;
   switch (k) {
-    case ButtonKind::OK:
-      modalResult_ = ModalResult::OK;
-      break;
-    case ButtonKind::Cancel:
-      modalResult_ = ModalResult::Cancel;
-      break;
-    case ButtonKind::Yes:
-      modalResult_ = ModalResult::Yes;
-      break;
-    case ButtonKind::No:
-      modalResult_ = ModalResult::No;
-      break;
+    case ButtonKind::OK: modalResult_ = ModalResult::OK; break;
+    case ButtonKind::Cancel: modalResult_ = ModalResult::Cancel; break;
+    case ButtonKind::Yes: modalResult_ = ModalResult::Yes; break;
+    case ButtonKind::No: modalResult_ = ModalResult::No; break;
     case ButtonKind::Close:
-    case ButtonKind::Custom:
-      modalResult_ = ModalResult::None;
-      break;
+    case ButtonKind::Custom: modalResult_ = ModalResult::None; break;
   }
   // A kind decides alone which key presses the button: a button that turns
   // from cancel into OK no longer answers Escape.

@@ -269,8 +269,7 @@ void LayoutChildren(Control& parent, int ow, int oh, int w, int h) {
       case Align::Right:
         right -= c->Width(), c->SetBounds(right, top, c->Width(), bottom - top);
         break;
-      case Align::Client:
-        break;  // after the others
+      case Align::Client: break;  // after the others
       case Align::None: {
         int dx = w - ow, dy = h - oh, x = c->Left(), y = c->Top(), cw = c->Width(),
             ch = c->Height();

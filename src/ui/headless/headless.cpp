@@ -28,28 +28,17 @@ bool Contains(const std::string& hay, const std::string& needle) {
 
 const char* StepName(Step::Do d) {
   switch (d) {
-    case Step::Do::Answer:
-      return "answer";
-    case Step::Do::Press:
-      return "press";
-    case Step::Do::Select:
-      return "select";
-    case Step::Do::Enter:
-      return "enter";
-    case Step::Do::Escape:
-      return "escape";
-    case Step::Do::Close:
-      return "close";
-    case Step::Do::DblClick:
-      return "dblclick";
-    case Step::Do::Hover:
-      return "hover";
-    case Step::Do::Activate:
-      return "activate";
-    case Step::Do::Key:
-      return "key";
-    case Step::Do::Alt:
-      return "alt";
+    case Step::Do::Answer: return "answer";
+    case Step::Do::Press: return "press";
+    case Step::Do::Select: return "select";
+    case Step::Do::Enter: return "enter";
+    case Step::Do::Escape: return "escape";
+    case Step::Do::Close: return "close";
+    case Step::Do::DblClick: return "dblclick";
+    case Step::Do::Hover: return "hover";
+    case Step::Do::Activate: return "activate";
+    case Step::Do::Key: return "key";
+    case Step::Do::Alt: return "alt";
   }
   return "?";
 }
@@ -63,43 +52,30 @@ std::string PathOf(Control& c) {
 int FirstButton(uint32_t flags) {
   switch (flags & 0xF) {
     case kMbYesNo:
-    case kMbYesNoCancel:
-      return kIdYes;
-    default:
-      return kIdOk;
+    case kMbYesNoCancel: return kIdYes;
+    default: return kIdOk;
   }
 }
 
 const char* ButtonsName(uint32_t flags) {
   switch (flags & 0xF) {
-    case kMbOk:
-      return "OK";
-    case kMbOkCancel:
-      return "OKCancel";
-    case 0x2:
-      return "AbortRetryIgnore";
-    case kMbYesNoCancel:
-      return "YesNoCancel";
-    case kMbYesNo:
-      return "YesNo";
-    case 0x5:
-      return "RetryCancel";
+    case kMbOk: return "OK";
+    case kMbOkCancel: return "OKCancel";
+    case 0x2: return "AbortRetryIgnore";
+    case kMbYesNoCancel: return "YesNoCancel";
+    case kMbYesNo: return "YesNo";
+    case 0x5: return "RetryCancel";
   }
   return "?";
 }
 
 const char* IconName(uint32_t flags) {
   switch (flags & 0xF0) {
-    case 0:
-      return "none";
-    case kMbIconError:
-      return "Error";
-    case kMbIconQuestion:
-      return "Question";
-    case kMbIconWarning:
-      return "Warning";
-    case kMbIconInformation:
-      return "Information";
+    case 0: return "none";
+    case kMbIconError: return "Error";
+    case kMbIconQuestion: return "Question";
+    case kMbIconWarning: return "Warning";
+    case kMbIconInformation: return "Information";
   }
   return "?";
 }
@@ -131,12 +107,9 @@ void Headless::Reset() {
 
 std::string Headless::ScreenCursor() const {
   switch (cursor_) {
-    case Cursor::HourGlass:
-      return "HourGlass";
-    case Cursor::HandPoint:
-      return "HandPoint";
-    default:
-      return "Default";
+    case Cursor::HourGlass: return "HourGlass";
+    case Cursor::HandPoint: return "HandPoint";
+    default: return "Default";
   }
 }
 
@@ -419,16 +392,12 @@ bool Headless::RunStep(const Step& s) {
       // With no such button the key does nothing, as on a real form.
       f->PressKey(s.what == Step::Do::Escape ? Key::Escape : Key::Enter);
       return true;
-    case Step::Do::Close:
-      f->Close();
-      return true;
+    case Step::Do::Close: f->Close(); return true;
     case Step::Do::Key:
       // An unused key goes nowhere, as on a real form.
       f->PressKey(static_cast<Key>(s.value), s.shift);
       return true;
-    case Step::Do::Alt:
-      f->PressMnemonic(static_cast<char>(s.value));
-      return true;
+    case Step::Do::Alt: f->PressMnemonic(static_cast<char>(s.value)); return true;
     case Step::Do::DblClick: {
       Control* c = f->FindControl(s.control);
       if (!c || !c->Visible() || !c->Enabled()) return false;
@@ -454,8 +423,7 @@ bool Headless::RunStep(const Step& s) {
       active_ = nullptr;
       ActivateForm(*f);
       return true;
-    case Step::Do::Answer:
-      break;
+    case Step::Do::Answer: break;
   }
   return false;
 }

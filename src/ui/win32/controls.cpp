@@ -106,15 +106,11 @@ void Win32Backend::ControlChanged(Control& c, Prop p) {
       ::InvalidateRect(h, nullptr, TRUE);
       break;
     case Prop::Items:
-    case Prop::ItemIndex:
-      FillList(c, h);
-      break;
+    case Prop::ItemIndex: FillList(c, h); break;
     case Prop::Position:
       if (auto* b = dynamic_cast<ProgressBar*>(&c)) ::SendMessageA(h, PBM_SETPOS, b->Position(), 0);
       break;
-    case Prop::Picture:
-      ApplyPicture(c, h);
-      break;
+    case Prop::Picture: ApplyPicture(c, h); break;
     case Prop::Kind:
       // The default button carries the heavy frame that tells which one Enter presses.
       if (auto* b = dynamic_cast<Button*>(&c)) {
@@ -122,9 +118,7 @@ void Win32Backend::ControlChanged(Control& c, Prop p) {
         ApplyGlyph(*b, h);
       }
       break;
-    default:
-      ::InvalidateRect(h, nullptr, TRUE);
-      break;
+    default: ::InvalidateRect(h, nullptr, TRUE); break;
   }
 }
 
@@ -138,12 +132,8 @@ void Win32Backend::ControlDestroyed(Control& c) {
 
 void Win32Backend::FormChanged(Form& f, HWND h, Prop p) {
   switch (p) {
-    case Prop::Caption:
-      ::SetWindowTextA(h, f.Caption().c_str());
-      break;
-    case Prop::Enabled:
-      ::EnableWindow(h, f.Enabled());
-      break;
+    case Prop::Caption: ::SetWindowTextA(h, f.Caption().c_str()); break;
+    case Prop::Enabled: ::EnableWindow(h, f.Enabled()); break;
     case Prop::Alpha: {
       // Layered windows exist from Windows 2000 on; looked up so the call is optional.
       using Fn = BOOL(WINAPI*)(HWND, COLORREF, BYTE, DWORD);
@@ -173,8 +163,7 @@ void Win32Backend::FormChanged(Form& f, HWND h, Prop p) {
                      SWP_NOMOVE | SWP_NOZORDER);
       break;
     }
-    default:
-      break;
+    default: break;
   }
 }
 

@@ -107,12 +107,9 @@ bool Win32Backend::HandleKey(const MSG& msg) {
       ShowKeyboardCues(top);
       f->PressKey(Key::Tab, ::GetKeyState(VK_SHIFT) < 0);
       return true;  // never a tab character in an edit
-    case VK_RETURN:
-      return f->PressKey(Key::Enter);
-    case VK_ESCAPE:
-      return f->PressKey(Key::Escape);
-    default:
-      return false;
+    case VK_RETURN: return f->PressKey(Key::Enter);
+    case VK_ESCAPE: return f->PressKey(Key::Escape);
+    default: return false;
   }
 }
 

@@ -24,18 +24,12 @@ auto CallCommonControls(const char* name, Args... args) {
 
 const char* GlyphResource(ButtonKind k) {
   switch (k) {
-    case ButtonKind::OK:
-      return "BBOK";
-    case ButtonKind::Yes:
-      return "BBYES";
-    case ButtonKind::Cancel:
-      return "BBCANCEL";
-    case ButtonKind::No:
-      return "BBNO";
-    case ButtonKind::Close:
-      return "BBCLOSE";
-    case ButtonKind::Custom:
-      break;
+    case ButtonKind::OK: return "BBOK";
+    case ButtonKind::Yes: return "BBYES";
+    case ButtonKind::Cancel: return "BBCANCEL";
+    case ButtonKind::No: return "BBNO";
+    case ButtonKind::Close: return "BBCLOSE";
+    case ButtonKind::Custom: break;
   }
   return "BBCUSTOM";
 }

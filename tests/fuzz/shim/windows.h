@@ -21,8 +21,8 @@ inline DWORD GetModuleFileNameA(HMODULE, char* path, DWORD size) {
   return n;
 }
 
-inline DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* def, char* buffer,
-                                      DWORD size, const char* file) {
+inline DWORD GetPrivateProfileStringA(const char* section, const char* key, const char* def,
+                                      char* buffer, DWORD size, const char* file) {
   const std::string v = plat::profile().GetString(file, section, key, def ? def : "", size);
   if (size == 0) return 0;
   const size_t n = v.size() < size - 1 ? v.size() : size - 1;
@@ -31,4 +31,6 @@ inline DWORD GetPrivateProfileStringA(const char* section, const char* key, cons
   return static_cast<DWORD>(n);
 }
 
-inline BOOL WritePrivateProfileStringA(const char*, const char*, const char*, const char*) { return 1; }
+inline BOOL WritePrivateProfileStringA(const char*, const char*, const char*, const char*) {
+  return 1;
+}
