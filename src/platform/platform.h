@@ -32,6 +32,8 @@
 
 namespace plat {
 
+// Each part has a type of its own: a list of them in another order does not
+// compile.
 struct Backend {
   System* system = nullptr;
   Files* files = nullptr;

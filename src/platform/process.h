@@ -21,14 +21,9 @@ class Pipe {
 
 // What a start takes: its creation flags, its startup flags (STARTF_*) and
 // how its window shows (SW_*, also for WinExec and ShellExecute).
-constexpr uint32_t kDetachedProcess = 0x8;
-constexpr uint32_t kCreateNewConsole = 0x10;
-constexpr uint32_t kNormalPriorityClass = 0x20;
-constexpr uint32_t kStartfUseShowWindow = 0x1;
-constexpr uint32_t kStartfUseStdHandles = 0x100;
-constexpr uint16_t kSwHide = 0;
-constexpr uint16_t kSwShowNormal = 1;
-constexpr uint16_t kSwShowDefault = 10;
+constexpr uint32_t kDetachedProcess = 0x8, kCreateNewConsole = 0x10, kNormalPriorityClass = 0x20;
+constexpr uint32_t kStartfUseShowWindow = 0x1, kStartfUseStdHandles = 0x100;
+constexpr uint16_t kSwHide = 0, kSwShowNormal = 1, kSwShowDefault = 10;
 
 struct StartInfo {
   std::string commandLine;

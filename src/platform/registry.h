@@ -29,11 +29,7 @@ enum class RegAccess { Read, Full };  // KEY_READ, KEY_ALL_ACCESS
 class RegistryKey : public ObjectHandle {};  // RegCloseKey
 
 // Value types (REG_*), as WriteValue takes them.
-constexpr uint32_t kRegSz = 1;
-constexpr uint32_t kRegExpandSz = 2;
-constexpr uint32_t kRegBinary = 3;
-constexpr uint32_t kRegDword = 4;
-constexpr uint32_t kRegMultiSz = 7;
+constexpr uint32_t kRegSz = 1, kRegExpandSz = 2, kRegBinary = 3, kRegDword = 4, kRegMultiSz = 7;
 
 class Registry {
  public:

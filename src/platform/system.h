@@ -9,10 +9,7 @@
 namespace plat {
 
 struct VersionInfo {
-  uint32_t major = 0;
-  uint32_t minor = 0;
-  uint32_t build = 0;
-  uint32_t platformId = 0;
+  uint32_t major = 0, minor = 0, build = 0, platformId = 0;
 };
 
 class System {

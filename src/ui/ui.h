@@ -25,16 +25,8 @@ constexpr Color kSkyBlue = 0xF0CAA6;
 constexpr Color kInfoBk = 0xE1FFFF;
 constexpr Color kBtnFace = 0xFF000000u;  // system colour marker: the default background
 
-enum class ModalResult : int {
-  None = 0,
-  OK = 1,
-  Cancel = 2,
-  Abort = 3,
-  Retry = 4,
-  Ignore = 5,
-  Yes = 6,
-  No = 7
-};
+// A modal form's answer; OK to No have the numbers of IDOK (1) to IDNO (7).
+enum class ModalResult : int { None, OK, Cancel, Abort, Retry, Ignore, Yes, No };
 
 // Message box flags and answers, as MessageBoxA has them.
 constexpr uint32_t kMbOk = 0x0, kMbOkCancel = 0x1, kMbYesNoCancel = 0x3, kMbYesNo = 0x4;

@@ -190,13 +190,21 @@ TEST_F(DriverInstall, SiblingIsNotStartedOn32BitWindows) {
   EXPECT_TRUE(machine.transcript.empty());
 }
 
-TEST_F(DriverInstall, SiblingGetsTheCommandLineAndAnswersTheWindowLater) {
-  machine.wow64 = true;
+// The sibling on 64-bit Windows; |port| is where the model was found.
+class SiblingOn64Bit : public DriverInstall {
+ protected:
+  SiblingOn64Bit() { machine.wow64 = true; }
+  std::unique_ptr<plat::Process> StartForUsbPrinter(bool online) {
+    AttachUsb();
+    return StartSibling(online, port);
+  }
+  std::string port;
+};
+
+TEST_F(SiblingOn64Bit, GetsTheCommandLineAndAnswersTheWindowLater) {
   machine.handOff.delay = 4000;
   machine.devices.lastErrorCode = 0;
-  AttachUsb();
-  std::string port;
-  auto process = StartSibling(true, port);
+  auto process = StartForUsbPrinter(true);
   ASSERT_TRUE(process);
   uint64_t started = machine.now;  // after the rescan's pause
   EXPECT_EQ(port, "USB001");
@@ -223,13 +231,11 @@ TEST_F(DriverInstall, SiblingGetsTheCommandLineAndAnswersTheWindowLater) {
   process.reset();
 }
 
-TEST_F(DriverInstall, SiblingInAFolderWithABlankStartsQuoted) {
-  machine.wow64 = true;
+TEST_F(SiblingOn64Bit, InAFolderWithABlankStartsQuoted) {
   AttachUsb();
   for (const char* dir : {"C:\\My Medium", "C:\\My Medium\\X64"})
     plat::files().CreateDirectory(dir);
   Write("C:\\My Medium\\X64\\Quenset64.exe", "MZ");
-  std::string port;
   auto process = StartSibling(true, port, "LPTOFFLINE\\", "C:\\My Medium\\X64\\Quenset64.exe");
   const auto commands = Events("command");
   ASSERT_EQ(commands.size(), 1u);
@@ -237,13 +243,10 @@ TEST_F(DriverInstall, SiblingInAFolderWithABlankStartsQuoted) {
       << commands[0];
 }
 
-TEST_F(DriverInstall, SiblingOfflineFailureCarriesTheLibrarysCode) {
-  machine.wow64 = true;
+TEST_F(SiblingOn64Bit, OfflineFailureCarriesTheLibrarysCode) {
   machine.devices.installResult = 2;
   machine.devices.lastErrorCode = 0xE000020B;
-  AttachUsb();
-  std::string port;
-  auto process = StartSibling(false, port);
+  auto process = StartForUsbPrinter(false);
   ASSERT_TRUE(process);
   EXPECT_EQ(port, "LPT1:");
   EXPECT_EQ(DrvKitCall(),
@@ -257,10 +260,8 @@ TEST_F(DriverInstall, SiblingOfflineFailureCarriesTheLibrarysCode) {
   EXPECT_EQ(exit, 1u);
 }
 
-TEST_F(DriverInstall, SiblingWithoutItsLibraryReportsAnError) {
-  machine.wow64 = true;
+TEST_F(SiblingOn64Bit, WithoutItsLibraryReportsAnError) {
   machine.devices.present64 = false;
-  std::string port;
   auto process = StartSibling(true, port, "");
   ASSERT_TRUE(process);
   auto due = AnswersAfterTheDelay();
@@ -269,9 +270,7 @@ TEST_F(DriverInstall, SiblingWithoutItsLibraryReportsAnError) {
   EXPECT_EQ(due[0].lParam, plat::kErrorModNotFound);
 }
 
-TEST_F(DriverInstall, SiblingThatCannotStartLeavesNoProcess) {
-  machine.wow64 = true;
-  std::string port;
+TEST_F(SiblingOn64Bit, ThatCannotStartLeavesNoProcess) {
   EXPECT_FALSE(StartSibling(true, port, "", "X64\\Missing.exe"));
   EXPECT_EQ(port, "LPT1:");
   machine.faults.Set("CreateProcess", 0, 1450);

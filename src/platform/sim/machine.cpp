@@ -175,14 +175,8 @@ SimMachine::~SimMachine() {
 }
 
 plat::Backend SimMachine::AsBackend() {
-  return {.system = system_.get(),
-          .files = files_.get(),
-          .profile = profile_.get(),
-          .processes = processes_.get(),
-          .libraries = libraries_.get(),
-          .spooler = spoolerApi_.get(),
-          .messages = messages_.get(),
-          .registry = registryApi_.get()};
+  return {system_.get(),    files_.get(),      profile_.get(),  processes_.get(),
+          libraries_.get(), spoolerApi_.get(), messages_.get(), registryApi_.get()};
 }
 
 void SimMachine::Mount(const std::string& windowsFolder, const std::string& hostFolder) {

@@ -12,14 +12,8 @@ Backend DefaultBackend() {
   static auto spooler = win32::MakeSpooler();
   static auto messages = win32::MakeMessages();
   static auto registry = win32::MakeRegistry();
-  return {.system = system.get(),
-          .files = files.get(),
-          .profile = profile.get(),
-          .processes = processes.get(),
-          .libraries = libraries.get(),
-          .spooler = spooler.get(),
-          .messages = messages.get(),
-          .registry = registry.get()};
+  return {system.get(),    files.get(),   profile.get(),  processes.get(),
+          libraries.get(), spooler.get(), messages.get(), registry.get()};
 }
 
 bool RunningUnderWine() {
