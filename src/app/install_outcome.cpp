@@ -35,7 +35,7 @@ void TMainForm::NoteInstallOutcome(const InstallAttempt& attempt, const std::str
   services::InstallOutcome o = OutcomeOf(attempt, result, code, shown);
   o.restart = restart;
   bool exists = true;
-  if (result == "success" && services::AskPrinterExists(o.model, &exists) && !exists)
+  if (result == "success" && services::AskPrinterExists(o.model, exists) && !exists)
     o.result = "no queue";
   services::WriteInstallOutcome(o);
 }

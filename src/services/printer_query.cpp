@@ -27,19 +27,19 @@ bool EnumPorts(std::vector<plat::PortInfo2>& out) {
 
 }  // namespace
 
-bool AskPrinterExists(const std::string& printerName, bool* exists) {
+bool AskPrinterExists(const std::string& printerName, bool& exists) {
   std::vector<plat::PrinterInfo2> list;
   if (!EnumPrinters(plat::kPrinterEnumLocal, list)) return false;
   const std::string wanted = plat::text::Upper(printerName);
-  *exists = false;
+  exists = false;
   for (const plat::PrinterInfo2& p : list)
-    if (plat::text::Upper(p.printerName) == wanted) *exists = true;
+    if (plat::text::Upper(p.printerName) == wanted) exists = true;
   return true;
 }
 
 bool PrinterExists(const std::string& printerName) {
   bool exists = false;
-  return AskPrinterExists(printerName, &exists) && exists;
+  return AskPrinterExists(printerName, exists) && exists;
 }
 
 bool PortExists(const std::string& portName) {

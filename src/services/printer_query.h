@@ -1,7 +1,8 @@
 // Queries on the print spooler: whether a queue or port exists, the lists of
 // ports and printers, a queue's port and driver, whether a driver serves
 // several queues, and the system's default printer. Failures give false,
-// an empty text or -1; only GetPrinterPort writes debug lines.
+// an empty text or -1; only GetPrinterPort writes debug lines. An output is a
+// reference, or a pointer where the caller may pass none (nullptr).
 //
 //   std::vector<std::string> names;
 //   int def = GetPrinterNames(&names);  // names[def] is the default printer
@@ -21,14 +22,15 @@ constexpr uint32_t kDefaultPrinterBufferSize = 260;
 // A local queue of that name, letter case ignored.
 bool PrinterExists(const std::string& printerName);
 // The same question where "cannot tell" matters: false when the spooler
-// cannot be asked, else true with *exists the answer.
-bool AskPrinterExists(const std::string& printerName, bool* exists);
+// cannot be asked, else true with |exists| the answer.
+bool AskPrinterExists(const std::string& printerName, bool& exists);
 // A listed port of exactly that name.
 bool PortExists(const std::string& portName);
 // Appends every port name; false (nothing appended) when the list does not fit 2000 bytes.
 bool GetPortNames(std::vector<std::string>& ports);
 // Replaces *printers with the names of all queues and connections; returns the
-// default printer's index, or -1 (list untouched when there are no printers).
+// default printer's index, or -1 (list untouched when there are no printers,
+// and -1 when no list is passed).
 // Names are kept whole: a queue called "Lab on 3rd floor" is listed as such.
 int GetPrinterNames(std::vector<std::string>* printers);
 // The queue's port; false with an empty port when the queue cannot be opened
