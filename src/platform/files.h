@@ -12,9 +12,7 @@ namespace plat {
 // time, and where the file system keeps more (an identity, a change time),
 // that too. Equal stamps mean unchanged as far as the system can tell.
 struct FileStamp {
-  uint64_t size = 0;
-  uint64_t writeTime = 0;
-  uint64_t extra = 0;
+  uint64_t size = 0, writeTime = 0, extra = 0;
   bool operator==(const FileStamp&) const = default;
 };
 
