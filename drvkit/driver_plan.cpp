@@ -8,7 +8,10 @@
 namespace drvkit {
 namespace {
 
-constexpr const char* kDriverDirectory = "66000";  // DestinationDirs: the printer driver directory
+// DestinationDirs: the printer driver directory, and the system folder where
+// language and port monitors go.
+constexpr const char* kDriverDirectory = "66000";
+constexpr const char* kMonitorDirectory = "66002";
 
 std::string Tail(const std::string& id) {
   size_t slash = id.find('\\');
@@ -150,7 +153,20 @@ class Planner {
     p.configFile = Role("ConfigFile", data);
     if (p.configFile.empty()) p.configFile = p.driverFile;
     p.helpFile = Role("HelpFile", data);
-    p.monitor = Role("LanguageMonitor", data);
+    // "NAME,DLL" as one field when it comes from [Strings], two when written out.
+    if (const InfLine* l = RoleLine("LanguageMonitor", data)) {
+      p.monitor = l->Field(0);
+      p.monitorDll = l->Field(1);
+      const size_t comma = p.monitor.find(',');
+      if (p.monitorDll.empty() && comma != std::string::npos)
+        p.monitorDll = p.monitor.substr(comma + 1);
+      if (comma != std::string::npos) p.monitor.erase(comma);
+      p.monitor = Trimmed(p.monitor);
+      p.monitorDll = Trimmed(p.monitorDll);
+      if (!PlainName(p.monitorDll))
+        return Fail(kErrorInvalidParameter,
+                    "the language monitor's DLL is a path: " + p.monitorDll);
+    }
     p.defaultDataType = Role("DefaultDataType", data);
 
     for (const Source& s : sources_)
@@ -179,41 +195,55 @@ class Planner {
     return result_;
   }
 
-  std::string Role(const char* key, const std::vector<Source>& data) const {
+  const InfLine* RoleLine(const char* key, const std::vector<Source>& data) const {
     std::vector<Source> order{sources_.front()};
     order.insert(order.end(), data.begin(), data.end());
     order.insert(order.end(), sources_.begin() + 1, sources_.end());
     for (const Source& s : order)
-      if (const InfLine* l = s.inf->Find(s.section, key)) return l->Field(0);
-    return std::string();
+      if (const InfLine* l = s.inf->Find(s.section, key)) return l;
+    return nullptr;
+  }
+  std::string Role(const char* key, const std::vector<Source>& data) const {
+    const InfLine* l = RoleLine(key, data);
+    return l ? l->Field(0) : std::string();
   }
 
-  bool Planned(const std::string& name) const {
-    for (const PlannedFile& f : result_.plan.files)
+  static bool PlainName(const std::string& name) {
+    return name.find_first_of("\\/:") == std::string::npos && name != "." && name != "..";
+  }
+  static std::string Trimmed(const std::string& s) {
+    const size_t b = s.find_first_not_of(" \t"), e = s.find_last_not_of(" \t");
+    return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
+  }
+
+  bool Planned(const std::string& name, const std::vector<PlannedFile>& in) const {
+    for (const PlannedFile& f : in)
       if (EqualNoCase(f.name, name)) return true;
     return false;
   }
+  bool Planned(const std::string& name) const { return Planned(name, result_.plan.files); }
 
-  // The copy lists of a source section bound for the driver directory.
+  // The copy lists of a source section bound for the driver directory or,
+  // for a language monitor, the system folder.
   bool CopyFiles(const Source& s) {
     const InfFile& inf = *s.inf;
     for (const InfLine& line : inf.Lines(s.section)) {
       if (!line.hasKey || !EqualNoCase(line.key, "CopyFiles")) continue;
       for (const std::string& list : line.fields) {
         if (list.empty()) continue;
-        if (list[0] == '@') {
-          if (inf.Value("DestinationDirs", "DefaultDestDir") != kDriverDirectory) {
-            result_.plan.skipped.push_back(list);
-            continue;
-          }
-          if (!Planned(list.substr(1)) && !AddFile(inf, list.substr(1), list.substr(1)))
-            return false;
+        const bool single = list[0] == '@';
+        std::string dest = single ? std::string() : inf.Value("DestinationDirs", list);
+        if (dest.empty()) dest = inf.Value("DestinationDirs", "DefaultDestDir");
+        std::vector<PlannedFile>* to = dest == kDriverDirectory    ? &result_.plan.files
+                                       : dest == kMonitorDirectory ? &result_.plan.monitorFiles
+                                                                   : nullptr;
+        if (!to) {
+          result_.plan.skipped.push_back(list);
           continue;
         }
-        std::string dest = inf.Value("DestinationDirs", list);
-        if (dest.empty()) dest = inf.Value("DestinationDirs", "DefaultDestDir");
-        if (dest != kDriverDirectory) {
-          result_.plan.skipped.push_back(list);
+        if (single) {
+          const std::string name = list.substr(1);
+          if (!Planned(name, *to) && !AddFile(inf, name, name, *to)) return false;
           continue;
         }
         if (!inf.HasSection(list)) {
@@ -222,9 +252,9 @@ class Planner {
         }
         for (const InfLine& f : inf.Lines(list)) {
           const std::string name = f.hasKey ? f.key : f.Field(0);
-          if (name.empty() || Planned(name)) continue;
+          if (name.empty() || Planned(name, *to)) continue;
           const std::string& from = f.hasKey ? f.Field(0) : f.Field(1);
-          if (!AddFile(inf, name, from.empty() ? name : from)) return false;
+          if (!AddFile(inf, name, from.empty() ? name : from, *to)) return false;
         }
       }
     }
@@ -235,8 +265,17 @@ class Planner {
   // [SourceDisksFiles] and [SourceDisksNames] (the architecture's own
   // sections first); an included INF's file is the system's.
   bool AddFile(const InfFile& inf, const std::string& name, const std::string& source) {
+    return AddFile(inf, name, source, result_.plan.files);
+  }
+  bool AddFile(const InfFile& inf, const std::string& name, const std::string& source,
+               std::vector<PlannedFile>& to) {
+    // A copy goes into its destination folder, never beside or above it.
+    if (!PlainName(name)) {
+      Fail(kErrorInvalidParameter, "a copy list names a path, not a file: " + name);
+      return false;
+    }
     if (&inf != &inf_) {
-      result_.plan.files.push_back(PlannedFile{name, source, true});
+      to.push_back(PlannedFile{name, source, true});
       return true;
     }
     const std::string arch = arch_ == Arch::kAmd64 ? ".amd64" : ".x86";
@@ -261,7 +300,7 @@ class Planner {
       while (!p.empty() && (p.back() == '\\' || p.back() == '/')) p.pop_back();
       if (!p.empty()) path += p + "\\";
     }
-    result_.plan.files.push_back(PlannedFile{name, path + source, false});
+    to.push_back(PlannedFile{name, path + source, false});
     return true;
   }
 

@@ -46,10 +46,14 @@ struct DriverPlan {
   std::string model;  // the driver's name: the model line's name
   std::string manufacturer, provider, hardwareId, driverVer;
   std::string catalog;  // the signed package's catalog ([Version] CatalogFile), or empty
-  std::string driverFile, dataFile, configFile, helpFile, monitor, defaultDataType;
+  std::string driverFile, dataFile, configFile, helpFile, defaultDataType;
+  // The language monitor (LanguageMonitor="NAME,DLL"): its name for the
+  // driver, and its DLL in the system folder; both empty when there is none.
+  std::string monitor, monitorDll;
   std::vector<std::string> dependentFiles;
-  std::vector<PlannedFile> files;    // every file to put into the driver directory
-  std::vector<std::string> skipped;  // copy lists bound for other folders, not installed
+  std::vector<PlannedFile> files;         // every file to put into the driver directory
+  std::vector<PlannedFile> monitorFiles;  // the copy lists bound for the system folder (66002)
+  std::vector<std::string> skipped;       // copy lists bound for other folders, not installed
 };
 
 struct PlanResult {

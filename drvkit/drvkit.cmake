@@ -37,6 +37,12 @@ if(WIN32)
   add_executable(drvkit_probe ${CMAKE_SOURCE_DIR}/drvkit/tests/drvkit_probe.cpp)
   set_target_properties(drvkit_probe PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${OUT_DIR}/drvkit/tests)
   target_link_libraries(drvkit_probe PRIVATE ${WIN_LINK_FLAGS} winspool gdi32)
+  # A language monitor a test package installs with its driver.
+  add_library(drvkit_test_monitor SHARED ${CMAKE_SOURCE_DIR}/drvkit/tests/test_monitor.cpp)
+  set_target_properties(drvkit_test_monitor PROPERTIES OUTPUT_NAME vplangmon PREFIX ""
+                        RUNTIME_OUTPUT_DIRECTORY ${OUT_DIR}/drvkit/tests)
+  target_link_options(drvkit_test_monitor PRIVATE -Wl,--kill-at)
+  target_link_libraries(drvkit_test_monitor PRIVATE ${WIN_LINK_FLAGS})
 else()
   add_executable(drvkit_tests ${CMAKE_SOURCE_DIR}/drvkit/tests/driver_plan_test.cpp ${DRVKIT_PORTABLE})
   target_include_directories(drvkit_tests PRIVATE ${CMAKE_SOURCE_DIR})

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "drvkit/driver_plan.h"
@@ -117,12 +118,14 @@ struct Spooler {
   using AddDriverExFn = BOOL(WINAPI*)(LPSTR, DWORD, LPBYTE, DWORD);
   using EnumDriversFn = BOOL(WINAPI*)(LPSTR, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD);
   using DeleteDriverFn = BOOL(WINAPI*)(LPSTR, LPSTR, LPSTR);
+  using AddMonitorFn = BOOL(WINAPI*)(LPSTR, DWORD, LPBYTE);
   HMODULE module = SystemLibrary("winspool.drv");
   GetDriverDirectoryFn getDriverDirectory =
       ProcOf<GetDriverDirectoryFn>(module, "GetPrinterDriverDirectoryA");
   AddDriverExFn addDriverEx = ProcOf<AddDriverExFn>(module, "AddPrinterDriverExA");
   EnumDriversFn enumDrivers = ProcOf<EnumDriversFn>(module, "EnumPrinterDriversA");
   DeleteDriverFn deleteDriver = ProcOf<DeleteDriverFn>(module, "DeletePrinterDriverA");
+  AddMonitorFn addMonitor = ProcOf<AddMonitorFn>(module, "AddMonitorA");
   bool Ok() const { return getDriverDirectory && addDriverEx && enumDrivers && deleteDriver; }
 };
 
@@ -295,6 +298,42 @@ bool Verify(const Spooler& s, const std::string& env, const drvkit::DriverPlan& 
   return true;
 }
 
+// The language monitor the driver names: its DLL put into the system folder
+// (from the package, or from the system's own files), then added to the
+// spooler. A monitor the spooler has already stays as it is, and so does a
+// DLL of that name the spooler holds open.
+Outcome InstallMonitor(const Spooler& s, const drvkit::DriverPlan& plan, const std::string& env,
+                       const std::vector<std::string>& sources) {
+  char dir[MAX_PATH + 1] = {};
+  const UINT n = ::GetSystemDirectoryA(dir, MAX_PATH);
+  if (n == 0 || n > MAX_PATH) return Failure(::GetLastError(), "no system folder");
+  const std::string system = dir;
+  for (size_t i = 0; i < plan.monitorFiles.size(); ++i) {
+    const std::string to = system + "\\" + plan.monitorFiles[i].name;
+    if (sources[i].empty() || (IsFile(to) && SameContent(sources[i], to))) continue;
+    if (!::CopyFileA(sources[i].c_str(), to.c_str(), FALSE)) {
+      const DWORD e = ::GetLastError();
+      if (!IsFile(to)) return Failure(e, "cannot copy " + sources[i] + " to " + to);
+      Debug("cannot replace " + to + " (" + Hex(e) + "): the one in place stays");
+    }
+  }
+  if (plan.monitor.empty() || plan.monitorDll.empty()) return Outcome{};
+  if (!IsFile(system + "\\" + plan.monitorDll))
+    return Failure(drvkit::kErrorFileNotFound,
+                   "the system has no " + plan.monitorDll + " for " + plan.monitor);
+  if (!s.addMonitor) return Failure(::GetLastError(), "the spooler cannot add monitors");
+  std::string name = plan.monitor, environment = env, dll = plan.monitorDll;
+  MONITOR_INFO_2A info = {&name[0], &environment[0], &dll[0]};
+  if (!s.addMonitor(nullptr, 2, reinterpret_cast<LPBYTE>(&info))) {
+    const DWORD e = ::GetLastError();
+    if (e != ERROR_PRINT_MONITOR_ALREADY_INSTALLED)
+      return Failure(e, "AddMonitor refused " + plan.monitor + " (" + plan.monitorDll + ")");
+  } else {
+    Debug("added the language monitor " + plan.monitor + " (" + plan.monitorDll + ")");
+  }
+  return Outcome{};
+}
+
 // Vista and later: a signed package through the driver store. The
 // functions are looked up, as Windows 2000 and XP (and Wine, in part) lack them.
 bool InstallPackage(const std::string& inf, const drvkit::DriverPlan& plan, const std::string& env,
@@ -356,12 +395,20 @@ Outcome Install(const std::string& inf, const std::string& hwid, HWND window) {
   // Every source present, of this architecture where it is a program.
   const std::string medium = FolderOf(infPath);
   std::vector<std::string> coreNames;
-  for (const drvkit::PlannedFile& f : plan.files)
-    if (f.fromSystem) coreNames.push_back(f.source);
+  for (const auto* list : {&plan.files, &plan.monitorFiles})
+    for (const drvkit::PlannedFile& f : *list)
+      if (f.fromSystem) coreNames.push_back(f.source);
   CoreFiles core(driverDir, coreNames);
-  std::vector<std::string> sources;
-  for (const drvkit::PlannedFile& f : plan.files) {
-    std::string src = f.fromSystem ? core.Find(f.source) : medium + "\\" + f.source;
+  char systemDir[MAX_PATH + 1] = {};
+  const UINT systemLength = ::GetSystemDirectoryA(systemDir, MAX_PATH);
+  // |optional|: a system monitor the system folder holds already needs no source.
+  auto source = [&](const drvkit::PlannedFile& f, bool optional, std::string& src) {
+    if (optional && f.fromSystem && systemLength > 0 && systemLength <= MAX_PATH &&
+        IsFile(std::string(systemDir) + "\\" + f.name)) {
+      src.clear();
+      return Outcome{};
+    }
+    src = f.fromSystem ? core.Find(f.source) : medium + "\\" + f.source;
     if (src.empty() || !IsFile(src))
       return Failure(drvkit::kErrorFileNotFound,
                      f.fromSystem ? "the system has no " + f.source + " of its printer INF"
@@ -372,8 +419,20 @@ Outcome Install(const std::string& inf, const std::string& hwid, HWND window) {
       if (machine && *machine != drvkit::MachineOf(kArch))
         return Failure(drvkit::kErrorMachineMismatch, src + " is not a program for " + env);
     }
-    sources.push_back(src);
+    return Outcome{};
+  };
+  std::vector<std::string> sources, monitorSources;
+  for (const auto& [list, to, optional] :
+       {std::tuple{&plan.files, &sources, false}, {&plan.monitorFiles, &monitorSources, true}}) {
+    for (const drvkit::PlannedFile& f : *list) {
+      std::string src;
+      Outcome o = source(f, optional, src);
+      if (o.error) return o;
+      to->push_back(src);
+    }
   }
+  // The monitor first: the driver names it, and the spooler looks it up.
+  if (Outcome o = InstallMonitor(s, plan, env, monitorSources); o.error) return o;
 
   std::string why;
   InstalledDriver before;

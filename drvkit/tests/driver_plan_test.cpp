@@ -198,6 +198,14 @@ TEST(DriverPlan, PackageFaults) {
       {"needed section no INF has", "[S]\nInclude=ntprint.inf\nNeeds=UNIDRV.OEM\n",
        kErrorSectionNotFound},
       {"copy list missing", "[S]\nCopyFiles=NOLIST\n", kErrorSectionNotFound},
+      {"a copy that climbs out of its folder",
+       "[S]\nCopyFiles=L\n[L]\n..\\..\\system32\\A.DLL,A.DLL\n[SourceDisksNames]\n1=d\n"
+       "[SourceDisksFiles]\nA.DLL=1\n",
+       kErrorInvalidParameter},
+      {"a language monitor's DLL with a path",
+       "[S]\nDataFile=S\nLanguageMonitor=\"LM\",C:\\LM.DLL\n[SourceDisksNames]\n1=d\n"
+       "[SourceDisksFiles]\nS=1\n",
+       kErrorInvalidParameter},
   };
   for (const Row& row : rows) {
     SCOPED_TRACE(row.name);
@@ -215,17 +223,51 @@ TEST(DriverPlan, SectionsAndSources) {
   PlanResult r = Plan(
       "[Manufacturer]\nV=V,NTamd64\n[V.NTamd64]\nM = S, USBPRINT\\VP1\n"
       "[S]\nDataFile=WRONG.PPD\n"
-      "[S.NTamd64]\nCopyFiles=DRV,MON,@EXTRA.INI\nDataFile=M.PPD\nDriverFile=MDRV.DLL\n"
-      "[DRV]\nM.PPD\nMDRV.DLL,MDRV64.DLL\n[MON]\nMMON.DLL\n"
-      "[DestinationDirs]\nDefaultDestDir=66000\nMON=66002\n"
+      "[S.NTamd64]\nCopyFiles=DRV,MON,@EXTRA.INI,ICM\nDataFile=M.PPD\nDriverFile=MDRV.DLL\n"
+      "LanguageMonitor=%LM%\n"
+      "[DRV]\nM.PPD\nMDRV.DLL,MDRV64.DLL\n[MON]\nMMON.DLL\n[ICM]\nM.ICM\n"
+      "[DestinationDirs]\nDefaultDestDir=66000\nMON=66002\nICM=66003\n"
       "[SourceDisksNames.amd64]\n1=d,,,\\X64\n"
-      "[SourceDisksFiles.amd64]\nMDRV64.DLL=1,bin\n[SourceDisksFiles]\nM.PPD=1\nEXTRA.INI=1\n",
+      "[SourceDisksFiles.amd64]\nMDRV64.DLL=1,bin\n[SourceDisksFiles]\nM.PPD=1\nEXTRA.INI=1\n"
+      "MMON.DLL=1\n[Strings]\nLM=\"M Language Monitor, MMON.DLL\"\n",
       "usbprint\\vp1");
   ASSERT_EQ(r.error, 0u) << r.detail;
   EXPECT_EQ(Files(r.plan),
             "M.PPD<X64\\M.PPD MDRV.DLL<X64\\bin\\MDRV64.DLL EXTRA.INI<X64\\EXTRA.INI ");
-  EXPECT_EQ(Join(r.plan.skipped), "MON ");
+  // The monitor's DLL goes to the system folder, the colour profile nowhere.
+  EXPECT_EQ(r.plan.monitor, "M Language Monitor");
+  EXPECT_EQ(r.plan.monitorDll, "MMON.DLL");
+  ASSERT_EQ(r.plan.monitorFiles.size(), 1u);
+  EXPECT_EQ(r.plan.monitorFiles[0].name + "<" + r.plan.monitorFiles[0].source,
+            "MMON.DLL<X64\\MMON.DLL");
+  EXPECT_EQ(Join(r.plan.skipped), "ICM ");
   EXPECT_EQ(Join(r.plan.dependentFiles), "EXTRA.INI ");
+}
+
+// A language monitor as makers write it: through [Strings] (one field with
+// its comma) or written out; none at all.
+TEST(DriverPlan, LanguageMonitorForms) {
+  const struct {
+    const char* line;
+    const char* name;
+    const char* dll;
+  } rows[] = {
+      {"LanguageMonitor=%PJL%\n", "PJL Language Monitor", "pjlmon.dll"},
+      {"LanguageMonitor=\"PJL Language Monitor\", pjlmon.dll\n", "PJL Language Monitor",
+       "pjlmon.dll"},
+      {"", "", ""},
+  };
+  for (const auto& row : rows) {
+    SCOPED_TRACE(row.line);
+    PlanResult r =
+        Plan(std::string("[Manufacturer]\nV\n[V]\nM = S, USBPRINT\\VP1\n[S]\n") + row.line +
+                 "DataFile=S\n[SourceDisksNames]\n1=d\n[SourceDisksFiles]\nS=1\n"
+                 "[Strings]\nPJL=\"PJL Language Monitor,pjlmon.dll\"\n",
+             "VP1", Arch::kX86);
+    ASSERT_EQ(r.error, 0u) << r.detail;
+    EXPECT_EQ(r.plan.monitor, row.name);
+    EXPECT_EQ(r.plan.monitorDll, row.dll);
+  }
 }
 
 // The architecture of a driver program on the medium, from its PE header.

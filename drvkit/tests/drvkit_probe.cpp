@@ -2,7 +2,9 @@
 // and reads back what the spooler holds of a driver.
 //   drvkit_probe install LIBRARY INF HWID [PORT]  -> "answer=N" "code=0x..."
 //   drvkit_probe install-shown LIBRARY INF HWID    -> the same with the library's error box on
-//   drvkit_probe driver NAME                      -> environment=, driver=, data=, config=, files=
+//   drvkit_probe driver NAME                      -> environment=, driver=, data=, config=, files=,
+//                                                    monitor=
+//   drvkit_probe monitor NAME                     -> "dll=" of the monitor the spooler registered
 //   drvkit_probe find LIBRARY HWID                -> "found=N" "device=" "port="
 //   drvkit_probe delete-driver NAME               -> the driver of the caller's environment removed
 //   drvkit_probe print QUEUE FILE                 -> one page through the queue's driver into FILE
@@ -77,11 +79,25 @@ int Driver(const char* name) {
     std::string files;
     for (const char* p = d[i].pDependentFiles; p && *p; p += strlen(p) + 1)
       files += std::string(p) + ";";
-    printf("files=%s\n", files.c_str());
+    printf("files=%s\nmonitor=%s\n", files.c_str(), d[i].pMonitorName ? d[i].pMonitorName : "");
     return 0;
   }
   printf("no driver %s\n", name);
   return 1;
+}
+
+int Monitor(const char* name) {
+  const std::string key =
+      std::string("SYSTEM\\CurrentControlSet\\Control\\Print\\Monitors\\") + name;
+  char dll[MAX_PATH + 1] = {};
+  DWORD size = MAX_PATH;
+  if (RegGetValueA(HKEY_LOCAL_MACHINE, key.c_str(), "Driver", RRF_RT_REG_SZ, nullptr, dll, &size) !=
+      ERROR_SUCCESS) {
+    printf("no monitor %s\n", name);
+    return 1;
+  }
+  printf("dll=%s\n", dll);
+  return 0;
 }
 
 int Print(const char* queue, const char* file) {
@@ -164,13 +180,14 @@ int main(int argc, char** argv) {
   if (cmd == "install-shown" && argc == 5) return Install(argv[2], argv[3], argv[4], "LPT1:", true);
   if (cmd == "find" && argc == 4) return Find(argv[2], argv[3]);
   if (cmd == "driver" && argc == 3) return Driver(argv[2]);
+  if (cmd == "monitor" && argc == 3) return Monitor(argv[2]);
   if (cmd == "print" && argc == 4) return Print(argv[2], argv[3]);
   if (cmd == "sibling" && argc == 4) return Sibling(argv[2], argv[3]);
   if (cmd == "delete-driver" && argc == 3)
     return DeletePrinterDriverA(nullptr, nullptr, argv[2]) ? 0 : 1;
   fprintf(stderr,
           "usage: drvkit_probe install LIBRARY INF HWID [PORT] | install-shown LIBRARY INF HWID | "
-          "find LIBRARY HWID | driver NAME | "
+          "find LIBRARY HWID | driver NAME | monitor NAME | "
           "delete-driver NAME | print QUEUE FILE | sibling PROGRAM ARGS\n");
   return 2;
 }

@@ -10,6 +10,7 @@
 # failure box carrying the library's code and register no driver: a file
 # the INF names is missing, no model has the ID, the models are for the
 # other architecture only. Switched on, the library shows its own error box.
+# A package with a language monitor gets the monitor added before its driver.
 # In the x64 setting the 64-bit sibling setup as shipped (X64\Quenset64.exe)
 # installs the driver too, started as the 32-bit program starts it on 64-bit
 # Windows.
@@ -189,6 +190,42 @@ if "$gui_top/drvkit/tests/wine-printer-core.sh" "$core" cab; then
 else
   fail "core in driver.cab" "wine-printer-core.sh failed"
 fi
+
+# A package with a language monitor, its DLL bound for the system folder
+# (66002) and named through [Strings] as "NAME,DLL": the monitor is added
+# before the driver that names it, and once only. A monitor DLL of the
+# other architecture installs nothing.
+if [ "$GUI_WINDOWS" = x64 ]; then other_out=$gui_top/out/win32; else other_out=$gui_top/out/win64; fi
+monitor_package() {  # DIR MODEL MONITOR DLL: the sample package with the monitor, as DIR
+  cp -r "$good" "$1"
+  cp "$4" "$1/vplangmon.dll"
+  sed -i -e "s/^\"Velmar VP-210\" =/\"$2\" =/" \
+    -e 's/^CopyFiles=VELMAR_FILES/&,VELMAR_MONITOR\r\nLanguageMonitor=%MonitorName%/' \
+    -e 's/^DefaultDestDir=66000/&\r\nVELMAR_MONITOR=66002/' -e 's/^VP210\.PPD=1/&\r\nvplangmon.dll=1/' \
+    -e "s/^\[Strings\]/[VELMAR_MONITOR]\r\nvplangmon.dll\r\n\r\n&\r\nMonitorName=\"$3,vplangmon.dll\"/" \
+    "$1/VP210.inf"
+}
+lm_model="Velmar VP-210 LM" lm_name="Velmar Test Monitor"
+monitor_package "$gui_tmp/monitor" "$lm_model" "$lm_name" "$gui_out/drvkit/tests/vplangmon.dll"
+got=$(cd "$gui_tmp/monitor" && probe install 'i386\drvkit.dll' VP210.inf VelmarVP-2104E1A LPT1:)
+check "monitor package answer" "answer=0 code=0x00000000" "$(tr '\n' ' ' <<<"$got" | sed 's/ $//')"
+check "monitor named by the driver" "monitor=$lm_name" "$(probe driver "$lm_model" | grep '^monitor=')"
+check "monitor added" "dll=vplangmon.dll" "$(probe monitor "$lm_name")"
+if cmp -s "$gui_out/drvkit/tests/vplangmon.dll" "$WINEPREFIX/drive_c/windows/system32/vplangmon.dll"; then
+  ok "monitor DLL in the system folder"
+else
+  fail "monitor DLL in the system folder" "system32/vplangmon.dll is missing or another"
+fi
+got=$(cd "$gui_tmp/monitor" && probe install 'i386\drvkit.dll' VP210.inf VelmarVP-2104E1A LPT1:)
+check "monitor package again" "answer=1 code=0x00000000" "$(tr '\n' ' ' <<<"$got" | sed 's/ $//')"
+probe delete-driver "$lm_model" >/dev/null
+monitor_package "$gui_tmp/monitor-other" "$lm_model 2" "Velmar Other Monitor" \
+  "$other_out/drvkit/tests/vplangmon.dll"
+got=$(cd "$gui_tmp/monitor-other" && probe install 'i386\drvkit.dll' VP210.inf VelmarVP-2104E1A LPT1:)
+check "monitor of the other architecture" "answer=2 code=0x000000D8" "$(tr '\n' ' ' <<<"$got" | sed 's/ $//')"
+check "monitor of the other architecture not added" "no monitor Velmar Other Monitor" \
+  "$(probe monitor "Velmar Other Monitor")"
+check "monitor of the other architecture no driver" "no driver $lm_model 2" "$(probe driver "$lm_model 2")"
 
 # The 64-bit sibling setup as shipped beside drvkit64.dll, started as the
 # 32-bit program starts it on 64-bit Windows: it installs through the
