@@ -216,6 +216,14 @@ class Planner {
     return b == std::string::npos ? std::string() : s.substr(b, e - b + 1);
   }
 
+  // Into the system folder goes the language monitor's DLL and nothing else:
+  // no package replaces the system's other files.
+  bool Wanted(const std::string& name, const std::vector<PlannedFile>& to) {
+    if (&to != &result_.plan.monitorFiles || EqualNoCase(name, result_.plan.monitorDll))
+      return true;
+    result_.plan.skipped.push_back(name);
+    return false;
+  }
   bool Planned(const std::string& name, const std::vector<PlannedFile>& in) const {
     for (const PlannedFile& f : in)
       if (EqualNoCase(f.name, name)) return true;
@@ -243,6 +251,7 @@ class Planner {
         }
         if (single) {
           const std::string name = list.substr(1);
+          if (!Wanted(name, *to)) continue;
           if (!Planned(name, *to) && !AddFile(inf, name, name, *to)) return false;
           continue;
         }
@@ -252,7 +261,7 @@ class Planner {
         }
         for (const InfLine& f : inf.Lines(list)) {
           const std::string name = f.hasKey ? f.key : f.Field(0);
-          if (name.empty() || Planned(name, *to)) continue;
+          if (name.empty() || !Wanted(name, *to) || Planned(name, *to)) continue;
           const std::string& from = f.hasKey ? f.Field(0) : f.Field(1);
           if (!AddFile(inf, name, from.empty() ? name : from, *to)) return false;
         }

@@ -52,8 +52,9 @@ struct DriverPlan {
   std::string monitor, monitorDll;
   std::vector<std::string> dependentFiles;
   std::vector<PlannedFile> files;         // every file to put into the driver directory
-  std::vector<PlannedFile> monitorFiles;  // the copy lists bound for the system folder (66002)
-  std::vector<std::string> skipped;       // copy lists bound for other folders, not installed
+  std::vector<PlannedFile> monitorFiles;  // the monitor's DLL, bound for the system folder (66002)
+  std::vector<std::string> skipped;       // copy lists bound for other folders, and files
+                                          // other than the monitor's for the system folder
 };
 
 struct PlanResult {

@@ -381,7 +381,7 @@ Outcome Install(const std::string& inf, const std::string& hwid, HWND window) {
   }
   const drvkit::DriverPlan& plan = r.plan;
   for (const std::string& list : plan.skipped)
-    Debug("copy list " + list + " is not for the driver directory: skipped");
+    Debug(list + " is not for the driver directory nor the language monitor: skipped");
 
   Spooler s;
   if (!s.Ok()) return Failure(::GetLastError(), "no spooler");

@@ -225,7 +225,7 @@ TEST(DriverPlan, SectionsAndSources) {
       "[S]\nDataFile=WRONG.PPD\n"
       "[S.NTamd64]\nCopyFiles=DRV,MON,@EXTRA.INI,ICM\nDataFile=M.PPD\nDriverFile=MDRV.DLL\n"
       "LanguageMonitor=%LM%\n"
-      "[DRV]\nM.PPD\nMDRV.DLL,MDRV64.DLL\n[MON]\nMMON.DLL\n[ICM]\nM.ICM\n"
+      "[DRV]\nM.PPD\nMDRV.DLL,MDRV64.DLL\n[MON]\nMMON.DLL\nKERNEL32.DLL\n[ICM]\nM.ICM\n"
       "[DestinationDirs]\nDefaultDestDir=66000\nMON=66002\nICM=66003\n"
       "[SourceDisksNames.amd64]\n1=d,,,\\X64\n"
       "[SourceDisksFiles.amd64]\nMDRV64.DLL=1,bin\n[SourceDisksFiles]\nM.PPD=1\nEXTRA.INI=1\n"
@@ -234,13 +234,14 @@ TEST(DriverPlan, SectionsAndSources) {
   ASSERT_EQ(r.error, 0u) << r.detail;
   EXPECT_EQ(Files(r.plan),
             "M.PPD<X64\\M.PPD MDRV.DLL<X64\\bin\\MDRV64.DLL EXTRA.INI<X64\\EXTRA.INI ");
-  // The monitor's DLL goes to the system folder, the colour profile nowhere.
+  // The monitor's DLL goes to the system folder, nothing else of its list,
+  // and the colour profile nowhere.
   EXPECT_EQ(r.plan.monitor, "M Language Monitor");
   EXPECT_EQ(r.plan.monitorDll, "MMON.DLL");
   ASSERT_EQ(r.plan.monitorFiles.size(), 1u);
   EXPECT_EQ(r.plan.monitorFiles[0].name + "<" + r.plan.monitorFiles[0].source,
             "MMON.DLL<X64\\MMON.DLL");
-  EXPECT_EQ(Join(r.plan.skipped), "ICM ");
+  EXPECT_EQ(Join(r.plan.skipped), "KERNEL32.DLL ICM ");
   EXPECT_EQ(Join(r.plan.dependentFiles), "EXTRA.INI ");
 }
 
