@@ -34,11 +34,26 @@ if [ ${#missing[@]} -gt 0 ]; then
   done
   [ ${#rest[@]} -eq 0 ] || DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${rest[@]}" >/dev/null
   # 32-bit Wine only runs where the kernel runs 32-bit programs, and its
-  # libraries must match the 64-bit ones to the version (a mirror mid-sync
-  # can break that). Without it the tests skip the 32-bit suites and say why.
+  # libraries must match the 64-bit ones to the version. When one
+  # architecture's security index is short (a mirror mid-sync), the two
+  # disagree: the release's own versions are then taken for both (the 64-bit
+  # ones updated to them where older). Without it the tests skip the 32-bit
+  # suites and say why.
   if [ ${#i386[@]} -gt 0 ] &&
-     ! DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${i386[@]}" >/dev/null; then
-    echo "deps: could not install ${i386[*]}: the 32-bit suites will be skipped with that reason"
+     ! DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq "${i386[@]}" >/dev/null 2>&1; then
+    # Wine's 64-bit half is named too, so that apt cannot drop it to make
+    # room; its GStreamer library goes to the 32-bit one's version.
+    release=$(. /etc/os-release && echo "${VERSION_CODENAME:-}")
+    gst=libgstreamer-plugins-base1.0-0
+    gst_version=$(apt-cache policy "$gst:i386" 2>/dev/null | sed -n 's/^ *Candidate: //p')
+    if [ -n "$release" ] && [ -n "$gst_version" ] && [ "$gst_version" != "(none)" ] &&
+       DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -qq --allow-downgrades \
+         -o APT::Default-Release="$release" "${i386[@]}" wine64 libwine \
+         "$gst:i386=$gst_version" "$gst:amd64=$gst_version" >/dev/null; then
+      echo "deps: ${i386[*]} installed from $release's own versions"
+    else
+      echo "deps: could not install ${i386[*]}: the 32-bit suites will be skipped with that reason"
+    fi
   fi
 fi
 # Chinese locales for the Wine screenshots.
