@@ -53,6 +53,17 @@ void TMainForm::TmrAutoInstallTimer() {
   // a visible program open: BbtnStartClick reports it and the exit is
   // skipped. A hidden one would wait for ever where nobody can close it.
   if (!BbtnStartClick() && !HiddenMode) return;
+  // On 64-bit Windows the sibling is still at work: leaving now would lose
+  // its outcome, and with it the printer's queue.
+  exitWhenSettled_ = true;
+  EndAutoInstallWhenSettled();
+}
+
+void TMainForm::EndAutoInstallWhenSettled() {
+  const bool handedOff =
+      InstallState == TInstallState::Running && attempt_ && attempt_->siblingStarted;
+  if (!exitWhenSettled_ || handedOff) return;
+  exitWhenSettled_ = false;
   BbtnExit->Click();
 }
 
@@ -82,6 +93,7 @@ void TMainForm::TimerSetup64ErrorTimer() {
   setup64_.reset();
   Setup64Process = 0;
   WmInstallError(attempt, code != 0 ? code : kErrorNoCode);
+  EndAutoInstallWhenSettled();
 }
 
 }  // namespace app

@@ -119,6 +119,7 @@ TMainForm::TMainForm() : ui::Form("TMainForm") {
       WmInstallError(attempt, static_cast<uint32_t>(lParam));
     else
       WmInstallSuccess(attempt);
+    EndAutoInstallWhenSettled();
     return true;
   };
   TmrAutoInstall->OnTimer = [this] { TmrAutoInstallTimer(); };

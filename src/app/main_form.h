@@ -138,6 +138,9 @@ class TMainForm : public ui::Form {
   void TmrAutoInstallTimer();
   void TimerInstallingHintsTimer();
   void TimerSetup64ErrorTimer();
+  // An automatic install handed off to the sibling ends the program once its
+  // outcome has been handled (queue and port set up, or the error shown).
+  void EndAutoInstallWhenSettled();
 
   // Stands in for BbtnStartClick when set (tests). The welcome splash comes
   // with its own module; an empty hook does nothing.
@@ -184,6 +187,7 @@ class TMainForm : public ui::Form {
   void SetInstallControlsEnabled(bool on);
   std::unique_ptr<plat::Process> setup64_;  // Setup64Process is its handle
   std::optional<InstallAttempt> attempt_;
+  bool exitWhenSettled_ = false;  // the automatic install waits for the sibling
   // The attempt a message of the sibling settles: the one under way, or,
   // before the first, one of the selected model.
   InstallAttempt& AttemptToSettle(std::optional<InstallAttempt>& none);

@@ -662,6 +662,25 @@ TEST_F(InstallSequence, FirstAutomaticModelIsInstalledAndTheProgramCloses) {
   EXPECT_FALSE(main().Showing()) << "the exit button closed the window";
 }
 
+// On 64-bit Windows the automatic install hands off to the sibling: the
+// program ends once the outcome has set up the queue, not at the hand-off.
+TEST_F(InstallSequence, HiddenAutomaticInstallOn64BitWindowsEndsAfterTheSiblingsOutcome) {
+  SetWow64(true);
+  Write("C:\\Medium\\install.ini",
+        "[A]\r\nInstallSettingFile2K=vp210.inf\r\nDefaultPortName=USB001\r\nAutoMode=1\r\n"
+        "QuiteMode=1\r\n");
+  machine.args = {"/Hide"};
+  p = app::StartProgram();
+  main().TmrAutoInstallTimer();
+  ASSERT_EQ(machine.handOff.posted.size(), 1u);
+  EXPECT_EQ(main().InstallState, app::TInstallState::Running);
+  EXPECT_FALSE(ui::app().Terminated()) << "the sibling is still at work";
+  plat::sys().Sleep(static_cast<uint32_t>(machine.handOff.delay));
+  ui::app().ProcessMessages();
+  EXPECT_NE(Queue(kModel), nullptr);
+  EXPECT_TRUE(ui::app().Terminated());
+}
+
 TEST_F(InstallSequence, OlderThanWindows2000DoesNothing) {
   machine.version = {4, 0};
   Start("QuiteMode=1\r\n");

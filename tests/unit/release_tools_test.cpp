@@ -132,12 +132,15 @@ TEST_F(ReleaseTools, HiddenAutomaticInstallRunsInTheLoopAndEnds) {
 }
 
 TEST_F(ReleaseTools, AnAttemptStillOwedWhenTheProgramEndsOrTheNextBegins) {
-  // 64-bit Windows: the automatic install hands over and the program closes at once.
+  // 64-bit Windows: the automatic install hands over, and the program is
+  // closed from outside while the sibling is still at work.
   machine.wow64 = true;
   Write("C:\\Medium\\X64\\Quenset64.exe", "MZ");
   Write("C:\\Medium\\X64\\drvkit64.dll", "MZ");
   machine.args = {"/Hide"};
   Start("AutoMode=1\r\n");
+  p->mainForm->TmrAutoInstallTimer();
+  p->mainForm->Close();
   app::RunProgram(*p);
   auto o = Outcomes();
   ASSERT_EQ(o.size(), 1u);
