@@ -9,6 +9,11 @@
 #include "services/system_checks.h"
 
 namespace app {
+namespace {
+// How long an automatic install waits for the 64-bit sibling's outcome.
+constexpr uint64_t kAutoInstallPatienceMs = 15 * 60 * 1000;
+}  // namespace
+
 void TMainForm::PrepareAutoInstall() {
   AutoIndex = -1;
   for (int i = 0; IniOptions && i < IniOptions->Count; ++i) {
@@ -56,6 +61,7 @@ void TMainForm::TmrAutoInstallTimer() {
   // On 64-bit Windows the sibling is still at work: leaving now would lose
   // its outcome, and with it the printer's queue.
   exitWhenSettled_ = true;
+  waitingSince_ = plat::sys().TickCount();
   EndAutoInstallWhenSettled();
 }
 
@@ -86,7 +92,15 @@ void TMainForm::TimerSetup64ErrorTimer() {
   // A sibling that never started has no exit code to wait for: it is over.
   uint32_t code = 0;
   const bool ended = !setup64_ || (setup64_->GetExitCode(code) && code != plat::kStillActive);
-  if (!ended) return;
+  if (!ended) {
+    // An automatic install waits for the sibling, but not for ever: one that
+    // neither ends nor answers leaves the attempt unfinished.
+    if (exitWhenSettled_ && plat::sys().TickCount() - waitingSince_ >= kAutoInstallPatienceMs) {
+      exitWhenSettled_ = false;
+      BbtnExit->Click();
+    }
+    return;
+  }
   // It ended without a message (one it posted would have come before this
   // tick): nothing else will unlock the window, shown or not. Its exit code
   // says what went wrong; one that ended with 0 still failed to report.

@@ -188,6 +188,7 @@ class TMainForm : public ui::Form {
   std::unique_ptr<plat::Process> setup64_;  // Setup64Process is its handle
   std::optional<InstallAttempt> attempt_;
   bool exitWhenSettled_ = false;  // the automatic install waits for the sibling
+  uint64_t waitingSince_ = 0;     // since when, by the system's tick count
   // The attempt a message of the sibling settles: the one under way, or,
   // before the first, one of the selected model.
   InstallAttempt& AttemptToSettle(std::optional<InstallAttempt>& none);

@@ -681,6 +681,23 @@ TEST_F(InstallSequence, HiddenAutomaticInstallOn64BitWindowsEndsAfterTheSiblings
   EXPECT_TRUE(ui::app().Terminated());
 }
 
+// A sibling that neither ends nor answers keeps it waiting a quarter of an hour.
+TEST_F(InstallSequence, HiddenAutomaticInstallGivesUpOnASiblingThatNeverAnswers) {
+  SetWow64(true);
+  machine.handOff.delay = 3600000;
+  Write("C:\\Medium\\install.ini",
+        "[A]\r\nInstallSettingFile2K=vp210.inf\r\nAutoMode=1\r\nQuiteMode=1\r\n");
+  machine.args = {"/Hide"};
+  p = app::StartProgram();
+  main().TmrAutoInstallTimer();
+  plat::sys().Sleep(14 * 60 * 1000);
+  main().TimerSetup64ErrorTimer();
+  EXPECT_FALSE(ui::app().Terminated());
+  plat::sys().Sleep(60 * 1000);
+  main().TimerSetup64ErrorTimer();
+  EXPECT_TRUE(ui::app().Terminated());
+}
+
 TEST_F(InstallSequence, OlderThanWindows2000DoesNothing) {
   machine.version = {4, 0};
   Start("QuiteMode=1\r\n");
