@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <string>
-#include <tuple>
 #include <vector>
 
 #include "drvkit/driver_plan.h"
@@ -87,6 +86,12 @@ bool SameContent(const std::string& a, const std::string& b) {
 std::string WindowsFolder() {
   char dir[MAX_PATH + 1] = {};
   UINT n = ::GetWindowsDirectoryA(dir, MAX_PATH);
+  return n == 0 || n > MAX_PATH ? std::string() : std::string(dir, n);
+}
+
+std::string SystemFolder() {
+  char dir[MAX_PATH + 1] = {};
+  UINT n = ::GetSystemDirectoryA(dir, MAX_PATH);
   return n == 0 || n > MAX_PATH ? std::string() : std::string(dir, n);
 }
 
@@ -303,11 +308,9 @@ bool Verify(const Spooler& s, const std::string& env, const drvkit::DriverPlan& 
 // spooler. A monitor the spooler has already stays as it is, and so does a
 // DLL of that name the spooler holds open.
 Outcome InstallMonitor(const Spooler& s, const drvkit::DriverPlan& plan, const std::string& env,
-                       const std::vector<std::string>& sources) {
-  char dir[MAX_PATH + 1] = {};
-  const UINT n = ::GetSystemDirectoryA(dir, MAX_PATH);
-  if (n == 0 || n > MAX_PATH) return Failure(::GetLastError(), "no system folder");
-  const std::string system = dir;
+                       const std::string& system, const std::vector<std::string>& sources) {
+  if (plan.monitorDll.empty()) return Outcome{};
+  if (system.empty()) return Failure(::GetLastError(), "no system folder");
   for (size_t i = 0; i < plan.monitorFiles.size(); ++i) {
     const std::string to = system + "\\" + plan.monitorFiles[i].name;
     if (sources[i].empty() || (IsFile(to) && SameContent(sources[i], to))) continue;
@@ -317,7 +320,7 @@ Outcome InstallMonitor(const Spooler& s, const drvkit::DriverPlan& plan, const s
       Debug("cannot replace " + to + " (" + Hex(e) + "): the one in place stays");
     }
   }
-  if (plan.monitor.empty() || plan.monitorDll.empty()) return Outcome{};
+  if (plan.monitor.empty()) return Outcome{};
   if (!IsFile(system + "\\" + plan.monitorDll))
     return Failure(drvkit::kErrorFileNotFound,
                    "the system has no " + plan.monitorDll + " for " + plan.monitor);
@@ -399,12 +402,10 @@ Outcome Install(const std::string& inf, const std::string& hwid, HWND window) {
     for (const drvkit::PlannedFile& f : *list)
       if (f.fromSystem) coreNames.push_back(f.source);
   CoreFiles core(driverDir, coreNames);
-  char systemDir[MAX_PATH + 1] = {};
-  const UINT systemLength = ::GetSystemDirectoryA(systemDir, MAX_PATH);
+  const std::string system = SystemFolder();
   // |optional|: a system monitor the system folder holds already needs no source.
   auto source = [&](const drvkit::PlannedFile& f, bool optional, std::string& src) {
-    if (optional && f.fromSystem && systemLength > 0 && systemLength <= MAX_PATH &&
-        IsFile(std::string(systemDir) + "\\" + f.name)) {
+    if (optional && f.fromSystem && !system.empty() && IsFile(system + "\\" + f.name)) {
       src.clear();
       return Outcome{};
     }
@@ -421,18 +422,20 @@ Outcome Install(const std::string& inf, const std::string& hwid, HWND window) {
     }
     return Outcome{};
   };
-  std::vector<std::string> sources, monitorSources;
-  for (const auto& [list, to, optional] :
-       {std::tuple{&plan.files, &sources, false}, {&plan.monitorFiles, &monitorSources, true}}) {
-    for (const drvkit::PlannedFile& f : *list) {
+  auto collect = [&](const std::vector<drvkit::PlannedFile>& list, bool optional,
+                     std::vector<std::string>& out) {
+    for (const drvkit::PlannedFile& f : list) {
       std::string src;
-      Outcome o = source(f, optional, src);
-      if (o.error) return o;
-      to->push_back(src);
+      if (Outcome o = source(f, optional, src); o.error) return o;
+      out.push_back(src);
     }
-  }
+    return Outcome{};
+  };
+  std::vector<std::string> sources, monitorSources;
+  if (Outcome o = collect(plan.files, false, sources); o.error) return o;
+  if (Outcome o = collect(plan.monitorFiles, true, monitorSources); o.error) return o;
   // The monitor first: the driver names it, and the spooler looks it up.
-  if (Outcome o = InstallMonitor(s, plan, env, monitorSources); o.error) return o;
+  if (Outcome o = InstallMonitor(s, plan, env, system, monitorSources); o.error) return o;
 
   std::string why;
   InstalledDriver before;

@@ -66,9 +66,12 @@ void TMainForm::TmrAutoInstallTimer() {
 }
 
 void TMainForm::EndAutoInstallWhenSettled() {
+  if (!exitWhenSettled_) return;
+  // It waits for the sibling, but not for ever: one that neither ends nor
+  // answers leaves the attempt unfinished.
   const bool handedOff =
       InstallState == TInstallState::Running && attempt_ && attempt_->siblingStarted;
-  if (!exitWhenSettled_ || handedOff) return;
+  if (handedOff && plat::sys().TickCount() - waitingSince_ < kAutoInstallPatienceMs) return;
   exitWhenSettled_ = false;
   BbtnExit->Click();
 }
@@ -93,12 +96,7 @@ void TMainForm::TimerSetup64ErrorTimer() {
   uint32_t code = 0;
   const bool ended = !setup64_ || (setup64_->GetExitCode(code) && code != plat::kStillActive);
   if (!ended) {
-    // An automatic install waits for the sibling, but not for ever: one that
-    // neither ends nor answers leaves the attempt unfinished.
-    if (exitWhenSettled_ && plat::sys().TickCount() - waitingSince_ >= kAutoInstallPatienceMs) {
-      exitWhenSettled_ = false;
-      BbtnExit->Click();
-    }
+    EndAutoInstallWhenSettled();
     return;
   }
   // It ended without a message (one it posted would have come before this
